@@ -1,0 +1,145 @@
+#include "core/actions.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "core/hotkey_table.h"
+
+namespace tarvek {
+
+void PlaySoundFile(const std::string& path, const SoundSetting& sound, SystemActionsPort& port) {
+  if (sound.on) port.PlayWaveAsync(path);
+}
+
+bool IsBuiltInAction(std::string_view target) {
+  using namespace action_name;
+  static constexpr std::array<std::string_view, 13> kNames = {
+      kShutDown,     kRestart,         kRestartAsOffered, kLogOff,         kEmptyRecycleBin,
+      kToggleHideWindow, kToggleCdDoor, kMinimizeWindow,  kMaximizeWindow, kCloseWindow,
+      kUsePad,       kOpenMyComputer,  kOpenBrowser};
+  return std::find(kNames.begin(), kNames.end(), target) != kNames.end();
+}
+
+LaunchPlan PlanLaunch(std::string_view target) {
+  std::string command = target.find('@') != std::string_view::npos
+                            ? "mailto:" + std::string(target)
+                            : std::string(target);
+  bool isProgram = false;
+  if (command.size() >= 4) {
+    std::string tail = command.substr(command.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::tolower(c) : c); });
+    isProgram = tail == ".exe";
+  }
+  return {isProgram ? LaunchPlan::Kind::kStartProgram : LaunchPlan::Kind::kShellOpen,
+          std::move(command)};
+}
+
+void ActionRunner::RunTarget(const std::string& target) {
+  using namespace action_name;
+  if (target == kShutDown) return ShutDownComputer();
+  if (target == kRestart || target == kRestartAsOffered) return RestartComputer();
+  if (target == kLogOff) return LogOffUser();
+  if (target == kEmptyRecycleBin) return EmptyRecycleBin();
+  if (target == kToggleHideWindow) return ToggleHideForegroundWindow();
+  if (target == kToggleCdDoor) return ToggleCdDoor();
+  if (target == kMinimizeWindow) return MinimizeForegroundWindow();
+  if (target == kMaximizeWindow) return MaximizeForegroundWindow();
+  if (target == kCloseWindow) return CloseForegroundWindow();
+  if (target == kUsePad) return pad_.ShowPadForAction();
+  if (target == kOpenMyComputer) return system_.ShellOpen("C:\\");
+  if (target == kOpenBrowser) {
+    // The fixed path is what the action has always opened; machines without it get the
+    // user's default browser rather than nothing.
+    if (system_.FileExists(std::string(kInternetExplorerPath))) {
+      return system_.ShellOpen(std::string(kInternetExplorerPath));
+    }
+    return system_.OpenDefaultBrowser();
+  }
+  Launch(target);
+}
+
+void ActionRunner::Launch(const std::string& target) {
+  LaunchPlan plan = PlanLaunch(target);
+  if (plan.kind == LaunchPlan::Kind::kStartProgram) {
+    system_.StartProgram(plan.command);
+  } else {
+    system_.ShellOpen(plan.command);
+  }
+}
+
+// Current Windows ignores ExitWindowsEx from a process that has not enabled the shut-down
+// privilege, so each of the three enables it first.
+void ActionRunner::ShutDownComputer() {
+  system_.EnableShutdownPrivilege();
+  system_.ExitWindows(kEwxShutdown | kEwxForce, 1);
+}
+
+void ActionRunner::RestartComputer() {
+  system_.EnableShutdownPrivilege();
+  system_.ExitWindows(kEwxReboot | kEwxForce, 0);
+}
+
+void ActionRunner::LogOffUser() {
+  system_.EnableShutdownPrivilege();
+  system_.ExitWindows(kEwxLogOff | kEwxForce, 0);
+}
+
+void ActionRunner::EmptyRecycleBin() {
+  // The icon is refreshed when the call returns anything but 0, an already empty bin included.
+  if (system_.EmptyRecycleBin() != 0) system_.UpdateRecycleBinIcon();
+}
+
+void ActionRunner::ToggleHideForegroundWindow() {
+  if (hiddenWindow_ != 0) {
+    system_.ShowWindow(hiddenWindow_, kSwShow);
+    hiddenWindow_ = 0;
+    return;
+  }
+  hiddenWindow_ = system_.ForegroundWindow();
+  system_.ShowWindow(hiddenWindow_, kSwHide);
+}
+
+void ActionRunner::ShowHiddenWindowAgain() {
+  if (hiddenWindow_ == 0) return;
+  system_.ShowWindow(hiddenWindow_, kSwShow);
+  hiddenWindow_ = 0;
+}
+
+void ActionRunner::ToggleCdDoor() {
+  system_.SendMciCommand(cdDoorOpen_ ? "set CDAudio door closed" : "set CDAudio door open");
+  cdDoorOpen_ = !cdDoorOpen_;
+}
+
+void ActionRunner::MinimizeForegroundWindow() {
+  system_.ShowWindow(system_.ForegroundWindow(), kSwMinimize);
+}
+
+void ActionRunner::MaximizeForegroundWindow() {
+  system_.ShowWindow(system_.ForegroundWindow(), kSwShowMaximized);
+}
+
+void ActionRunner::CloseForegroundWindow() { system_.PostClose(system_.ForegroundWindow()); }
+
+void RunMouseControllerKey(int id, SystemPort& system, const SoundSetting& sound) {
+  switch (id - MouseKeyIdBase) {
+    case 1: return system.MouseEvent(kMouseMove, -10, 0);  // MouseMoveLeft
+    case 2: return system.MouseEvent(kMouseMove, 0, 10);   // MouseMoveDown
+    case 3: return system.MouseEvent(kMouseMove, 10, 0);   // MouseMoveRight
+    case 4: return system.MouseEvent(kMouseMove, 0, -10);  // MouseMoveUp
+    case 5:                                                // MouseLeftClick
+      system.MouseEvent(kMouseLeftDown, 0, 0);
+      system.MouseEvent(kMouseLeftUp, 0, 0);
+      return PlaySoundFile(sound.MouseWave(), sound, system);
+    case 6:  // MouseRightClick
+      system.MouseEvent(kMouseRightDown, 0, 0);
+      system.MouseEvent(kMouseRightUp, 0, 0);
+      return PlaySoundFile(sound.MouseWave(), sound, system);
+    case 7: return system.MouseEvent(kMouseLeftDown, 0, 0);  // MouseLeftDown: starts a drag
+    case 8: return system.MouseEvent(kMouseLeftUp, 0, 0);    // MouseLeftUp: ends it
+    default: return;
+  }
+}
+
+}  // namespace tarvek

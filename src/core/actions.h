@@ -1,0 +1,108 @@
+// The built-in actions, the launching of every other target, and the program's sounds.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/ports.h"
+
+namespace tarvek {
+
+// Names of the built-in actions, compared exactly with a binding's target.
+namespace action_name {
+inline constexpr std::string_view kShutDown = "关闭计算机";
+inline constexpr std::string_view kRestart = "重新启动计算机";
+inline constexpr std::string_view kRestartAsOffered = "重新启动算机";  // the editor's spelling
+inline constexpr std::string_view kLogOff = "注销";
+inline constexpr std::string_view kEmptyRecycleBin = "清空回收站";
+inline constexpr std::string_view kToggleHideWindow = "隐藏\\显示当前窗口";
+inline constexpr std::string_view kToggleCdDoor = "打开\\关闭光驱";
+inline constexpr std::string_view kMinimizeWindow = "最小化当前窗口";
+inline constexpr std::string_view kMaximizeWindow = "最大化当前窗口";
+inline constexpr std::string_view kCloseWindow = "关闭当前窗口";
+inline constexpr std::string_view kUsePad = "使用即拖即存";
+inline constexpr std::string_view kOpenMyComputer = "打开我的电脑";
+inline constexpr std::string_view kOpenBrowser = "打开浏览器";
+}  // namespace action_name
+
+inline constexpr std::string_view kInternetExplorerPath =
+    "C:\\Program Files\\Internet Explorer\\iexplore.exe";
+
+// ShowWindow commands and ExitWindowsEx flags the actions use.
+inline constexpr int kSwHide = 0;
+inline constexpr int kSwShowNormal = 1;
+inline constexpr int kSwShowMaximized = 3;
+inline constexpr int kSwShow = 5;
+inline constexpr int kSwMinimize = 6;
+inline constexpr unsigned kEwxLogOff = 0, kEwxShutdown = 1, kEwxReboot = 2, kEwxForce = 4;
+
+// mouse_event flags.
+inline constexpr int kMouseMove = 1, kMouseLeftDown = 2, kMouseLeftUp = 4;
+inline constexpr int kMouseRightDown = 8, kMouseRightUp = 16;
+
+// Whatever shows the drag-and-save pad for its action.
+class PadHost {
+ public:
+  virtual ~PadHost() = default;
+  // Shows the pad, minimised when its option "运行后自动最小化" is ticked.
+  virtual void ShowPadForAction() = 0;
+};
+
+// The sound setting and the program folder, as the actions read them while the program runs.
+struct SoundSetting {
+  bool on = false;
+  std::string programFolder;  // without a trailing backslash
+  std::string HotkeyWave() const { return programFolder + "\\hotkey.wav"; }
+  std::string MouseWave() const { return programFolder + "\\mouse.wav"; }
+};
+
+// Plays the wave file, returning at once, when the sound setting is on.
+void PlaySoundFile(const std::string& path, const SoundSetting& sound, SystemActionsPort& port);
+
+// True when the target is the exact name of a built-in action.
+bool IsBuiltInAction(std::string_view target);
+
+// How a target that is no built-in action is launched.
+struct LaunchPlan {
+  enum class Kind { kShellOpen, kStartProgram } kind;
+  std::string command;
+};
+LaunchPlan PlanLaunch(std::string_view target);
+
+class ActionRunner {
+ public:
+  ActionRunner(SystemPort& system, PadHost& pad) : system_(system), pad_(pad) {}
+
+  // Runs the built-in action of that name, or launches the target through the shell.
+  void RunTarget(const std::string& target);
+
+  void ShutDownComputer();
+  void RestartComputer();
+  void LogOffUser();
+  void EmptyRecycleBin();
+  void ToggleHideForegroundWindow();
+  void ToggleCdDoor();
+  void MinimizeForegroundWindow();
+  void MaximizeForegroundWindow();
+  void CloseForegroundWindow();
+
+  // A window this program hid and has not shown again comes back when the program ends, so
+  // that it is never lost with the program.
+  void ShowHiddenWindowAgain();
+
+  bool CdDoorOpen() const { return cdDoorOpen_; }
+  WindowRef HiddenWindow() const { return hiddenWindow_; }
+
+ private:
+  void Launch(const std::string& target);
+
+  SystemPort& system_;
+  PadHost& pad_;
+  bool cdDoorOpen_ = false;
+  WindowRef hiddenWindow_ = 0;
+};
+
+// The keypad mouse controller's key with this id (14737 to 14744) moves, clicks or drags.
+void RunMouseControllerKey(int id, SystemPort& system, const SoundSetting& sound);
+
+}  // namespace tarvek

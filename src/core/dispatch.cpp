@@ -1,0 +1,123 @@
+#include "core/dispatch.h"
+
+namespace tarvek {
+
+HotkeyCore::HotkeyCore(SystemPort& system, MainView& view, PadHost& pad, std::string programFolder)
+    : actions(system, pad), system_(system), view_(view) {
+  sound.programFolder = std::move(programFolder);
+}
+
+std::optional<std::intptr_t> HotkeyCore::MainWindowProc(unsigned message, std::uintptr_t wParam,
+                                                        std::intptr_t lParam) {
+  if (instanceMessage != 0 && message == instanceMessage) {
+    // A second copy of the program is starting and hands over to this one.
+    view_.ShowNormal();
+    return 0;
+  }
+  if (message == wm::kTrayCallback) {
+    switch (static_cast<unsigned>(lParam)) {
+      case wm::kLButtonDown:
+        view_.SetTrayPicture(TrayPicture::kPressed);
+        break;
+      case wm::kLButtonUp:
+        view_.SetTrayPicture(TrayPicture::kNormal);
+        view_.PopupHotkeyMenu();
+        break;
+      case wm::kRButtonUp:
+        view_.PopupSystemMenu();
+        break;
+      case wm::kLButtonDblClk:
+        view_.Show();
+        break;
+      default:
+        break;
+    }
+    return std::nullopt;
+  }
+  if (message == wm::kMouseMove && flags.MouseActivation && flags.ParkedAtEdge) {
+    view_.RevealFromEdge();
+    flags.ParkedAtEdge = false;
+    return std::nullopt;
+  }
+  if (message == wm::kQueryEndSession) return OnQueryEndSession();
+  if (message == wm::kHotkey) return OnHotkey(static_cast<int>(wParam), lParam);
+  return std::nullopt;
+}
+
+std::optional<std::intptr_t> HotkeyCore::OnQueryEndSession() {
+  if (!flags.PadContentSaved) {
+    int answer = system_.MessageBox("即拖即存中的内容还没有保存，确信不保存就退出系统吗?",
+                                    "即拖即存", kMbIconInformation | kMbOkCancel);
+    if (answer != kIdOk) {
+      view_.ShowPad();
+      return 0;  // refuses the log-off or shut-down; everything keeps working
+    }
+  }
+  system_.UnregisterHotkey(ActivationHotkeyId);
+  ReleaseBindings();
+  actions.ShowHiddenWindowAgain();
+  view_.RemoveTrayIcon();
+  view_.RestoreWindowProcedures();
+  flags.QuitRequested = true;
+  view_.Unload();
+  return std::nullopt;
+}
+
+std::optional<std::intptr_t> HotkeyCore::OnHotkey(int id, std::intptr_t lParam) {
+  if (id == ForegroundClickHotkeyId) {
+    ClickForegroundWindow();
+    return 0;
+  }
+  if (id > MouseKeyIdBase && id <= MouseKeyIdBase + 8) {
+    // Only the bare keys drive the pointer; with a modifier held the key is left alone.
+    if (flags.MouseControllerOn && (lParam & 0xF) == 0) RunMouseControllerKey(id, system_, sound);
+    return 0;
+  }
+  if (id == ActivationHotkeyId) {
+    if (!flags.MouseActivation && !flags.MainWindowShown) {
+      view_.Show();
+      flags.MainWindowShown = true;
+      PlaySoundFile(sound.HotkeyWave(), sound, system_);
+    }
+    return 0;
+  }
+  if (id >= BindingIdBase && id <= BindingIdBase + kLastSlot) RunSlot(id - BindingIdBase);
+  return 0;
+}
+
+void HotkeyCore::RunSlot(int slot) {
+  if (slot < 0 || slot > kLastSlot) return;
+  const HotkeyEntry& entry = table.slots[slot];
+  if (entry.ModifierText.empty()) return;  // no binding (left over or beyond the list)
+  PlaySoundFile(sound.HotkeyWave(), sound, system_);
+  // The target is copied: the action may run a nested message loop that reloads the table.
+  std::string target = entry.Target;
+  actions.RunTarget(target);
+}
+
+void HotkeyCore::ClickForegroundWindow() {
+  ForegroundRect = system_.WindowRect(system_.ForegroundWindow());
+  const Rect& r = ForegroundRect;
+  system_.SetCursorPos(r.left + 20, r.top + 30);
+  system_.MouseEvent(kMouseLeftDown, 0, 0);
+  system_.MouseEvent(kMouseLeftUp, 0, 0);
+  system_.SetCursorPos(r.left + 20, r.top + 50);
+  system_.MouseEvent(kMouseLeftDown, 0, 0);
+  system_.MouseEvent(kMouseLeftUp, 0, 0);
+  system_.SetCursorPos(r.left + 100, r.top + 170);
+}
+
+void HotkeyCore::RegisterBindings() {
+  for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
+    system_.RegisterHotkey(BindingIdBase + i, table.slots[i].Modifiers, table.slots[i].VirtualKey);
+  }
+}
+
+void HotkeyCore::ReleaseBindings() {
+  for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
+    system_.UnregisterHotkey(BindingIdBase + i);
+    table.slots[i].ModifierText.clear();
+  }
+}
+
+}  // namespace tarvek

@@ -1,0 +1,89 @@
+// The main window procedure's decisions: the second-instance message, the tray icon's
+// callback, the parked window's mouse move, the end of the Windows session and every hotkey.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/actions.h"
+#include "core/hotkey_table.h"
+#include "core/ports.h"
+
+namespace tarvek {
+
+namespace wm {
+inline constexpr unsigned kQueryEndSession = 0x0011;
+inline constexpr unsigned kMouseMove = 0x0200;
+inline constexpr unsigned kLButtonDown = 0x0201;
+inline constexpr unsigned kLButtonUp = 0x0202;
+inline constexpr unsigned kLButtonDblClk = 0x0203;
+inline constexpr unsigned kRButtonUp = 0x0205;
+inline constexpr unsigned kHotkey = 0x0312;
+inline constexpr unsigned kTrayCallback = 2025;
+}  // namespace wm
+
+// Program-wide flags that the windows and the dispatch share.
+struct ProgramFlags {
+  bool QuitRequested = false;
+  bool MainWindowShown = false;  // shown by the activation hotkey and not hidden since
+  bool MouseActivation = false;  // activation by the mouse at the screen edge
+  bool ParkedAtEdge = false;
+  bool PadContentSaved = true;
+  bool MouseControllerOn = false;  // the main window's check box "启用鼠标控制器"
+};
+
+enum class TrayPicture { kNormal, kPressed };
+
+// What the dispatch asks of the main window around it.
+class MainView {
+ public:
+  virtual ~MainView() = default;
+  virtual void ShowNormal() = 0;  // restore from minimised and show
+  virtual void Show() = 0;
+  virtual void SetTrayPicture(TrayPicture picture) = 0;
+  virtual void PopupHotkeyMenu() = 0;
+  virtual void PopupSystemMenu() = 0;
+  // Puts the window's left edge at screen width - window width - 20 twips.
+  virtual void RevealFromEdge() = 0;
+  virtual void ShowPad() = 0;
+  virtual void RemoveTrayIcon() = 0;
+  virtual void RestoreWindowProcedures() = 0;
+  virtual void Unload() = 0;
+};
+
+class HotkeyCore {
+ public:
+  HotkeyCore(SystemPort& system, MainView& view, PadHost& pad, std::string programFolder);
+
+  // Handles the message and returns its result, or nothing when the message goes on to the
+  // window's previous procedure.
+  std::optional<std::intptr_t> MainWindowProc(unsigned message, std::uintptr_t wParam,
+                                              std::intptr_t lParam);
+
+  // The binding in slot i runs: sound, then its target. A slot that holds no binding is
+  // ignored.
+  void RunSlot(int slot);
+
+  // Registers every binding of the table under its id; unregisters them all and empties the
+  // slots' modifier texts.
+  void RegisterBindings();
+  void ReleaseBindings();
+
+  HotkeyTable table;
+  ProgramFlags flags;
+  SoundSetting sound;
+  unsigned instanceMessage = 0;  // the registered "MYMESSAGE"; 0 until registered
+  Rect ForegroundRect;
+  ActionRunner actions;
+
+ private:
+  std::optional<std::intptr_t> OnHotkey(int id, std::intptr_t lParam);
+  std::optional<std::intptr_t> OnQueryEndSession();
+  void ClickForegroundWindow();
+
+  SystemPort& system_;
+  MainView& view_;
+};
+
+}  // namespace tarvek

@@ -1,0 +1,24 @@
+// The hotkey grid as the logic sees it. Row 0 is the fixed header row, row 1 the activation
+// hotkey, rows 2 and up one binding each; columns modifier text, key name, name, target.
+#pragma once
+
+#include <string>
+
+namespace tarvek {
+
+inline constexpr int kGridColumns = 4;
+inline constexpr int kFirstBindingRow = 2;
+
+class GridPort {
+ public:
+  virtual ~GridPort() = default;
+  virtual int Rows() const = 0;  // the header row included
+  virtual std::string Cell(int row, int column) const = 0;
+  virtual void SetCell(int row, int column, const std::string& text) = 0;
+  // Adds a row from its four texts joined by Tab, at index row, or as the last row when row < 0.
+  virtual void AddRow(const std::string& tabJoinedText, int row = -1) = 0;
+  virtual void RemoveRow(int row) = 0;
+  virtual void SetColumnWidth(int column, int twips) = 0;
+};
+
+}  // namespace tarvek

@@ -1,0 +1,67 @@
+// The binding record, the fixed table of 101 slots the hotkeys are registered from, key names
+// and codes, and the ids every hotkey of the program is registered under.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarvek {
+
+// Modifier flags as RegisterHotKey takes them.
+inline constexpr int kModAlt = 1;
+inline constexpr int kModControl = 2;
+inline constexpr int kModShift = 4;
+inline constexpr int kModWin = 8;
+
+// Hotkey ids. Slot i of the table is registered as BindingIdBase + i.
+inline constexpr int BindingIdBase = -14080;
+inline constexpr int ActivationHotkeyId = -12544;
+inline constexpr int MouseKeyIdBase = 14736;  // + 1 to 8
+inline constexpr int ForegroundClickHotkeyId = -15598;
+
+inline constexpr int kTableSlots = 101;  // slots 0 to 100, not 100
+inline constexpr int kLastSlot = kTableSlots - 1;
+
+struct HotkeyEntry {
+  std::string ModifierText;  // "无", "Ctrl", "Ctrl + Alt", ...
+  std::string KeyText;       // "Enter", "A", "F5", "~", "←", ...
+  std::string Name;          // the user's label, unique within the list
+  std::string Target;        // a path, address, mail address or built-in action name
+  std::int16_t Modifiers = 0;   // derived from ModifierText on load
+  std::int16_t VirtualKey = 0;  // derived from KeyText on load
+};
+
+struct HotkeyTable {
+  std::array<HotkeyEntry, kTableSlots> slots;
+  std::int16_t HotkeyCount = 0;  // bindings read by the last successful load
+
+  // Number of slots in use: filled from 0 upward, the first slot with an empty ModifierText
+  // (or a zero key code) ends the list.
+  int Used() const;
+};
+
+// Sum of the flags of "Ctrl", "Alt", "Shift", "Win" found in the text as substrings
+// (case-sensitive, each counted once). "无" gives 0.
+std::int16_t ModifierFlagsFromText(std::string_view modifierText);
+
+// Virtual-key code of a key name (UTF-8). Fixed names first; then a one-character name gives its
+// code in the ANSI code page (for the names the editor offers, the ASCII code); any other name
+// gives the number after its first character plus 111 ("F1" 112 ... "F12" 123).
+std::int16_t KeyCodeFromName(std::string_view keyName);
+
+// The key names the editor offers, in its order.
+const std::array<std::string_view, 58>& KeyNames();
+// The modifier names the editor offers, in its order ("无" first).
+const std::array<std::string_view, 5>& ModifierNames();
+
+// The four column texts joined by Tab: how a grid row is added in one step.
+std::string GridRowText(const HotkeyEntry& entry);
+std::string GridRowText(std::string_view modifierText, std::string_view keyText,
+                        std::string_view name, std::string_view target);
+
+// Numeric value of the leading decimal digits, as the settings are read: "" or " " gives 0.
+long LeadingNumber(std::string_view text);
+
+}  // namespace tarvek

@@ -1,0 +1,115 @@
+// What the logic asks of the operating system, grouped by what it touches. src/win/ implements
+// these with Win32; the native tests use a recording fake.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarvek {
+
+using WindowRef = std::uintptr_t;  // an opaque window handle; 0 is no window
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// System-wide hotkeys, always on the main window.
+class HotkeyPort {
+ public:
+  virtual ~HotkeyPort() = default;
+  virtual bool RegisterHotkey(int id, int modifiers, int virtualKey) = 0;
+  virtual void UnregisterHotkey(int id) = 0;
+};
+
+// Starting programs and opening things through the shell.
+class LaunchPort {
+ public:
+  virtual ~LaunchPort() = default;
+  // ShellExecute with the default verb, no parameters, no folder, shown normally.
+  virtual void ShellOpen(const std::string& command) = 0;
+  // Starts the program file at exePath as one quoted path, in the program's own folder.
+  virtual void StartProgram(const std::string& exePath) = 0;
+  // Opens the user's default web browser with no page given.
+  virtual void OpenDefaultBrowser() = 0;
+};
+
+// The foreground window and what the actions do to windows.
+class WindowPort {
+ public:
+  virtual ~WindowPort() = default;
+  virtual WindowRef ForegroundWindow() = 0;
+  virtual void ShowWindow(WindowRef window, int showCommand) = 0;
+  virtual void PostClose(WindowRef window) = 0;
+  virtual Rect WindowRect(WindowRef window) = 0;
+};
+
+// Synthetic mouse input.
+class InputPort {
+ public:
+  virtual ~InputPort() = default;
+  virtual void SetCursorPos(int x, int y) = 0;
+  virtual void MouseEvent(int flags, int dx, int dy) = 0;
+};
+
+// Wave sounds, the CD door, the recycle bin and the end of the Windows session.
+class SystemActionsPort {
+ public:
+  virtual ~SystemActionsPort() = default;
+  virtual void PlayWaveAsync(const std::string& path) = 0;
+  virtual void SendMciCommand(const std::string& command) = 0;
+  // All drives, no confirmation; the HRESULT of SHEmptyRecycleBin (0 is success).
+  virtual long EmptyRecycleBin() = 0;
+  virtual void UpdateRecycleBinIcon() = 0;
+  virtual void EnableShutdownPrivilege() = 0;
+  virtual void ExitWindows(unsigned flags, unsigned reason) = 0;
+};
+
+// Message boxes. Flags and results are those of MessageBox (IDOK 1, IDCANCEL 2, ...).
+class DialogPort {
+ public:
+  virtual ~DialogPort() = default;
+  virtual int MessageBox(const std::string& text, const std::string& title, unsigned flags) = 0;
+};
+
+// Whole-file reads and writes. Paths are UTF-8.
+class FilePort {
+ public:
+  virtual ~FilePort() = default;
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual std::optional<std::string> ReadFileBytes(const std::string& path) = 0;
+  // Writes the bytes to a temporary file beside path and puts it in place of the old file in
+  // one step, so that a reader never sees half a file. False leaves the old file as it was.
+  virtual bool ReplaceFileBytes(const std::string& path, const std::string& bytes) = 0;
+};
+
+// The system's ANSI code page.
+class AnsiCodec {
+ public:
+  virtual ~AnsiCodec() = default;
+  virtual std::string AnsiToUtf8(const std::string& ansi) = 0;
+  // Empty when the text holds a character the code page cannot represent.
+  virtual std::optional<std::string> Utf8ToAnsi(const std::string& utf8) = 0;
+};
+
+// Everything at once, as the program's one system object and the tests' fake provide it.
+class SystemPort : public HotkeyPort,
+                   public LaunchPort,
+                   public WindowPort,
+                   public InputPort,
+                   public SystemActionsPort,
+                   public DialogPort,
+                   public FilePort,
+                   public AnsiCodec {};
+
+// MessageBox flags and results used by the program.
+inline constexpr unsigned kMbOk = 0x0;
+inline constexpr unsigned kMbOkCancel = 0x1;
+inline constexpr unsigned kMbIconError = 0x10;
+inline constexpr unsigned kMbIconExclamation = 0x30;
+inline constexpr unsigned kMbIconInformation = 0x40;
+inline constexpr unsigned kMbHelp = 0x4000;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+
+}  // namespace tarvek

@@ -1,0 +1,29 @@
+// The program's settings: text values under its own registry key, read and written by name.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tarvek {
+
+namespace setting {
+inline constexpr std::string_view kHotKeyName = "HotKeyName";
+inline constexpr std::string_view kActivateStatus = "ActivateStatus";
+inline constexpr std::string_view kFileSave = "FileSave";
+inline constexpr std::string_view kShowIcon = "ShowIcon";
+inline constexpr std::string_view kShowInfo = "ShowInfo";
+inline constexpr std::string_view kMouseCtrl = "MouseCtrl";
+inline constexpr std::string_view kPlaySound = "PlaySound";
+inline constexpr std::string_view kShowHotKeyNameInMenu = "ShowHotKeyNameInMenu";
+}  // namespace setting
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // The value's text, or empty text when the key or the value cannot be read.
+  virtual std::string Get(std::string_view name) = 0;
+  // Stores the text (an empty text as one blank); true when it was written.
+  virtual bool Set(std::string_view name, const std::string& value) = 0;
+};
+
+}  // namespace tarvek

@@ -1,0 +1,161 @@
+#include "recording_system.h"
+
+#include <iconv.h>
+
+#include <sstream>
+
+namespace tarvek::testing {
+
+namespace {
+
+std::string Join(std::initializer_list<std::string> parts) {
+  std::string line;
+  for (const std::string& p : parts) {
+    if (!line.empty()) line += ' ';
+    line += p;
+  }
+  return line;
+}
+
+std::optional<std::string> Convert(const char* to, const char* from, const std::string& in) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  std::string out(in.size() * 4 + 4, '\0');
+  char* src = const_cast<char*>(in.data());
+  size_t srcLeft = in.size();
+  char* dst = out.data();
+  size_t dstLeft = out.size();
+  size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  if (rc == static_cast<size_t>(-1)) return std::nullopt;
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+}  // namespace
+
+std::string GbkToUtf8(const std::string& gbk) {
+  return Convert("UTF-8", "GBK", gbk).value_or("?");
+}
+
+std::optional<std::string> Utf8ToGbk(const std::string& utf8) {
+  return Convert("GBK", "UTF-8", utf8);
+}
+
+std::vector<std::string> RecordingSystem::CallsStartingWith(const std::string& prefix) const {
+  std::vector<std::string> found;
+  for (const std::string& c : calls) {
+    if (c.rfind(prefix, 0) == 0) found.push_back(c);
+  }
+  return found;
+}
+
+bool RecordingSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
+  calls.push_back(Join({"RegisterHotkey", std::to_string(id), std::to_string(modifiers),
+                        std::to_string(virtualKey)}));
+  return heldByOthers.count({modifiers, virtualKey}) == 0;
+}
+void RecordingSystem::UnregisterHotkey(int id) {
+  calls.push_back("UnregisterHotkey " + std::to_string(id));
+}
+void RecordingSystem::ShellOpen(const std::string& command) {
+  calls.push_back("ShellOpen " + command);
+}
+void RecordingSystem::StartProgram(const std::string& exePath) {
+  calls.push_back("StartProgram " + exePath);
+}
+void RecordingSystem::OpenDefaultBrowser() { calls.push_back("OpenDefaultBrowser"); }
+WindowRef RecordingSystem::ForegroundWindow() { return foreground; }
+void RecordingSystem::ShowWindow(WindowRef window, int showCommand) {
+  calls.push_back(Join({"ShowWindow", std::to_string(window), std::to_string(showCommand)}));
+}
+void RecordingSystem::PostClose(WindowRef window) {
+  calls.push_back("PostClose " + std::to_string(window));
+}
+Rect RecordingSystem::WindowRect(WindowRef) { return foregroundRect; }
+void RecordingSystem::SetCursorPos(int x, int y) {
+  calls.push_back(Join({"SetCursorPos", std::to_string(x), std::to_string(y)}));
+}
+void RecordingSystem::MouseEvent(int flags, int dx, int dy) {
+  calls.push_back(
+      Join({"MouseEvent", std::to_string(flags), std::to_string(dx), std::to_string(dy)}));
+}
+void RecordingSystem::PlayWaveAsync(const std::string& path) {
+  calls.push_back("PlayWaveAsync " + path);
+}
+void RecordingSystem::SendMciCommand(const std::string& command) {
+  calls.push_back("SendMciCommand " + command);
+}
+long RecordingSystem::EmptyRecycleBin() {
+  calls.push_back("EmptyRecycleBin");
+  return recycleBinResult;
+}
+void RecordingSystem::UpdateRecycleBinIcon() { calls.push_back("UpdateRecycleBinIcon"); }
+void RecordingSystem::EnableShutdownPrivilege() { calls.push_back("EnableShutdownPrivilege"); }
+void RecordingSystem::ExitWindows(unsigned flags, unsigned reason) {
+  calls.push_back(Join({"ExitWindows", std::to_string(flags), std::to_string(reason)}));
+}
+int RecordingSystem::MessageBox(const std::string& text, const std::string& title,
+                                unsigned flags) {
+  std::ostringstream line;
+  line << "MessageBox [" << text << "] [" << title << "] 0x" << std::hex << flags;
+  calls.push_back(line.str());
+  return nextAnswer_ < messageBoxAnswers.size() ? messageBoxAnswers[nextAnswer_++] : kIdOk;
+}
+bool RecordingSystem::FileExists(const std::string& path) { return files.count(path) != 0; }
+std::optional<std::string> RecordingSystem::ReadFileBytes(const std::string& path) {
+  calls.push_back("ReadFileBytes " + path);
+  if (unreadablePaths.count(path) != 0) return std::nullopt;
+  auto it = files.find(path);
+  if (it == files.end()) return std::nullopt;
+  return it->second;
+}
+bool RecordingSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+  calls.push_back("ReplaceFileBytes " + path);
+  if (unwritablePaths.count(path) != 0) return false;
+  files[path] = bytes;
+  return true;
+}
+std::string RecordingSystem::AnsiToUtf8(const std::string& ansi) { return GbkToUtf8(ansi); }
+std::optional<std::string> RecordingSystem::Utf8ToAnsi(const std::string& utf8) {
+  return Utf8ToGbk(utf8);
+}
+
+FakeGrid::FakeGrid() { rows.push_back({"功能键", "基本键", "调用的程序", "程序路径"}); }
+
+std::string FakeGrid::Cell(int row, int column) const {
+  if (row < 0 || row >= Rows() || column < 0 || column >= 4) return {};
+  return rows[row][column];
+}
+
+void FakeGrid::SetCell(int row, int column, const std::string& text) {
+  if (row >= 0 && row < Rows() && column >= 0 && column < 4) rows[row][column] = text;
+}
+
+void FakeGrid::AddRow(const std::string& text, int row) {
+  std::vector<std::string> cells;
+  std::size_t start = 0;
+  for (int c = 0; c < 4; ++c) {
+    std::size_t tab = text.find('\t', start);
+    cells.push_back(text.substr(start, c == 3 ? std::string::npos : tab - start));
+    start = tab == std::string::npos ? text.size() : tab + 1;
+  }
+  if (row < 0 || row > Rows()) row = Rows();
+  rows.insert(rows.begin() + row, cells);
+}
+
+void FakeGrid::RemoveRow(int row) {
+  if (row > 0 && row < Rows()) rows.erase(rows.begin() + row);
+}
+
+std::string MemorySettings::Get(std::string_view name) {
+  auto it = values.find(name);
+  return it == values.end() ? std::string() : it->second;
+}
+
+bool MemorySettings::Set(std::string_view name, const std::string& value) {
+  values[std::string(name)] = value.empty() ? " " : value;
+  return true;
+}
+
+}  // namespace tarvek::testing

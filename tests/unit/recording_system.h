@@ -1,0 +1,111 @@
+// A SystemPort that records every call as one line of text ("RegisterHotkey -14077 3 67") and
+// answers as the test tells it to. The ANSI code page is GBK, through iconv.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/dispatch.h"
+#include "core/grid.h"
+#include "core/ports.h"
+#include "settings/settings_store.h"
+
+namespace tarvek::testing {
+
+class RecordingSystem : public SystemPort {
+ public:
+  // Every call made, in order.
+  std::vector<std::string> calls;
+  // Calls whose line starts with the prefix.
+  std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+
+  // Answers.
+  std::set<std::pair<int, int>> heldByOthers;  // (modifiers, key) RegisterHotkey refuses
+  WindowRef foreground = 0x100;
+  Rect foregroundRect{100, 200, 500, 600};
+  long recycleBinResult = 0;
+  std::vector<int> messageBoxAnswers;  // used in order; kIdOk when they run out
+  std::map<std::string, std::string> files;  // path -> bytes
+  std::set<std::string> unwritablePaths;
+  std::set<std::string> unreadablePaths;
+
+  bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
+  void UnregisterHotkey(int id) override;
+  void ShellOpen(const std::string& command) override;
+  void StartProgram(const std::string& exePath) override;
+  void OpenDefaultBrowser() override;
+  WindowRef ForegroundWindow() override;
+  void ShowWindow(WindowRef window, int showCommand) override;
+  void PostClose(WindowRef window) override;
+  Rect WindowRect(WindowRef window) override;
+  void SetCursorPos(int x, int y) override;
+  void MouseEvent(int flags, int dx, int dy) override;
+  void PlayWaveAsync(const std::string& path) override;
+  void SendMciCommand(const std::string& command) override;
+  long EmptyRecycleBin() override;
+  void UpdateRecycleBinIcon() override;
+  void EnableShutdownPrivilege() override;
+  void ExitWindows(unsigned flags, unsigned reason) override;
+  int MessageBox(const std::string& text, const std::string& title, unsigned flags) override;
+  bool FileExists(const std::string& path) override;
+  std::optional<std::string> ReadFileBytes(const std::string& path) override;
+  bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
+  std::string AnsiToUtf8(const std::string& ansi) override;
+  std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
+
+ private:
+  std::size_t nextAnswer_ = 0;
+};
+
+// GBK <-> UTF-8 with iconv, as Wine's code page 936 does it.
+std::string GbkToUtf8(const std::string& gbk);
+std::optional<std::string> Utf8ToGbk(const std::string& utf8);
+
+// A grid held as rows of four texts; row 0 is the header row.
+class FakeGrid : public GridPort {
+ public:
+  FakeGrid();
+  std::vector<std::vector<std::string>> rows;
+  std::map<int, int> widths;
+
+  int Rows() const override { return static_cast<int>(rows.size()); }
+  std::string Cell(int row, int column) const override;
+  void SetCell(int row, int column, const std::string& text) override;
+  void AddRow(const std::string& tabJoinedText, int row = -1) override;
+  void RemoveRow(int row) override;
+  void SetColumnWidth(int column, int twips) override { widths[column] = twips; }
+};
+
+// Records what the dispatch asks of the main window, into the same call list as the system.
+class RecordingView : public MainView, public PadHost {
+ public:
+  explicit RecordingView(std::vector<std::string>& calls) : calls_(calls) {}
+  void ShowNormal() override { calls_.push_back("View.ShowNormal"); }
+  void Show() override { calls_.push_back("View.Show"); }
+  void SetTrayPicture(TrayPicture p) override {
+    calls_.push_back(p == TrayPicture::kPressed ? "View.TrayPressed" : "View.TrayNormal");
+  }
+  void PopupHotkeyMenu() override { calls_.push_back("View.PopupHotkeyMenu"); }
+  void PopupSystemMenu() override { calls_.push_back("View.PopupSystemMenu"); }
+  void RevealFromEdge() override { calls_.push_back("View.RevealFromEdge"); }
+  void ShowPad() override { calls_.push_back("View.ShowPad"); }
+  void RemoveTrayIcon() override { calls_.push_back("View.RemoveTrayIcon"); }
+  void RestoreWindowProcedures() override { calls_.push_back("View.RestoreWindowProcedures"); }
+  void Unload() override { calls_.push_back("View.Unload"); }
+  void ShowPadForAction() override { calls_.push_back("Pad.ShowForAction"); }
+
+ protected:
+  std::vector<std::string>& calls_;
+};
+
+// Settings held in a map; a missing name reads as empty text.
+class MemorySettings : public SettingsStore {
+ public:
+  std::map<std::string, std::string, std::less<>> values;
+  std::string Get(std::string_view name) override;
+  bool Set(std::string_view name, const std::string& value) override;
+};
+
+}  // namespace tarvek::testing
