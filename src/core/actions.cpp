@@ -73,17 +73,17 @@ void ActionRunner::Launch(const std::string& target) {
 // privilege, so each of the three enables it first.
 void ActionRunner::ShutDownComputer() {
   system_.EnableShutdownPrivilege();
-  system_.ExitWindows(kEwxShutdown | kEwxForce, 1);
+  system_.ExitWindowsSession(kEwxShutdown | kEwxForce, 1);
 }
 
 void ActionRunner::RestartComputer() {
   system_.EnableShutdownPrivilege();
-  system_.ExitWindows(kEwxReboot | kEwxForce, 0);
+  system_.ExitWindowsSession(kEwxReboot | kEwxForce, 0);
 }
 
 void ActionRunner::LogOffUser() {
   system_.EnableShutdownPrivilege();
-  system_.ExitWindows(kEwxLogOff | kEwxForce, 0);
+  system_.ExitWindowsSession(kEwxLogOff | kEwxForce, 0);
 }
 
 void ActionRunner::EmptyRecycleBin() {

@@ -46,7 +46,7 @@ std::optional<std::intptr_t> HotkeyCore::MainWindowProc(unsigned message, std::u
 
 std::optional<std::intptr_t> HotkeyCore::OnQueryEndSession() {
   if (!flags.PadContentSaved) {
-    int answer = system_.MessageBox("即拖即存中的内容还没有保存，确信不保存就退出系统吗?",
+    int answer = system_.ShowMessageBox("即拖即存中的内容还没有保存，确信不保存就退出系统吗?",
                                     "即拖即存", kMbIconInformation | kMbOkCancel);
     if (answer != kIdOk) {
       view_.ShowPad();

@@ -115,27 +115,28 @@ std::string LoadReportText(const std::string& path, const ListLoadReport& report
 bool HotkeyListFile(std::string_view mode, const std::string& path, ListFileContext ctx) {
   if (mode == "get") {
     std::string trimmed = TrimBlanks(path);
+    std::int16_t previousCount = ctx.table.HotkeyCount;
     if (trimmed.empty() || !ctx.files.FileExists(trimmed)) {
       ParseList({}, ctx.codec, ctx.table);  // empties the table; the count stays
+      ctx.table.HotkeyCount = previousCount;
       return true;
     }
-    std::int16_t previousCount = ctx.table.HotkeyCount;
     std::optional<std::string> bytes = ctx.files.ReadFileBytes(trimmed);
     if (!bytes) {
       ParseList({}, ctx.codec, ctx.table);
       ctx.table.HotkeyCount = previousCount;
-      ctx.dialogs.MessageBox("无法读取热键列表文件：\n" + trimmed, "错误!", kMbIconError);
+      ctx.dialogs.ShowMessageBox("无法读取热键列表文件：\n" + trimmed, "错误!", kMbIconError);
       return true;
     }
     ListLoadReport report = ParseList(*bytes, ctx.codec, ctx.table);
     if (!report.Clean()) {
-      ctx.dialogs.MessageBox(LoadReportText(trimmed, report), "热键列表", kMbIconExclamation);
+      ctx.dialogs.ShowMessageBox(LoadReportText(trimmed, report), "热键列表", kMbIconExclamation);
     }
     return true;
   }
   std::string bytes = SerializeList(GridBindings(ctx.grid), ctx.codec);
   if (ctx.files.ReplaceFileBytes(path, bytes)) return true;
-  ctx.dialogs.MessageBox("无法保存热键列表文件：\n" + path + "\n\n原来的文件没有改动。", "错误!",
+  ctx.dialogs.ShowMessageBox("无法保存热键列表文件：\n" + path + "\n\n原来的文件没有改动。", "错误!",
                          kMbIconError);
   return false;
 }

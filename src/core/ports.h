@@ -62,14 +62,14 @@ class SystemActionsPort {
   virtual long EmptyRecycleBin() = 0;
   virtual void UpdateRecycleBinIcon() = 0;
   virtual void EnableShutdownPrivilege() = 0;
-  virtual void ExitWindows(unsigned flags, unsigned reason) = 0;
+  virtual void ExitWindowsSession(unsigned flags, unsigned reason) = 0;
 };
 
 // Message boxes. Flags and results are those of MessageBox (IDOK 1, IDCANCEL 2, ...).
 class DialogPort {
  public:
   virtual ~DialogPort() = default;
-  virtual int MessageBox(const std::string& text, const std::string& title, unsigned flags) = 0;
+  virtual int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) = 0;
 };
 
 // Whole-file reads and writes. Paths are UTF-8.

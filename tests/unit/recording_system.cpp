@@ -92,10 +92,10 @@ long RecordingSystem::EmptyRecycleBin() {
 }
 void RecordingSystem::UpdateRecycleBinIcon() { calls.push_back("UpdateRecycleBinIcon"); }
 void RecordingSystem::EnableShutdownPrivilege() { calls.push_back("EnableShutdownPrivilege"); }
-void RecordingSystem::ExitWindows(unsigned flags, unsigned reason) {
+void RecordingSystem::ExitWindowsSession(unsigned flags, unsigned reason) {
   calls.push_back(Join({"ExitWindows", std::to_string(flags), std::to_string(reason)}));
 }
-int RecordingSystem::MessageBox(const std::string& text, const std::string& title,
+int RecordingSystem::ShowMessageBox(const std::string& text, const std::string& title,
                                 unsigned flags) {
   std::ostringstream line;
   line << "MessageBox [" << text << "] [" << title << "] 0x" << std::hex << flags;

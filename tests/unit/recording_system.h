@@ -47,8 +47,8 @@ class RecordingSystem : public SystemPort {
   long EmptyRecycleBin() override;
   void UpdateRecycleBinIcon() override;
   void EnableShutdownPrivilege() override;
-  void ExitWindows(unsigned flags, unsigned reason) override;
-  int MessageBox(const std::string& text, const std::string& title, unsigned flags) override;
+  void ExitWindowsSession(unsigned flags, unsigned reason) override;
+  int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) override;
   bool FileExists(const std::string& path) override;
   std::optional<std::string> ReadFileBytes(const std::string& path) override;
   bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
@@ -79,9 +79,11 @@ class FakeGrid : public GridPort {
 };
 
 // Records what the dispatch asks of the main window, into the same call list as the system.
-class RecordingView : public MainView, public PadHost {
+// Base is MainView, or a view that extends it (the start-up's main window view).
+template <class Base>
+class RecordingViewOf : public Base, public PadHost {
  public:
-  explicit RecordingView(std::vector<std::string>& calls) : calls_(calls) {}
+  explicit RecordingViewOf(std::vector<std::string>& calls) : calls_(calls) {}
   void ShowNormal() override { calls_.push_back("View.ShowNormal"); }
   void Show() override { calls_.push_back("View.Show"); }
   void SetTrayPicture(TrayPicture p) override {
@@ -99,6 +101,8 @@ class RecordingView : public MainView, public PadHost {
  protected:
   std::vector<std::string>& calls_;
 };
+
+using RecordingView = RecordingViewOf<MainView>;
 
 // Settings held in a map; a missing name reads as empty text.
 class MemorySettings : public SettingsStore {

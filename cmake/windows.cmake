@@ -1,0 +1,48 @@
+# The Windows build: the program, its Windows-side tests, the end-to-end tools and benchmarks.
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+if(MINGW)
+  # One self-contained exe: no MinGW runtime DLLs beside it.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+endif()
+
+add_library(tarvek_win STATIC
+  src/win/strings.cpp
+  src/win/dpi.cpp
+  src/win/list_view_grid.cpp
+  src/win/registry.cpp
+  src/win/win_system.cpp
+)
+target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 shlwapi winmm shell32 advapi32 user32 gdi32)
+
+add_executable(TarvekHotKey WIN32
+  src/shell/main.cpp
+  src/shell/main_window.cpp
+  res/app.rc
+)
+target_include_directories(TarvekHotKey PRIVATE src res)
+target_link_libraries(TarvekHotKey PRIVATE tarvek_win)
+if(MINGW)
+  target_link_options(TarvekHotKey PRIVATE -municode)
+endif()
+set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/tray_pressed.ico;${CMAKE_SOURCE_DIR}/res/app.manifest")
+
+# The sounds ship next to the program.
+add_custom_command(TARGET TarvekHotKey POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different
+          ${CMAKE_SOURCE_DIR}/res/hotkey.wav ${CMAKE_SOURCE_DIR}/res/mouse.wav
+          $<TARGET_FILE_DIR:TarvekHotKey>)
+
+if(HAVE_GTEST)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/win/CMakeLists.txt)
+    add_subdirectory(tests/win)
+  endif()
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  add_subdirectory(tests/e2e)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
+  add_subdirectory(bench)
+endif()

@@ -1,0 +1,107 @@
+#!/usr/bin/env python3
+"""Makes the program's icons and sounds. Deterministic: the same bytes on every run.
+
+    python3 res/make_resources.py      (writes app.ico, tray_pressed.ico, hotkey.wav, mouse.wav)
+"""
+import math
+import os
+import struct
+import wave
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def keycap(size, pressed):
+    """RGBA rows (top first) of a key cap with a lightning stroke: the program's mark."""
+    px = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    m = max(1, size // 16)
+    r = size // 5
+    face = (40, 110, 200) if not pressed else (20, 70, 150)
+    edge = (15, 50, 110)
+    for y in range(size):
+        for x in range(size):
+            # rounded square
+            cx = min(max(x, m + r), size - 1 - m - r)
+            cy = min(max(y, m + r), size - 1 - m - r)
+            d = math.hypot(x - cx, y - cy)
+            if d <= r:
+                border = d > r - max(1, size // 16) or x <= m or y <= m or \
+                    x >= size - 1 - m or y >= size - 1 - m
+                shade = 0 if pressed else int(30 * (1 - y / size))
+                c = edge if border else tuple(min(255, v + shade) for v in face)
+                px[y][x] = c + (255,)
+    # lightning bolt: a polygon in unit coordinates
+    bolt = [(0.58, 0.16), (0.30, 0.56), (0.48, 0.56), (0.40, 0.86), (0.72, 0.42),
+            (0.53, 0.42), (0.63, 0.16)]
+    poly = [(bx * size, by * size) for bx, by in bolt]
+    for y in range(size):
+        for x in range(size):
+            if inside(poly, x + 0.5, y + 0.5):
+                px[y][x] = (255, 220, 60, 255) if not pressed else (230, 190, 40, 255)
+    return px
+
+
+def inside(poly, x, y):
+    n = len(poly)
+    c = False
+    j = n - 1
+    for i in range(n):
+        xi, yi = poly[i]
+        xj, yj = poly[j]
+        if (yi > y) != (yj > y) and x < (xj - xi) * (y - yi) / (yj - yi) + xi:
+            c = not c
+        j = i
+    return c
+
+
+def ico(sizes, pressed):
+    images = []
+    for s in sizes:
+        px = keycap(s, pressed)
+        header = struct.pack('<IiiHHIIiiII', 40, s, s * 2, 1, 32, 0, s * s * 4, 0, 0, 0, 0)
+        xor = b''.join(bytes((b, g, r, a)) for row in reversed(px) for (r, g, b, a) in row)
+        mask_row = ((s + 31) // 32) * 4
+        andmask = bytearray()
+        for row in reversed(px):
+            bits = bytearray(mask_row)
+            for x, (_, _, _, a) in enumerate(row):
+                if a == 0:
+                    bits[x // 8] |= 0x80 >> (x % 8)
+            andmask += bits
+        images.append(header + xor + bytes(andmask))
+    out = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for s, data in zip(sizes, images):
+        out += struct.pack('<BBBBHHII', s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
+        offset += len(data)
+    return out + b''.join(images)
+
+
+def tone(path, freqs, ms, volume):
+    rate = 22050
+    n = rate * ms // 1000
+    frames = bytearray()
+    for i in range(n):
+        t = i / rate
+        env = min(1.0, i / (rate * 0.004)) * math.exp(-5.0 * i / n)
+        f = freqs[min(len(freqs) - 1, i * len(freqs) // n)]
+        v = int(volume * 32767 * env * math.sin(2 * math.pi * f * t))
+        frames += struct.pack('<h', v)
+    with wave.open(path, 'wb') as w:
+        w.setnchannels(1)
+        w.setsampwidth(2)
+        w.setframerate(rate)
+        w.writeframes(bytes(frames))
+
+
+def main():
+    with open(os.path.join(HERE, 'app.ico'), 'wb') as f:
+        f.write(ico([16, 32, 48], pressed=False))
+    with open(os.path.join(HERE, 'tray_pressed.ico'), 'wb') as f:
+        f.write(ico([16, 32], pressed=True))
+    tone(os.path.join(HERE, 'hotkey.wav'), [880, 1320], 120, 0.5)
+    tone(os.path.join(HERE, 'mouse.wav'), [1500], 35, 0.4)
+
+
+if __name__ == '__main__':
+    main()

@@ -1,0 +1,17 @@
+// Positions and sizes are laid out in twips (1/1440 inch) and turned into pixels at the DPI of
+// the window they are for.
+#pragma once
+
+#include <windows.h>
+
+namespace tarvek::win {
+
+inline int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+inline int PixelsToTwips(int pixels, UINT dpi) {
+  return dpi == 0 ? pixels * 15 : MulDiv(pixels, 1440, static_cast<int>(dpi));
+}
+
+// The window's DPI, or the system's where the per-window call is missing.
+UINT WindowDpi(HWND window);
+
+}  // namespace tarvek::win

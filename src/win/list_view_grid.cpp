@@ -1,0 +1,89 @@
+#include "win/list_view_grid.h"
+
+#include <commctrl.h>
+
+#include "win/dpi.h"
+#include "win/strings.h"
+
+namespace tarvek::win {
+
+ListViewGrid::ListViewGrid(HWND parent, int controlId,
+                           const std::array<std::string, kGridColumns>& headers)
+    : headers_(headers) {
+  list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
+                          0, 0, 0, 0, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                          GetModuleHandleW(nullptr), nullptr);
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                                               LVS_EX_INFOTIP | LVS_EX_DOUBLEBUFFER);
+  UINT dpi = WindowDpi(parent);
+  for (int c = 0; c < kGridColumns; ++c) {
+    std::wstring text = Widen(headers_[c]);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+    column.fmt = LVCFMT_LEFT;
+    column.pszText = text.data();
+    column.cx = TwipsToPixels(widthsTwips_[c], dpi);
+    column.iSubItem = c;
+    ListView_InsertColumn(list_, c, &column);
+  }
+}
+
+int ListViewGrid::Rows() const { return ListView_GetItemCount(list_) + 1; }
+
+std::string ListViewGrid::Cell(int row, int column) const {
+  if (column < 0 || column >= kGridColumns) return {};
+  if (row == 0) return headers_[column];
+  wchar_t buffer[2048];
+  buffer[0] = L'\0';
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = static_cast<int>(std::size(buffer));
+  SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1),
+               reinterpret_cast<LPARAM>(&item));
+  return Narrow(buffer);
+}
+
+void ListViewGrid::SetCell(int row, int column, const std::string& text) {
+  if (row <= 0 || column < 0 || column >= kGridColumns) return;
+  std::wstring wide = Widen(text);
+  ListView_SetItemText(list_, row - 1, column, wide.data());
+}
+
+void ListViewGrid::AddRow(const std::string& text, int row) {
+  int index = (row < 1 || row > Rows()) ? ListView_GetItemCount(list_) : row - 1;
+  std::size_t start = 0;
+  for (int c = 0; c < kGridColumns; ++c) {
+    std::size_t tab = c == kGridColumns - 1 ? std::string::npos : text.find('\t', start);
+    std::wstring cell = Widen(text.substr(start, tab == std::string::npos ? std::string::npos
+                                                                          : tab - start));
+    start = tab == std::string::npos ? text.size() : tab + 1;
+    if (c == 0) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = index;
+      item.pszText = cell.data();
+      index = ListView_InsertItem(list_, &item);
+    } else {
+      ListView_SetItemText(list_, index, c, cell.data());
+    }
+  }
+}
+
+void ListViewGrid::RemoveRow(int row) {
+  if (row >= 1 && row < Rows()) ListView_DeleteItem(list_, row - 1);
+}
+
+void ListViewGrid::SetColumnWidth(int column, int twips) {
+  if (column < 0 || column >= kGridColumns) return;
+  widthsTwips_[column] = twips;
+  ListView_SetColumnWidth(list_, column, TwipsToPixels(twips, WindowDpi(list_)));
+}
+
+void ListViewGrid::OnDpiChanged() {
+  for (int c = 0; c < kGridColumns; ++c) SetColumnWidth(c, widthsTwips_[c]);
+}
+
+}  // namespace tarvek::win

@@ -1,0 +1,37 @@
+// The hotkey grid on a report-view list control. Grid row 0 is the list's header, so grid row r
+// is list item r - 1 (the activation hotkey, grid row 1, is item 0).
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "core/grid.h"
+
+namespace tarvek::win {
+
+class ListViewGrid : public GridPort {
+ public:
+  // Creates the list control as a child of parent, with the four headers.
+  ListViewGrid(HWND parent, int controlId, const std::array<std::string, kGridColumns>& headers);
+
+  HWND Handle() const { return list_; }
+
+  int Rows() const override;
+  std::string Cell(int row, int column) const override;
+  void SetCell(int row, int column, const std::string& text) override;
+  void AddRow(const std::string& tabJoinedText, int row = -1) override;
+  void RemoveRow(int row) override;
+  void SetColumnWidth(int column, int twips) override;
+
+  // Applies the widths again in pixels at the window's current DPI.
+  void OnDpiChanged();
+
+ private:
+  HWND list_ = nullptr;
+  std::array<std::string, kGridColumns> headers_;
+  std::array<int, kGridColumns> widthsTwips_{1400, 800, 4060, 0};
+};
+
+}  // namespace tarvek::win

@@ -1,0 +1,210 @@
+#include "win/win_system.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <string>
+
+#include "core/list_file.h"
+#include "win/strings.h"
+#include "win/unique_handle.h"
+
+namespace tarvek::win {
+
+namespace {
+
+HWND AsHwnd(WindowRef window) { return reinterpret_cast<HWND>(window); }
+
+std::wstring FolderOf(const std::wstring& path) {
+  std::size_t slash = path.find_last_of(L"\\/");
+  if (slash == std::wstring::npos) return {};
+  if (slash == 2 && path.size() > 1 && path[1] == L':') return path.substr(0, 3);  // "C:\"
+  return path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  std::size_t slash = path.find_last_of(L'\\');
+  return Narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+}
+
+bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
+  return ::RegisterHotKey(window_, id, static_cast<UINT>(modifiers),
+                          static_cast<UINT>(virtualKey)) != FALSE;
+}
+
+void WinSystem::UnregisterHotkey(int id) { ::UnregisterHotKey(window_, id); }
+
+void WinSystem::ShellOpen(const std::string& command) {
+  ShellExecuteW(nullptr, nullptr, Widen(command).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void WinSystem::StartProgram(const std::string& exePath) {
+  // One quoted path: "C:\Program Files\a b\x.exe" must not start C:\Program.exe.
+  std::wstring path = Widen(exePath);
+  std::wstring commandLine = L"\"" + path + L"\"";
+  std::wstring folder = FolderOf(path);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+}
+
+void WinSystem::OpenDefaultBrowser() {
+  wchar_t exe[MAX_PATH * 2];
+  DWORD size = static_cast<DWORD>(std::size(exe));
+  if (SUCCEEDED(AssocQueryStringW(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe,
+                                  &size))) {
+    StartProgram(Narrow(exe));
+    return;
+  }
+  ShellExecuteW(nullptr, nullptr, L"about:blank", nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+WindowRef WinSystem::ForegroundWindow() {
+  return reinterpret_cast<WindowRef>(GetForegroundWindow());
+}
+
+void WinSystem::ShowWindow(WindowRef window, int showCommand) {
+  ::ShowWindow(AsHwnd(window), showCommand);
+}
+
+void WinSystem::PostClose(WindowRef window) { PostMessageW(AsHwnd(window), WM_CLOSE, 0, 0); }
+
+Rect WinSystem::WindowRect(WindowRef window) {
+  RECT r{};
+  GetWindowRect(AsHwnd(window), &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+void WinSystem::SetCursorPos(int x, int y) { ::SetCursorPos(x, y); }
+
+void WinSystem::MouseEvent(int flags, int dx, int dy) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = dx;
+  input.mi.dy = dy;
+  input.mi.dwFlags = static_cast<DWORD>(flags);
+  SendInput(1, &input, sizeof(input));
+}
+
+void WinSystem::PlayWaveAsync(const std::string& path) {
+  PlaySoundW(Widen(path).c_str(), nullptr, SND_ASYNC | SND_FILENAME);
+}
+
+void WinSystem::SendMciCommand(const std::string& command) {
+  mciSendStringW(Widen(command).c_str(), nullptr, 0, nullptr);
+}
+
+long WinSystem::EmptyRecycleBin() {
+  return static_cast<long>(SHEmptyRecycleBinW(window_, nullptr, SHERB_NOCONFIRMATION));
+}
+
+void WinSystem::UpdateRecycleBinIcon() {
+  // Not in every SDK's headers; the shell still exports it.
+  using UpdateFn = void(WINAPI*)();
+  HMODULE shell = GetModuleHandleW(L"shell32.dll");
+  auto update = reinterpret_cast<UpdateFn>(
+      reinterpret_cast<void*>(GetProcAddress(shell, "SHUpdateRecycleBinIcon")));
+  if (update != nullptr) update();
+}
+
+void WinSystem::EnableShutdownPrivilege() {
+  UniqueKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.put())) {
+    return;
+  }
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid)) {
+    AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+  }
+}
+
+void WinSystem::ExitWindowsSession(unsigned flags, unsigned reason) { ExitWindowsEx(flags, reason); }
+
+int WinSystem::ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) {
+  return MessageBoxW(window_, Widen(text).c_str(), Widen(title).c_str(), flags);
+}
+
+bool WinSystem::FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
+  UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) return std::nullopt;
+  // A list of 101 bindings is a few kilobytes; anything beyond the cap is not a list's.
+  std::size_t wanted = static_cast<std::size_t>(
+      size.QuadPart < static_cast<LONGLONG>(kMaxListFileBytes) ? size.QuadPart : kMaxListFileBytes);
+  std::string bytes(wanted, '\0');
+  std::size_t done = 0;
+  while (done < wanted) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), bytes.data() + done, static_cast<DWORD>(wanted - done), &got,
+                  nullptr)) {
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
+  std::wstring target = Widen(path);
+  std::wstring temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
+  {
+    UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD written = 0;
+    bool ok = bytes.empty() || (WriteFile(file.get(), bytes.data(),
+                                          static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                                written == bytes.size());
+    ok = ok && FlushFileBuffers(file.get());
+    if (!ok) {
+      file.reset();
+      DeleteFileW(temporary.c_str());
+      return false;
+    }
+  }
+  if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileW(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::string WinSystem::AnsiToUtf8(const std::string& ansi) { return win::AnsiToUtf8(ansi); }
+
+std::optional<std::string> WinSystem::Utf8ToAnsi(const std::string& utf8) {
+  return win::Utf8ToAnsi(utf8);
+}
+
+}  // namespace tarvek::win

@@ -1,0 +1,47 @@
+// The system port on Win32: hotkeys on the main window, the shell, windows, input, sounds,
+// message boxes, files and the ANSI code page.
+#pragma once
+
+#include <windows.h>
+
+#include "core/ports.h"
+
+namespace tarvek::win {
+
+class WinSystem : public SystemPort {
+ public:
+  // Hotkeys are registered on this window, and message boxes are owned by it.
+  void SetMainWindow(HWND window) { window_ = window; }
+
+  bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
+  void UnregisterHotkey(int id) override;
+  void ShellOpen(const std::string& command) override;
+  void StartProgram(const std::string& exePath) override;
+  void OpenDefaultBrowser() override;
+  WindowRef ForegroundWindow() override;
+  void ShowWindow(WindowRef window, int showCommand) override;
+  void PostClose(WindowRef window) override;
+  Rect WindowRect(WindowRef window) override;
+  void SetCursorPos(int x, int y) override;
+  void MouseEvent(int flags, int dx, int dy) override;
+  void PlayWaveAsync(const std::string& path) override;
+  void SendMciCommand(const std::string& command) override;
+  long EmptyRecycleBin() override;
+  void UpdateRecycleBinIcon() override;
+  void EnableShutdownPrivilege() override;
+  void ExitWindowsSession(unsigned flags, unsigned reason) override;
+  int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) override;
+  bool FileExists(const std::string& path) override;
+  std::optional<std::string> ReadFileBytes(const std::string& path) override;
+  bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
+  std::string AnsiToUtf8(const std::string& ansi) override;
+  std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// The folder of the running program file, without a trailing backslash.
+std::string ProgramFolder();
+
+}  // namespace tarvek::win

@@ -1,0 +1,260 @@
+#include "core/dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "recording_system.h"
+
+namespace tarvek {
+namespace {
+
+using testing::RecordingSystem;
+using testing::RecordingView;
+using Calls = std::vector<std::string>;
+
+constexpr std::intptr_t kNoModifiers = 0;
+const std::string kWave = "PlayWaveAsync C:\\HK\\hotkey.wav";
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  DispatchTest() {
+    system.foreground = 0x100;
+    system.foregroundRect = {100, 200, 500, 600};
+  }
+
+  void Bind(int slot, std::string modifiers, std::string key, std::string target) {
+    HotkeyEntry& e = core.table.slots[slot];
+    e.Modifiers = ModifierFlagsFromText(modifiers);
+    e.VirtualKey = KeyCodeFromName(key);
+    e.ModifierText = std::move(modifiers);
+    e.KeyText = std::move(key);
+    e.Name = "binding " + std::to_string(slot);
+    e.Target = std::move(target);
+  }
+
+  std::optional<std::intptr_t> Send(unsigned message, std::uintptr_t wParam = 0,
+                                    std::intptr_t lParam = 0) {
+    return core.MainWindowProc(message, wParam, lParam);
+  }
+  // WM_HOTKEY as the system sends it: the id, then the flags and key in lParam.
+  std::optional<std::intptr_t> Hotkey(int id, std::intptr_t lParam = kNoModifiers) {
+    return Send(wm::kHotkey, static_cast<std::uintptr_t>(static_cast<std::intptr_t>(id)), lParam);
+  }
+  // The calls one message makes.
+  Calls CallsOf(unsigned message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+    system.calls.clear();
+    Send(message, wParam, lParam);
+    return system.calls;
+  }
+  Calls CallsOfHotkey(int id, std::intptr_t lParam = kNoModifiers) {
+    system.calls.clear();
+    EXPECT_EQ(Hotkey(id, lParam), std::optional<std::intptr_t>(0)) << "id " << id;
+    return system.calls;
+  }
+
+  RecordingSystem system;
+  RecordingView view{system.calls};
+  HotkeyCore core{system, view, view, "C:\\HK"};
+};
+
+TEST_F(DispatchTest, SecondInstanceMessageBringsTheWindowBack) {
+  core.instanceMessage = 0xC0DE;
+  EXPECT_EQ(Send(0xC0DE), std::optional<std::intptr_t>(0));
+  EXPECT_EQ(system.calls, Calls{"View.ShowNormal"});
+}
+
+TEST_F(DispatchTest, UnregisteredInstanceMessageMatchesNothing) {
+  core.instanceMessage = 0;
+  EXPECT_EQ(Send(0), std::nullopt);
+  EXPECT_EQ(system.calls, Calls{});
+}
+
+TEST_F(DispatchTest, TrayCallbacksActAndPassOn) {
+  struct Case {
+    std::intptr_t mouse;
+    Calls expected;
+  };
+  for (const Case& c :
+       {Case{513, {"View.TrayPressed"}}, Case{514, {"View.TrayNormal", "View.PopupHotkeyMenu"}},
+        Case{515, {"View.Show"}}, Case{517, {"View.PopupSystemMenu"}}, Case{512, {}}}) {
+    SCOPED_TRACE(c.mouse);
+    system.calls.clear();
+    EXPECT_EQ(Send(wm::kTrayCallback, 0, c.mouse), std::nullopt);
+    EXPECT_EQ(system.calls, c.expected);
+  }
+}
+
+TEST_F(DispatchTest, MouseMoveRevealsOnlyAParkedWindowInMouseMode) {
+  core.flags.ParkedAtEdge = true;
+  EXPECT_EQ(CallsOf(wm::kMouseMove), Calls{});  // hotkey mode
+  core.flags.MouseActivation = true;
+  core.flags.ParkedAtEdge = false;
+  EXPECT_EQ(CallsOf(wm::kMouseMove), Calls{});  // not parked
+  core.flags.ParkedAtEdge = true;
+  EXPECT_EQ(Send(wm::kMouseMove), std::nullopt);
+  EXPECT_EQ(system.calls, Calls{"View.RevealFromEdge"});
+  EXPECT_FALSE(core.flags.ParkedAtEdge);
+  EXPECT_EQ(CallsOf(wm::kMouseMove), Calls{});  // once out, it stays
+}
+
+TEST_F(DispatchTest, OtherMessagesPassOn) {
+  EXPECT_EQ(Send(0x0001), std::nullopt);
+  EXPECT_EQ(system.calls, Calls{});
+}
+
+TEST_F(DispatchTest, TildeKeyClicksTwiceIntoTheForegroundWindow) {
+  EXPECT_EQ(
+      CallsOfHotkey(ForegroundClickHotkeyId),
+      (Calls{"SetCursorPos 120 230", "MouseEvent 2 0 0", "MouseEvent 4 0 0", "SetCursorPos 120 250",
+             "MouseEvent 2 0 0", "MouseEvent 4 0 0", "SetCursorPos 200 370"}));
+  EXPECT_EQ(core.ForegroundRect.right, 500);
+}
+
+TEST_F(DispatchTest, MouseKeysRunOnlyWhenTheControllerIsOnAndNoModifierIsHeld) {
+  const std::intptr_t keyA = 0x41 << 16;
+  for (int id = MouseKeyIdBase + 1; id <= MouseKeyIdBase + 8; ++id) {
+    core.flags.MouseControllerOn = false;
+    EXPECT_EQ(CallsOfHotkey(id, keyA), Calls{}) << id;
+    core.flags.MouseControllerOn = true;
+    EXPECT_EQ(CallsOfHotkey(id, keyA | 2), Calls{}) << id;  // Ctrl held
+    EXPECT_NE(CallsOfHotkey(id, keyA), Calls{}) << id;
+  }
+  EXPECT_EQ(CallsOfHotkey(MouseKeyIdBase), Calls{});
+  EXPECT_EQ(CallsOfHotkey(MouseKeyIdBase + 9), Calls{});
+}
+
+TEST_F(DispatchTest, EachMouseKeyMovesClicksOrDrags) {
+  core.flags.MouseControllerOn = true;
+  core.sound.on = true;
+  const std::string click = "PlayWaveAsync C:\\HK\\mouse.wav";
+  EXPECT_EQ(CallsOfHotkey(14737), Calls{"MouseEvent 1 -10 0"});
+  EXPECT_EQ(CallsOfHotkey(14738), Calls{"MouseEvent 1 0 10"});
+  EXPECT_EQ(CallsOfHotkey(14739), Calls{"MouseEvent 1 10 0"});
+  EXPECT_EQ(CallsOfHotkey(14740), Calls{"MouseEvent 1 0 -10"});
+  EXPECT_EQ(CallsOfHotkey(14741), (Calls{"MouseEvent 2 0 0", "MouseEvent 4 0 0", click}));
+  EXPECT_EQ(CallsOfHotkey(14742), (Calls{"MouseEvent 8 0 0", "MouseEvent 16 0 0", click}));
+  EXPECT_EQ(CallsOfHotkey(14743), Calls{"MouseEvent 2 0 0"});
+  EXPECT_EQ(CallsOfHotkey(14744), Calls{"MouseEvent 4 0 0"});
+}
+
+TEST_F(DispatchTest, ActivationShowsOnceWithOneSoundUntilHiddenAgain) {
+  core.sound.on = true;
+  EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), (Calls{"View.Show", kWave}));
+  EXPECT_TRUE(core.flags.MainWindowShown);
+  EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), Calls{});
+  core.flags.MainWindowShown = false;  // a hide command
+  EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), (Calls{"View.Show", kWave}));
+}
+
+TEST_F(DispatchTest, ActivationWithoutSoundStillShows) {
+  EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), Calls{"View.Show"});
+}
+
+TEST_F(DispatchTest, ActivationHotkeyDoesNothingInMouseMode) {
+  core.flags.MouseActivation = true;
+  core.sound.on = true;
+  EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), Calls{});
+  EXPECT_FALSE(core.flags.MainWindowShown);
+}
+
+TEST_F(DispatchTest, BindingPlaysTheSoundThenRunsItsTarget) {
+  core.sound.on = true;
+  Bind(0, "Ctrl", "A", "notepad");
+  Bind(1, "Ctrl + Alt", "C", "calc");
+  Bind(2, "Win", "F5", "关闭当前窗口");
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 1, (0x43 << 16) | 3), (Calls{kWave, "ShellOpen calc"}));
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), (Calls{kWave, "PostClose 256"}));
+  core.sound.on = false;
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"ShellOpen notepad"});
+}
+
+TEST_F(DispatchTest, BindingIdArrivesEitherSignExtendedOrAsThirtyTwoBits) {
+  Bind(3, "Ctrl + Alt", "C", "calc");
+  const std::uint32_t id32 = static_cast<std::uint32_t>(BindingIdBase + 3);
+  EXPECT_EQ(CallsOf(wm::kHotkey, id32), Calls{"ShellOpen calc"});
+}
+
+TEST_F(DispatchTest, MenuClickWithAnAddressInLParamRunsTheBinding) {
+  Bind(0, "Ctrl", "A", "calc");
+  std::int16_t zero = 0;
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase, reinterpret_cast<std::intptr_t>(&zero)),
+            Calls{"ShellOpen calc"});
+}
+
+TEST_F(DispatchTest, BindingWithoutModifiersRunsWhileTheMouseControllerIsOn) {
+  core.flags.MouseControllerOn = true;
+  Bind(0, "无", "K", "calc");
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase, 0x4B << 16), Calls{"ShellOpen calc"});
+}
+
+TEST_F(DispatchTest, IdsOutsideTheLoadedListAreIgnored) {
+  core.sound.on = true;
+  Bind(0, "Ctrl", "A", "calc");
+  Bind(1, "Ctrl", "B", "notepad");
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), Calls{});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase - 1), Calls{});
+  EXPECT_EQ(CallsOfHotkey(0), Calls{});
+  EXPECT_EQ(CallsOfHotkey(12345), Calls{});
+}
+
+TEST_F(DispatchTest, EveryOneOfTheHundredAndOneSlotsRunsAndNoMore) {
+  for (int i = 0; i < kTableSlots; ++i) Bind(i, "Alt", "A", "t" + std::to_string(i));
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"ShellOpen t0"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 100), Calls{"ShellOpen t100"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 101), Calls{});
+  // The fixed ids never reach a slot, however full the table is.
+  EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), Calls{"View.Show"});
+  EXPECT_EQ(CallsOfHotkey(ForegroundClickHotkeyId).size(), 7u);
+}
+
+class EndSessionTest : public DispatchTest {
+ protected:
+  EndSessionTest() {
+    Bind(0, "Ctrl", "A", "calc");
+    Bind(1, "Alt", "B", "隐藏\\显示当前窗口");
+    Bind(2, "Win", "C", "notepad");
+    Hotkey(BindingIdBase + 1);  // hides window 0x100
+    system.calls.clear();
+  }
+  const Calls tearDown = {"UnregisterHotkey -12544",
+                          "UnregisterHotkey -14080",
+                          "UnregisterHotkey -14079",
+                          "UnregisterHotkey -14078",
+                          "ShowWindow 256 5",
+                          "View.RemoveTrayIcon",
+                          "View.RestoreWindowProcedures",
+                          "View.Unload"};
+  const std::string question =
+      "MessageBox [即拖即存中的内容还没有保存，确信不保存就退出系统吗?] [即拖即存] 0x41";
+};
+
+TEST_F(EndSessionTest, UnsavedPadAnsweredCancelRefusesAndKeepsEverything) {
+  core.flags.PadContentSaved = false;
+  system.messageBoxAnswers = {kIdCancel};
+  EXPECT_EQ(Send(wm::kQueryEndSession), std::optional<std::intptr_t>(0));
+  EXPECT_EQ(system.calls, (Calls{question, "View.ShowPad"}));
+  EXPECT_FALSE(core.flags.QuitRequested);
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), Calls{"ShellOpen notepad"});
+}
+
+TEST_F(EndSessionTest, SavedPadTearsDownInOrderAndPassesOn) {
+  EXPECT_EQ(Send(wm::kQueryEndSession), std::nullopt);
+  EXPECT_EQ(system.calls, tearDown);
+  EXPECT_TRUE(core.flags.QuitRequested);
+  EXPECT_EQ(core.table.slots[0].ModifierText, "");
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{});
+}
+
+TEST_F(EndSessionTest, UnsavedPadAnsweredOkTearsDown) {
+  core.flags.PadContentSaved = false;
+  system.messageBoxAnswers = {kIdOk};
+  EXPECT_EQ(Send(wm::kQueryEndSession), std::nullopt);
+  Calls expected = tearDown;
+  expected.insert(expected.begin(), question);
+  EXPECT_EQ(system.calls, expected);
+}
+
+}  // namespace
+}  // namespace tarvek
