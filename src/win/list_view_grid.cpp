@@ -35,15 +35,21 @@ int ListViewGrid::Rows() const { return ListView_GetItemCount(list_) + 1; }
 std::string ListViewGrid::Cell(int row, int column) const {
   if (column < 0 || column >= kGridColumns) return {};
   if (row == 0) return headers_[column];
-  wchar_t buffer[2048];
-  buffer[0] = L'\0';
-  LVITEMW item{};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = static_cast<int>(std::size(buffer));
-  SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1),
-               reinterpret_cast<LPARAM>(&item));
-  return Narrow(buffer);
+  // The control says how much it copied, not how long the text is: grow until it fits.
+  std::wstring buffer(260, L'\0');
+  for (;;) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    LRESULT copied = SendMessageW(list_, LVM_GETITEMTEXTW, static_cast<WPARAM>(row - 1),
+                                  reinterpret_cast<LPARAM>(&item));
+    if (static_cast<std::size_t>(copied) + 1 < buffer.size() || buffer.size() >= (1u << 20)) {
+      buffer.resize(static_cast<std::size_t>(copied));
+      return Narrow(buffer);
+    }
+    buffer.resize(buffer.size() * 4);
+  }
 }
 
 void ListViewGrid::SetCell(int row, int column, const std::string& text) {

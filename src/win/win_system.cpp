@@ -177,6 +177,12 @@ std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
 
 bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   std::wstring target = Widen(path);
+  // Windows refuses to move a file over a read-only one, but Wine does it; a list the user made
+  // read-only stays as it is on both.
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return false;
+  }
   std::wstring temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
   {
     UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,

@@ -1,0 +1,95 @@
+// The file half of WinSystem on the real file system.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "win/strings.h"
+#include "win/win_system.h"
+#include "win_test_support.h"
+
+namespace tarvek::win {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class Files : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_FALSE(folder.Path().empty()); }
+
+  void MakeReadOnly(const std::string& path) {
+    ASSERT_TRUE(SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_READONLY));
+  }
+
+  wintest::TempFolder folder;
+  WinSystem system;
+};
+
+TEST_F(Files, ReplaceCreatesThenReplacesAndLeavesNothingElse) {
+  const std::string path = folder.Join("热键列表.htk");
+  ASSERT_TRUE(system.ReplaceFileBytes(path, "first, the longer content\r\n"));
+  EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>("first, the longer content\r\n"));
+
+  // Shorter than before: nothing of the old file may remain at its end.
+  ASSERT_TRUE(system.ReplaceFileBytes(path, "second"));
+  EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>("second"));
+  EXPECT_EQ(folder.Entries(), Names{"热键列表.htk"});
+}
+
+TEST_F(Files, BytesAreKeptExactly) {
+  const std::string path = folder.Join("bytes.htk");
+  // Zero bytes, lone CR and LF, a Ctrl+Z and high bytes: no text-mode translation anywhere.
+  const std::string bytes("a\0b\rc\nd\r\n\x1A\xFF\xCE\xD2", 12);
+  ASSERT_TRUE(system.ReplaceFileBytes(path, bytes));
+  EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>(bytes));
+
+  ASSERT_TRUE(system.ReplaceFileBytes(path, ""));
+  EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>(""));
+  EXPECT_TRUE(system.FileExists(path));
+}
+
+TEST_F(Files, ReplaceInMissingFolderFails) {
+  const std::string path = folder.Join("没有的文件夹\\SaveKey.htk");
+  EXPECT_FALSE(system.ReplaceFileBytes(path, "x"));
+  EXPECT_FALSE(system.FileExists(path));
+  EXPECT_EQ(folder.Entries(), Names{});
+}
+
+TEST_F(Files, FailedReplaceKeepsTheOldFile) {
+  const std::string path = folder.Join("SaveKey.htk");
+  ASSERT_TRUE(system.ReplaceFileBytes(path, "old list"));
+  MakeReadOnly(path);
+  EXPECT_FALSE(system.ReplaceFileBytes(path, "new list"));
+  EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>("old list"));
+  EXPECT_EQ(folder.Entries(), Names{"SaveKey.htk"});  // the temporary file went too
+}
+
+TEST_F(Files, ReplaceOfAFolderFails) {
+  const std::string path = folder.Join("SaveKey.htk");
+  ASSERT_TRUE(CreateDirectoryW(Widen(path).c_str(), nullptr));
+  EXPECT_FALSE(system.ReplaceFileBytes(path, "x"));
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(folder.Entries(), Names{"SaveKey.htk"});
+}
+
+TEST_F(Files, MissingFilesAndFolders) {
+  EXPECT_EQ(system.ReadFileBytes(folder.Join("missing.htk")), std::nullopt);
+  EXPECT_FALSE(system.FileExists(folder.Join("missing.htk")));
+  EXPECT_FALSE(system.FileExists(folder.Path()));
+  EXPECT_EQ(system.ReadFileBytes(folder.Path()), std::nullopt);
+
+  const std::string path = folder.Join("present.htk");
+  ASSERT_TRUE(system.ReplaceFileBytes(path, "x"));
+  EXPECT_TRUE(system.FileExists(path));
+  // A read-only list is still a list that can be read.
+  MakeReadOnly(path);
+  EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>("x"));
+}
+
+}  // namespace
+}  // namespace tarvek::win

@@ -1,0 +1,113 @@
+#include "win_test_support.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "win/strings.h"
+
+namespace tarvek::wintest {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TarvekWinTestWindow";
+
+void RegisterWindowClassOnce() {
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  (void)registered;
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // tests make files read-only
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+HiddenWindow::HiddenWindow() {
+  RegisterWindowClassOnce();
+  window_ = CreateWindowExW(0, kWindowClass, L"测试窗口", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+HiddenWindow::~HiddenWindow() {
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+bool PumpUntil(const std::function<bool(const MSG&)>& wanted) {
+  // Not a measurement: only a bound, so that a message that never comes fails the test
+  // instead of hanging it. Input under Wine arrives within a few waits.
+  constexpr int kIdleWaits = 200;
+  constexpr DWORD kWaitMs = 25;
+  for (int i = 0; i < kIdleWaits; ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (wanted(message)) return true;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, kWaitMs, QS_ALLINPUT);
+  }
+  return false;
+}
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH + 1];
+  DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  std::wstring base(temp, n);
+  if (!base.empty() && base.back() == L'\\') base.pop_back();
+  // A Chinese folder name, so that every path the tests use goes through the wide calls.
+  for (unsigned i = 0;; ++i) {
+    std::wstring path = base + L"\\热键测试-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(i);
+    if (CreateDirectoryW(path.c_str(), nullptr)) {
+      path_ = win::Narrow(path);
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+  }
+}
+
+TempFolder::~TempFolder() {
+  if (!path_.empty()) RemoveTree(win::Widen(path_));
+}
+
+std::vector<std::string> TempFolder::Entries() const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((win::Widen(path_) + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(win::Narrow(name));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace tarvek::wintest
