@@ -107,10 +107,13 @@ void HotkeyCore::ClickForegroundWindow() {
   system_.SetCursorPos(r.left + 100, r.top + 170);
 }
 
-void HotkeyCore::RegisterBindings() {
+std::vector<int> HotkeyCore::RegisterBindings() {
+  std::vector<int> refused;
   for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
-    system_.RegisterHotkey(BindingIdBase + i, table.slots[i].Modifiers, table.slots[i].VirtualKey);
+    const HotkeyEntry& e = table.slots[i];
+    if (!system_.RegisterHotkey(BindingIdBase + i, e.Modifiers, e.VirtualKey)) refused.push_back(i);
   }
+  return refused;
 }
 
 void HotkeyCore::ReleaseBindings() {

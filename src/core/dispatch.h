@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/actions.h"
 #include "core/hotkey_table.h"
@@ -65,9 +66,9 @@ class HotkeyCore {
   // ignored.
   void RunSlot(int slot);
 
-  // Registers every binding of the table under its id; unregisters them all and empties the
-  // slots' modifier texts.
-  void RegisterBindings();
+  // Registers every binding of the table under its id and gives the slots whose combination
+  // the system refused; unregisters them all and empties the slots' modifier texts.
+  std::vector<int> RegisterBindings();
   void ReleaseBindings();
 
   HotkeyTable table;

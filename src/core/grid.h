@@ -19,6 +19,10 @@ class GridPort {
   virtual void AddRow(const std::string& tabJoinedText, int row = -1) = 0;
   virtual void RemoveRow(int row) = 0;
   virtual void SetColumnWidth(int column, int twips) = 0;
+  // Marks a row whose combination another program holds, so that the user can see why it
+  // does nothing. The mark moves with its row; the cell texts stay as they are.
+  virtual void MarkRowHeld(int row, bool held) = 0;
+  virtual bool RowHeld(int row) const = 0;
 };
 
 }  // namespace tarvek

@@ -203,6 +203,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 || lParam == 0) OnCommand(LOWORD(wParam));
       return 0;
+    case WM_NOTIFY:
+      if (grid_ != nullptr) {
+        if (std::optional<LRESULT> result = grid_->HandleNotify(*reinterpret_cast<NMHDR*>(lParam))) {
+          return *result;
+        }
+      }
+      break;
     case WM_CLOSE:
       // The close box only hides the window; the program goes on in the background.
       if (program_ == nullptr || !program_->core.flags.QuitRequested) {

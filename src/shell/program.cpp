@@ -36,14 +36,53 @@ void Program::LoadPhase() {
   if (TrimBlanks(listPath).empty()) listPath = TrimBlanks(settings_.Get(setting::kFileSave));
   if (listPath.empty()) listPath = programFolder_ + "\\SaveKey.htk";
   HotkeyListFile("get", listPath, ListContext());
+  ShowAndRegisterBindings(false);
+  view_.SetHotkeyMenu(HotkeyMenuItems("没有设置热键程序"));
+  SetCountCaption(core.table.Used());
+  grid_.SetColumnWidth(2, grid_.Rows() < 17 ? 4060 : 3820);
+}
+
+std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
   int n = 0;
   for (; n < kTableSlots && !core.table.slots[n].ModifierText.empty(); ++n) {
-    grid_.AddRow(GridRowText(core.table.slots[n]));
+    grid_.AddRow(GridRowText(core.table.slots[n]), insertAtRow2 ? kFirstBindingRow + n : -1);
   }
-  core.RegisterBindings();
-  view_.SetHotkeyMenu(HotkeyMenuItems("没有设置热键程序"));
+  std::vector<int> refused = core.RegisterBindings();
+  int firstRow = grid_.Rows() - n;  // the bindings are the last n rows
+  for (int slot : refused) grid_.MarkRowHeld(firstRow + slot, true);
+  return refused;
+}
+
+void Program::SetCountCaption(int n) {
   view_.SetFrameCaption("热键信息(共有" + std::to_string(n) + "个热键)");
-  grid_.SetColumnWidth(2, grid_.Rows() < 17 ? 4060 : 3820);
+}
+
+std::vector<int> Program::ReregisterAllHotkeys() {
+  std::string bytes = SerializeList(GridBindings(grid_), system_);
+  bool saved = HotkeyListFile("put", listPath, ListContext());
+  core.ReleaseBindings();
+  while (grid_.Rows() > kFirstBindingRow) grid_.RemoveRow(grid_.Rows() - 1);
+  if (saved) {
+    HotkeyListFile("get", listPath, ListContext());
+  } else {
+    // The file could not be written and keeps its old bindings; the grid the user sees stays
+    // the list that is registered.
+    ParseList(bytes, system_, core.table);
+  }
+  std::vector<int> refused = ShowAndRegisterBindings(true);
+  view_.SetHotkeyMenu(HotkeyMenuItems("没有设置热键"));
+  SetCountCaption(core.table.Used());
+  grid_.SetColumnWidth(2, grid_.Rows() > 16 ? 3820 : 4060);
+  if (!refused.empty()) {
+    std::string text = "下列热键已被其他程序占用，按下时不起作用：\n";
+    for (int slot : refused) {
+      const HotkeyEntry& e = core.table.slots[slot];
+      text += "\n" + e.Name + "（" + e.ModifierText + " + " + e.KeyText + "）";
+    }
+    text += "\n\n它们仍保存在热键列表中。关闭占用它们的程序后，再点“应用”即可使用。";
+    system_.ShowMessageBox(text, "热键冲突", kMbIconExclamation);
+  }
+  return refused;
 }
 
 void Program::InitialisePhase() {
@@ -79,13 +118,15 @@ ActivationCombo ParseActivationHotkeyText(const std::string& text) {
 }
 
 void Program::RegisterActivationHotkey() {
-  system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
+  bool registered = system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
   grid_.AddRow(activationHotkeyText + "\t显示本软件\t无", 1);
   system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
-  if (TrimBlanks(activationHotkeyText).empty()) return;  // a stored blank keeps Win + Space
-  ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
-  system_.UnregisterHotkey(ActivationHotkeyId);
-  system_.RegisterHotkey(ActivationHotkeyId, combo.modifiers, combo.virtualKey);
+  if (!TrimBlanks(activationHotkeyText).empty()) {  // a stored blank keeps Win + Space
+    ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
+    system_.UnregisterHotkey(ActivationHotkeyId);
+    registered = system_.RegisterHotkey(ActivationHotkeyId, combo.modifiers, combo.virtualKey);
+  }
+  grid_.MarkRowHeld(1, !registered);
 }
 
 void Program::ShutDown() {

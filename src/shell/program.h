@@ -42,6 +42,12 @@ class Program {
   // Gives back every registration and the tray icon; shows a window the hide action hid.
   void ShutDown();
 
+  // After an add, change or apply: saves the grid to the active list file, drops every
+  // binding's registration, reads the file back and rebuilds the rows, registrations, menu and
+  // count. Tells the user, in one message, which bindings another program holds. Returns the
+  // slots that could not be registered.
+  std::vector<int> ReregisterAllHotkeys();
+
   // The hotkey-list menu for the table as loaded; emptyCaption when there is no binding.
   std::vector<MenuItem> HotkeyMenuItems(const std::string& emptyCaption) const;
 
@@ -54,6 +60,9 @@ class Program {
 
  private:
   void RegisterActivationHotkey();
+  // Shows the table's bindings as grid rows 2 and up, registers them and marks the refused.
+  std::vector<int> ShowAndRegisterBindings(bool insertAtRow2);
+  void SetCountCaption(int n);
 
   SystemPort& system_;
   SettingsStore& settings_;

@@ -88,6 +88,48 @@ void ListViewGrid::SetColumnWidth(int column, int twips) {
   ListView_SetColumnWidth(list_, column, TwipsToPixels(twips, WindowDpi(list_)));
 }
 
+void ListViewGrid::MarkRowHeld(int row, bool held) {
+  if (row < 1 || row >= Rows()) return;
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row - 1;
+  item.lParam = held ? 1 : 0;
+  ListView_SetItem(list_, &item);
+  ListView_RedrawItems(list_, row - 1, row - 1);
+}
+
+bool ListViewGrid::RowHeld(int row) const {
+  if (row < 1 || row >= Rows()) return false;
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row - 1;
+  return ListView_GetItem(list_, &item) && item.lParam != 0;
+}
+
+std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
+  if (header.hwndFrom != list_) return std::nullopt;
+  if (header.code == NM_CUSTOMDRAW) {
+    const auto& draw = reinterpret_cast<const NMLVCUSTOMDRAW&>(header);
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+      if (draw.nmcd.lItemlParam != 0) {
+        const_cast<NMLVCUSTOMDRAW&>(draw).clrText = RGB(192, 0, 0);
+      }
+      return CDRF_DODEFAULT;
+    }
+    return CDRF_DODEFAULT;
+  }
+  if (header.code == LVN_GETINFOTIPW) {
+    auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
+    if (RowHeld(tip.iItem + 1) && tip.pszText != nullptr && tip.cchTextMax > 0) {
+      static const wchar_t kTip[] = L"此热键已被其他程序占用，按下时不起作用。";
+      wcsncpy_s(tip.pszText, static_cast<std::size_t>(tip.cchTextMax), kTip, _TRUNCATE);
+    }
+    return 0;
+  }
+  return std::nullopt;
+}
+
 void ListViewGrid::OnDpiChanged() {
   for (int c = 0; c < kGridColumns; ++c) SetColumnWidth(c, widthsTwips_[c]);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "core/grid.h"
@@ -24,6 +25,12 @@ class ListViewGrid : public GridPort {
   void AddRow(const std::string& tabJoinedText, int row = -1) override;
   void RemoveRow(int row) override;
   void SetColumnWidth(int column, int twips) override;
+  void MarkRowHeld(int row, bool held) override;
+  bool RowHeld(int row) const override;
+
+  // The parent passes on the list's notifications: held rows are drawn in red and explain
+  // themselves in a tool tip. Empty when the notification is not the grid's to answer.
+  std::optional<LRESULT> HandleNotify(const NMHDR& header);
 
   // Applies the widths again in pixels at the window's current DPI.
   void OnDpiChanged();

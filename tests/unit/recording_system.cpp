@@ -121,7 +121,16 @@ std::optional<std::string> RecordingSystem::Utf8ToAnsi(const std::string& utf8) 
   return Utf8ToGbk(utf8);
 }
 
-FakeGrid::FakeGrid() { rows.push_back({"功能键", "基本键", "调用的程序", "程序路径"}); }
+FakeGrid::FakeGrid() {
+  rows.push_back({"功能键", "基本键", "调用的程序", "程序路径"});
+  held.push_back(false);
+}
+
+void FakeGrid::MarkRowHeld(int row, bool isHeld) {
+  if (row > 0 && row < Rows()) held[row] = isHeld;
+}
+
+bool FakeGrid::RowHeld(int row) const { return row > 0 && row < Rows() && held[row]; }
 
 std::string FakeGrid::Cell(int row, int column) const {
   if (row < 0 || row >= Rows() || column < 0 || column >= 4) return {};
@@ -142,10 +151,14 @@ void FakeGrid::AddRow(const std::string& text, int row) {
   }
   if (row < 0 || row > Rows()) row = Rows();
   rows.insert(rows.begin() + row, cells);
+  held.insert(held.begin() + row, false);
 }
 
 void FakeGrid::RemoveRow(int row) {
-  if (row > 0 && row < Rows()) rows.erase(rows.begin() + row);
+  if (row > 0 && row < Rows()) {
+    rows.erase(rows.begin() + row);
+    held.erase(held.begin() + row);
+  }
 }
 
 std::string MemorySettings::Get(std::string_view name) {

@@ -68,6 +68,7 @@ class FakeGrid : public GridPort {
  public:
   FakeGrid();
   std::vector<std::vector<std::string>> rows;
+  std::vector<bool> held;  // parallel to rows
   std::map<int, int> widths;
 
   int Rows() const override { return static_cast<int>(rows.size()); }
@@ -76,6 +77,8 @@ class FakeGrid : public GridPort {
   void AddRow(const std::string& tabJoinedText, int row = -1) override;
   void RemoveRow(int row) override;
   void SetColumnWidth(int column, int twips) override { widths[column] = twips; }
+  void MarkRowHeld(int row, bool isHeld) override;
+  bool RowHeld(int row) const override;
 };
 
 // Records what the dispatch asks of the main window, into the same call list as the system.

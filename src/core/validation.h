@@ -1,0 +1,47 @@
+// The text form of a key combination, the combinations the system keeps for itself, and the
+// validation of an edited binding against the grid.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/grid.h"
+#include "core/ports.h"
+
+namespace tarvek {
+
+inline constexpr std::string_view kNoModifier = "无";
+
+// "Ctrl + Alt + C", "Alt + F4", "无 + F1": the form shown in messages.
+std::string HotkeyText(std::string_view m1, std::string_view m2, std::string_view key);
+
+// The list's modifier text: "无", the one modifier chosen, or m1 + " + " + m2.
+std::string ModifierTextOf(std::string_view m1, std::string_view m2);
+
+// Combinations the system already uses; a binding on one of them is refused.
+const std::array<std::string_view, 11>& ReservedCombos();
+bool IsReservedCombo(std::string_view hotkeyText);
+
+// Two combinations are the same when their modifier flags and key codes are, whatever order
+// the modifier names were written in.
+bool SameCombination(std::string_view modifierText1, std::string_view key1,
+                     std::string_view modifierText2, std::string_view key2);
+
+// How many positions of text start with part (0 for an empty part).
+std::int16_t CountOccurrences(std::string_view text, std::string_view part);
+
+struct ComposeInput {
+  std::string m1, m2, key, target, name;
+  bool allowNoModifier = false;
+  bool checkKeyInUse = true;
+  bool changeMode = false;  // an existing binding is being changed ...
+  int editorRow = -1;       // ... the one in this grid row, which is not tested against itself
+};
+
+// The binding's grid row text when every test passes; otherwise one message box and empty
+// text.
+std::string ComposeHotkeyRow(const ComposeInput& input, const GridPort& grid, DialogPort& dialogs);
+
+}  // namespace tarvek
