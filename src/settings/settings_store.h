@@ -24,6 +24,18 @@ class SettingsStore {
   virtual std::string Get(std::string_view name) = 0;
   // Stores the text (an empty text as one blank); true when it was written.
   virtual bool Set(std::string_view name, const std::string& value) = 0;
+  // The start-with-Windows entry "HotKey" of the system's Run key, read and written the same way.
+  virtual std::string GetRunEntry() = 0;
+  virtual bool SetRunEntry(const std::string& value) = 0;
 };
+
+// What the Run entry holds: the program's path in double quotes, so that a path with blanks
+// cannot start another program at logon; switched off, one blank (the entry is never deleted).
+std::string RunEntryValue(bool on, const std::string& programPath);
+// On when the stored text is longer than one character.
+bool RunEntryIsOn(const std::string& value);
+
+// The numeric reading of a flag: its leading digits, 0 for empty or blank text.
+bool FlagIsOn(const std::string& value);
 
 }  // namespace tarvek

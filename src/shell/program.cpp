@@ -31,7 +31,7 @@ std::vector<MenuItem> Program::HotkeyMenuItems(const std::string& emptyCaption) 
 }
 
 void Program::LoadPhase() {
-  showHotKeyNameInMenu = LeadingNumber(settings_.Get(setting::kShowHotKeyNameInMenu)) == 1;
+  showHotKeyNameInMenu = FlagIsOn(settings_.Get(setting::kShowHotKeyNameInMenu));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
   if (TrimBlanks(listPath).empty()) listPath = TrimBlanks(settings_.Get(setting::kFileSave));
   if (listPath.empty()) listPath = programFolder_ + "\\SaveKey.htk";
@@ -88,14 +88,14 @@ std::vector<int> Program::ReregisterAllHotkeys() {
 void Program::InitialisePhase() {
   grid_.SetColumnWidth(3, 0);
   activationHotkeyText = settings_.Get(setting::kHotKeyName);
-  core.sound.on = LeadingNumber(settings_.Get(setting::kPlaySound)) == 1;
-  core.flags.MouseActivation = LeadingNumber(settings_.Get(setting::kActivateStatus)) == 1;
+  core.sound.on = FlagIsOn(settings_.Get(setting::kPlaySound));
+  core.flags.MouseActivation = FlagIsOn(settings_.Get(setting::kActivateStatus));
   if (activationHotkeyText.empty()) activationHotkeyText = kDefaultActivationHotkeyText;
   RegisterActivationHotkey();
 
   // The keypad mouse controller: ticking its box registers the keypad keys, and a start with
   // it on adds the letter keys under the same ids.
-  core.flags.MouseControllerOn = LeadingNumber(settings_.Get(setting::kMouseCtrl)) == 1;
+  core.flags.MouseControllerOn = FlagIsOn(settings_.Get(setting::kMouseCtrl));
   if (core.flags.MouseControllerOn) {
     static constexpr int kKeypad[8] = {97, 98, 99, 101, 100, 102, 103, 104};
     static constexpr int kLetters[7] = {'A', 'S', 'D', 'W', 'J', 'L', 'K'};
@@ -104,7 +104,7 @@ void Program::InitialisePhase() {
   }
 
   std::string showIcon = settings_.Get(setting::kShowIcon);
-  if (showIcon.empty() || LeadingNumber(showIcon) == 1) view_.AddTrayIcon();
+  if (showIcon.empty() || FlagIsOn(showIcon)) view_.AddTrayIcon();
 }
 
 ActivationCombo ParseActivationHotkeyText(const std::string& text) {

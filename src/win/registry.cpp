@@ -68,4 +68,22 @@ bool RegistrySettings::Set(std::string_view name, const std::string& value) {
   return SetRegValue(HKEY_CURRENT_USER, kSettingsKey, Widen(name), value);
 }
 
+std::string RegistrySettings::GetRunEntry() {
+  return GetRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue);
+}
+
+bool RegistrySettings::SetRunEntry(const std::string& value) {
+  return SetRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue, value);
+}
+
+std::string ProgramPathForRunEntry() {
+  wchar_t path[MAX_PATH * 4];
+  DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+  std::wstring file(path, n);
+  std::size_t slash = file.find_last_of(L'\\');
+  std::size_t dot = file.find_last_of(L'.');
+  if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) file.resize(dot);
+  return Narrow(file + L".exe");
+}
+
 }  // namespace tarvek::win

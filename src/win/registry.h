@@ -12,6 +12,8 @@
 namespace tarvek::win {
 
 inline constexpr const wchar_t* kSettingsKey = L"Software\\Tarvek HotKey";
+inline constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const wchar_t* kRunValue = L"HotKey";
 
 // Writes a REG_SZ value, creating the key when missing; empty text is stored as one blank.
 bool SetRegValue(HKEY root, const std::wstring& subkey, const std::wstring& valueName,
@@ -24,6 +26,11 @@ class RegistrySettings : public SettingsStore {
  public:
   std::string Get(std::string_view name) override;
   bool Set(std::string_view name, const std::string& value) override;
+  std::string GetRunEntry() override;
+  bool SetRunEntry(const std::string& value) override;
 };
+
+// The program file as the Run entry names it: its folder, its name, ".exe".
+std::string ProgramPathForRunEntry();
 
 }  // namespace tarvek::win

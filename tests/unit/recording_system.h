@@ -113,6 +113,12 @@ class MemorySettings : public SettingsStore {
   std::map<std::string, std::string, std::less<>> values;
   std::string Get(std::string_view name) override;
   bool Set(std::string_view name, const std::string& value) override;
+  std::string runEntry;  // empty: missing
+  std::string GetRunEntry() override { return runEntry; }
+  bool SetRunEntry(const std::string& value) override {
+    runEntry = value.empty() ? " " : value;
+    return true;
+  }
 };
 
 }  // namespace tarvek::testing

@@ -138,5 +138,52 @@ TEST(RegistrySettingsStore, KeepsSettingsUnderTheCurrentUser) {
   EXPECT_EQ(settings.Get("TarvekWinTestProbe"), "");
 }
 
+bool LocalMachineHas(const wchar_t* subkey, const wchar_t* value) {
+  return RegGetValueW(HKEY_LOCAL_MACHINE, subkey, value, RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+TEST(RegistrySettingsStore, EverySettingRoundTripsAndNothingGoesToTheLocalMachine) {
+  RegistrySettings settings;
+  const std::pair<const char*, std::string> values[] = {
+      {"HotKeyName", "Ctrl + Alt\tF5"}, {"ActivateStatus", "1"},
+      {"FileSave", "C:\\热键 列表\\SaveKey.htk"}, {"ShowIcon", "0"}, {"ShowInfo", "0"},
+      {"MouseCtrl", "1"}, {"PlaySound", "1"}, {"ShowHotKeyNameInMenu", "1"}};
+  for (const auto& [name, value] : values) ASSERT_TRUE(settings.Set(name, value)) << name;
+  for (const auto& [name, value] : values) EXPECT_EQ(settings.Get(name), value) << name;
+  EXPECT_TRUE(settings.Set("FileSave", ""));
+  EXPECT_EQ(settings.Get("FileSave"), " ");
+  ASSERT_TRUE(settings.SetRunEntry(RunEntryValue(true, ProgramPathForRunEntry())));
+
+  EXPECT_FALSE(LocalMachineHas(L"Software\\Tarvek HotKey", nullptr));
+  EXPECT_FALSE(LocalMachineHas(kRunKey, kRunValue));
+  RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
+}
+
+TEST(RunEntry, OnHoldsTheQuotedProgramPathOffHoldsOneBlankAndStays) {
+  RegistrySettings settings;
+  const std::string program = ProgramPathForRunEntry();
+  ASSERT_GT(program.size(), 4u);
+  EXPECT_EQ(program.substr(program.size() - 4), ".exe");
+
+  ASSERT_TRUE(settings.SetRunEntry(RunEntryValue(true, program)));
+  std::string stored = GetRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue);
+  EXPECT_EQ(stored, "\"" + program + "\"");
+  EXPECT_TRUE(RunEntryIsOn(settings.GetRunEntry()));
+  DWORD type = 0;
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, RRF_RT_ANY, &type, nullptr,
+                         nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, DWORD{REG_SZ});
+
+  ASSERT_TRUE(settings.SetRunEntry(RunEntryValue(false, program)));
+  EXPECT_EQ(GetRegValue(HKEY_CURRENT_USER, kRunKey, kRunValue), " ");  // still present
+  EXPECT_FALSE(RunEntryIsOn(settings.GetRunEntry()));
+
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
+  EXPECT_FALSE(RunEntryIsOn(settings.GetRunEntry()));  // missing reads as off
+}
+
 }  // namespace
 }  // namespace tarvek::win
