@@ -1,0 +1,453 @@
+// driver.exe: pokes at a running TarvekHotKey.exe from inside the same Wine prefix (hotkeys
+// and SendInput only reach programs of the same wineserver). The end-to-end tests and the
+// benchmark run one subcommand per call; the exit code is the answer (0 yes, 1 no, 2 misuse).
+//
+//   keys ctrl+alt+c              key downs then ups through SendInput; prints the time sent
+//   findwindow <title> [wait_ms] prints the window handle; waits up to wait_ms for it
+//   send <title> <msg> [wparam] [lparam]   msg: a number, WM_xxx, or a registered name
+//   visible <title>              visible and not minimized
+//   showwindow <title> <SW_x>    ShowWindow with that number (6 minimizes, 0 hides)
+//   waitidle <title> [wait_ms]   waits (default 10 s) for the window, its process's input
+//                                idle and the window's answer (start-up done); prints the pid
+//   windows                      every top-level window: handle, pid, visible, class, title
+//   tryregister <mods> <key>     0 when the combination is free (registers, then unregisters)
+//   start [--held ctrl+alt+c] <exe> [args...]
+//                                CreateProcess, WaitForInputIdle and (--held) the moment the
+//                                combination is taken; prints the pid and the times
+//   waitexit <pid> <ms>          0 when the process has ended within ms
+//   kill <pid>                   TerminateProcess
+//   meminfo <pid>                committed private bytes
+//   cputime <pid>                user + kernel time, in 100 ns units
+//   ps                           pid and exe of every process (for failure reports)
+//
+// Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <tlhelp32.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <cwctype>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Output goes to a pipe read by Python; UTF-8 keeps Chinese window titles intact, which the
+// C runtime's wprintf would turn into question marks.
+void Write(FILE* f, const wchar_t* format, va_list args) {
+  wchar_t buf[1024];
+  const int n = vswprintf(buf, 1024, format, args);
+  if (n <= 0) return;
+  char out[4096];
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, buf, n, out, sizeof out, nullptr, nullptr);
+  fwrite(out, 1, static_cast<size_t>(bytes), f);
+}
+
+void Out(const wchar_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  Write(stdout, format, args);
+  va_end(args);
+}
+
+void Err(const wchar_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  fputs("driver: ", stderr);
+  Write(stderr, format, args);
+  va_end(args);
+}
+
+unsigned long long Now() {
+  FILETIME ft;
+  GetSystemTimePreciseAsFileTime(&ft);
+  return (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+std::wstring Lower(std::wstring s) {
+  for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
+  return s;
+}
+
+std::wstring Trim(const std::wstring& s) {
+  const auto b = s.find_first_not_of(L" \t");
+  if (b == std::wstring::npos) return {};
+  return s.substr(b, s.find_last_not_of(L" \t") - b + 1);
+}
+
+bool ParseNumber(const std::wstring& s, unsigned long long& out) {
+  if (s.empty()) return false;
+  wchar_t* end = nullptr;
+  out = std::wcstoull(s.c_str(), &end, 0);
+  return end && *end == L'\0';
+}
+
+struct Combo {
+  UINT mods = 0;
+  UINT vk = 0;
+};
+
+UINT KeyCode(const std::wstring& name) {
+  const std::wstring n = Lower(name);
+  if (n.size() == 1 && n[0] < 128 && std::iswalnum(n[0])) return static_cast<UINT>(std::towupper(n[0]));
+  if (n.size() >= 2 && n[0] == L'f' && std::iswdigit(n[1])) {
+    const int f = _wtoi(n.c_str() + 1);
+    if (f >= 1 && f <= 24) return static_cast<UINT>(VK_F1 + f - 1);
+  }
+  static const struct { const wchar_t* name; UINT vk; } kNames[] = {
+      {L"space", VK_SPACE},   {L"enter", VK_RETURN},  {L"return", VK_RETURN},
+      {L"tab", VK_TAB},       {L"esc", VK_ESCAPE},    {L"escape", VK_ESCAPE},
+      {L"backspace", VK_BACK}, {L"insert", VK_INSERT}, {L"delete", VK_DELETE},
+      {L"home", VK_HOME},     {L"end", VK_END},       {L"pageup", VK_PRIOR},
+      {L"pagedown", VK_NEXT}, {L"left", VK_LEFT},     {L"right", VK_RIGHT},
+      {L"up", VK_UP},         {L"down", VK_DOWN},
+  };
+  for (const auto& k : kNames)
+    if (n == k.name) return k.vk;
+  unsigned long long v = 0;
+  if (n.size() > 2 && n.rfind(L"vk", 0) == 0 && ParseNumber(n.substr(2), v)) return static_cast<UINT>(v);
+  return 0;
+}
+
+// "ctrl+alt+c", "Ctrl + Alt", "win+space", "8" (flags as a number) all parse; "无" is none.
+bool ParseCombo(const std::wstring& text, Combo& combo, bool keyRequired) {
+  unsigned long long number = 0;
+  if (!keyRequired && ParseNumber(text, number)) {
+    combo.mods = static_cast<UINT>(number);
+    return true;
+  }
+  size_t pos = 0;
+  while (pos <= text.size()) {
+    const size_t plus = text.find(L'+', pos);
+    const std::wstring part = Lower(Trim(text.substr(pos, plus - pos)));
+    pos = plus == std::wstring::npos ? text.size() + 1 : plus + 1;
+    if (part == L"ctrl" || part == L"control") combo.mods |= MOD_CONTROL;
+    else if (part == L"alt") combo.mods |= MOD_ALT;
+    else if (part == L"shift") combo.mods |= MOD_SHIFT;
+    else if (part == L"win") combo.mods |= MOD_WIN;
+    else if (part.empty() || part == L"无") continue;
+    else if (combo.vk == 0 && (combo.vk = KeyCode(part)) != 0) continue;
+    else {
+      Err(L"unknown key '%ls'\n", part.c_str());
+      return false;
+    }
+  }
+  return !keyRequired || combo.vk != 0;
+}
+
+bool IsExtended(UINT vk) {
+  switch (vk) {
+    case VK_INSERT: case VK_DELETE: case VK_HOME: case VK_END: case VK_PRIOR: case VK_NEXT:
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_LWIN: case VK_RWIN:
+      return true;
+    default:
+      return false;
+  }
+}
+
+INPUT KeyInput(UINT vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = static_cast<WORD>(vk);
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtended(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+  return in;
+}
+
+int Keys(const std::wstring& text) {
+  Combo c;
+  if (!ParseCombo(text, c, true)) return 2;
+  std::vector<UINT> held;
+  if (c.mods & MOD_CONTROL) held.push_back(VK_LCONTROL);
+  if (c.mods & MOD_ALT) held.push_back(VK_LMENU);
+  if (c.mods & MOD_SHIFT) held.push_back(VK_LSHIFT);
+  if (c.mods & MOD_WIN) held.push_back(VK_LWIN);
+  std::vector<INPUT> inputs;
+  for (UINT vk : held) inputs.push_back(KeyInput(vk, false));
+  inputs.push_back(KeyInput(c.vk, false));
+  inputs.push_back(KeyInput(c.vk, true));
+  for (auto it = held.rbegin(); it != held.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+  const unsigned long long sent = Now();
+  const UINT n = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  Out(L"%llu\n", sent);
+  if (n != inputs.size()) {
+    Err(L"SendInput sent %u of %zu (error %lu)\n", n, inputs.size(), GetLastError());
+    return 1;
+  }
+  return 0;
+}
+
+HWND Find(const std::wstring& title) { return FindWindowW(nullptr, title.c_str()); }
+
+int FindWindowCmd(const std::wstring& title, unsigned long long waitMs) {
+  const ULONGLONG until = GetTickCount64() + waitMs;
+  for (;;) {
+    if (HWND w = Find(title)) {
+      Out(L"%p\n", static_cast<void*>(w));
+      return 0;
+    }
+    if (GetTickCount64() >= until) return 1;
+    Sleep(20);
+  }
+}
+
+UINT MessageCode(const std::wstring& name) {
+  unsigned long long v = 0;
+  if (ParseNumber(name, v)) return static_cast<UINT>(v);
+  static const struct { const wchar_t* name; UINT msg; } kNames[] = {
+      {L"WM_QUERYENDSESSION", WM_QUERYENDSESSION}, {L"WM_ENDSESSION", WM_ENDSESSION},
+      {L"WM_CLOSE", WM_CLOSE}, {L"WM_DESTROY", WM_DESTROY}, {L"WM_HOTKEY", WM_HOTKEY},
+      {L"WM_COMMAND", WM_COMMAND}, {L"WM_SYSCOMMAND", WM_SYSCOMMAND}, {L"WM_NULL", WM_NULL},
+  };
+  for (const auto& m : kNames)
+    if (name == m.name) return m.msg;
+  return RegisterWindowMessageW(name.c_str());  // e.g. MYMESSAGE
+}
+
+int Send(const std::vector<std::wstring>& a) {
+  HWND w = Find(a[0]);
+  if (!w) {
+    Err(L"no window '%ls'\n", a[0].c_str());
+    return 1;
+  }
+  unsigned long long wp = 0, lp = 0;
+  if ((a.size() > 2 && !ParseNumber(a[2], wp)) || (a.size() > 3 && !ParseNumber(a[3], lp))) return 2;
+  const UINT msg = MessageCode(a[1]);
+  DWORD_PTR result = 0;
+  // A program that hangs in its handler must not hang the test as well.
+  if (!SendMessageTimeoutW(w, msg, static_cast<WPARAM>(wp), static_cast<LPARAM>(lp), SMTO_NORMAL, 10000, &result)) {
+    Err(L"message not answered (error %lu)\n", GetLastError());
+    return 1;
+  }
+  Out(L"%llu\n", static_cast<unsigned long long>(result));
+  return 0;
+}
+
+int TryRegister(const std::wstring& mods, const std::wstring& key) {
+  Combo c;
+  if (!ParseCombo(mods, c, false)) return 2;
+  c.vk = KeyCode(key);
+  unsigned long long vk = 0;
+  if (c.vk == 0 && ParseNumber(key, vk)) c.vk = static_cast<UINT>(vk);
+  if (c.vk == 0) return 2;
+  if (!RegisterHotKey(nullptr, 1, c.mods, c.vk)) {
+    Out(L"held (error %lu)\n", GetLastError());
+    return 1;
+  }
+  UnregisterHotKey(nullptr, 1);
+  Out(L"free\n");
+  return 0;
+}
+
+std::wstring Quote(const std::wstring& s) {
+  return s.find_first_of(L" \t\"") == std::wstring::npos ? s : L"\"" + s + L"\"";
+}
+
+struct Answering {
+  DWORD pid;
+  bool answered;
+};
+
+// True once a top-level window of the process has answered a WM_NULL: its thread has come
+// round to its message loop, so whatever start-up does before that is done.
+bool ProcessAnswers(DWORD pid) {
+  Answering a{pid, false};
+  EnumWindows(
+      [](HWND w, LPARAM lp) -> BOOL {
+        auto* a = reinterpret_cast<Answering*>(lp);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != a->pid) return TRUE;
+        a->answered = SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 1000, nullptr) != 0;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&a));
+  return a.answered;
+}
+
+// The moment `combo` is taken. Trying a registration holds the combination for a moment
+// itself, so it is only tried once the program answers messages, i.e. past its start-up
+// code, where it can no longer be in the middle of registering.
+unsigned long long WaitHeld(DWORD pid, HANDLE process, const Combo& combo) {
+  const ULONGLONG until = GetTickCount64() + 30000;
+  while (GetTickCount64() < until && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+    if (ProcessAnswers(pid)) {
+      if (!RegisterHotKey(nullptr, 1, combo.mods, combo.vk)) {
+        if (GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED) return Now();
+      } else {
+        UnregisterHotKey(nullptr, 1);
+      }
+    }
+    Sleep(1);
+  }
+  return 0;
+}
+
+// start [--held <combo>] <exe> [args...]
+int Start(std::vector<std::wstring> a) {
+  Combo held;
+  if (a.size() >= 3 && a[0] == L"--held") {
+    if (!ParseCombo(a[1], held, true)) return 2;
+    a.erase(a.begin(), a.begin() + 2);
+  }
+  std::wstring cmd;
+  for (const auto& s : a) cmd += (cmd.empty() ? L"" : L" ") + Quote(s);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const unsigned long long t0 = Now();
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    Err(L"cannot start %ls (error %lu)\n", cmd.c_str(), GetLastError());
+    return 1;
+  }
+  // Input-idle comes early under Wine (see WaitIdle); --held waits for what matters here.
+  const DWORD idle = WaitForInputIdle(pi.hProcess, 30000);
+  const unsigned long long t1 = Now();
+  const unsigned long long t2 = held.vk ? WaitHeld(pi.dwProcessId, pi.hProcess, held) : 0;
+  Out(L"pid=%lu start=%llu idle=%llu held=%llu\n", pi.dwProcessId, t0, t1, t2);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return idle == 0 && (held.vk == 0 || t2 != 0) ? 0 : 1;
+}
+
+HANDLE OpenPid(const std::wstring& pid, DWORD access) {
+  unsigned long long v = 0;
+  if (!ParseNumber(pid, v)) return nullptr;
+  HANDLE h = OpenProcess(access, FALSE, static_cast<DWORD>(v));
+  if (!h) Err(L"cannot open process %ls (error %lu)\n", pid.c_str(), GetLastError());
+  return h;
+}
+
+int WaitExit(const std::wstring& pid, const std::wstring& ms) {
+  unsigned long long wait = 0;
+  if (!ParseNumber(ms, wait)) return 2;
+  HANDLE h = OpenPid(pid, SYNCHRONIZE);
+  if (!h) return 0;  // already gone
+  const DWORD r = WaitForSingleObject(h, static_cast<DWORD>(wait));
+  CloseHandle(h);
+  return r == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+int MemInfo(const std::wstring& pid) {
+  HANDLE h = OpenPid(pid, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
+  if (!h) return 1;
+  unsigned long long committed = 0;
+  MEMORY_BASIC_INFORMATION mbi;
+  const char* p = nullptr;
+  while (VirtualQueryEx(h, p, &mbi, sizeof mbi) == sizeof mbi) {
+    if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) committed += mbi.RegionSize;
+    const char* next = static_cast<const char*>(mbi.BaseAddress) + mbi.RegionSize;
+    if (next <= p) break;
+    p = next;
+  }
+  CloseHandle(h);
+  Out(L"%llu\n", committed);
+  return 0;
+}
+
+unsigned long long Ticks(const FILETIME& ft) {
+  return (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+int CpuTime(const std::wstring& pid) {
+  HANDLE h = OpenPid(pid, PROCESS_QUERY_LIMITED_INFORMATION);
+  if (!h) return 1;
+  FILETIME created, exited, kernel, user;
+  const BOOL ok = GetProcessTimes(h, &created, &exited, &kernel, &user);
+  CloseHandle(h);
+  if (!ok) return 1;
+  Out(L"%llu\n", Ticks(kernel) + Ticks(user));
+  return 0;
+}
+
+// Wine signals input-idle at a process's first message peek, which may come before its
+// start-up is over; the window answering a message shows its thread has reached the loop.
+int WaitIdle(const std::wstring& title, unsigned long long waitMs) {
+  const ULONGLONG until = GetTickCount64() + waitMs;
+  HWND w = nullptr;
+  while (!(w = Find(title))) {
+    if (GetTickCount64() >= until) return 1;
+    Sleep(20);
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  if (!h) return 1;
+  const ULONGLONG now = GetTickCount64();
+  const DWORD left = static_cast<DWORD>(until > now ? until - now : 0);
+  const DWORD r = WaitForInputIdle(h, left);
+  CloseHandle(h);
+  if (r != 0 || !SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, left, nullptr)) return 1;
+  Out(L"%lu\n", pid);
+  return 0;
+}
+
+BOOL CALLBACK PrintWindow(HWND w, LPARAM) {
+  wchar_t title[256] = L"", cls[128] = L"";
+  GetWindowTextW(w, title, 256);
+  GetClassNameW(w, cls, 128);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  Out(L"%p\t%lu\t%d\t%ls\t%ls\n", static_cast<void*>(w), pid, IsWindowVisible(w) ? 1 : 0, cls, title);
+  return TRUE;
+}
+
+int Ps() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return 1;
+  PROCESSENTRY32W pe{};
+  pe.dwSize = sizeof pe;
+  for (BOOL more = Process32FirstW(snap, &pe); more; more = Process32NextW(snap, &pe))
+    Out(L"%lu\t%lu\t%ls\n", pe.th32ProcessID, pe.th32ParentProcessID, pe.szExeFile);
+  CloseHandle(snap);
+  return 0;
+}
+
+int Usage() {
+  fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
+                   L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
+  return 2;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);  // plain LF, as the scripts reading us expect
+  if (argc < 2) return Usage();
+  const std::wstring cmd = argv[1];
+  const std::vector<std::wstring> a(argv + 2, argv + argc);
+  unsigned long long n = 0;
+  if (cmd == L"keys" && a.size() == 1) return Keys(a[0]);
+  if (cmd == L"findwindow" && a.size() == 1) return FindWindowCmd(a[0], 0);
+  if (cmd == L"findwindow" && a.size() == 2 && ParseNumber(a[1], n)) return FindWindowCmd(a[0], n);
+  if (cmd == L"send" && a.size() >= 2 && a.size() <= 4) return Send(a);
+  if (cmd == L"visible" && a.size() == 1) {
+    HWND w = Find(a[0]);
+    return w && IsWindowVisible(w) && !IsIconic(w) ? 0 : 1;
+  }
+  if (cmd == L"showwindow" && a.size() == 2 && ParseNumber(a[1], n)) {
+    HWND w = Find(a[0]);
+    if (!w) return 1;
+    ShowWindow(w, static_cast<int>(n));
+    return 0;
+  }
+  if (cmd == L"waitidle" && a.size() == 1) return WaitIdle(a[0], 10000);
+  if (cmd == L"waitidle" && a.size() == 2 && ParseNumber(a[1], n)) return WaitIdle(a[0], n);
+  if (cmd == L"windows" && a.empty()) return EnumWindows(PrintWindow, 0) ? 0 : 1;
+  if (cmd == L"tryregister" && a.size() == 2) return TryRegister(a[0], a[1]);
+  if (cmd == L"start" && !a.empty()) return Start(a);
+  if (cmd == L"waitexit" && a.size() == 2) return WaitExit(a[0], a[1]);
+  if (cmd == L"kill" && a.size() == 1) {
+    HANDLE h = OpenPid(a[0], PROCESS_TERMINATE);
+    const bool ok = h && TerminateProcess(h, 1);
+    if (h) CloseHandle(h);
+    return ok ? 0 : 1;
+  }
+  if (cmd == L"meminfo" && a.size() == 1) return MemInfo(a[0]);
+  if (cmd == L"cputime" && a.size() == 1) return CpuTime(a[0]);
+  if (cmd == L"ps" && a.empty()) return Ps();
+  return Usage();
+}

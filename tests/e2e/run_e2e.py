@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the real TarvekHotKey.exe under Wine, driven from outside with real
+SendInput key presses and real window messages, each case in a fresh prefix.
+
+    tests/e2e/run_e2e.py [--exe TarvekHotKey.exe] [--driver driver.exe] [--target target.exe]
+                         [--template DIR] [--artifacts DIR] [unittest arguments, e.g. -k second]
+
+Without arguments it takes everything from build/mingw. Given floor.exe as --exe it runs the
+cases that a one-binding launcher can pass. A failing case prints the launch logs, the
+Windows process and window lists and the program's output, and saves a screenshot.
+"""
+
+import argparse
+import functools
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import winebox  # noqa: E402
+from winebox import PROGRAM_DIR, Box, Program, combo, wait_for  # noqa: E402
+
+CONFIG = {}  # filled by main(): program, driver, target, template, artifacts, display
+
+CALCULATOR = ("Ctrl + Alt", "C", "我的计算器", PROGRAM_DIR + r"\target.exe")
+LOG = PROGRAM_DIR + r"\launches.txt"
+
+
+class E2ECase(unittest.TestCase):
+    """A fresh box per case. A failure anywhere in a case gets the box's report appended:
+    the wrapping happens at construction, because unittest looks the method up before setUp."""
+
+    def __init__(self, methodName="runTest"):
+        super().__init__(methodName)
+        test = getattr(self, methodName)
+
+        @functools.wraps(test)
+        def reported():
+            try:
+                test()
+            except (AssertionError, RuntimeError, OSError, subprocess.SubprocessError) as error:
+                shot = CONFIG["artifacts"] / f"{self.id().split('.', 1)[1]}.png"
+                try:
+                    details = self.box.report(shot)
+                except (RuntimeError, OSError, subprocess.SubprocessError) as failure:
+                    details = f"(no report: {failure!r})"
+                report = AssertionError(f"{error}\n{details}")
+                raise report.with_traceback(error.__traceback__) from None
+
+        setattr(self, methodName, reported)
+
+    def setUp(self):
+        self.program = CONFIG["program"]
+        self.box = Box(CONFIG["template"], CONFIG["display"], self._testMethodName[5:20],
+                       CONFIG["driver"], CONFIG["target"])
+        self.addCleanup(self.box.close)
+        self.box.install(self.program)
+
+    def start(self, bindings):
+        """Writes the list and the settings, starts the program and waits until its start-up is
+        done and every binding is registered."""
+        list_path = PROGRAM_DIR + r"\SaveKey.htk"
+        self.box.write(list_path, winebox.encode_list(bindings))
+        if not self.program.is_floor:
+            # No start-up hint: it is a modal message box that would sit over every case.
+            self.box.set_settings({"FileSave": list_path, "ShowInfo": "0", "PlaySound": "0"})
+        proc = self.box.spawn(self.program.installed, *self.program.arguments(bindings))
+        rc, _ = self.box.driver("waitidle", self.program.instance_title, 20000)
+        self.assertEqual(rc, 0, f"no window '{self.program.instance_title}' settled within 20 s")
+        for binding in bindings:
+            self.assertHeld(binding)
+        return proc
+
+    def assertHeld(self, binding, held=True):
+        rc, out = self.box.driver("tryregister", binding[0], binding[1])
+        self.assertEqual(rc, 1 if held else 0, f"{combo(binding)}: expected {'held' if held else 'free'}, got {out}")
+
+    def press(self, binding):
+        rc, out = self.box.driver("keys", combo(binding))
+        self.assertEqual(rc, 0, f"SendInput of {combo(binding)} failed: {out}")
+
+    def assertLaunchedOnce(self, log=LOG):
+        """Exactly one start recorded: waits for the first, then a while longer for a second."""
+        wait_for(lambda: self.box.launches(log), 10)
+        time.sleep(1.0)
+        launches = self.box.launches(log)
+        self.assertEqual(len(launches), 1, f"launches in {log}")
+        return launches[0]
+
+
+class LaunchTests(E2ECase):
+    def test_bound_combination_launches_target_once(self):
+        self.start([CALCULATOR])
+        self.press(CALCULATOR)
+        launch = self.assertLaunchedOnce()
+        self.assertEqual(launch.exe.lower(), (PROGRAM_DIR + r"\target.exe").lower())
+
+    def test_unbound_combination_launches_nothing(self):
+        self.start([CALCULATOR])
+        self.press(("Ctrl + Alt", "Q"))
+        self.press(("Ctrl + Shift", "C"))  # the bound key under other modifiers
+        time.sleep(1.5)
+        self.assertEqual(self.box.launches(LOG), [])
+        # The same program does react to its own combination, so the silence above means something.
+        self.press(CALCULATOR)
+        self.assertLaunchedOnce()
+
+    def test_exe_target_in_folder_with_blanks(self):
+        # An unquoted command line would start C:\Tarvek.exe with the rest as arguments.
+        folder = r"C:\Tarvek Test\a b"
+        binding = ("Ctrl + Shift", "F5", "空格路径", folder + r"\TARGET.EXE")
+        self.box.put(CONFIG["target"], binding[3])
+        self.box.put(CONFIG["target"], r"C:\Tarvek.exe")
+        self.box.watch(r"C:\launches.txt")
+        self.start([binding])
+        self.press(binding)
+        launch = self.assertLaunchedOnce(folder + r"\launches.txt")
+        self.assertEqual(launch.exe.lower(), binding[3].lower())
+        self.assertEqual(launch.current_dir.rstrip("\\").lower(), folder.lower(),
+                         "the target must start in its own folder")
+        self.assertEqual(self.box.launches(r"C:\launches.txt"), [], "the decoy C:\\Tarvek.exe ran")
+
+
+class LifecycleTests(E2ECase):
+    def test_query_end_session_releases_hotkeys_and_ends(self):
+        proc = self.start([CALCULATOR])
+        rc, out = self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.assertEqual(rc, 0, f"WM_QUERYENDSESSION not answered: {out}")
+        # Checked before the process is gone: its end would release everything anyway.
+        self.assertHeld(CALCULATOR, held=False)
+        if not self.program.is_floor:
+            self.assertHeld(("Win", "Space"), held=False)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10),
+                        "the program still runs 10 s after WM_QUERYENDSESSION")
+
+    def test_second_start_hands_over_and_exits(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no second-instance hand-over")
+        first = self.start([CALCULATOR])
+        self.box.driver("showwindow", self.program.main_title, 6)  # SW_MINIMIZE
+        self.assertNotEqual(self.box.driver("visible", self.program.main_title)[0], 0, "not minimized")
+        second = self.box.spawn(self.program.installed)
+        self.assertTrue(wait_for(lambda: second.poll() is not None, 10), "the second copy still runs after 10 s")
+        self.assertIsNone(first.poll(), "the first copy ended")
+        shown = wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 3)
+        self.assertTrue(shown, "the first copy's main window is not shown restored")
+        # The first copy's hotkeys are untouched.
+        self.assertHeld(CALCULATOR)
+        self.press(CALCULATOR)
+        self.assertLaunchedOnce()
+
+
+def main():
+    build = winebox.REPO / "build" / "mingw"
+    default_exe = build / "TarvekHotKey.exe"
+    if not default_exe.exists():
+        default_exe = build / "bench" / "floor.exe"
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--exe", type=Path, default=default_exe)
+    parser.add_argument("--driver", type=Path, default=build / "tests" / "e2e" / "driver.exe")
+    parser.add_argument("--target", type=Path, default=build / "tests" / "e2e" / "target.exe")
+    parser.add_argument("--template", type=Path, default=build / "wine-template")
+    parser.add_argument("--artifacts", type=Path, default=build / "tests" / "e2e" / "artifacts")
+    args, rest = parser.parse_known_args()
+    for path in (args.exe, args.driver, args.target):
+        if not path.exists():
+            print(f"run_e2e: {path} is missing; build first (cmake --build --preset mingw)", file=sys.stderr)
+            return 2
+
+    started = time.monotonic()
+    display = winebox.Display()
+    try:
+        winebox.ensure_template(args.template, display)
+        CONFIG.update(program=Program(args.exe.resolve()), driver=args.driver, target=args.target,
+                      template=args.template, artifacts=args.artifacts, display=display)
+        print(f"run_e2e: {args.exe} on {display.name}", file=sys.stderr)
+        result = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2).result
+    finally:
+        display.close()
+    print(f"run_e2e: {time.monotonic() - started:.1f} s", file=sys.stderr)
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,74 @@
+// target.exe: the program the end-to-end tests bind to a hotkey. Each start appends one line
+// to launches.txt beside the exe (or to %TARVEK_LAUNCH_LOG%) and exits:
+//
+//   <FILETIME ticks> TAB <command line> TAB <current directory> TAB <own exe path> CR LF
+//
+// in UTF-8. The time comes first so the benchmark can compare it with the moment driver.exe
+// sent the keys; the rest shows how the launcher quoted the path and which folder it chose.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring ModulePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return path;
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::wstring CurrentDirectory() {
+  const DWORD n = GetCurrentDirectoryW(0, nullptr);
+  std::wstring dir(n, L'\0');
+  dir.resize(GetCurrentDirectoryW(n, dir.data()));
+  return dir;
+}
+
+std::wstring LogPath(const std::wstring& exe) {
+  wchar_t buf[MAX_PATH * 2];
+  const DWORD n = GetEnvironmentVariableW(L"TARVEK_LAUNCH_LOG", buf, MAX_PATH * 2);
+  if (n > 0 && n < MAX_PATH * 2) return buf;
+  return exe.substr(0, exe.find_last_of(L'\\') + 1) + L"launches.txt";
+}
+
+}  // namespace
+
+int wmain() {
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+
+  const std::wstring exe = ModulePath();
+  const std::string line = std::to_string(ticks) + "\t" + Utf8(GetCommandLineW()) + "\t" +
+                           Utf8(CurrentDirectory()) + "\t" + Utf8(exe) + "\r\n";
+
+  // Two quick presses may start two copies at once; append-only access keeps both lines whole,
+  // and a copy that finds the file busy tries again for a while rather than losing its line.
+  const std::wstring log = LogPath(exe);
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    HANDLE h = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      const BOOL ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      CloseHandle(h);
+      return ok && written == line.size() ? 0 : 1;
+    }
+    Sleep(10);
+  }
+  return 1;
+}
