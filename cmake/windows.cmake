@@ -19,6 +19,7 @@ target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 shlwapi winmm shel
 add_executable(TarvekHotKey WIN32
   src/shell/main.cpp
   src/shell/main_window.cpp
+  src/shell/main_menu_window.cpp
   res/app.rc
 )
 target_include_directories(TarvekHotKey PRIVATE src res)
@@ -27,7 +28,7 @@ if(MINGW)
   target_link_options(TarvekHotKey PRIVATE -municode)
 endif()
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/tray_pressed.ico;${CMAKE_SOURCE_DIR}/res/app.manifest")
+  "${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/tray_pressed.ico;${CMAKE_SOURCE_DIR}/res/tray_disabled.ico;${CMAKE_SOURCE_DIR}/res/app.manifest")
 
 # The sounds ship next to the program.
 add_custom_command(TARGET TarvekHotKey POST_BUILD

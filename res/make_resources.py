@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Makes the program's icons and sounds. Deterministic: the same bytes on every run.
 
-    python3 res/make_resources.py      (writes app.ico, tray_pressed.ico, hotkey.wav, mouse.wav)
+    python3 res/make_resources.py
+        (writes app.ico, tray_pressed.ico, tray_disabled.ico, hotkey.wav, mouse.wav)
 """
 import math
 import os
@@ -11,13 +12,16 @@ import wave
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def keycap(size, pressed):
-    """RGBA rows (top first) of a key cap with a lightning stroke: the program's mark."""
+def keycap(size, pressed, disabled=False):
+    """RGBA rows (top first) of a key cap with a lightning stroke: the program's mark.
+    Disabled: the same cap in greys, shown while the bindings are switched off."""
     px = [[(0, 0, 0, 0)] * size for _ in range(size)]
     m = max(1, size // 16)
     r = size // 5
     face = (40, 110, 200) if not pressed else (20, 70, 150)
     edge = (15, 50, 110)
+    if disabled:
+        face, edge = (150, 150, 150), (95, 95, 95)
     for y in range(size):
         for x in range(size):
             # rounded square
@@ -37,7 +41,10 @@ def keycap(size, pressed):
     for y in range(size):
         for x in range(size):
             if inside(poly, x + 0.5, y + 0.5):
-                px[y][x] = (255, 220, 60, 255) if not pressed else (230, 190, 40, 255)
+                if disabled:
+                    px[y][x] = (225, 225, 225, 255)
+                else:
+                    px[y][x] = (255, 220, 60, 255) if not pressed else (230, 190, 40, 255)
     return px
 
 
@@ -54,10 +61,10 @@ def inside(poly, x, y):
     return c
 
 
-def ico(sizes, pressed):
+def ico(sizes, pressed, disabled=False):
     images = []
     for s in sizes:
-        px = keycap(s, pressed)
+        px = keycap(s, pressed, disabled)
         header = struct.pack('<IiiHHIIiiII', 40, s, s * 2, 1, 32, 0, s * s * 4, 0, 0, 0, 0)
         xor = b''.join(bytes((b, g, r, a)) for row in reversed(px) for (r, g, b, a) in row)
         mask_row = ((s + 31) // 32) * 4
@@ -99,6 +106,8 @@ def main():
         f.write(ico([16, 32, 48], pressed=False))
     with open(os.path.join(HERE, 'tray_pressed.ico'), 'wb') as f:
         f.write(ico([16, 32], pressed=True))
+    with open(os.path.join(HERE, 'tray_disabled.ico'), 'wb') as f:
+        f.write(ico([16, 32], pressed=False, disabled=True))
     tone(os.path.join(HERE, 'hotkey.wav'), [880, 1320], 120, 0.5)
     tone(os.path.join(HERE, 'mouse.wav'), [1500], 35, 0.4)
 

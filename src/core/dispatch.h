@@ -34,7 +34,9 @@ struct ProgramFlags {
   bool MouseControllerOn = false;  // the main window's check box "启用鼠标控制器"
 };
 
-enum class TrayPicture { kNormal, kPressed };
+// The tray icon's pictures: normal, while the left button is held on it, while the bindings are
+// disabled.
+enum class TrayPicture { kNormal, kPressed, kDisabled };
 
 // What the dispatch asks of the main window around it.
 class MainView {

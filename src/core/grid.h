@@ -19,6 +19,10 @@ class GridPort {
   virtual void AddRow(const std::string& tabJoinedText, int row = -1) = 0;
   virtual void RemoveRow(int row) = 0;
   virtual void SetColumnWidth(int column, int twips) = 0;
+  // The row of the current cell: the row the user last clicked or moved to; 1 before that, 0
+  // while the grid has no row below the header.
+  virtual int CurrentRow() const = 0;
+  virtual void Redraw() = 0;
   // Marks a row whose combination another program holds, so that the user can see why it
   // does nothing. The mark moves with its row; the cell texts stay as they are.
   virtual void MarkRowHeld(int row, bool held) = 0;

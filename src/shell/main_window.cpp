@@ -8,6 +8,8 @@
 
 namespace tarvek {
 
+using namespace main_ids;
+
 namespace {
 
 constexpr wchar_t kMainClass[] = L"TarvekHotKeyMain";
@@ -17,15 +19,43 @@ constexpr wchar_t kAppTitle[] = L"Tarvek HotKey";  // what a second copy looks f
 constexpr wchar_t kInstanceMutex[] = L"Local\\TarvekHotKey.Instance";
 
 constexpr UINT kUnloadMessage = WM_APP + 1;  // the main window is unloaded after the handler ends
-constexpr int kGridId = 100;
-constexpr int kFrameId = 101;
-constexpr int kHotkeyMenuBase = 1000;  // + slot
-constexpr int kCmdHideIcon = 2001, kCmdShowWindow = 2002, kCmdLockNow = 2003, kCmdQuit = 2004;
 
-// Layout in twips, relative to the window's client area.
+// The whole window, menu bar and frame included, in twips; the user cannot change it.
 constexpr int kWindowWidth = 8160, kWindowHeight = 6765;
-constexpr RECT kFrame1 = {80, 0, 80 + 6615, 0 + 5295};
-constexpr RECT kGridInFrame = {120, 240, 120 + 6375, 240 + 4935};
+
+// Frame2 "窗口激活方式", whose options and check box are placed relative to it.
+constexpr int kFrame2Left = 105, kFrame2Top = 5400;
+
+struct ControlLayout {
+  int id;
+  const wchar_t* caption;
+  DWORD style;
+  int left, top, width, height;  // twips, relative to the client area
+  const wchar_t* toolTip;        // none when null
+};
+
+// In creation order, which is the tab order.
+constexpr ControlLayout kControls[] = {
+    {kFrame1Id, L"热键信息", BS_GROUPBOX, 80, 0, 6615, 5295, nullptr},
+    {kCommand4Id, L"添加 &A", BS_PUSHBUTTON | WS_TABSTOP, 6720, 480, 1215, 495, nullptr},
+    {kCommand3Id, L"隐藏 &H", BS_PUSHBUTTON | WS_TABSTOP, 6720, 960, 1215, 495,
+     L"让本软件在后台运行"},
+    {kCommand1Id, L"应用 &Q", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 6720, 1440, 1215, 495,
+     L"不使用热键了"},
+    {kCommand2Id, L"帮助 &?", BS_PUSHBUTTON | WS_TABSTOP, 6840, 2640, 975, 375, nullptr},
+    {kCommand5Id, L"退出", BS_PUSHBUTTON | WS_TABSTOP, 6840, 3000, 975, 375, nullptr},
+    {kCommand6Id, L"关于", BS_PUSHBUTTON | WS_TABSTOP, 6840, 3360, 975, 375, nullptr},
+    {kFrame2Id, L"窗口激活方式", BS_GROUPBOX, kFrame2Left, kFrame2Top, 6615, 615, nullptr},
+    {kOption1Id0, L"使用热键方式激活", BS_RADIOBUTTON | WS_GROUP | WS_TABSTOP, kFrame2Left + 120,
+     kFrame2Top + 240, 2055, 255, L"参看帮助"},
+    {kOption1Id1, L"使用鼠标方式激活", BS_RADIOBUTTON, kFrame2Left + 2400, kFrame2Top + 240, 2055,
+     255, L"参看帮助"},
+    {kCheck1Id, L"启用鼠标控制器", BS_CHECKBOX | WS_GROUP | WS_TABSTOP, kFrame2Left + 4680,
+     kFrame2Top + 240, 1815, 255, L"参看帮助"},
+};
+
+// The grid inside Frame1, relative to the frame.
+constexpr int kGridLeft = 120, kGridTop = 240, kGridWidth = 6375, kGridHeight = 4935;
 
 }  // namespace
 
@@ -44,7 +74,8 @@ bool MainWindow::Create(HINSTANCE instance) {
   instance_ = instance;
   anotherCopy_ = AnotherCopyRunning();
 
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
   WNDCLASSEXW wc{};
@@ -69,32 +100,22 @@ bool MainWindow::Create(HINSTANCE instance) {
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
   font_ = CreateFontIndirectW(&metrics.lfMessageFont);
 
-  frame_ = CreateWindowExW(0, L"BUTTON", L"热键信息", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, 0,
-                           0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFrameId)),
-                           instance, nullptr);
-  grid_ = std::make_unique<win::ListViewGrid>(
-      window_, kGridId, std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
-  for (HWND control : {frame_, grid_->Handle()}) {
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
-  }
+  CreateMenuBar();
+  CreateControls();
   LayOut();
 
-  trayNormal_.reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXSMICON),
-                                                  GetSystemMetrics(SM_CYSMICON), 0)));
-  trayPressed_.reset(static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_TRAY_PRESSED), IMAGE_ICON,
-                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+  auto loadIcon = [instance](int id) {
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), 0));
+  };
+  trayNormal_.reset(loadIcon(IDI_APP));
+  trayPressed_.reset(loadIcon(IDI_TRAY_PRESSED));
+  trayDisabled_.reset(loadIcon(IDI_TRAY_DISABLED));
 
-  systemMenu_.reset(CreatePopupMenu());
-  AppendMenuW(systemMenu_.get(), MF_STRING | MF_GRAYED, kCmdHideIcon, L"隐藏图标(&H)");
-  AppendMenuW(systemMenu_.get(), MF_STRING, kCmdShowWindow, L"显示界面");
-  AppendMenuW(systemMenu_.get(), MF_STRING | MF_GRAYED, kCmdLockNow, L"暂时禁用(&L)");
-  AppendMenuW(systemMenu_.get(), MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(systemMenu_.get(), MF_STRING, kCmdQuit, L"退出程序(&Q)");
-
-  program_ = std::make_unique<Program>(system_, settings_, *this, *grid_, *this,
-                                       win::ProgramFolder());
+  program_ =
+      std::make_unique<Program>(system_, settings_, *this, *grid_, *this, win::ProgramFolder());
+  commands_ = std::make_unique<MainCommands>(*program_, system_, *this, *grid_);
   program_->core.instanceMessage = RegisterWindowMessageW(L"MYMESSAGE");
   program_->LoadPhase();
   mainProcInstalled_ = true;
@@ -129,31 +150,95 @@ bool MainWindow::Create(HINSTANCE instance) {
   return true;
 }
 
-int MainWindow::Run() {
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (window_ != nullptr && IsDialogMessageW(window_, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+void MainWindow::CreateControls() {
+  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                             nullptr, instance_, nullptr);
+  static_assert(kControls[0].id == kFrame1Id);  // LayOut places the grid in the first entry
+  for (const ControlLayout& c : kControls) {
+    // Siblings clip each other, so that a frame never paints over what lies on it.
+    HWND control = CreateWindowExW(
+        0, L"BUTTON", c.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style, 0, 0, 0, 0,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    if (c.toolTip != nullptr) AddToolTip(control, c.toolTip);
+    if (c.id == kFrame1Id) {
+      // The grid comes right after its frame in the tab order.
+      grid_ = std::make_unique<win::ListViewGrid>(
+          window_, kGridId,
+          std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
+      SendMessageW(grid_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    }
   }
-  return static_cast<int>(message.wParam);
+  // Frames lie under everything else.
+  for (int frame : {kFrame1Id, kFrame2Id}) {
+    SetWindowPos(GetDlgItem(window_, frame), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  CheckDlgButton(window_, kOption1Id0, BST_CHECKED);
+}
+
+void MainWindow::AddToolTip(HWND control, const wchar_t* text) {
+  // Two tools per control: the control's own, and one over its place on the main window for
+  // while the control is disabled, when the mouse messages go to the main window instead.
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(text);
+  SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  tool.uFlags = TTF_SUBCLASS;
+  tool.uId = static_cast<UINT_PTR>(GetDlgCtrlID(control));
+  SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void MainWindow::LayOut() {
   UINT dpi = win::WindowDpi(window_);
   auto px = [dpi](int twips) { return win::TwipsToPixels(twips, dpi); };
-  RECT outer{0, 0, px(kWindowWidth), px(kWindowHeight)};
-  // The size is that of the whole window, as it has always been given.
-  SetWindowPos(window_, nullptr, 0, 0, outer.right, outer.bottom,
+  SetWindowPos(window_, nullptr, 0, 0, px(kWindowWidth), px(kWindowHeight),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  MoveWindow(frame_, px(kFrame1.left), px(kFrame1.top), px(kFrame1.right - kFrame1.left),
-             px(kFrame1.bottom - kFrame1.top), TRUE);
-  MoveWindow(grid_->Handle(), px(kFrame1.left + kGridInFrame.left),
-             px(kFrame1.top + kGridInFrame.top), px(kGridInFrame.right - kGridInFrame.left),
-             px(kGridInFrame.bottom - kGridInFrame.top), TRUE);
-  // The grid is drawn over the frame, not under it.
-  SetWindowPos(grid_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  for (const ControlLayout& c : kControls) {
+    RECT place{px(c.left), px(c.top), px(c.left + c.width), px(c.top + c.height)};
+    MoveWindow(GetDlgItem(window_, c.id), place.left, place.top, place.right - place.left,
+               place.bottom - place.top, TRUE);
+    if (c.toolTip != nullptr) {
+      TTTOOLINFOW tool{};
+      tool.cbSize = sizeof(tool);
+      tool.hwnd = window_;
+      tool.uId = static_cast<UINT_PTR>(c.id);
+      tool.rect = place;
+      SendMessageW(toolTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+  }
+  const ControlLayout& frame1 = kControls[0];
+  MoveWindow(grid_->Handle(), px(frame1.left + kGridLeft), px(frame1.top + kGridTop),
+             px(kGridWidth), px(kGridHeight), TRUE);
   grid_->OnDpiChanged();
+}
+
+int MainWindow::Run() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
+  return static_cast<int>(message.wParam);
+}
+
+void MainWindow::Dispatch(MSG& message) {
+  if (TranslateShortcut(message)) return;
+  if (window_ != nullptr && IsDialogMessageW(window_, &message)) return;
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
+
+void MainWindow::ProcessPendingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {  // for the main loop to see
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    Dispatch(message);
+  }
 }
 
 LRESULT CALLBACK MainWindow::StaticWindowProc(HWND window, UINT message, WPARAM wParam,
@@ -165,7 +250,12 @@ LRESULT CALLBACK MainWindow::StaticWindowProc(HWND window, UINT message, WPARAM 
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->OnMessage(message, wParam, lParam);
+  // No exception may leave a window procedure.
+  try {
+    return self->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
 }
 
 // The hidden "Tarvek HotKey" window passes the second-copy message on to the main window.
@@ -185,14 +275,9 @@ LRESULT CALLBACK MainWindow::AppWindowProc(HWND window, UINT message, WPARAM wPa
 
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (mainProcInstalled_ && program_ != nullptr) {
-    // No exception may leave a window procedure.
-    try {
-      if (std::optional<std::intptr_t> result =
-              program_->core.MainWindowProc(message, wParam, lParam)) {
-        return *result;
-      }
-    } catch (...) {
-      return 0;
+    if (std::optional<std::intptr_t> result =
+            program_->core.MainWindowProc(message, wParam, lParam)) {
+      return *result;
     }
   }
   if (taskbarCreated_ != 0 && message == taskbarCreated_) {
@@ -204,20 +289,34 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == 0 || lParam == 0) OnCommand(LOWORD(wParam));
       return 0;
     case WM_NOTIFY:
-      if (grid_ != nullptr) {
-        if (std::optional<LRESULT> result = grid_->HandleNotify(*reinterpret_cast<NMHDR*>(lParam))) {
-          return *result;
-        }
+      if (std::optional<LRESULT> result = OnGridNotify(*reinterpret_cast<NMHDR*>(lParam))) {
+        return *result;
       }
       break;
+    case WM_INITMENUPOPUP:
+      OnMenuOpening(reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      if (commands_ != nullptr) {
+        // Where the pointer is now: the move may just have brought the window back from the
+        // edge, and the message's position is relative to where the window was.
+        POINT at{};
+        GetCursorPos(&at);
+        ScreenToClient(window_, &at);
+        commands_->FormMouseMove(win::PixelsToTwips(at.x, win::WindowDpi(window_)));
+      }
+      return 0;
+    case WM_SIZE:
+      if (wParam == SIZE_MINIMIZED && commands_ != nullptr) commands_->Minimised();
+      return 0;
     case WM_CLOSE:
-      // The close box only hides the window; the program goes on in the background.
-      if (program_ == nullptr || !program_->core.flags.QuitRequested) {
-        ShowWindow(window_, SW_HIDE);
-        if (program_ != nullptr) program_->core.flags.MainWindowShown = false;
-        return 0;
+      // The close box only hides the window or parks it; the program goes on in the background.
+      if (program_ != nullptr && program_->core.flags.QuitRequested) {
+        Unload();
+      } else if (commands_ != nullptr) {
+        commands_->Hide();
       }
-      break;
+      return 0;
     case kUnloadMessage:
       if (program_ != nullptr) program_->ShutDown();
       if (appWindow_ != nullptr) DestroyWindow(appWindow_);
@@ -225,6 +324,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       DestroyWindow(window_);
       return 0;
     case WM_DESTROY:
+      // The menu bar is this object's to free, not the window's.
+      SetMenu(window_, nullptr);
       mainProcInstalled_ = false;
       PostQuitMessage(0);
       return 0;
@@ -241,41 +342,17 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void MainWindow::OnCommand(int id) {
-  if (id >= kHotkeyMenuBase && id <= kHotkeyMenuBase + kLastSlot) {
-    // A binding's menu item takes the same road as its hotkey.
-    SendMessageW(window_, WM_HOTKEY, static_cast<WPARAM>(BindingIdBase + (id - kHotkeyMenuBase)), 0);
-    return;
+std::optional<LRESULT> MainWindow::OnGridNotify(const NMHDR& header) {
+  if (grid_ == nullptr || header.hwndFrom != grid_->Handle()) return std::nullopt;
+  if (header.code == NM_DBLCLK) {
+    if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) commands_->RunTarget();
+    return 0;
   }
-  switch (id) {
-    case kCmdShowWindow:
-      Show();
-      break;
-    case kCmdQuit:
-      ExitCommand();
-      break;
-    default:
-      break;
+  if (header.code == NM_RCLICK) {
+    commands_->GridRightPress();
+    return 0;
   }
-}
-
-void MainWindow::ExitCommand() {
-  ProgramFlags& flags = program_->core.flags;
-  if (!flags.PadContentSaved) {
-    int answer = system_.ShowMessageBox("即拖即存中的内容还没有保存，确信不保存就退出系统吗?",
-                                    "Vorda-即拖即存", kMbIconInformation | kMbOkCancel);
-    if (answer != kIdOk) {
-      ShowPad();
-      return;
-    }
-  }
-  int answer = system_.ShowMessageBox("退出后你定义的热键将不能使用，确实要退出本软件吗？", "退出？",
-                                  kMbIconInformation | kMbOkCancel);
-  Show();
-  if (answer == kIdOk) {
-    flags.QuitRequested = true;
-    Unload();
-  }
+  return grid_->HandleNotify(header);
 }
 
 void MainWindow::ShowNormal() {
@@ -285,28 +362,28 @@ void MainWindow::ShowNormal() {
 }
 
 void MainWindow::Show() {
-  ShowWindow(window_, SW_SHOW);
+  // A window hidden while minimised comes back as it was before.
+  ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
+}
+
+void MainWindow::Hide() { ShowWindow(window_, SW_HIDE); }
+
+HICON MainWindow::TrayIcon(TrayPicture picture) const {
+  if (picture == TrayPicture::kPressed && trayPressed_) return trayPressed_.get();
+  if (picture == TrayPicture::kDisabled && trayDisabled_) return trayDisabled_.get();
+  return trayNormal_.get();
+}
+
+void MainWindow::SetTrayRecordPicture(TrayPicture picture) {
+  trayRecordPicture_ = picture;
+  tray_.hIcon = TrayIcon(picture);
 }
 
 void MainWindow::SetTrayPicture(TrayPicture picture) {
-  if (!trayAdded_) return;
-  tray_.hIcon = picture == TrayPicture::kPressed && trayPressed_ ? trayPressed_.get()
-                                                                  : trayNormal_.get();
-  Shell_NotifyIconW(NIM_MODIFY, &tray_);
+  SetTrayRecordPicture(picture);
+  if (trayAdded_) Shell_NotifyIconW(NIM_MODIFY, &tray_);
 }
-
-void MainWindow::PopupMenu(HMENU menu) {
-  POINT at{};
-  GetCursorPos(&at);
-  // The menu closes when the user clicks elsewhere only if this window is in front.
-  SetForegroundWindow(window_);
-  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
-  PostMessageW(window_, WM_NULL, 0, 0);
-}
-
-void MainWindow::PopupHotkeyMenu() { PopupMenu(hotkeyMenu_.get()); }
-void MainWindow::PopupSystemMenu() { PopupMenu(systemMenu_.get()); }
 
 void MainWindow::RevealFromEdge() {
   RECT r{};
@@ -314,6 +391,23 @@ void MainWindow::RevealFromEdge() {
   int screen = GetSystemMetrics(SM_CXSCREEN);
   int margin = win::TwipsToPixels(20, win::WindowDpi(window_));
   SetWindowPos(window_, nullptr, screen - (r.right - r.left) - margin, r.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int MainWindow::WindowLeft() {
+  RECT r{};
+  GetWindowRect(window_, &r);
+  return win::PixelsToTwips(r.left, win::WindowDpi(window_));
+}
+
+int MainWindow::ScreenWidth() {
+  return win::PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), win::WindowDpi(window_));
+}
+
+void MainWindow::SetWindowLeft(int twips) {
+  RECT r{};
+  GetWindowRect(window_, &r);
+  SetWindowPos(window_, nullptr, win::TwipsToPixels(twips, win::WindowDpi(window_)), r.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -331,16 +425,7 @@ void MainWindow::RestoreWindowProcedures() { mainProcInstalled_ = false; }
 void MainWindow::Unload() { PostMessageW(window_, kUnloadMessage, 0, 0); }
 
 void MainWindow::SetFrameCaption(const std::string& caption) {
-  SetWindowTextW(frame_, win::Widen(caption).c_str());
-}
-
-void MainWindow::SetHotkeyMenu(const std::vector<MenuItem>& items) {
-  hotkeyMenu_.reset(CreatePopupMenu());
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    UINT flags = MF_STRING | (items[i].enabled ? 0 : MF_GRAYED);
-    AppendMenuW(hotkeyMenu_.get(), flags, kHotkeyMenuBase + static_cast<UINT>(i),
-                win::Widen(items[i].caption).c_str());
-  }
+  SetDlgItemTextW(window_, kFrame1Id, win::Widen(caption).c_str());
 }
 
 void MainWindow::AddTrayIcon() {
@@ -350,12 +435,28 @@ void MainWindow::AddTrayIcon() {
   tray_.uID = 0;
   tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   tray_.uCallbackMessage = wm::kTrayCallback;
-  tray_.hIcon = trayNormal_.get();
+  tray_.hIcon = TrayIcon(trayRecordPicture_);
   wcscpy_s(tray_.szTip, L"LumekVorda2009");
   Shell_NotifyIconW(NIM_ADD, &tray_);
   // Kept even when no notification area runs yet: the icon is added again whenever the
   // taskbar is (re)created.
   trayAdded_ = true;
+}
+
+void MainWindow::SetApplyButtonEnabled(bool enabled) {
+  EnableWindow(GetDlgItem(window_, kCommand1Id), enabled ? TRUE : FALSE);
+}
+
+void MainWindow::SetActivationOption(int index) {
+  CheckRadioButton(window_, kOption1Id0, kOption1Id1, index == 0 ? kOption1Id0 : kOption1Id1);
+}
+
+void MainWindow::SetMouseControllerBox(bool ticked) {
+  CheckDlgButton(window_, kCheck1Id, ticked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void MainWindow::SendHotkeyToSelf(int id) {
+  SendMessageW(window_, WM_HOTKEY, static_cast<WPARAM>(id), 0);
 }
 
 }  // namespace tarvek

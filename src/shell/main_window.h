@@ -1,14 +1,19 @@
-// The main window "LumekVorda2009 v1.0 beta" with its frame and grid, the hidden top-level
-// window "Tarvek HotKey" a second copy of the program looks for, and the tray icon.
+// The main window "LumekVorda2009 v1.0 beta" with its frames, grid, buttons, options and menu
+// bar, the hidden top-level window "Tarvek HotKey" a second copy of the program looks for, and
+// the tray icon. main_window.cpp builds and lays out the window and answers its messages;
+// main_menu_window.cpp holds the menus, their shortcuts and the routing of every command.
 #pragma once
 
 #include <windows.h>
+// after windows.h
 #include <shellapi.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "shell/main_commands.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
 #include "win/registry.h"
@@ -16,6 +21,48 @@
 #include "win/win_system.h"
 
 namespace tarvek {
+
+// Child controls of the main window. The options and the check box drawn in the frame
+// "窗口激活方式" are children of the main window, so that their clicks reach it.
+namespace main_ids {
+enum ControlId : int {
+  kGridId = 100,
+  kFrame1Id,
+  kCommand4Id,  // 添加 &A
+  kCommand3Id,  // 隐藏 &H
+  kCommand1Id,  // 应用 &Q
+  kCommand2Id,  // 帮助 &?
+  kCommand5Id,  // 退出
+  kCommand6Id,  // 关于
+  kFrame2Id,
+  kOption1Id0,  // 使用热键方式激活
+  kOption1Id1,  // 使用鼠标方式激活
+  kCheck1Id,    // 启用鼠标控制器
+};
+// Menu-bar items. The hotkey-list menu's item i has the id kHotkeyMenuBase + i.
+enum CommandId : int {
+  kCmdHideIcon = 2001,
+  kCmdShowWindow,
+  kCmdLockNow,
+  kCmdQuit,
+  kCmdAdd,
+  kCmdChange,
+  kCmdDelete,
+  kCmdRun,
+  kCmdRedraw,
+  kCmdFindTarget,
+  kCmdShowPath,
+  kCmdOpenStart,
+  kCmdShowInfo,
+  kCmdOpenSound,
+  kCmdOtherSettings,
+  kCmdSaveList,
+  kCmdImportList,
+  kCmdUseHotkey,
+  kCmdShowIconOn,
+};
+inline constexpr int kHotkeyMenuBase = 1000;
+}  // namespace main_ids
 
 class MainWindow : public MainWindowView, public PadHost {
  public:
@@ -28,7 +75,7 @@ class MainWindow : public MainWindowView, public PadHost {
   // The message loop; returns the process exit code.
   int Run();
 
-  // MainWindowView
+  // MainView
   void ShowNormal() override;
   void Show() override;
   void SetTrayPicture(TrayPicture picture) override;
@@ -39,9 +86,24 @@ class MainWindow : public MainWindowView, public PadHost {
   void RemoveTrayIcon() override;
   void RestoreWindowProcedures() override;
   void Unload() override;
+  // MainWindowView
   void SetFrameCaption(const std::string& caption) override;
   void SetHotkeyMenu(const std::vector<MenuItem>& items) override;
+  void SetHotkeyMenuChecked(int item, bool checked) override;
   void AddTrayIcon() override;
+  void SetTrayRecordPicture(TrayPicture picture) override;
+  void Hide() override;
+  void SetMenuChecked(MenuItemId item, bool checked) override;
+  void SetMenuEnabled(MenuItemId item, bool enabled) override;
+  void SetApplyButtonEnabled(bool enabled) override;
+  void SetActivationOption(int index) override;
+  void SetMouseControllerBox(bool ticked) override;
+  void PopupEditMenu() override;
+  void SendHotkeyToSelf(int id) override;
+  void ProcessPendingMessages() override;
+  int WindowLeft() override;
+  int ScreenWidth() override;
+  void SetWindowLeft(int twips) override;
   // PadHost
   void ShowPadForAction() override;
 
@@ -49,16 +111,26 @@ class MainWindow : public MainWindowView, public PadHost {
   static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnCommand(int id);
+  std::optional<LRESULT> OnGridNotify(const NMHDR& header);
+  void CreateControls();
+  void AddToolTip(HWND control, const wchar_t* text);
   void LayOut();
-  void ExitCommand();
-  void PopupMenu(HMENU menu);
   bool AnotherCopyRunning();
+  HICON TrayIcon(TrayPicture picture) const;
+  // One message of the loop: shortcuts, then the dialog keys, then the window.
+  void Dispatch(MSG& message);
+
+  // main_menu_window.cpp
+  void CreateMenuBar();
+  bool TranslateShortcut(MSG& message);
+  void OnCommand(int id);
+  void OnMenuOpening(HMENU menu);
+  void PopupMenu(HMENU menu);
 
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
   HWND appWindow_ = nullptr;  // hidden, titled "Tarvek HotKey"
-  HWND frame_ = nullptr;
+  HWND toolTip_ = nullptr;
   HFONT font_ = nullptr;
   win::UniqueKernelHandle instanceMutex_;
   bool anotherCopy_ = false;
@@ -66,14 +138,18 @@ class MainWindow : public MainWindowView, public PadHost {
   bool trayAdded_ = false;
   UINT taskbarCreated_ = 0;
   NOTIFYICONDATAW tray_{};
+  TrayPicture trayRecordPicture_ = TrayPicture::kNormal;
   win::UniqueIcon trayNormal_;
   win::UniqueIcon trayPressed_;
+  win::UniqueIcon trayDisabled_;
   win::UniqueMenu hotkeyMenu_;
-  win::UniqueMenu systemMenu_;
+  win::UniqueMenu menuBar_;  // taken off the window before it is destroyed
+  win::UniqueAccelerators shortcuts_;
   std::unique_ptr<win::ListViewGrid> grid_;
   win::WinSystem system_;
   win::RegistrySettings settings_;
   std::unique_ptr<Program> program_;
+  std::unique_ptr<MainCommands> commands_;
 };
 
 }  // namespace tarvek

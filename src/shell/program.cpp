@@ -2,6 +2,15 @@
 
 namespace tarvek {
 
+namespace {
+
+// The mouse controller's keys, in id order from MouseKeyIdBase + 1: keypad 1, 2, 3, 5, 4, 6, 7,
+// 8, and the letter keys a start with the controller on adds under the first seven ids.
+constexpr int kKeypadKeys[8] = {97, 98, 99, 101, 100, 102, 103, 104};
+constexpr int kLetterKeys[7] = {'A', 'S', 'D', 'W', 'J', 'L', 'K'};
+
+}  // namespace
+
 Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& view, GridPort& grid,
                  PadHost& pad, std::string programFolder)
     : core(system, view, pad, programFolder),
@@ -37,7 +46,7 @@ void Program::LoadPhase() {
   if (listPath.empty()) listPath = programFolder_ + "\\SaveKey.htk";
   HotkeyListFile("get", listPath, ListContext());
   ShowAndRegisterBindings(false);
-  view_.SetHotkeyMenu(HotkeyMenuItems("没有设置热键程序"));
+  ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());
   grid_.SetColumnWidth(2, grid_.Rows() < 17 ? 4060 : 3820);
 }
@@ -51,6 +60,11 @@ std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
   int firstRow = grid_.Rows() - n;  // the bindings are the last n rows
   for (int slot : refused) grid_.MarkRowHeld(firstRow + slot, true);
   return refused;
+}
+
+void Program::ShowHotkeyMenu(const std::string& emptyCaption) {
+  hotkeyMenu = HotkeyMenuItems(emptyCaption);
+  view_.SetHotkeyMenu(hotkeyMenu);
 }
 
 void Program::SetCountCaption(int n) {
@@ -70,7 +84,7 @@ std::vector<int> Program::ReregisterAllHotkeys() {
     ParseList(bytes, system_, core.table);
   }
   std::vector<int> refused = ShowAndRegisterBindings(true);
-  view_.SetHotkeyMenu(HotkeyMenuItems("没有设置热键"));
+  ShowHotkeyMenu("没有设置热键");
   SetCountCaption(core.table.Used());
   grid_.SetColumnWidth(2, grid_.Rows() > 16 ? 3820 : 4060);
   if (!refused.empty()) {
@@ -88,23 +102,62 @@ std::vector<int> Program::ReregisterAllHotkeys() {
 void Program::InitialisePhase() {
   grid_.SetColumnWidth(3, 0);
   activationHotkeyText = settings_.Get(setting::kHotKeyName);
+
+  // The activation option and the mouse controller's box are set as a click would set them, so
+  // that their own handling runs. A control that already shows the stored value is left alone:
+  // a first start thus writes neither value.
+  int option = FlagIsOn(settings_.Get(setting::kActivateStatus)) ? 1 : 0;
+  if (option != activationOption) ActivationOptionClick(option);
   core.sound.on = FlagIsOn(settings_.Get(setting::kPlaySound));
-  core.flags.MouseActivation = FlagIsOn(settings_.Get(setting::kActivateStatus));
-  if (activationHotkeyText.empty()) activationHotkeyText = kDefaultActivationHotkeyText;
-  RegisterActivationHotkey();
-
-  // The keypad mouse controller: ticking its box registers the keypad keys, and a start with
-  // it on adds the letter keys under the same ids.
-  core.flags.MouseControllerOn = FlagIsOn(settings_.Get(setting::kMouseCtrl));
-  if (core.flags.MouseControllerOn) {
-    static constexpr int kKeypad[8] = {97, 98, 99, 101, 100, 102, 103, 104};
-    static constexpr int kLetters[7] = {'A', 'S', 'D', 'W', 'J', 'L', 'K'};
-    for (int i = 0; i < 8; ++i) system_.RegisterHotkey(MouseKeyIdBase + 1 + i, 0, kKeypad[i]);
-    for (int i = 0; i < 7; ++i) system_.RegisterHotkey(MouseKeyIdBase + 1 + i, 0, kLetters[i]);
-  }
-
+  bool controller = FlagIsOn(settings_.Get(setting::kMouseCtrl));
+  if (controller != core.flags.MouseControllerOn) MouseControllerBoxClick(controller);
   std::string showIcon = settings_.Get(setting::kShowIcon);
-  if (showIcon.empty() || FlagIsOn(showIcon)) view_.AddTrayIcon();
+  showIconSetting = showIcon.empty() || FlagIsOn(showIcon);
+  for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
+
+  if (activationHotkeyText.empty()) activationHotkeyText = kDefaultActivationHotkeyText;
+  // Win + Space first, whatever is stored; the stored combination takes its place below.
+  bool activationRegistered = system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
+  grid_.AddRow(activationHotkeyText + "\t显示本软件\t无", 1);
+  system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
+  if (core.flags.MouseControllerOn) {
+    // A start with the controller on adds the letter keys under the keypad keys' ids.
+    for (int i = 0; i < 7; ++i) system_.RegisterHotkey(MouseKeyIdBase + 1 + i, 0, kLetterKeys[i]);
+    letterKeysRegistered_ = true;
+  }
+  if (!TrimBlanks(activationHotkeyText).empty()) {  // a stored blank keeps Win + Space
+    ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
+    system_.UnregisterHotkey(ActivationHotkeyId);
+    activationRegistered =
+        system_.RegisterHotkey(ActivationHotkeyId, combo.modifiers, combo.virtualKey);
+  }
+  grid_.MarkRowHeld(1, !activationRegistered);
+
+  if (showIconSetting) view_.AddTrayIcon();
+}
+
+void Program::ActivationOptionClick(int index) {
+  activationOption = index != 0 ? 1 : 0;
+  view_.SetActivationOption(activationOption);
+  settings_.Set(setting::kActivateStatus, index != 0 ? "1" : "0");
+  core.flags.MouseActivation = index != 0;
+}
+
+void Program::MouseControllerBoxClick(bool ticked) {
+  core.flags.MouseControllerOn = ticked;
+  view_.SetMouseControllerBox(ticked);
+  if (ticked) {
+    for (int i = 0; i < 8; ++i) system_.RegisterHotkey(MouseKeyIdBase + 1 + i, 0, kKeypadKeys[i]);
+    settings_.Set(setting::kMouseCtrl, "1");
+    return;
+  }
+  for (int id = MouseKeyIdBase + 1; id <= MouseKeyIdBase + 8; ++id) system_.UnregisterHotkey(id);
+  if (letterKeysRegistered_) {
+    // An id can hold its keypad key and its letter key at once; each unregistering frees one.
+    for (int id = MouseKeyIdBase + 1; id <= MouseKeyIdBase + 7; ++id) system_.UnregisterHotkey(id);
+    letterKeysRegistered_ = false;
+  }
+  settings_.Set(setting::kMouseCtrl, "0");
 }
 
 ActivationCombo ParseActivationHotkeyText(const std::string& text) {
@@ -115,18 +168,6 @@ ActivationCombo ParseActivationHotkeyText(const std::string& text) {
   combo.modifiers = ModifierFlagsFromText(combo.modifierText);
   combo.virtualKey = KeyCodeFromName(combo.keyName);
   return combo;
-}
-
-void Program::RegisterActivationHotkey() {
-  bool registered = system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
-  grid_.AddRow(activationHotkeyText + "\t显示本软件\t无", 1);
-  system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
-  if (!TrimBlanks(activationHotkeyText).empty()) {  // a stored blank keeps Win + Space
-    ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
-    system_.UnregisterHotkey(ActivationHotkeyId);
-    registered = system_.RegisterHotkey(ActivationHotkeyId, combo.modifiers, combo.virtualKey);
-  }
-  grid_.MarkRowHeld(1, !registered);
 }
 
 void Program::ShutDown() {

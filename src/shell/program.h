@@ -15,15 +15,48 @@ namespace tarvek {
 struct MenuItem {
   std::string caption;
   bool enabled = true;
+  bool checked = false;
 };
 
-// The main window as the start-up and shut-down drive it.
+// Menu-bar items whose check mark or enabled state the commands change.
+enum class MenuItemId {
+  kHideIcon,     // 文件: 隐藏图标(&H)
+  kLockNow,      // 文件: 暂时禁用(&L)
+  kDelete,       // 编辑热键: 删除热键(&D)
+  kRun,          // 编辑热键: 运行程序(&R)
+  kFindTarget,   // 编辑热键: 查找目标(&F)
+  kShowPath,     // 编辑热键: 显示路径(&P)
+  kUseHotkey,    // 高级: 取消禁用(&U)
+  kShowIconOn,   // 高级: 显示图标(&O)
+};
+
+// The main window as the start-up, the shut-down and the commands drive it.
 class MainWindowView : public MainView {
  public:
   virtual void SetFrameCaption(const std::string& caption) = 0;
   // Item i stands for table slot i; clicking it runs that binding.
   virtual void SetHotkeyMenu(const std::vector<MenuItem>& items) = 0;
+  virtual void SetHotkeyMenuChecked(int item, bool checked) = 0;
+  // Adds the tray icon with the picture its record holds (the normal one until told otherwise).
   virtual void AddTrayIcon() = 0;
+  // Puts the picture into the tray icon's record without telling the notification area.
+  virtual void SetTrayRecordPicture(TrayPicture picture) = 0;
+  virtual void Hide() = 0;
+  virtual void SetMenuChecked(MenuItemId item, bool checked) = 0;
+  virtual void SetMenuEnabled(MenuItemId item, bool enabled) = 0;
+  virtual void SetApplyButtonEnabled(bool enabled) = 0;  // "应用 &Q"
+  virtual void SetActivationOption(int index) = 0;      // selects one of the two options
+  virtual void SetMouseControllerBox(bool ticked) = 0;  // "启用鼠标控制器"
+  virtual void PopupEditMenu() = 0;                     // "编辑热键(&E)" at the pointer
+  // WM_HOTKEY with this id, sent to the main window itself.
+  virtual void SendHotkeyToSelf(int id) = 0;
+  // Lets the messages that are waiting be handled, as a long loop of the user-interface
+  // thread must.
+  virtual void ProcessPendingMessages() = 0;
+  // The window's left edge and the screen's width, in twips.
+  virtual int WindowLeft() = 0;
+  virtual int ScreenWidth() = 0;
+  virtual void SetWindowLeft(int twips) = 0;
 };
 
 inline constexpr const char* kDefaultActivationHotkeyText = "Win\tSpace";
@@ -51,15 +84,24 @@ class Program {
   // The hotkey-list menu for the table as loaded; emptyCaption when there is no binding.
   std::vector<MenuItem> HotkeyMenuItems(const std::string& emptyCaption) const;
 
+  // A click on activation option 0 ("使用热键方式激活") or 1 ("使用鼠标方式激活"); start-up
+  // selecting the stored option runs the same.
+  void ActivationOptionClick(int index);
+  // The check box "启用鼠标控制器" changing to ticked or not, by a click or by start-up.
+  void MouseControllerBoxClick(bool ticked);
+
   ListFileContext ListContext();
 
   HotkeyCore core;
   std::string listPath;  // the active list file
   bool showHotKeyNameInMenu = false;
+  bool showIconSetting = true;  // "运行时显示托盘图标"
   std::string activationHotkeyText;
+  int activationOption = 0;         // the selected option; 0 until start-up selects another
+  std::vector<MenuItem> hotkeyMenu;  // what the hotkey-list menu shows
 
  private:
-  void RegisterActivationHotkey();
+  void ShowHotkeyMenu(const std::string& emptyCaption);
   // Shows the table's bindings as grid rows 2 and up, registers them and marks the refused.
   std::vector<int> ShowAndRegisterBindings(bool insertAtRow2);
   void SetCountCaption(int n);
@@ -70,6 +112,7 @@ class Program {
   GridPort& grid_;
   std::string programFolder_;
   bool shutDown_ = false;
+  bool letterKeysRegistered_ = false;  // the mouse controller's letter keys, from start-up
 };
 
 // Splits "modifier text<Tab>key name" and gives the flags and key code it registers with.

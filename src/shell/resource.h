@@ -3,3 +3,4 @@
 
 #define IDI_APP 101
 #define IDI_TRAY_PRESSED 102
+#define IDI_TRAY_DISABLED 103

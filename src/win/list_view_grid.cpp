@@ -88,6 +88,19 @@ void ListViewGrid::SetColumnWidth(int column, int twips) {
   ListView_SetColumnWidth(list_, column, TwipsToPixels(twips, WindowDpi(list_)));
 }
 
+int ListViewGrid::CurrentRow() const {
+  if (Rows() <= 1) return 0;
+  // The focused item is the current cell's row; a selection made by code may have no focus.
+  int item = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
+  if (item < 0) item = ListView_GetNextItem(list_, -1, LVNI_SELECTED);
+  return item < 0 ? 1 : item + 1;
+}
+
+void ListViewGrid::Redraw() {
+  RedrawWindow(list_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
 void ListViewGrid::MarkRowHeld(int row, bool held) {
   if (row < 1 || row >= Rows()) return;
   LVITEMW item{};

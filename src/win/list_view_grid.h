@@ -25,6 +25,8 @@ class ListViewGrid : public GridPort {
   void AddRow(const std::string& tabJoinedText, int row = -1) override;
   void RemoveRow(int row) override;
   void SetColumnWidth(int column, int twips) override;
+  int CurrentRow() const override;
+  void Redraw() override;
   void MarkRowHeld(int row, bool held) override;
   bool RowHeld(int row) const override;
 

@@ -58,6 +58,11 @@ struct MenuTraits {
   static bool Valid(HMENU h) { return h != nullptr; }
   static void Close(HMENU h) { DestroyMenu(h); }
 };
+struct AcceleratorTraits {
+  static HACCEL Invalid() { return nullptr; }
+  static bool Valid(HACCEL h) { return h != nullptr; }
+  static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
+};
 struct GdiTraits {
   static HGDIOBJ Invalid() { return nullptr; }
   static bool Valid(HGDIOBJ h) { return h != nullptr; }
@@ -68,6 +73,7 @@ using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
+using UniqueAccelerators = UniqueHandle<HACCEL, AcceleratorTraits>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiTraits>;
 
 }  // namespace tarvek::win

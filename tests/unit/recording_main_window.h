@@ -1,6 +1,8 @@
-// The main window as the start-up drives it, recording into the same call list as the system.
+// The main window as the start-up and the commands drive it, recording into the same call list
+// as the system.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,12 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
 
   std::string frameCaption;
   std::vector<MenuItem> menu;
+  // The window's place, in twips, as SetWindowLeft leaves it.
+  int windowLeft = 3000;
+  int screenWidth = 15360;  // 1024 pixels at 96 dots per inch
+  std::vector<int> lefts;   // every SetWindowLeft, in order
+  int pendingMessageRounds = 0;
+  std::function<void()> onPendingMessages;  // what arrives while messages are handled
 
   void SetFrameCaption(const std::string& caption) override {
     frameCaption = caption;
@@ -24,7 +32,67 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
     menu = items;
     calls_.push_back("View.SetHotkeyMenu " + std::to_string(items.size()));
   }
+  void SetHotkeyMenuChecked(int item, bool checked) override {
+    if (item >= 0 && item < static_cast<int>(menu.size())) menu[item].checked = checked;
+    calls_.push_back("View.HotkeyMenuChecked " + std::to_string(item) + " " + Bit(checked));
+  }
   void AddTrayIcon() override { calls_.push_back("View.AddTrayIcon"); }
+  void SetTrayRecordPicture(TrayPicture picture) override {
+    calls_.push_back("View.TrayRecord " + PictureName(picture));
+  }
+  void Hide() override { calls_.push_back("View.Hide"); }
+  void SetMenuChecked(MenuItemId item, bool checked) override {
+    calls_.push_back("View.MenuChecked " + ItemName(item) + " " + Bit(checked));
+  }
+  void SetMenuEnabled(MenuItemId item, bool enabled) override {
+    calls_.push_back("View.MenuEnabled " + ItemName(item) + " " + Bit(enabled));
+  }
+  void SetApplyButtonEnabled(bool enabled) override {
+    calls_.push_back("View.ApplyEnabled " + Bit(enabled));
+  }
+  void SetActivationOption(int index) override {
+    calls_.push_back("View.ActivationOption " + std::to_string(index));
+  }
+  void SetMouseControllerBox(bool ticked) override {
+    calls_.push_back("View.MouseControllerBox " + Bit(ticked));
+  }
+  void PopupEditMenu() override { calls_.push_back("View.PopupEditMenu"); }
+  void SendHotkeyToSelf(int id) override {
+    calls_.push_back("View.SendHotkey " + std::to_string(id));
+  }
+  void ProcessPendingMessages() override {
+    ++pendingMessageRounds;
+    if (onPendingMessages) onPendingMessages();
+  }
+  int WindowLeft() override { return windowLeft; }
+  int ScreenWidth() override { return screenWidth; }
+  void SetWindowLeft(int twips) override {
+    windowLeft = twips;
+    lefts.push_back(twips);
+  }
+
+  static std::string Bit(bool on) { return on ? "1" : "0"; }
+  static std::string ItemName(MenuItemId item) {
+    switch (item) {
+      case MenuItemId::kHideIcon:
+        return "hideico";
+      case MenuItemId::kLockNow:
+        return "LockNow";
+      case MenuItemId::kDelete:
+        return "delH";
+      case MenuItemId::kRun:
+        return "runfile";
+      case MenuItemId::kFindTarget:
+        return "findfile";
+      case MenuItemId::kShowPath:
+        return "reflist";
+      case MenuItemId::kUseHotkey:
+        return "usehotkey";
+      case MenuItemId::kShowIconOn:
+        return "showiconon";
+    }
+    return "?";
+  }
 };
 
 }  // namespace tarvek::testing

@@ -161,12 +161,25 @@ void FakeGrid::RemoveRow(int row) {
   }
 }
 
+std::string PictureName(TrayPicture picture) {
+  switch (picture) {
+    case TrayPicture::kPressed:
+      return "Pressed";
+    case TrayPicture::kDisabled:
+      return "Disabled";
+    case TrayPicture::kNormal:
+      break;
+  }
+  return "Normal";
+}
+
 std::string MemorySettings::Get(std::string_view name) {
   auto it = values.find(name);
   return it == values.end() ? std::string() : it->second;
 }
 
 bool MemorySettings::Set(std::string_view name, const std::string& value) {
+  if (calls != nullptr) calls->push_back("Set " + std::string(name) + " " + value);
   values[std::string(name)] = value.empty() ? " " : value;
   return true;
 }

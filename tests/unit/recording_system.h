@@ -70,6 +70,8 @@ class FakeGrid : public GridPort {
   std::vector<std::vector<std::string>> rows;
   std::vector<bool> held;  // parallel to rows
   std::map<int, int> widths;
+  int currentRow = 1;
+  int redraws = 0;
 
   int Rows() const override { return static_cast<int>(rows.size()); }
   std::string Cell(int row, int column) const override;
@@ -77,9 +79,14 @@ class FakeGrid : public GridPort {
   void AddRow(const std::string& tabJoinedText, int row = -1) override;
   void RemoveRow(int row) override;
   void SetColumnWidth(int column, int twips) override { widths[column] = twips; }
+  int CurrentRow() const override { return currentRow; }
+  void Redraw() override { ++redraws; }
   void MarkRowHeld(int row, bool isHeld) override;
   bool RowHeld(int row) const override;
 };
+
+// "Normal", "Pressed" or "Disabled".
+std::string PictureName(TrayPicture picture);
 
 // Records what the dispatch asks of the main window, into the same call list as the system.
 // Base is MainView, or a view that extends it (the start-up's main window view).
@@ -89,9 +96,7 @@ class RecordingViewOf : public Base, public PadHost {
   explicit RecordingViewOf(std::vector<std::string>& calls) : calls_(calls) {}
   void ShowNormal() override { calls_.push_back("View.ShowNormal"); }
   void Show() override { calls_.push_back("View.Show"); }
-  void SetTrayPicture(TrayPicture p) override {
-    calls_.push_back(p == TrayPicture::kPressed ? "View.TrayPressed" : "View.TrayNormal");
-  }
+  void SetTrayPicture(TrayPicture p) override { calls_.push_back("View.Tray" + PictureName(p)); }
   void PopupHotkeyMenu() override { calls_.push_back("View.PopupHotkeyMenu"); }
   void PopupSystemMenu() override { calls_.push_back("View.PopupSystemMenu"); }
   void RevealFromEdge() override { calls_.push_back("View.RevealFromEdge"); }
@@ -111,6 +116,7 @@ using RecordingView = RecordingViewOf<MainView>;
 class MemorySettings : public SettingsStore {
  public:
   std::map<std::string, std::string, std::less<>> values;
+  std::vector<std::string>* calls = nullptr;  // when set, each Set adds "Set name value"
   std::string Get(std::string_view name) override;
   bool Set(std::string_view name, const std::string& value) override;
   std::string runEntry;  // empty: missing

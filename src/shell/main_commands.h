@@ -1,0 +1,88 @@
+// The commands of the main window's buttons and menus that need no dialog: apply, hide and show,
+// the tray icon, disabling the bindings for a while, running a binding from the hotkey-list
+// menu, and the grid commands on the current row. The main window turns clicks into these calls
+// and draws what they decide.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/grid.h"
+#include "core/ports.h"
+#include "shell/program.h"
+
+namespace tarvek {
+
+class MainCommands {
+ public:
+  MainCommands(Program& program, SystemPort& system, MainWindowView& view, GridPort& grid);
+
+  // "应用 &Q": saves the grid, reloads it and registers every binding again.
+  void Apply();
+  // "隐藏 &H" and the close box: hides the window, or in mouse activation mode parks it at the
+  // right screen edge.
+  void Hide();
+  // The window was minimised: it is hidden, so that the activation hotkey brings it back.
+  void Minimised();
+  // "显示界面": shows the window unless the activation hotkey showed it and it was not hidden
+  // since.
+  void ShowWindow();
+  // "退出" and "退出程序(&Q)": asks, then unloads the main window, which ends the program.
+  void Exit();
+
+  // "隐藏图标(&H)" and "显示图标(&O)".
+  void HideTrayIcon();
+  void ShowTrayIcon();
+  // "暂时禁用(&L)" and "取消禁用(&U)": unregisters every binding, or registers them again.
+  void ToggleLock();
+  // A click on item i of the hotkey-list menu runs binding i and leaves the check mark on it.
+  void RunFromHotkeyMenu(int item);
+
+  // "运行程序(&R)" and a double click on a row: opens the current row's target.
+  void RunTarget();
+  // "查找目标(&F)": opens the folder of the current row's target.
+  void FindTarget();
+  // "显示路径(&P)": shows or hides the target column.
+  void ToggleShowPath();
+  // "刷新列表(&W)".
+  void Redraw();
+
+  // The menus "编辑热键(&E)" and "高级(&O)" are opening: their items' states are set.
+  void EditMenuOpening();
+  void AdvancedMenuOpening();
+  // A right press on the grid: the edit menu pops up over a row.
+  void GridRightPress();
+
+  // Mouse activation: parks the window at the right screen edge in steps, letting the messages
+  // be handled between them.
+  void SlideToScreenEdge();
+  // The pointer moved over the window itself, x in twips from its client area's left edge.
+  void FormMouseMove(int xTwips);
+
+  bool HideIconChecked() const { return hideIconChecked_; }
+  bool LockNowChecked() const { return lockNowChecked_; }
+  bool ShowPathChecked() const { return showPathChecked_; }
+  // The hidden item "保存修改(&S)", whose enabled state says an add changed the list; the
+  // button "应用 &Q" follows it.
+  bool SaveEnabled() const { return saveEnabled_; }
+  void EnableSave();
+
+ private:
+  // The target of the binding the current row shows; nothing on the activation row.
+  std::optional<std::string> CurrentTarget() const;
+
+  Program& program_;
+  SystemPort& system_;
+  MainWindowView& view_;
+  GridPort& grid_;
+  bool hideIconChecked_ = false;
+  bool lockNowChecked_ = false;
+  bool showPathChecked_ = false;
+  bool saveEnabled_ = false;
+  bool sliding_ = false;
+};
+
+// The folder part of a target, up to and including its last "\"; empty without one.
+std::string TargetFolder(const std::string& target);
+
+}  // namespace tarvek

@@ -1,0 +1,219 @@
+// The main window's menus: the menu bar, its shortcuts F12 and Del, the hotkey-list menu, the
+// pop-ups of the tray icon and the grid, and where every command goes.
+#include <span>
+
+#include "shell/main_window.h"
+#include "win/strings.h"
+
+namespace tarvek {
+
+using namespace main_ids;
+
+namespace {
+
+struct MenuEntry {
+  int id;  // 0: a separator
+  const wchar_t* caption;
+};
+
+struct MenuLayout {
+  const wchar_t* caption;
+  std::span<const MenuEntry> items;
+};
+
+// One item per line, in the order of each menu.
+// clang-format off
+constexpr MenuEntry kFileMenu[] = {
+    {kCmdHideIcon, L"隐藏图标(&H)"},
+    {kCmdShowWindow, L"显示界面"},
+    {kCmdLockNow, L"暂时禁用(&L)"},
+    {0, nullptr},
+    {kCmdQuit, L"退出程序(&Q)"},
+};
+constexpr MenuEntry kEditMenu[] = {
+    {kCmdAdd, L"添加热键(&A)\tF12"},
+    {kCmdChange, L"修改热键(&C)"},
+    {kCmdDelete, L"删除热键(&D)\tDel"},
+    {kCmdRun, L"运行程序(&R)"},
+    {0, nullptr},
+    {kCmdRedraw, L"刷新列表(&W)"},
+    {0, nullptr},
+    {kCmdFindTarget, L"查找目标(&F)"},
+    {kCmdShowPath, L"显示路径(&P)"},
+};
+constexpr MenuEntry kSettingsMenu[] = {
+    {kCmdOpenStart, L"开机运行(&R)"},
+    {kCmdShowInfo, L"显示提示(&S)"},
+    {kCmdOpenSound, L"开启热键声音"},
+    {0, nullptr},
+    {kCmdOtherSettings, L"其他设置..."},
+};
+constexpr MenuEntry kAdvancedMenu[] = {
+    {kCmdSaveList, L"保存列表(&S)"},
+    {kCmdImportList, L"导入列表(&I)"},
+    {0, nullptr},
+    {kCmdUseHotkey, L"取消禁用(&U)"},
+    {kCmdShowIconOn, L"显示图标(&O)"},
+};
+// clang-format on
+
+// The menu bar in its order. The file menu is also the tray icon's right-click menu.
+constexpr int kFileMenuIndex = 0, kEditMenuIndex = 1, kAdvancedMenuIndex = 3;
+const MenuLayout kMenuBar[] = {
+    {L"文件", kFileMenu},
+    {L"编辑热键(&E)", kEditMenu},
+    {L"软件设置(&P)", kSettingsMenu},
+    {L"高级(&O)", kAdvancedMenu},
+};
+
+int CommandOf(MenuItemId item) {
+  switch (item) {
+    case MenuItemId::kHideIcon:
+      return kCmdHideIcon;
+    case MenuItemId::kLockNow:
+      return kCmdLockNow;
+    case MenuItemId::kDelete:
+      return kCmdDelete;
+    case MenuItemId::kRun:
+      return kCmdRun;
+    case MenuItemId::kFindTarget:
+      return kCmdFindTarget;
+    case MenuItemId::kShowPath:
+      return kCmdShowPath;
+    case MenuItemId::kUseHotkey:
+      return kCmdUseHotkey;
+    case MenuItemId::kShowIconOn:
+      return kCmdShowIconOn;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void MainWindow::CreateMenuBar() {
+  menuBar_.reset(CreateMenu());
+  for (const MenuLayout& menu : kMenuBar) {
+    HMENU popup = CreatePopupMenu();
+    for (const MenuEntry& item : menu.items) {
+      if (item.id == 0) {
+        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+      } else {
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.id), item.caption);
+      }
+    }
+    AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
+  }
+  SetMenu(window_, menuBar_.get());
+
+  ACCEL keys[] = {{FVIRTKEY, VK_F12, kCmdAdd}, {FVIRTKEY, VK_DELETE, kCmdDelete}};
+  shortcuts_.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
+}
+
+bool MainWindow::TranslateShortcut(MSG& message) {
+  // Only while the main window or one of its controls has the keyboard.
+  if (!shortcuts_ || window_ == nullptr) return false;
+  if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
+  return TranslateAcceleratorW(window_, shortcuts_.get(), &message) != 0;
+}
+
+void MainWindow::OnCommand(int id) {
+  if (commands_ == nullptr) return;
+  if (id >= kHotkeyMenuBase && id <= kHotkeyMenuBase + kLastSlot) {
+    commands_->RunFromHotkeyMenu(id - kHotkeyMenuBase);
+    return;
+  }
+  switch (id) {
+    case kCmdHideIcon:
+      commands_->HideTrayIcon();
+      break;
+    case kCmdShowWindow:
+      commands_->ShowWindow();
+      break;
+    case kCmdLockNow:
+    case kCmdUseHotkey:
+      commands_->ToggleLock();
+      break;
+    case kCmdQuit:
+    case kCommand5Id:
+      commands_->Exit();
+      break;
+    case kCmdRun:
+      commands_->RunTarget();
+      break;
+    case kCmdRedraw:
+      commands_->Redraw();
+      break;
+    case kCmdFindTarget:
+      commands_->FindTarget();
+      break;
+    case kCmdShowPath:
+      commands_->ToggleShowPath();
+      break;
+    case kCmdShowIconOn:
+      commands_->ShowTrayIcon();
+      break;
+    case kCommand3Id:
+      commands_->Hide();
+      break;
+    case kCommand1Id:
+      commands_->Apply();
+      break;
+    case kOption1Id0:
+    case kOption1Id1:
+      program_->ActivationOptionClick(id - kOption1Id0);
+      break;
+    case kCheck1Id:
+      program_->MouseControllerBoxClick(!program_->core.flags.MouseControllerOn);
+      break;
+    default:
+      // Add, change, delete, the settings toggles, help, about and the list dialogs come with
+      // the editor and the dialogs.
+      break;
+  }
+}
+
+void MainWindow::OnMenuOpening(HMENU menu) {
+  if (commands_ == nullptr || !menuBar_) return;
+  if (menu == GetSubMenu(menuBar_.get(), kEditMenuIndex)) commands_->EditMenuOpening();
+  if (menu == GetSubMenu(menuBar_.get(), kAdvancedMenuIndex)) commands_->AdvancedMenuOpening();
+}
+
+void MainWindow::SetMenuChecked(MenuItemId item, bool checked) {
+  CheckMenuItem(menuBar_.get(), static_cast<UINT>(CommandOf(item)),
+                MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::SetMenuEnabled(MenuItemId item, bool enabled) {
+  EnableMenuItem(menuBar_.get(), static_cast<UINT>(CommandOf(item)),
+                 MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void MainWindow::SetHotkeyMenu(const std::vector<MenuItem>& items) {
+  hotkeyMenu_.reset(CreatePopupMenu());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    UINT flags =
+        MF_STRING | (items[i].enabled ? 0 : MF_GRAYED) | (items[i].checked ? MF_CHECKED : 0);
+    AppendMenuW(hotkeyMenu_.get(), flags, kHotkeyMenuBase + static_cast<UINT>(i),
+                win::Widen(items[i].caption).c_str());
+  }
+}
+
+void MainWindow::SetHotkeyMenuChecked(int item, bool checked) {
+  CheckMenuItem(hotkeyMenu_.get(), static_cast<UINT>(kHotkeyMenuBase + item),
+                MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void MainWindow::PopupMenu(HMENU menu) {
+  POINT at{};
+  GetCursorPos(&at);
+  // The menu closes when the user clicks elsewhere only if this window is in front.
+  SetForegroundWindow(window_);
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
+  PostMessageW(window_, WM_NULL, 0, 0);
+}
+
+void MainWindow::PopupHotkeyMenu() { PopupMenu(hotkeyMenu_.get()); }
+void MainWindow::PopupSystemMenu() { PopupMenu(GetSubMenu(menuBar_.get(), kFileMenuIndex)); }
+void MainWindow::PopupEditMenu() { PopupMenu(GetSubMenu(menuBar_.get(), kEditMenuIndex)); }
+
+}  // namespace tarvek
