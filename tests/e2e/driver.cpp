@@ -19,12 +19,18 @@
 //   meminfo <pid>                committed private bytes
 //   cputime <pid>                user + kernel time, in 100 ns units
 //   ps                           pid and exe of every process (for failure reports)
+//   post <title> <msg> [wparam] [lparam]   PostMessage: for commands that open a message box
+//   hold <mods> <key> <ms>       holds the combination as another program would, for ms
+//   texts <title>                the texts of the window's child controls, one per line
+//   listview <title>             each row of the window's list control: the four cells and
+//                                whether the row is marked (its item data), Tab-separated
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <tlhelp32.h>
+#include <commctrl.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -223,6 +229,90 @@ int Send(const std::vector<std::wstring>& a) {
     return 1;
   }
   Out(L"%llu\n", static_cast<unsigned long long>(result));
+  return 0;
+}
+
+int Post(const std::vector<std::wstring>& a) {
+  HWND w = Find(a[0]);
+  if (!w) {
+    Err(L"no window '%ls'\n", a[0].c_str());
+    return 1;
+  }
+  unsigned long long wp = 0, lp = 0;
+  if ((a.size() > 2 && !ParseNumber(a[2], wp)) || (a.size() > 3 && !ParseNumber(a[3], lp))) return 2;
+  return PostMessageW(w, MessageCode(a[1]), static_cast<WPARAM>(wp), static_cast<LPARAM>(lp)) ? 0 : 1;
+}
+
+int Hold(const std::wstring& mods, const std::wstring& key, const std::wstring& ms) {
+  Combo c;
+  unsigned long long wait = 0;
+  if (!ParseCombo(mods, c, false) || !ParseNumber(ms, wait)) return 2;
+  c.vk = KeyCode(key);
+  if (c.vk == 0) return 2;
+  if (!RegisterHotKey(nullptr, 1, c.mods, c.vk)) {
+    Err(L"cannot hold (error %lu)\n", GetLastError());
+    return 1;
+  }
+  Out(L"holding\n");
+  fflush(stdout);
+  Sleep(static_cast<DWORD>(wait));
+  UnregisterHotKey(nullptr, 1);
+  return 0;
+}
+
+int Texts(const std::wstring& title) {
+  HWND w = Find(title);
+  if (!w) return 1;
+  EnumChildWindows(
+      w,
+      [](HWND child, LPARAM) -> BOOL {
+        wchar_t text[2048] = L"";
+        SendMessageTimeoutW(child, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                            2000, nullptr);
+        if (text[0] != L'\0') Out(L"%ls\n", text);
+        return TRUE;
+      },
+      0);
+  return 0;
+}
+
+// Reads the rows of another process's list control: the item structure and the text buffer
+// live in that process, where the control looks for them.
+int ListViewRows(const std::wstring& title) {
+  HWND w = Find(title);
+  HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
+  if (!list) return 1;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE h = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!h) return 1;
+  constexpr SIZE_T kText = 1024;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(h, nullptr, sizeof(LVITEMW) + kText * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    std::wstring line;
+    for (int c = 0; c < 4; ++c) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT | LVIF_PARAM;
+      item.iItem = i;
+      item.iSubItem = c;
+      item.pszText = remoteText;
+      item.cchTextMax = static_cast<int>(kText);
+      WriteProcessMemory(h, remote, &item, sizeof item, nullptr);
+      SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+      wchar_t text[kText] = L"";
+      ReadProcessMemory(h, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
+      ReadProcessMemory(h, remote, &item, sizeof item, nullptr);
+      line += text;
+      line += L"\t";
+      if (c == 3) line += item.lParam != 0 ? L"marked" : L"plain";
+    }
+    Out(L"%ls\n", line.c_str());
+  }
+  VirtualFreeEx(h, remote, 0, MEM_RELEASE);
+  CloseHandle(h);
   return 0;
 }
 
@@ -449,5 +539,9 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"meminfo" && a.size() == 1) return MemInfo(a[0]);
   if (cmd == L"cputime" && a.size() == 1) return CpuTime(a[0]);
   if (cmd == L"ps" && a.empty()) return Ps();
+  if (cmd == L"post" && a.size() >= 2 && a.size() <= 4) return Post(a);
+  if (cmd == L"hold" && a.size() == 3) return Hold(a[0], a[1], a[2]);
+  if (cmd == L"texts" && a.size() == 1) return Texts(a[0]);
+  if (cmd == L"listview" && a.size() == 1) return ListViewRows(a[0]);
   return Usage();
 }

@@ -20,7 +20,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import winebox  # noqa: E402
-from winebox import PROGRAM_DIR, Box, Program, combo, wait_for  # noqa: E402
+from winebox import PROGRAM_DIR, TOOLS_DIR, Box, Program, combo, wait_for  # noqa: E402
 
 CONFIG = {}  # filled by main(): program, driver, target, template, artifacts, display
 
@@ -150,6 +150,58 @@ class LifecycleTests(E2ECase):
         self.assertHeld(CALCULATOR)
         self.press(CALCULATOR)
         self.assertLaunchedOnce()
+
+
+APPLY = 104  # the main window's button "应用 &Q"
+IDOK = 1
+
+
+class ConflictTests(E2ECase):
+    def rows(self):
+        rc, out = self.box.driver("listview", self.program.main_title)
+        self.assertEqual(rc, 0, f"cannot read the grid: {out}")
+        return [line.split("\t") for line in out.splitlines()]
+
+    def test_combination_held_by_another_program_is_marked_named_and_kept(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no grid")
+        taken = ("Ctrl + Alt", "B", "乙程序", PROGRAM_DIR + r"\target.exe")
+        holder = self.box.spawn(TOOLS_DIR + r"\driver.exe", "hold", "ctrl+alt", "b", "120000")
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "b")[0] == 1, 10),
+                        "the other program does not hold Ctrl + Alt + B")
+        self.start([CALCULATOR, taken])
+
+        # At start-up the refused binding is marked, silently.
+        rows = self.rows()
+        self.assertEqual([r[:3] + r[4:] for r in rows],
+                         [["Win", "Space", "显示本软件", "plain"],
+                          ["Ctrl + Alt", "C", "我的计算器", "plain"],
+                          ["Ctrl + Alt", "B", "乙程序", "marked"]])
+        self.assertNotEqual(self.box.driver("findwindow", "热键冲突")[0], 0)
+
+        # Apply names it in one message, keeps it in the list file, and the rest works.
+        self.assertEqual(self.box.driver("post", self.program.main_title, "WM_COMMAND", APPLY, 0)[0], 0)
+        self.assertEqual(self.box.driver("findwindow", "热键冲突", 10000)[0], 0, "no conflict message")
+        texts = self.box.driver("texts", "热键冲突")[1]
+        self.assertIn("乙程序（Ctrl + Alt + B）", texts)
+        self.assertNotIn("我的计算器", texts)
+        saved = self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes().decode("gbk")
+        self.assertEqual(saved, "Ctrl + Alt\r\nC\r\n我的计算器\r\n" + CALCULATOR[3] + "\r\n"
+                         "Ctrl + Alt\r\nB\r\n乙程序\r\n" + taken[3] + "\r\n")
+        self.press(CALCULATOR)
+        self.assertLaunchedOnce()
+        self.box.driver("post", "热键冲突", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", "热键冲突")[0] != 0, 5))
+        self.assertEqual(self.rows()[2][4], "marked")
+
+        # Once the other program lets go, the next apply registers it and clears the mark.
+        holder.kill()
+        holder.wait()
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "b")[0] == 0, 10))
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", APPLY, 0)
+        self.assertTrue(wait_for(lambda: self.rows()[2][4] == "plain", 10), "the mark stays")
+        self.assertNotEqual(self.box.driver("findwindow", "热键冲突", 1000)[0], 0)
+        self.assertHeld(taken)
 
 
 def main():
