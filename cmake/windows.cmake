@@ -19,6 +19,7 @@ target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 shlwapi winmm shel
 add_executable(TarvekHotKey WIN32
   src/shell/main.cpp
   src/shell/main_window.cpp
+  src/shell/main_startup_window.cpp
   src/shell/main_menu_window.cpp
   res/app.rc
 )

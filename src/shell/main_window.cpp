@@ -13,9 +13,7 @@ using namespace main_ids;
 namespace {
 
 constexpr wchar_t kMainClass[] = L"TarvekHotKeyMain";
-constexpr wchar_t kAppClass[] = L"TarvekHotKeyApp";
 constexpr wchar_t kMainCaption[] = L"LumekVorda2009 v1.0 beta";
-constexpr wchar_t kAppTitle[] = L"Tarvek HotKey";  // what a second copy looks for
 constexpr wchar_t kInstanceMutex[] = L"Local\\TarvekHotKey.Instance";
 
 constexpr UINT kUnloadMessage = WM_APP + 1;  // the main window is unloaded after the handler ends
@@ -120,33 +118,17 @@ bool MainWindow::Create(HINSTANCE instance) {
   program_->LoadPhase();
   mainProcInstalled_ = true;
 
-  if (anotherCopy_) {
-    // Hand over to the copy that is already running and end without a word.
-    SetWindowTextW(window_, L"");
-    HWND first = FindWindowW(nullptr, kAppTitle);
-    if (first != nullptr) {
-      static const std::int32_t kZero = 0;
-      SendMessageW(first, program_->core.instanceMessage, 0, reinterpret_cast<LPARAM>(&kZero));
-    }
-    program_->core.flags.QuitRequested = true;
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  if (!program_->InitialisePhase(anotherCopy_)) {
+    // A drive's root folder, or a copy that already runs: this copy ends now.
     program_->ShutDown();
     DestroyWindow(window_);
     return false;
   }
-
-  WNDCLASSEXW app{};
-  app.cbSize = sizeof(app);
-  app.lpfnWndProc = AppWindowProc;
-  app.hInstance = instance;
-  app.lpszClassName = kAppClass;
-  RegisterClassExW(&app);
-  appWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, kAppTitle, WS_POPUP, 0, 0, 0, 0,
-                               nullptr, nullptr, instance, this);
-
-  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  program_->InitialisePhase();
-  ShowWindow(window_, SW_SHOWNORMAL);
-  UpdateWindow(window_);
+  if (!program_->hiddenAtStart) {
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+  }
   return true;
 }
 

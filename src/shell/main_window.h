@@ -107,7 +107,19 @@ class MainWindow : public MainWindowView, public PadHost {
   // PadHost
   void ShowPadForAction() override;
 
+  void HandOverToFirstCopy(unsigned instanceMessage) override;
+  void ClaimInstanceTitle() override;
+  void InstallButtonBehaviour() override;
+  void RestoreButtonBehaviour() override;
+  void AcceptDroppedFiles() override;
+  // Files dropped on the grid, one after another.
+  void DropFiles(HDROP drop);
+
  private:
+  static LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR data);
+  static LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR id, DWORD_PTR data);
   static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -134,6 +146,8 @@ class MainWindow : public MainWindowView, public PadHost {
   HFONT font_ = nullptr;
   win::UniqueKernelHandle instanceMutex_;
   bool anotherCopy_ = false;
+  bool buttonsSubclassed_ = false;
+  bool gridSubclassed_ = false;
   bool mainProcInstalled_ = false;
   bool trayAdded_ = false;
   UINT taskbarCreated_ = 0;

@@ -99,9 +99,23 @@ std::vector<int> Program::ReregisterAllHotkeys() {
   return refused;
 }
 
-void Program::InitialisePhase() {
+bool Program::InitialisePhase(bool anotherCopyRunning) {
+  view_.InstallButtonBehaviour();
+  core.flags.PadContentSaved = true;
   grid_.SetColumnWidth(3, 0);
+  if (IsDriveRoot(programFolder_)) {
+    system_.ShowMessageBox("本程序不能在根目录下运行，建议将本程序复制到其他目录。", "运行错误",
+                           kMbIconInformation | kMbOk);
+    core.flags.QuitRequested = true;
+    return false;
+  }
   activationHotkeyText = settings_.Get(setting::kHotKeyName);
+  if (anotherCopyRunning) {
+    view_.HandOverToFirstCopy(core.instanceMessage);
+    core.flags.QuitRequested = true;
+    return false;
+  }
+  view_.ClaimInstanceTitle();
 
   // The activation option and the mouse controller's box are set as a click would set them, so
   // that their own handling runs. A control that already shows the stored value is left alone:
@@ -111,8 +125,15 @@ void Program::InitialisePhase() {
   core.sound.on = FlagIsOn(settings_.Get(setting::kPlaySound));
   bool controller = FlagIsOn(settings_.Get(setting::kMouseCtrl));
   if (controller != core.flags.MouseControllerOn) MouseControllerBoxClick(controller);
+  listPath = settings_.Get(setting::kFileSave);
   std::string showIcon = settings_.Get(setting::kShowIcon);
   showIconSetting = showIcon.empty() || FlagIsOn(showIcon);
+  if (TrimBlanks(listPath).empty()) {
+    listPath = programFolder_ + "\\SaveKey.htk";
+    settings_.Set(setting::kFileSave, listPath);
+  }
+  std::string showInfo = settings_.Get(setting::kShowInfo);
+  showInfoSetting = showInfo.empty() || FlagIsOn(showInfo);
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
 
   if (activationHotkeyText.empty()) activationHotkeyText = kDefaultActivationHotkeyText;
@@ -125,6 +146,10 @@ void Program::InitialisePhase() {
     for (int i = 0; i < 7; ++i) system_.RegisterHotkey(MouseKeyIdBase + 1 + i, 0, kLetterKeys[i]);
     letterKeysRegistered_ = true;
   }
+  // In hotkey activation mode the program starts in the background.
+  hiddenAtStart = activationOption == 0;
+  if (hiddenAtStart) view_.Hide();
+  view_.AcceptDroppedFiles();
   if (!TrimBlanks(activationHotkeyText).empty()) {  // a stored blank keeps Win + Space
     ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
     system_.UnregisterHotkey(ActivationHotkeyId);
@@ -133,7 +158,23 @@ void Program::InitialisePhase() {
   }
   grid_.MarkRowHeld(1, !activationRegistered);
 
+  if (showInfoSetting) {
+    system_.ShowMessageBox(StartHintText(activationHotkeyText), "Vorda2009",
+                           kMbIconExclamation | kMbOk);
+  }
   if (showIconSetting) view_.AddTrayIcon();
+  return true;
+}
+
+bool IsDriveRoot(const std::string& folder) {
+  bool drive = folder.size() >= 2 && folder[1] == ':';
+  return drive && (folder.size() == 2 || (folder.size() == 3 && (folder[2] == '\\' || folder[2] == '/')));
+}
+
+std::string StartHintText(const std::string& activationHotkeyText) {
+  ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
+  if (TrimBlanks(activationHotkeyText).empty()) combo = ParseActivationHotkeyText(kDefaultActivationHotkeyText);
+  return "程序已经运行,请按" + combo.modifierText + " + " + combo.keyName + "键显示程序";
 }
 
 void Program::ActivationOptionClick(int index) {
@@ -173,6 +214,7 @@ ActivationCombo ParseActivationHotkeyText(const std::string& text) {
 void Program::ShutDown() {
   if (shutDown_) return;
   shutDown_ = true;
+  view_.RestoreButtonBehaviour();
   system_.UnregisterHotkey(ActivationHotkeyId);
   core.ReleaseBindings();
   core.actions.ShowHiddenWindowAgain();

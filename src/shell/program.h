@@ -57,6 +57,18 @@ class MainWindowView : public MainView {
   virtual int WindowLeft() = 0;
   virtual int ScreenWidth() = 0;
   virtual void SetWindowLeft(int twips) = 0;
+
+  // Start-up and shut-down.
+  // A second copy: clears its own title, finds the first copy's window "Tarvek HotKey" and
+  // sends it the registered message, so that the first copy shows itself.
+  virtual void HandOverToFirstCopy(unsigned instanceMessage) = 0;
+  // The first copy takes the title "Tarvek HotKey", by which later copies find it.
+  virtual void ClaimInstanceTitle() = 0;
+  // The command buttons never take the focus and show the button cursor; and back.
+  virtual void InstallButtonBehaviour() = 0;
+  virtual void RestoreButtonBehaviour() = 0;
+  // Files dropped on the grid reach the program; dropped elsewhere they are refused.
+  virtual void AcceptDroppedFiles() = 0;
 };
 
 inline constexpr const char* kDefaultActivationHotkeyText = "Win\tSpace";
@@ -70,8 +82,11 @@ class Program {
   // Reads the active list file into the table, fills the grid and the hotkey-list menu and
   // registers every binding.
   void LoadPhase();
-  // Settings, the activation row and hotkey, the "~" key, the mouse keys, the tray icon.
-  void InitialisePhase();
+  // Refuses a drive's root folder and hands over to a copy that already runs (false: this copy
+  // ends now, and QuitRequested is set); otherwise applies the stored settings, registers the
+  // activation hotkey, the "~" key and the mouse keys, shows the start-up hint and the tray
+  // icon. In hotkey activation mode the window is hidden.
+  bool InitialisePhase(bool anotherCopyRunning = false);
   // Gives back every registration and the tray icon; shows a window the hide action hid.
   void ShutDown();
 
@@ -96,6 +111,8 @@ class Program {
   std::string listPath;  // the active list file
   bool showHotKeyNameInMenu = false;
   bool showIconSetting = true;  // "运行时显示托盘图标"
+  bool showInfoSetting = true;  // "运行时显示提示信息"
+  bool hiddenAtStart = false;   // start-up left the window hidden (hotkey activation mode)
   std::string activationHotkeyText;
   int activationOption = 0;         // the selected option; 0 until start-up selects another
   std::vector<MenuItem> hotkeyMenu;  // what the hotkey-list menu shows
@@ -123,5 +140,11 @@ struct ActivationCombo {
   int virtualKey = 0;
 };
 ActivationCombo ParseActivationHotkeyText(const std::string& text);
+
+// The root folder of a drive ("C:" or "C:\\" as the folder of the program file).
+bool IsDriveRoot(const std::string& folder);
+
+// The hint shown at start: how to bring the window back.
+std::string StartHintText(const std::string& activationHotkeyText);
 
 }  // namespace tarvek

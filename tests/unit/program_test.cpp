@@ -221,7 +221,7 @@ TEST_F(ProgramTest, ShutDownGivesEverythingBackOnce) {
   system.calls.clear();
   program.ShutDown();
   EXPECT_EQ(system.calls,
-            (Calls{"UnregisterHotkey -12544", "UnregisterHotkey -14080", "UnregisterHotkey -14079",
+            (Calls{"View.RestoreButtonBehaviour", "UnregisterHotkey -12544", "UnregisterHotkey -14080", "UnregisterHotkey -14079",
                    "UnregisterHotkey -14078", "ShowWindow 768 5", "View.RemoveTrayIcon",
                    "View.RestoreWindowProcedures"}));
   system.calls.clear();

@@ -15,6 +15,14 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
  public:
   using RecordingViewOf::RecordingViewOf;
 
+  void HandOverToFirstCopy(unsigned message) override {
+    calls_.push_back("View.HandOverToFirstCopy " + std::to_string(message));
+  }
+  void ClaimInstanceTitle() override { calls_.push_back("View.ClaimInstanceTitle"); }
+  void InstallButtonBehaviour() override { calls_.push_back("View.InstallButtonBehaviour"); }
+  void RestoreButtonBehaviour() override { calls_.push_back("View.RestoreButtonBehaviour"); }
+  void AcceptDroppedFiles() override { calls_.push_back("View.AcceptDroppedFiles"); }
+
   std::string frameCaption;
   std::vector<MenuItem> menu;
   // The window's place, in twips, as SetWindowLeft leaves it.

@@ -1,0 +1,90 @@
+// The main window's part in start-up and shut-down: the hand-over between copies, the command
+// buttons' behaviour and the grid's dropped files.
+#include "shell/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace tarvek {
+
+namespace {
+
+constexpr wchar_t kAppClass[] = L"TarvekHotKeyApp";
+constexpr wchar_t kAppTitle[] = L"Tarvek HotKey";  // what a second copy looks for
+constexpr UINT_PTR kSubclassId = 1;
+constexpr int kCommandButtons[] = {main_ids::kCommand4Id, main_ids::kCommand3Id,
+                                   main_ids::kCommand1Id, main_ids::kCommand2Id,
+                                   main_ids::kCommand5Id, main_ids::kCommand6Id};
+
+}  // namespace
+
+void MainWindow::HandOverToFirstCopy(unsigned instanceMessage) {
+  // Our own window must not be the one found.
+  SetWindowTextW(window_, L"");
+  HWND first = FindWindowW(nullptr, kAppTitle);
+  if (first != nullptr) {
+    static const std::int32_t kZero = 0;
+    SendMessageW(first, instanceMessage, 0, reinterpret_cast<LPARAM>(&kZero));
+  }
+}
+
+void MainWindow::ClaimInstanceTitle() {
+  WNDCLASSEXW app{};
+  app.cbSize = sizeof(app);
+  app.lpfnWndProc = AppWindowProc;
+  app.hInstance = instance_;
+  app.lpszClassName = kAppClass;
+  RegisterClassExW(&app);
+  appWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, kAppTitle, WS_POPUP, 0, 0, 0, 0,
+                               nullptr, nullptr, instance_, this);
+}
+
+// The command buttons never take the keyboard focus (so they draw no focus rectangle and the
+// grid keeps it) and show the hand cursor.
+LRESULT CALLBACK MainWindow::ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR) {
+  if (message == WM_SETFOCUS) return 0;
+  if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT) {
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void MainWindow::InstallButtonBehaviour() {
+  if (buttonsSubclassed_) return;
+  for (int id : kCommandButtons) {
+    SetWindowSubclass(GetDlgItem(window_, id), ButtonProc, kSubclassId, 0);
+  }
+  buttonsSubclassed_ = true;
+}
+
+void MainWindow::RestoreButtonBehaviour() {
+  if (!buttonsSubclassed_) return;
+  for (int id : kCommandButtons) RemoveWindowSubclass(GetDlgItem(window_, id), ButtonProc, kSubclassId);
+  buttonsSubclassed_ = false;
+}
+
+LRESULT CALLBACK MainWindow::GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR data) {
+  if (message == WM_DROPFILES) {
+    reinterpret_cast<MainWindow*>(data)->DropFiles(reinterpret_cast<HDROP>(wParam));
+    return 0;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void MainWindow::AcceptDroppedFiles() {
+  if (gridSubclassed_) return;
+  DragAcceptFiles(grid_->Handle(), TRUE);
+  SetWindowSubclass(grid_->Handle(), GridProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  gridSubclassed_ = true;
+}
+
+void MainWindow::DropFiles(HDROP drop) {
+  // Each dropped file will open the hotkey editor with the file as its target; until the
+  // editor is part of the program, the drop is only accepted and released.
+  DragFinish(drop);
+}
+
+}  // namespace tarvek
