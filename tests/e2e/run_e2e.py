@@ -153,7 +153,69 @@ class LifecycleTests(E2ECase):
 
 
 APPLY = 104  # the main window's button "应用 &Q"
-IDOK = 1
+EXIT = 106   # the main window's button "退出"
+IDOK, IDCANCEL = 1, 2
+
+
+class StartupTests(E2ECase):
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def answer(self, title, button):
+        self.assertEqual(self.box.driver("post", title, "WM_COMMAND", button, 0)[0], 0, f"no '{title}'")
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", title)[0] != 0, 5), f"'{title}' stays")
+
+    def test_first_start_on_a_clean_prefix(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no start-up of its own")
+        proc = self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("findwindow", "Vorda2009", 20000)[0], 0, "no start-up hint")
+        self.assertIn("程序已经运行,请按Win + Space键显示程序", self.box.driver("texts", "Vorda2009")[1])
+        self.assertFalse(self.visible(self.program.main_title), "hotkey mode starts hidden")
+        self.answer("Vorda2009", IDOK)
+        self.assertTrue(wait_for(lambda: self.visible("Wine System Tray"), 10), "no tray icon")
+        stored = self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "FileSave").stdout
+        self.assertIn(r"C:\TarvekHotKey\SaveKey.htk", stored.decode("utf-8", "replace"))
+        self.assertIn("热键信息(共有0个热键)", self.box.driver("texts", self.program.main_title)[1])
+
+        # Win + Space shows the window; the close box only hides it; Win + Space again shows it.
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        self.box.driver("post", self.program.main_title, "WM_CLOSE", 0, 0)
+        self.assertTrue(wait_for(lambda: not self.visible(self.program.main_title), 5), "close box")
+        self.assertIsNone(proc.poll(), "the close box ended the program")
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space again")
+
+    def test_a_drives_root_folder_is_refused(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no start-up of its own")
+        self.box.put(self.program.exe, r"C:\TarvekHotKey.exe")
+        proc = self.box.spawn(r"C:\TarvekHotKey.exe", cwd="C:\\")
+        self.assertEqual(self.box.driver("findwindow", "运行错误", 20000)[0], 0, "no refusal")
+        self.assertIn("本程序不能在根目录下运行，建议将本程序复制到其他目录。",
+                      self.box.driver("texts", "运行错误")[1])
+        self.assertHeld(("Win", "Space"), held=False)
+        self.answer("运行错误", IDOK)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the refused copy still runs")
+
+    def test_exit_asks_and_only_ok_ends(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no exit command")
+        proc = self.start([CALCULATOR])
+        question = "退出？"
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", EXIT, 0)
+        self.assertEqual(self.box.driver("findwindow", question, 10000)[0], 0, "no exit question")
+        self.assertIn("退出后你定义的热键将不能使用，确实要退出本软件吗？", self.box.driver("texts", question)[1])
+        self.answer(question, IDCANCEL)
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "shown after Cancel")
+        self.assertIsNone(proc.poll(), "Cancel ended the program")
+        self.assertHeld(CALCULATOR)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", EXIT, 0)
+        self.assertEqual(self.box.driver("findwindow", question, 10000)[0], 0)
+        self.answer(question, IDOK)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "OK did not end the program")
+        self.assertHeld(CALCULATOR, held=False)
 
 
 class ConflictTests(E2ECase):
