@@ -13,8 +13,9 @@ add_library(tarvek_win STATIC
   src/win/list_view_grid.cpp
   src/win/registry.cpp
   src/win/win_system.cpp
+  src/settings/settings_dialog.cpp
 )
-target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 shlwapi winmm shell32 advapi32 user32 gdi32)
+target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32)
 
 add_executable(TarvekHotKey WIN32
   src/shell/main.cpp

@@ -116,12 +116,14 @@ using RecordingView = RecordingViewOf<MainView>;
 class MemorySettings : public SettingsStore {
  public:
   std::map<std::string, std::string, std::less<>> values;
-  std::vector<std::string>* calls = nullptr;  // when set, each Set adds "Set name value"
+  // When set, each Set adds "Set name value", and each SetRunEntry "SetRunEntry value".
+  std::vector<std::string>* calls = nullptr;
   std::string Get(std::string_view name) override;
   bool Set(std::string_view name, const std::string& value) override;
   std::string runEntry;  // empty: missing
   std::string GetRunEntry() override { return runEntry; }
   bool SetRunEntry(const std::string& value) override {
+    if (calls != nullptr) calls->push_back("SetRunEntry " + value);
     runEntry = value.empty() ? " " : value;
     return true;
   }

@@ -1,0 +1,424 @@
+// The settings dialog as a real window: its controls as the system reports them, the model
+// drawn and driven through them, the dialog keys in its own modal loop, and the activation
+// hotkey changed with real registrations.
+#include "settings/settings_dialog.h"
+
+#include <dlgs.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/hotkey_table.h"
+#include "win/list_view_grid.h"
+#include "win/strings.h"
+#include "win/win_system.h"
+#include "win_test_support.h"
+
+namespace tarvek {
+namespace {
+
+using namespace settings_ids;
+using Ids = std::vector<int>;
+
+class MemoryStore : public SettingsStore {
+ public:
+  std::map<std::string, std::string, std::less<>> values;
+  std::string runEntry;
+  std::string Get(std::string_view name) override {
+    auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+  }
+  bool Set(std::string_view name, const std::string& value) override {
+    values[std::string(name)] = value.empty() ? " " : value;
+    return true;
+  }
+  std::string GetRunEntry() override { return runEntry; }
+  bool SetRunEntry(const std::string& value) override {
+    runEntry = value;
+    return true;
+  }
+};
+
+std::string Text(HWND window) {
+  wchar_t text[512] = {};
+  GetWindowTextW(window, text, 512);
+  return win::Narrow(text);
+}
+
+std::string ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return win::Narrow(name);
+}
+
+// Runs the steps one by one from a thread timer, inside whatever message loop is running then
+// (the dialog's, or a file dialog's). A step that returns false is tried again at the next
+// tick. When the steps have run out and the loop still runs, giveUp ends it, so that a test
+// can fail but not hang.
+class Script {
+ public:
+  Script(std::vector<std::function<bool()>> steps, std::function<void()> giveUp)
+      : steps_(std::move(steps)), giveUp_(std::move(giveUp)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 30, Tick);
+  }
+  Script(HWND dialog, std::vector<std::function<bool()>> steps)
+      : Script(std::move(steps), [dialog] { PostMessageW(dialog, WM_CLOSE, 0, 0); }) {}
+  ~Script() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool Finished() const { return next_ >= steps_.size(); }
+  // The loop had to be ended from here: the keys the steps gave did not end it.
+  bool TimedOut() const { return timedOut_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Script* self = current_;
+    if (self == nullptr || self->running_) return;
+    self->running_ = true;
+    if (self->next_ < self->steps_.size()) {
+      if (self->steps_[self->next_]()) ++self->next_;
+    } else if (++self->idleTicks_ > 100 && !self->timedOut_) {
+      self->timedOut_ = true;
+      self->giveUp_();
+    }
+    self->running_ = false;
+  }
+
+  static inline Script* current_ = nullptr;
+  std::vector<std::function<bool()>> steps_;
+  std::function<void()> giveUp_;
+  std::size_t next_ = 0;
+  int idleTicks_ = 0;
+  bool running_ = false;
+  bool timedOut_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+// The visible system dialog (a file dialog) this thread shows, if any.
+HWND ShownSystemDialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM out) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(out) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// A key as the keyboard delivers it to the control with the focus.
+void PostKey(UINT message, WPARAM key) {
+  HWND focus = GetFocus();
+  PostMessageW(focus, message, key, message == WM_SYSCHAR ? (1 << 29) | 1 : 1);
+}
+
+class SettingsDialogWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(owner.get(), nullptr);
+    system.SetMainWindow(owner.get());
+    grid.AddRow("Win\tSpace\t显示本软件\t无");
+    ASSERT_TRUE(dialog.Create(GetModuleHandleW(nullptr), owner.get()));
+  }
+
+  HWND Item(int id) const { return GetDlgItem(dialog.Handle(), id); }
+  std::string ComboText(int id) const {
+    HWND combo = Item(id);
+    auto index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    wchar_t text[64] = {};
+    if (index >= 0)
+      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return win::Narrow(text);
+  }
+  bool Checked(int id) const { return IsDlgButtonChecked(dialog.Handle(), id) == BST_CHECKED; }
+  bool Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+
+  wintest::HiddenWindow owner;
+  win::WinSystem system;
+  MemoryStore store;
+  SettingsDialogModel model{store, "C:\\HK\\TarvekHotKey.exe"};
+  win::ListViewGrid grid{owner.get(), 100, {"功能键", "基本键", "调用的程序", "程序路径"}};
+  SettingsDialog dialog{model, grid, system};
+};
+
+TEST_F(SettingsDialogWindow, CreatedHiddenWithEveryControlAndCaption) {
+  HWND window = dialog.Handle();
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_EQ(Text(window), "软件设置");
+  EXPECT_EQ(GetWindow(window, GW_OWNER), owner.get());
+
+  struct Expected {
+    int id;
+    const char* className;
+    const char* caption;
+  };
+  for (const Expected& e : {
+           Expected{kFrame1Id, "Button", "软件设置"},
+           Expected{kLabel1Id, "Static", "热键列表存放路径："},
+           Expected{kText1Id, "Edit", ""},
+           Expected{kCommand5Id, "Button", "..."},
+           Expected{kCheck1Id, "Button", "本软件随系统启动"},
+           Expected{kCheck2Id, "Button", "开启热键声音"},
+           Expected{kCheck3Id, "Button", "运行时显示提示信息"},
+           Expected{kCheck4Id, "Button", "运行时显示托盘图标"},
+           Expected{kCheck5Id, "Button", "菜单中显示热键名称"},
+           Expected{kFrame2Id, "Button", "激活本程序所用热键"},
+           Expected{kCombo1Id0, "ComboBox", "无"},
+           Expected{kCombo1Id1, "ComboBox", "无"},
+           Expected{kCombo1Id2, "ComboBox", "A"},
+           Expected{kLabel2Id, "Static", "+          +"},
+           Expected{kCommand2Id, "Button", "保存修改 &Y"},
+           Expected{kCommand4Id, "Button", "保存热键 &K"},
+           Expected{kCommand3Id, "Button", "取消 &C"},
+       }) {
+    SCOPED_TRACE(e.caption);
+    HWND control = Item(e.id);
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(IsWindowVisible(control) || !IsWindowVisible(window));
+    EXPECT_EQ(ClassOf(control), e.className);
+    EXPECT_EQ(Text(control), e.caption);
+  }
+  for (int id : {kCheck1Id, kCheck2Id, kCheck3Id, kCheck4Id, kCheck5Id}) EXPECT_FALSE(Checked(id));
+  EXPECT_FALSE(Enabled(kCommand2Id));
+  EXPECT_FALSE(Enabled(kCommand4Id));
+  EXPECT_TRUE(Enabled(kCommand3Id));
+  // Drop-down lists: the names the boxes offer and nothing typed.
+  EXPECT_EQ(SendMessageW(Item(kCombo1Id0), CB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(Item(kCombo1Id1), CB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(Item(kCombo1Id2), CB_GETCOUNT, 0, 0), 58);
+  EXPECT_EQ(GetWindowLongW(Item(kCombo1Id2), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+}
+
+TEST_F(SettingsDialogWindow, TabStopsInTheirOrderAndTheDialogManagerAgrees) {
+  Ids stops;
+  for (HWND c = GetWindow(dialog.Handle(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) stops.push_back(GetDlgCtrlID(c));
+  }
+  const Ids expected = {kText1Id,   kCheck1Id,  kCheck2Id,   kCheck3Id,   kCombo1Id0,
+                        kCombo1Id1, kCombo1Id2, kCommand3Id, kCommand2Id, kCommand4Id,
+                        kCheck4Id,  kCheck5Id,  kCommand5Id};
+  EXPECT_EQ(stops, expected);
+
+  // With both save buttons enabled, Tab walks the same way.
+  model.SetListPath("D:\\a.htk");
+  ASSERT_TRUE(model.ChooseActivation(2, "B"));
+  Ids walked;
+  HWND at = Item(kText1Id);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    walked.push_back(GetDlgCtrlID(at));
+    at = GetNextDlgTabItem(dialog.Handle(), at, FALSE);
+  }
+  EXPECT_EQ(walked, expected);
+}
+
+TEST_F(SettingsDialogWindow, ControlsShowTheModelAndClicksChangeIt) {
+  model.SetChecked(SettingsCheck::kShowIcon, true);
+  model.SetListPath("D:\\Lists\\work.htk");
+  model.ShowActivationHotkey("Ctrl + Alt\tF5");
+  EXPECT_TRUE(Checked(kCheck4Id));
+  EXPECT_EQ(Text(Item(kText1Id)), "D:\\Lists\\work.htk");
+  EXPECT_EQ(ComboText(kCombo1Id0), "Ctrl");
+  EXPECT_EQ(ComboText(kCombo1Id1), "Alt");
+  EXPECT_EQ(ComboText(kCombo1Id2), "F5");
+  EXPECT_TRUE(Enabled(kCommand2Id));
+  EXPECT_FALSE(Enabled(kCommand4Id));
+
+  SendMessageW(Item(kCheck2Id), BM_CLICK, 0, 0);
+  EXPECT_TRUE(model.Checked(SettingsCheck::kPlaySound));
+  EXPECT_TRUE(Checked(kCheck2Id));
+  EXPECT_EQ(store.Get("PlaySound"), "1");
+
+  SetWindowTextW(Item(kText1Id), L"E:\\热键\\新列表.htk");  // as typing does: EN_CHANGE
+  EXPECT_EQ(model.ListPath(), "E:\\热键\\新列表.htk");
+
+  SendMessageW(Item(kCombo1Id1), CB_SETCURSEL, 3, 0);  // as choosing "Shift" does
+  SendMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(kCombo1Id1, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(kCombo1Id1)));
+  EXPECT_EQ(model.ActivationBox(1), "Shift");
+  EXPECT_TRUE(Enabled(kCommand4Id));
+}
+
+TEST_F(SettingsDialogWindow, EscHidesThroughTheModalLoopAndPutsTheStoredPathBack) {
+  store.values["FileSave"] = "C:\\HK\\SaveKey.htk";
+  bool reentered = true;
+  Script script(dialog.Handle(), {[&] {
+                                    EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
+                                    EXPECT_FALSE(IsWindowEnabled(owner.get()));
+                                    EXPECT_EQ(Text(Item(kText1Id)), "C:\\HK\\SaveKey.htk");
+                                    EXPECT_EQ(GetFocus(), Item(kText1Id));
+                                    reentered =
+                                        dialog.ShowModal();  // already showing: returns at once
+                                    SetWindowTextW(Item(kText1Id), L"D:\\typed.htk");
+                                    return true;
+                                  },
+                                  [&] {
+                                    PostKey(WM_KEYDOWN, VK_RETURN);  // Enter presses nothing
+                                    return true;
+                                  },
+                                  [&] {
+                                    EXPECT_TRUE(IsWindowVisible(dialog.Handle()));
+                                    PostKey(WM_KEYDOWN, VK_ESCAPE);
+                                    return true;
+                                  }});
+  EXPECT_FALSE(dialog.ShowModal());
+  EXPECT_TRUE(script.Finished());
+  EXPECT_FALSE(script.TimedOut());
+  EXPECT_FALSE(reentered);
+  EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
+  EXPECT_TRUE(IsWindowEnabled(owner.get()));
+  EXPECT_EQ(model.ListPath(), "C:\\HK\\SaveKey.htk");
+  EXPECT_EQ(store.Get("FileSave"), "C:\\HK\\SaveKey.htk");
+}
+
+TEST_F(SettingsDialogWindow, AltYSavesTheChangedPathAndReportsIt) {
+  int told = 0;
+  model.onSaved = [&told] { ++told; };
+  Script script(dialog.Handle(), {[&] {
+                                    SetWindowTextW(Item(kText1Id), L"D:\\Lists\\work.htk");
+                                    EXPECT_TRUE(Enabled(kCommand2Id));
+                                    return true;
+                                  },
+                                  [&] {
+                                    PostKey(WM_SYSCHAR, L'y');
+                                    return true;
+                                  }});
+  EXPECT_TRUE(dialog.ShowModal());
+  EXPECT_FALSE(script.TimedOut());
+  EXPECT_EQ(store.Get("FileSave"), "D:\\Lists\\work.htk");
+  EXPECT_EQ(told, 1);
+  EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
+}
+
+TEST_F(SettingsDialogWindow, HotkeysAreDispatchedWhileTheDialogIsOpen) {
+  // A real press of a registered combination reaches the main window's procedure.
+  static int hotkeysSeen = 0;
+  hotkeysSeen = 0;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_HOTKEY) ++hotkeysSeen;
+    return DefWindowProcW(w, m, wp, lp);
+  };
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TarvekSettingsTestMain";
+  RegisterClassW(&wc);
+  HWND main = CreateWindowW(wc.lpszClassName, L"main", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                            nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(main, nullptr);
+  constexpr UINT kChord = MOD_CONTROL | MOD_ALT | MOD_SHIFT;
+  ASSERT_TRUE(RegisterHotKey(main, 77, kChord, VK_F7));
+
+  Script script(dialog.Handle(),
+                {[&] {
+                   std::vector<INPUT> keys;
+                   for (WORD k : {WORD{VK_CONTROL}, WORD{VK_MENU}, WORD{VK_SHIFT}, WORD{VK_F7}}) {
+                     INPUT in{};
+                     in.type = INPUT_KEYBOARD;
+                     in.ki.wVk = k;
+                     keys.push_back(in);
+                   }
+                   for (int i = 3; i >= 0; --i) {
+                     INPUT up = keys[static_cast<std::size_t>(i)];
+                     up.ki.dwFlags = KEYEVENTF_KEYUP;
+                     keys.push_back(up);
+                   }
+                   SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+                   return true;
+                 },
+                 [&] { return hotkeysSeen > 0; },
+                 [&] {
+                   PostMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
+                   return true;
+                 }});
+  dialog.ShowModal();
+  EXPECT_FALSE(script.TimedOut());
+  EXPECT_EQ(hotkeysSeen, 1);
+  UnregisterHotKey(main, 77);
+  DestroyWindow(main);
+}
+
+// The activation hotkey changed against real registrations: a combination another window
+// holds is refused and the old one stays registered; once freed, the new one replaces it.
+TEST_F(SettingsDialogWindow, AHeldCombinationKeepsTheOldActivationHotkey) {
+  wintest::HiddenWindow otherWindow;
+  win::WinSystem other;
+  other.SetMainWindow(otherWindow.get());
+  wintest::RecordingDialogs dialogs;
+
+  ASSERT_TRUE(system.RegisterHotkey(ActivationHotkeyId, kModControl | kModAlt, VK_F8));
+  model.SetRegisteredActivation(KeyCombination{kModControl | kModAlt, VK_F8});
+  grid.RemoveRow(1);
+  grid.AddRow("Ctrl + Alt\tF8\t显示本软件\t无", 1);
+  ASSERT_TRUE(other.RegisterHotkey(7, kModControl | kModShift, VK_F9));
+
+  model.ShowActivationHotkey("Ctrl + Shift\tF9");
+  EXPECT_EQ(model.SaveHotkey(grid, system, dialogs), SaveHotkeyOutcome::kHeldByOther);
+  EXPECT_EQ(dialogs.shown,
+            std::vector<std::string>{"定义热键错误!|此热键已被其他程序占用，请换一个热键。"});
+  EXPECT_FALSE(other.RegisterHotkey(8, kModControl | kModAlt, VK_F8));  // still ours
+  EXPECT_EQ(grid.Cell(1, 0), "Ctrl + Alt");
+  EXPECT_EQ(store.Get("HotKeyName"), "");
+
+  other.UnregisterHotkey(7);
+  EXPECT_EQ(model.SaveHotkey(grid, system, dialogs), SaveHotkeyOutcome::kSaved);
+  EXPECT_EQ(store.Get("HotKeyName"), "Ctrl + Shift\tF9");
+  EXPECT_EQ(grid.Cell(1, 0), "Ctrl + Shift");
+  EXPECT_EQ(grid.Cell(1, 1), "F9");
+  EXPECT_TRUE(other.RegisterHotkey(8, kModControl | kModAlt, VK_F8));  // given back
+  EXPECT_FALSE(other.RegisterHotkey(9, kModControl | kModShift, VK_F9));
+  other.UnregisterHotkey(8);
+  system.UnregisterHotkey(ActivationHotkeyId);
+}
+
+// The list-file dialog itself, answered as a user would: a name typed without extension comes
+// back with ".htk" in the folder of the preset; a cancel comes back as nothing.
+TEST(ListFileDialog, SaveModeAddsTheExtensionAndCancelGivesNothing) {
+  wintest::HiddenWindow owner;
+  wintest::TempFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  auto giveUp = [] {
+    if (HWND shown = ShownSystemDialog()) PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
+  };
+  std::string presetShown;
+  {
+    Script script({[&] {
+                    HWND shown = ShownSystemDialog();
+                    if (shown == nullptr) return false;
+                    presetShown = Text(GetDlgItem(shown, cmb13));
+                    SetDlgItemTextW(shown, cmb13, L"work");
+                    PostMessageW(shown, WM_COMMAND, IDOK, 0);
+                    return true;
+                  }},
+                  giveUp);
+    std::optional<std::string> chosen =
+        ShowListFileDialog(owner.get(), folder.Join("SaveKey.htk"), ListFileDialogMode::kSave);
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(presetShown, "SaveKey.htk");
+    EXPECT_EQ(chosen, std::optional<std::string>(folder.Join("work.htk")));
+  }
+  {
+    Script script({[&] {
+                    HWND shown = ShownSystemDialog();
+                    if (shown == nullptr) return false;
+                    PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
+                    return true;
+                  }},
+                  giveUp);
+    EXPECT_EQ(
+        ShowListFileDialog(owner.get(), folder.Join("SaveKey.htk"), ListFileDialogMode::kSave),
+        std::nullopt);
+    EXPECT_FALSE(script.TimedOut());
+  }
+}
+
+}  // namespace
+}  // namespace tarvek
