@@ -152,7 +152,7 @@ void MainCommands::EditMenuOpening() {
 
 void MainCommands::AdvancedMenuOpening() {
   // Without the icon setting no icon was added at start, so it can always be shown by hand.
-  view_.SetMenuEnabled(MenuItemId::kShowIconOn, hideIconChecked_ || !program_.showIconSetting);
+  view_.SetMenuEnabled(MenuItemId::kShowIconOn, hideIconChecked_ || !program_.liveSettings.Checked(SettingsCheck::kShowIcon));
   view_.SetMenuEnabled(MenuItemId::kUseHotkey, lockNowChecked_);
 }
 
@@ -193,6 +193,35 @@ void MainCommands::FormMouseMove(int xTwips) {
   if (!flags.MouseActivation || flags.ParkedAtEdge || xTwips > 0) return;
   view_.SetWindowLeft(view_.ScreenWidth() - 100);
   flags.ParkedAtEdge = true;
+}
+
+namespace {
+
+SettingsCheck MirroredBox(MenuItemId item) {
+  if (item == MenuItemId::kOpenStart) return SettingsCheck::kStartWithWindows;
+  if (item == MenuItemId::kShowInfo) return SettingsCheck::kShowInfo;
+  return SettingsCheck::kPlaySound;
+}
+
+}  // namespace
+
+void MainCommands::SettingsMenuOpening() {
+  const SettingsDialogModel& live = program_.liveSettings;
+  openStartChecked_ = live.Checked(SettingsCheck::kStartWithWindows);
+  showInfoChecked_ = live.Checked(SettingsCheck::kShowInfo);
+  openSoundChecked_ = live.Checked(SettingsCheck::kPlaySound);
+  view_.SetMenuChecked(MenuItemId::kOpenStart, openStartChecked_);
+  view_.SetMenuChecked(MenuItemId::kShowInfo, showInfoChecked_);
+  view_.SetMenuChecked(MenuItemId::kOpenSound, openSoundChecked_);
+}
+
+void MainCommands::ToggleSettingsMirror(MenuItemId item) {
+  bool* checked = item == MenuItemId::kOpenStart  ? &openStartChecked_
+                  : item == MenuItemId::kShowInfo ? &showInfoChecked_
+                                                  : &openSoundChecked_;
+  *checked = !*checked;
+  view_.SetMenuChecked(item, *checked);
+  program_.liveSettings.SetChecked(MirroredBox(item), *checked);
 }
 
 }  // namespace tarvek

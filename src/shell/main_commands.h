@@ -50,6 +50,11 @@ class MainCommands {
   // The menus "编辑热键(&E)" and "高级(&O)" are opening: their items' states are set.
   void EditMenuOpening();
   void AdvancedMenuOpening();
+  // The menu "软件设置(&P)" is opening: its three items mirror the settings dialog's boxes.
+  void SettingsMenuOpening();
+  // "开机运行(&R)", "显示提示(&S)", "开启热键声音": the item's check mark flips and the dialog's
+  // box follows, storing its setting as a click on it would.
+  void ToggleSettingsMirror(MenuItemId item);
   // A right press on the grid: the edit menu pops up over a row.
   void GridRightPress();
 
@@ -80,6 +85,7 @@ class MainCommands {
   bool showPathChecked_ = false;
   bool saveEnabled_ = false;
   bool sliding_ = false;
+  bool openStartChecked_ = false, showInfoChecked_ = false, openSoundChecked_ = false;
 };
 
 // The folder part of a target, up to and including its last "\"; empty without one.

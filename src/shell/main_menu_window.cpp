@@ -58,7 +58,7 @@ constexpr MenuEntry kAdvancedMenu[] = {
 // clang-format on
 
 // The menu bar in its order. The file menu is also the tray icon's right-click menu.
-constexpr int kFileMenuIndex = 0, kEditMenuIndex = 1, kAdvancedMenuIndex = 3;
+constexpr int kFileMenuIndex = 0, kEditMenuIndex = 1, kSettingsMenuIndex = 2, kAdvancedMenuIndex = 3;
 const MenuLayout kMenuBar[] = {
     {L"文件", kFileMenu},
     {L"编辑热键(&E)", kEditMenu},
@@ -84,6 +84,12 @@ int CommandOf(MenuItemId item) {
       return kCmdUseHotkey;
     case MenuItemId::kShowIconOn:
       return kCmdShowIconOn;
+    case MenuItemId::kOpenStart:
+      return kCmdOpenStart;
+    case MenuItemId::kShowInfo:
+      return kCmdShowInfo;
+    case MenuItemId::kOpenSound:
+      return kCmdOpenSound;
   }
   return 0;
 }
@@ -165,9 +171,21 @@ void MainWindow::OnCommand(int id) {
     case kCheck1Id:
       program_->MouseControllerBoxClick(!program_->core.flags.MouseControllerOn);
       break;
+    case kCmdOpenStart:
+      commands_->ToggleSettingsMirror(MenuItemId::kOpenStart);
+      break;
+    case kCmdShowInfo:
+      commands_->ToggleSettingsMirror(MenuItemId::kShowInfo);
+      break;
+    case kCmdOpenSound:
+      commands_->ToggleSettingsMirror(MenuItemId::kOpenSound);
+      break;
+    case kCmdOtherSettings:
+      OpenSettingsDialog();
+      break;
     default:
-      // Add, change, delete, the settings toggles, help, about and the list dialogs come with
-      // the editor and the dialogs.
+      // Add, change, delete, help, about and the list dialogs come with the editor and the
+      // dialogs.
       break;
   }
 }
@@ -176,6 +194,7 @@ void MainWindow::OnMenuOpening(HMENU menu) {
   if (commands_ == nullptr || !menuBar_) return;
   if (menu == GetSubMenu(menuBar_.get(), kEditMenuIndex)) commands_->EditMenuOpening();
   if (menu == GetSubMenu(menuBar_.get(), kAdvancedMenuIndex)) commands_->AdvancedMenuOpening();
+  if (menu == GetSubMenu(menuBar_.get(), kSettingsMenuIndex)) commands_->SettingsMenuOpening();
 }
 
 void MainWindow::SetMenuChecked(MenuItemId item, bool checked) {

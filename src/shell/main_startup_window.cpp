@@ -81,6 +81,19 @@ void MainWindow::AcceptDroppedFiles() {
   gridSubclassed_ = true;
 }
 
+void MainWindow::OpenSettingsDialog() {
+  // The settings live in the program from the start; the window is made when first wanted.
+  if (!settingsDialog_) {
+    settingsDialog_ = std::make_unique<SettingsDialog>(program_->liveSettings, *grid_, system_);
+    if (!settingsDialog_->Create(instance_, window_)) {
+      settingsDialog_.reset();
+      return;
+    }
+    program_->liveSettings.onSaved = [this] { commands_->EnableSave(); };
+  }
+  settingsDialog_->ShowModal();
+}
+
 void MainWindow::DropFiles(HDROP drop) {
   // Each dropped file will open the hotkey editor with the file as its target; until the
   // editor is part of the program, the drop is only accepted and released.

@@ -301,6 +301,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kUnloadMessage:
       if (program_ != nullptr) program_->ShutDown();
+      settingsDialog_.reset();  // the other windows go first
       if (appWindow_ != nullptr) DestroyWindow(appWindow_);
       appWindow_ = nullptr;
       DestroyWindow(window_);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/main_commands.h"
+#include "settings/settings_dialog.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
 #include "win/registry.h"
@@ -112,6 +113,8 @@ class MainWindow : public MainWindowView, public PadHost {
   void InstallButtonBehaviour() override;
   void RestoreButtonBehaviour() override;
   void AcceptDroppedFiles() override;
+  // "其他设置...": the settings dialog, made on its first opening.
+  void OpenSettingsDialog();
   // Files dropped on the grid, one after another.
   void DropFiles(HDROP drop);
 
@@ -163,6 +166,7 @@ class MainWindow : public MainWindowView, public PadHost {
   win::WinSystem system_;
   win::RegistrySettings settings_;
   std::unique_ptr<Program> program_;
+  std::unique_ptr<SettingsDialog> settingsDialog_;
   std::unique_ptr<MainCommands> commands_;
 };
 

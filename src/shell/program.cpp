@@ -12,13 +12,20 @@ constexpr int kLetterKeys[7] = {'A', 'S', 'D', 'W', 'J', 'L', 'K'};
 }  // namespace
 
 Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& view, GridPort& grid,
-                 PadHost& pad, std::string programFolder)
+                 PadHost& pad, std::string programFolder, std::string programPath)
     : core(system, view, pad, programFolder),
+      liveSettings(settings,
+                   programPath.empty() ? programFolder + "\\TarvekHotKey.exe" : programPath),
       system_(system),
       settings_(settings),
       view_(view),
       grid_(grid),
-      programFolder_(std::move(programFolder)) {}
+      programFolder_(std::move(programFolder)) {
+  // The sound box takes effect at the next sound.
+  liveSettings.onCheckChanged = [this](SettingsCheck box, bool ticked) {
+    if (box == SettingsCheck::kPlaySound) core.sound.on = ticked;
+  };
+}
 
 ListFileContext Program::ListContext() {
   return ListFileContext{grid_, core.table, system_, system_, system_};
@@ -29,7 +36,7 @@ std::vector<MenuItem> Program::HotkeyMenuItems(const std::string& emptyCaption) 
   for (int i = 0; i < kTableSlots && !core.table.slots[i].ModifierText.empty(); ++i) {
     const HotkeyEntry& e = core.table.slots[i];
     std::string caption = e.Name;
-    if (showHotKeyNameInMenu) caption += "   " + e.ModifierText + "+" + e.KeyText;
+    if (liveSettings.Checked(SettingsCheck::kShowHotKeyNameInMenu)) caption += "   " + e.ModifierText + "+" + e.KeyText;
     items.push_back({caption, true});
   }
   if (items.empty() || items[0].caption.empty()) {
@@ -40,11 +47,14 @@ std::vector<MenuItem> Program::HotkeyMenuItems(const std::string& emptyCaption) 
 }
 
 void Program::LoadPhase() {
-  showHotKeyNameInMenu = FlagIsOn(settings_.Get(setting::kShowHotKeyNameInMenu));
+  liveSettings.LoadChecked(SettingsCheck::kShowHotKeyNameInMenu,
+                           FlagIsOn(settings_.Get(setting::kShowHotKeyNameInMenu)));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
-  if (TrimBlanks(listPath).empty()) listPath = TrimBlanks(settings_.Get(setting::kFileSave));
-  if (listPath.empty()) listPath = programFolder_ + "\\SaveKey.htk";
-  HotkeyListFile("get", listPath, ListContext());
+  if (TrimBlanks(ListPath()).empty()) liveSettings.SetListPath(settings_.Get(setting::kFileSave));
+  // Without a stored path the list is the one in the program's folder, wherever the program
+  // was started from.
+  if (TrimBlanks(ListPath()).empty()) liveSettings.SetListPath(programFolder_ + "\\SaveKey.htk");
+  HotkeyListFile("get", ListPath(), ListContext());
   ShowAndRegisterBindings(false);
   ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());
@@ -73,11 +83,11 @@ void Program::SetCountCaption(int n) {
 
 std::vector<int> Program::ReregisterAllHotkeys() {
   std::string bytes = SerializeList(GridBindings(grid_), system_);
-  bool saved = HotkeyListFile("put", listPath, ListContext());
+  bool saved = HotkeyListFile("put", ListPath(), ListContext());
   core.ReleaseBindings();
   while (grid_.Rows() > kFirstBindingRow) grid_.RemoveRow(grid_.Rows() - 1);
   if (saved) {
-    HotkeyListFile("get", listPath, ListContext());
+    HotkeyListFile("get", ListPath(), ListContext());
   } else {
     // The file could not be written and keeps its old bindings; the grid the user sees stays
     // the list that is registered.
@@ -122,18 +132,18 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   // a first start thus writes neither value.
   int option = FlagIsOn(settings_.Get(setting::kActivateStatus)) ? 1 : 0;
   if (option != activationOption) ActivationOptionClick(option);
-  core.sound.on = FlagIsOn(settings_.Get(setting::kPlaySound));
+  liveSettings.LoadChecked(SettingsCheck::kPlaySound, FlagIsOn(settings_.Get(setting::kPlaySound)));
   bool controller = FlagIsOn(settings_.Get(setting::kMouseCtrl));
   if (controller != core.flags.MouseControllerOn) MouseControllerBoxClick(controller);
-  listPath = settings_.Get(setting::kFileSave);
+  liveSettings.SetListPath(settings_.Get(setting::kFileSave));
   std::string showIcon = settings_.Get(setting::kShowIcon);
-  showIconSetting = showIcon.empty() || FlagIsOn(showIcon);
-  if (TrimBlanks(listPath).empty()) {
-    listPath = programFolder_ + "\\SaveKey.htk";
-    settings_.Set(setting::kFileSave, listPath);
+  liveSettings.LoadChecked(SettingsCheck::kShowIcon, showIcon.empty() || FlagIsOn(showIcon));
+  if (TrimBlanks(ListPath()).empty()) {
+    liveSettings.SetListPath(programFolder_ + "\\SaveKey.htk");
+    settings_.Set(setting::kFileSave, ListPath());
   }
   std::string showInfo = settings_.Get(setting::kShowInfo);
-  showInfoSetting = showInfo.empty() || FlagIsOn(showInfo);
+  liveSettings.LoadChecked(SettingsCheck::kShowInfo, showInfo.empty() || FlagIsOn(showInfo));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
 
   if (activationHotkeyText.empty()) activationHotkeyText = kDefaultActivationHotkeyText;
@@ -157,12 +167,18 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
         system_.RegisterHotkey(ActivationHotkeyId, combo.modifiers, combo.virtualKey);
   }
   grid_.MarkRowHeld(1, !activationRegistered);
+  liveSettings.ShowActivationHotkey(activationHotkeyText);
+  if (activationRegistered) {
+    ActivationCombo combo = ParseActivationHotkeyText(
+        TrimBlanks(activationHotkeyText).empty() ? kDefaultActivationHotkeyText : activationHotkeyText);
+    liveSettings.SetRegisteredActivation(KeyCombination{combo.modifiers, combo.virtualKey});
+  }
 
-  if (showInfoSetting) {
+  if (liveSettings.Checked(SettingsCheck::kShowInfo)) {
     system_.ShowMessageBox(StartHintText(activationHotkeyText), "Vorda2009",
                            kMbIconExclamation | kMbOk);
   }
-  if (showIconSetting) view_.AddTrayIcon();
+  if (liveSettings.Checked(SettingsCheck::kShowIcon)) view_.AddTrayIcon();
   return true;
 }
 

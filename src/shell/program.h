@@ -8,6 +8,7 @@
 #include "core/dispatch.h"
 #include "core/grid.h"
 #include "core/list_file.h"
+#include "settings/settings_dialog_model.h"
 #include "settings/settings_store.h"
 
 namespace tarvek {
@@ -28,6 +29,9 @@ enum class MenuItemId {
   kShowPath,     // 编辑热键: 显示路径(&P)
   kUseHotkey,    // 高级: 取消禁用(&U)
   kShowIconOn,   // 高级: 显示图标(&O)
+  kOpenStart,    // 软件设置: 开机运行(&R)
+  kShowInfo,     // 软件设置: 显示提示(&S)
+  kOpenSound,    // 软件设置: 开启热键声音
 };
 
 // The main window as the start-up, the shut-down and the commands drive it.
@@ -76,8 +80,10 @@ inline constexpr int kGridColumnWidths[2] = {1400, 800};
 
 class Program {
  public:
+  // programPath: the program file the start-with-Windows entry names (by default the
+  // program's usual name in programFolder).
   Program(SystemPort& system, SettingsStore& settings, MainWindowView& view, GridPort& grid,
-          PadHost& pad, std::string programFolder);
+          PadHost& pad, std::string programFolder, std::string programPath = {});
 
   // Reads the active list file into the table, fills the grid and the hotkey-list menu and
   // registers every binding.
@@ -108,10 +114,9 @@ class Program {
   ListFileContext ListContext();
 
   HotkeyCore core;
-  std::string listPath;  // the active list file
-  bool showHotKeyNameInMenu = false;
-  bool showIconSetting = true;  // "运行时显示托盘图标"
-  bool showInfoSetting = true;  // "运行时显示提示信息"
+  // The settings as they live while the program runs: the settings dialog's fields.
+  SettingsDialogModel liveSettings;
+  const std::string& ListPath() const { return liveSettings.ListPath(); }  // the active list
   bool hiddenAtStart = false;   // start-up left the window hidden (hotkey activation mode)
   std::string activationHotkeyText;
   int activationOption = 0;         // the selected option; 0 until start-up selects another

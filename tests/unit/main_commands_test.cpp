@@ -556,3 +556,34 @@ TEST_F(MainCommandsTest, UnsavedPadTextIsAskedAboutFirst) {
 
 }  // namespace
 }  // namespace tarvek
+
+namespace tarvek {
+namespace {
+
+// --- The settings menu mirrors the settings dialog's boxes -------------------------------------
+
+TEST_F(MainCommandsTest, SettingsMenuMirrorsTheBoxesAndItsItemsStoreThroughThem) {
+  settings.values["PlaySound"] = "1";
+  settings.values["ShowInfo"] = "0";
+  StartUp();
+  EXPECT_EQ(CallsOf(&MainCommands::SettingsMenuOpening),
+            (Calls{"View.MenuChecked openstart 0", "View.MenuChecked showinfot 0",
+                   "View.MenuChecked opensound 1"}));
+  // Unticking the sound stores it and silences the next hotkey.
+  system.calls.clear();
+  commands.ToggleSettingsMirror(MenuItemId::kOpenSound);
+  EXPECT_EQ(system.calls, (Calls{"View.MenuChecked opensound 0", "Set PlaySound 0"}));
+  EXPECT_FALSE(program.core.sound.on);
+  // Start with Windows: the quoted program path, then one blank.
+  system.calls.clear();
+  commands.ToggleSettingsMirror(MenuItemId::kOpenStart);
+  EXPECT_EQ(settings.runEntry, "\"C:\\HK\\TarvekHotKey.exe\"");
+  commands.ToggleSettingsMirror(MenuItemId::kOpenStart);
+  EXPECT_EQ(settings.runEntry, " ");
+  commands.ToggleSettingsMirror(MenuItemId::kShowInfo);
+  EXPECT_EQ(settings.values["ShowInfo"], "1");
+  EXPECT_TRUE(program.liveSettings.Checked(SettingsCheck::kShowInfo));
+}
+
+}  // namespace
+}  // namespace tarvek

@@ -121,7 +121,7 @@ TEST_F(ProgramTest, WithoutAStoredPathTheListIsInTheProgramFolder) {
   settings.values["FileSave"] = " ";
   WriteList(kThree, "C:\\HK\\SaveKey.htk");
   program.LoadPhase();
-  EXPECT_EQ(program.listPath, "C:\\HK\\SaveKey.htk");
+  EXPECT_EQ(program.ListPath(), "C:\\HK\\SaveKey.htk");
   EXPECT_EQ(view.frameCaption, "热键信息(共有3个热键)");
 }
 

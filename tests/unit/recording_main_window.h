@@ -98,6 +98,12 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
         return "usehotkey";
       case MenuItemId::kShowIconOn:
         return "showiconon";
+      case MenuItemId::kOpenStart:
+        return "openstart";
+      case MenuItemId::kShowInfo:
+        return "showinfot";
+      case MenuItemId::kOpenSound:
+        return "opensound";
     }
     return "?";
   }

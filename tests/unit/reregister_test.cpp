@@ -78,7 +78,7 @@ TEST_F(ReregisterTest, MenuCaptionsInBothModesAndTheEmptyList) {
   program.ReregisterAllHotkeys();
   ASSERT_EQ(view.menu.size(), 2u);
   EXPECT_EQ(view.menu[0].caption, "甲");
-  program.showHotKeyNameInMenu = true;
+  program.liveSettings.SetChecked(SettingsCheck::kShowHotKeyNameInMenu, true);
   program.ReregisterAllHotkeys();
   EXPECT_EQ(view.menu[1].caption, "乙   Ctrl+B");
   while (grid.Rows() > 2) grid.RemoveRow(2);

@@ -48,7 +48,7 @@ TEST_F(StartUpTest, FirstStartOnACleanMachine) {
   // The list file's place is written back; nothing else is stored.
   EXPECT_EQ(settings.values, (std::map<std::string, std::string, std::less<>>{
                                  {"FileSave", "C:\\Tools\\HK\\SaveKey.htk"}}));
-  EXPECT_EQ(program->listPath, "C:\\Tools\\HK\\SaveKey.htk");
+  EXPECT_EQ(program->ListPath(), "C:\\Tools\\HK\\SaveKey.htk");
   // Hotkey mode: the window starts hidden, and the activation hotkey shows it once.
   EXPECT_TRUE(program->hiddenAtStart);
   EXPECT_LT(IndexOf("View.Hide"), system.calls.size());
@@ -83,14 +83,14 @@ TEST_F(StartUpTest, NoHintWhenSwitchedOffAndVisibleInMouseMode) {
   EXPECT_TRUE(system.CallsStartingWith("MessageBox").empty());
   EXPECT_FALSE(program->hiddenAtStart);
   EXPECT_EQ(IndexOf("View.Hide"), system.calls.size());
-  EXPECT_EQ(program->listPath, "D:\\lists\\mine.htk");
+  EXPECT_EQ(program->ListPath(), "D:\\lists\\mine.htk");
   EXPECT_EQ(settings.values["FileSave"], "D:\\lists\\mine.htk");  // not rewritten
 }
 
 TEST_F(StartUpTest, AStoredBlankPathIsReplacedAndWritten) {
   settings.values["FileSave"] = " ";
   ASSERT_TRUE(Start("E:\\A"));
-  EXPECT_EQ(program->listPath, "E:\\A\\SaveKey.htk");
+  EXPECT_EQ(program->ListPath(), "E:\\A\\SaveKey.htk");
   EXPECT_EQ(settings.values["FileSave"], "E:\\A\\SaveKey.htk");
 }
 
