@@ -22,6 +22,9 @@
 //   post <title> <msg> [wparam] [lparam]   PostMessage: for commands that open a message box
 //   hold <mods> <key> <ms>       holds the combination as another program would, for ms
 //   texts <title>                the texts of the window's child controls, one per line
+//   control <title> <id> <msg> [wparam] [lparam]   PostMessage to the window's control id
+//                                (e.g. BM_CLICK presses a button or a check box)
+//   select <title> <id> <index>  chooses item index in the combo box id, as the user would
 //   listview <title>             each row of the window's list control: the four cells and
 //                                whether the row is marked (its item data), Tab-separated
 //
@@ -241,6 +244,35 @@ int Post(const std::vector<std::wstring>& a) {
   unsigned long long wp = 0, lp = 0;
   if ((a.size() > 2 && !ParseNumber(a[2], wp)) || (a.size() > 3 && !ParseNumber(a[3], lp))) return 2;
   return PostMessageW(w, MessageCode(a[1]), static_cast<WPARAM>(wp), static_cast<LPARAM>(lp)) ? 0 : 1;
+}
+
+int Control(const std::vector<std::wstring>& a) {
+  HWND w = Find(a[0]);
+  unsigned long long id = 0, wp = 0, lp = 0;
+  if (!ParseNumber(a[1], id) || (a.size() > 3 && !ParseNumber(a[3], wp)) ||
+      (a.size() > 4 && !ParseNumber(a[4], lp))) {
+    return 2;
+  }
+  HWND control = w ? GetDlgItem(w, static_cast<int>(id)) : nullptr;
+  if (!control) {
+    Err(L"no control %llu in '%ls'\n", id, a[0].c_str());
+    return 1;
+  }
+  const UINT msg = a[2] == L"BM_CLICK" ? BM_CLICK : MessageCode(a[2]);
+  return PostMessageW(control, msg, static_cast<WPARAM>(wp), static_cast<LPARAM>(lp)) ? 0 : 1;
+}
+
+int Select(const std::wstring& title, const std::wstring& idText, const std::wstring& indexText) {
+  HWND w = Find(title);
+  unsigned long long id = 0, index = 0;
+  if (!ParseNumber(idText, id) || !ParseNumber(indexText, index)) return 2;
+  HWND combo = w ? GetDlgItem(w, static_cast<int>(id)) : nullptr;
+  if (!combo) return 1;
+  if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) == CB_ERR) return 1;
+  // A choice by code sends no notification; the user's choice does, so send it.
+  PostMessageW(w, WM_COMMAND, MAKEWPARAM(static_cast<int>(id), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  return 0;
 }
 
 int Hold(const std::wstring& mods, const std::wstring& key, const std::wstring& ms) {
@@ -541,6 +573,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"ps" && a.empty()) return Ps();
   if (cmd == L"post" && a.size() >= 2 && a.size() <= 4) return Post(a);
   if (cmd == L"hold" && a.size() == 3) return Hold(a[0], a[1], a[2]);
+  if (cmd == L"control" && a.size() >= 3 && a.size() <= 5) return Control(a);
+  if (cmd == L"select" && a.size() == 3) return Select(a[0], a[1], a[2]);
   if (cmd == L"texts" && a.size() == 1) return Texts(a[0]);
   if (cmd == L"listview" && a.size() == 1) return ListViewRows(a[0]);
   return Usage();

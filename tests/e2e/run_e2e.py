@@ -157,6 +157,61 @@ EXIT = 106   # the main window's button "退出"
 IDOK, IDCANCEL = 1, 2
 
 
+OTHER_SETTINGS = 2015  # the menu item "其他设置..."
+SETTINGS = "软件设置"
+START_WITH_WINDOWS, SAVE_HOTKEY, CANCEL = 104, 115, 2  # controls of the settings dialog
+MODIFIER_BOXES, KEY_BOX = (110, 111), 112
+MODIFIERS = ["无", "Ctrl", "Alt", "Shift", "Win"]
+KEYS = ["Enter", "Space", "Esc", "End", "Tab", "←", "→", "↑", "↓", "~"] + [str(d) for d in range(10)] \
+    + [chr(c) for c in range(ord("A"), ord("Z") + 1)] + [f"F{n}" for n in range(1, 13)]
+
+
+class SettingsTests(E2ECase):
+    def open_settings(self):
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", OTHER_SETTINGS, 0)
+        self.assertEqual(self.box.driver("findwindow", SETTINGS, 10000)[0], 0, "no settings dialog")
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", SETTINGS)[0] == 0, 5))
+
+    def run_entry(self):
+        out = self.box.wine("reg", "query", r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run",
+                            "/v", "HotKey").stdout.decode("utf-8", "replace")
+        line = [l for l in out.splitlines() if "HotKey" in l and "REG_SZ" in l]
+        return line[0].split("REG_SZ", 1)[1][4:] if line else None
+
+    def test_start_with_windows_and_a_new_activation_hotkey(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no settings")
+        self.start([CALCULATOR])
+        self.open_settings()
+
+        # Ticking stores the quoted program path at once; unticking leaves one blank.
+        self.box.driver("control", SETTINGS, START_WITH_WINDOWS, "BM_CLICK")
+        quoted = '"' + PROGRAM_DIR + r'\TarvekHotKey.exe"'
+        self.assertTrue(wait_for(lambda: self.run_entry() == quoted, 5), f"Run entry: {self.run_entry()!r}")
+        self.box.driver("control", SETTINGS, START_WITH_WINDOWS, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: self.run_entry() == " ", 5), f"Run entry: {self.run_entry()!r}")
+
+        # Ctrl + Alt + H takes the place of Win + Space.
+        for box, name in zip(MODIFIER_BOXES, ("Ctrl", "Alt")):
+            self.assertEqual(self.box.driver("select", SETTINGS, box, MODIFIERS.index(name))[0], 0)
+        self.assertEqual(self.box.driver("select", SETTINGS, KEY_BOX, KEYS.index("H"))[0], 0)
+        self.box.driver("control", SETTINGS, SAVE_HOTKEY, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "win", "space")[0] == 0, 5),
+                        "Win + Space is still taken")
+        self.assertHeld(("Ctrl + Alt", "H"))
+        stored = self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "HotKeyName").stdout
+        self.assertIn("Ctrl + Alt\tH", stored.decode("utf-8", "replace"))
+        rows = self.box.driver("listview", self.program.main_title)[1].splitlines()
+        self.assertEqual(rows[0].split("\t")[:4], ["Ctrl + Alt", "H", "显示本软件", "无"])
+
+        self.box.driver("control", SETTINGS, CANCEL, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", SETTINGS)[0] != 0, 5), "Cancel")
+        self.assertNotEqual(self.box.driver("visible", self.program.main_title)[0], 0)
+        self.press(("Ctrl + Alt", "H"))
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5),
+                        "Ctrl + Alt + H does not show the window")
+
+
 class StartupTests(E2ECase):
     def visible(self, title):
         return self.box.driver("visible", title)[0] == 0
