@@ -29,8 +29,9 @@ target_link_libraries(TarvekHotKey PRIVATE tarvek_win)
 if(MINGW)
   target_link_options(TarvekHotKey PRIVATE -municode)
 endif()
+file(GLOB resource_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.bmp)
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/res/app.ico;${CMAKE_SOURCE_DIR}/res/tray_pressed.ico;${CMAKE_SOURCE_DIR}/res/tray_disabled.ico;${CMAKE_SOURCE_DIR}/res/app.manifest")
+  "${resource_files};${CMAKE_SOURCE_DIR}/res/app.manifest")
 
 # The sounds ship next to the program.
 add_custom_command(TARGET TarvekHotKey POST_BUILD

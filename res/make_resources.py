@@ -2,7 +2,7 @@
 """Makes the program's icons and sounds. Deterministic: the same bytes on every run.
 
     python3 res/make_resources.py
-        (writes app.ico, tray_pressed.ico, tray_disabled.ico, hotkey.wav, mouse.wav)
+        (writes app.ico, tray_pressed.ico, tray_disabled.ico, menu_*.bmp, hotkey.wav, mouse.wav)
 """
 import math
 import os
@@ -101,7 +101,69 @@ def tone(path, freqs, ms, volume):
         w.writeframes(bytes(frames))
 
 
+# Menu pictures, 13 x 13 (the size of a menu's check-mark area at 96 dpi): '#' dark, '+' the
+# accent colour, '.' the menu's face, which LoadImage turns into the system's menu colour.
+GLYPHS = {
+    'menu_hide_icon': [  # the tray icon struck through
+        ".............", ".#...........", "..#.++++++...", "...#+....+...", "...+#....+...",
+        "...+.#...+...", "...+..#..+...", "...+...#.+...", "...+....#+...", "...++++++#...",
+        "..........#..", "...........#.", "............."],
+    'menu_show_window': [  # a window
+        ".............", ".###########.", ".#+++++++++#.", ".###########.", ".#.........#.",
+        ".#.........#.", ".#.........#.", ".#.........#.", ".#.........#.", ".#.........#.",
+        ".###########.", ".............", "............."],
+    'menu_lock': [  # a padlock
+        ".............", "....#####....", "...#.....#...", "...#.....#...", "...#.....#...",
+        "..#########..", "..#+++++++#..", "..#+++#+++#..", "..#+++#+++#..", "..#+++++++#..",
+        "..#########..", ".............", "............."],
+    'menu_quit': [  # a door with an arrow out of it
+        ".............", ".######......", ".#....#......", ".#....#...+..", ".#....#...++.",
+        ".#..#.#++++++", ".#....#...++.", ".#....#...+..", ".#....#......", ".######......",
+        ".............", ".............", "............."],
+    'menu_add': [  # a plus
+        ".............", ".............", ".....+++.....", ".....+++.....", ".....+++.....",
+        "..+++++++++..", "..+++++++++..", "..+++++++++..", ".....+++.....", ".....+++.....",
+        ".....+++.....", ".............", "............."],
+    'menu_change': [  # a pencil
+        ".............", ".........##..", "........#++#.", ".......#++#..", "......#++#...",
+        ".....#++#....", "....#++#.....", "...#++#......", "..#++#.......", "..###........",
+        "..##.........", ".............", "............."],
+    'menu_delete': [  # a cross
+        ".............", ".............", "..##.....##..", "...##...##...", "....##.##....",
+        ".....###.....", "....##.##....", "...##...##...", "..##.....##..", ".............",
+        ".............", ".............", "............."],
+    'menu_find': [  # a magnifier
+        ".............", "...####......", "..#....#.....", ".#......#....", ".#......#....",
+        ".#......#....", ".#......#....", "..#....#.....", "...#####.....", ".......+++...",
+        "........+++..", ".........+++.", "............."],
+    'menu_ran': [  # the mark of the binding run last from the hotkey-list menu
+        ".............", ".............", "..........#..", ".........##..", "........##...",
+        "..#....##....", "..##..##.....", "...####......", "....##.......", ".............",
+        ".............", ".............", "............."],
+}
+
+
+def bmp(rows):
+    """A 24-bit bitmap file of the glyph."""
+    colours = {'#': (40, 40, 40), '+': (40, 110, 200), '.': (192, 192, 192)}
+    h, w = len(rows), len(rows[0])
+    stride = (w * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for ch in row:
+            r, g, b = colours[ch]
+            line += bytes((b, g, r))
+        pixels += line + bytes(stride - len(line))
+    header = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    return struct.pack('<2sIHHI', b'BM', 14 + 40 + len(pixels), 0, 0, 54) + header + bytes(pixels)
+
+
 def main():
+    for name, rows in GLYPHS.items():
+        assert len(rows) == 13 and all(len(r) == 13 for r in rows), name
+        with open(os.path.join(HERE, name + '.bmp'), 'wb') as f:
+            f.write(bmp(rows))
     with open(os.path.join(HERE, 'app.ico'), 'wb') as f:
         f.write(ico([16, 32, 48], pressed=False))
     with open(os.path.join(HERE, 'tray_pressed.ico'), 'wb') as f:

@@ -3,6 +3,7 @@
 #include <span>
 
 #include "shell/main_window.h"
+#include "shell/resource.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -207,6 +208,33 @@ void MainWindow::SetMenuEnabled(MenuItemId item, bool enabled) {
                  MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+void MainWindow::SetMenuImages() {
+  struct Picture {
+    int menu, position, resource;  // positions count separators
+  };
+  static constexpr Picture kPictures[] = {
+      {kFileMenuIndex, 0, IDB_MENU_HIDE_ICON}, {kFileMenuIndex, 1, IDB_MENU_SHOW_WINDOW},
+      {kFileMenuIndex, 2, IDB_MENU_LOCK},      {kFileMenuIndex, 4, IDB_MENU_QUIT},
+      {kEditMenuIndex, 0, IDB_MENU_ADD},       {kEditMenuIndex, 1, IDB_MENU_CHANGE},
+      {kEditMenuIndex, 2, IDB_MENU_DELETE},    {kEditMenuIndex, 7, IDB_MENU_FIND}};
+  auto load = [this](int resource) {
+    // The pictures' grey becomes the system's face colour.
+    auto bitmap = static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    menuImages_.emplace_back(bitmap);
+    return bitmap;
+  };
+  for (const Picture& p : kPictures) {
+    HBITMAP bitmap = load(p.resource);
+    SetMenuItemBitmaps(GetSubMenu(menuBar_.get(), p.menu), static_cast<UINT>(p.position),
+                       MF_BYPOSITION, bitmap, bitmap);
+  }
+  ranImage_ = load(IDB_MENU_RAN);
+  for (int i = 0; i < GetMenuItemCount(hotkeyMenu_.get()); ++i) {
+    SetMenuItemBitmaps(hotkeyMenu_.get(), static_cast<UINT>(i), MF_BYPOSITION, nullptr, ranImage_);
+  }
+}
+
 void MainWindow::SetHotkeyMenu(const std::vector<MenuItem>& items) {
   hotkeyMenu_.reset(CreatePopupMenu());
   for (std::size_t i = 0; i < items.size(); ++i) {
@@ -214,6 +242,10 @@ void MainWindow::SetHotkeyMenu(const std::vector<MenuItem>& items) {
         MF_STRING | (items[i].enabled ? 0 : MF_GRAYED) | (items[i].checked ? MF_CHECKED : 0);
     AppendMenuW(hotkeyMenu_.get(), flags, kHotkeyMenuBase + static_cast<UINT>(i),
                 win::Widen(items[i].caption).c_str());
+    // The binding run last from this menu is marked with its own picture.
+    if (ranImage_ != nullptr) {
+      SetMenuItemBitmaps(hotkeyMenu_.get(), static_cast<UINT>(i), MF_BYPOSITION, nullptr, ranImage_);
+    }
   }
 }
 

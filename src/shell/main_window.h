@@ -113,6 +113,7 @@ class MainWindow : public MainWindowView, public PadHost {
   void InstallButtonBehaviour() override;
   void RestoreButtonBehaviour() override;
   void AcceptDroppedFiles() override;
+  void SetMenuImages() override;
   // "其他设置...": the settings dialog, made on its first opening.
   void OpenSettingsDialog();
   // Files dropped on the grid, one after another.
@@ -167,6 +168,8 @@ class MainWindow : public MainWindowView, public PadHost {
   win::RegistrySettings settings_;
   std::unique_ptr<Program> program_;
   std::unique_ptr<SettingsDialog> settingsDialog_;
+  std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
+  HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;
 };
 

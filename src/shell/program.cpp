@@ -112,6 +112,7 @@ std::vector<int> Program::ReregisterAllHotkeys() {
 bool Program::InitialisePhase(bool anotherCopyRunning) {
   view_.InstallButtonBehaviour();
   core.flags.PadContentSaved = true;
+  view_.SetMenuImages();
   grid_.SetColumnWidth(3, 0);
   if (IsDriveRoot(programFolder_)) {
     system_.ShowMessageBox("本程序不能在根目录下运行，建议将本程序复制到其他目录。", "运行错误",

@@ -71,6 +71,8 @@ class MainWindowView : public MainView {
   // The command buttons never take the focus and show the button cursor; and back.
   virtual void InstallButtonBehaviour() = 0;
   virtual void RestoreButtonBehaviour() = 0;
+  // The file and edit menus' items get their pictures.
+  virtual void SetMenuImages() = 0;
   // Files dropped on the grid reach the program; dropped elsewhere they are refused.
   virtual void AcceptDroppedFiles() = 0;
 };

@@ -22,6 +22,7 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   void InstallButtonBehaviour() override { calls_.push_back("View.InstallButtonBehaviour"); }
   void RestoreButtonBehaviour() override { calls_.push_back("View.RestoreButtonBehaviour"); }
   void AcceptDroppedFiles() override { calls_.push_back("View.AcceptDroppedFiles"); }
+  void SetMenuImages() override { calls_.push_back("View.SetMenuImages"); }
 
   std::string frameCaption;
   std::vector<MenuItem> menu;
