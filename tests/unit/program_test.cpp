@@ -153,6 +153,13 @@ TEST_F(ProgramTest, StoredActivationHotkeyIsRegisteredInPlaceOfWinSpace) {
   EXPECT_EQ(activation, (Calls{"RegisterHotkey -12544 8 32", "UnregisterHotkey -12544",
                                "RegisterHotkey -12544 3 116"}));
   EXPECT_EQ(grid.rows[1], (Row{"Ctrl + Alt", "F5", "显示本软件", "无"}));
+  // The settings dialog's three boxes show it, and keep it as what a refused change falls
+  // back to.
+  const SettingsDialogModel& live = program.liveSettings;
+  EXPECT_EQ((Row{live.ActivationBox(0), live.ActivationBox(1), live.ActivationBox(2)}),
+            (Row{"Ctrl", "Alt", "F5"}));
+  EXPECT_FALSE(live.SaveHotkeyEnabled());
+  EXPECT_EQ(live.RegisteredActivation(), (KeyCombination{3, 116}));
 }
 
 TEST_F(ProgramTest, StoredBlankKeepsWinSpaceAndTakesNoOtherKey) {
@@ -163,6 +170,9 @@ TEST_F(ProgramTest, StoredBlankKeepsWinSpaceAndTakesNoOtherKey) {
     if (c.find("-12544") != std::string::npos) activation.push_back(c);
   }
   EXPECT_EQ(activation, Calls{"RegisterHotkey -12544 8 32"});
+  const SettingsDialogModel& live = program.liveSettings;
+  EXPECT_EQ((Row{live.ActivationBox(0), live.ActivationBox(2)}), (Row{"Win", "Space"}));
+  EXPECT_EQ(live.RegisteredActivation(), (KeyCombination{8, 32}));
 }
 
 TEST_F(ProgramTest, SettingsReachTheDispatch) {
