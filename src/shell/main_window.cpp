@@ -17,6 +17,7 @@ constexpr wchar_t kMainCaption[] = L"LumekVorda2009 v1.0 beta";
 constexpr wchar_t kInstanceMutex[] = L"Local\\TarvekHotKey.Instance";
 
 constexpr UINT kUnloadMessage = WM_APP + 1;  // the main window is unloaded after the handler ends
+constexpr UINT kAddTrayMessage = WM_APP + 2;  // the start-up's tray icon, once start-up is over
 
 // The whole window, menu bar and frame included, in twips; the user cannot change it.
 constexpr int kWindowWidth = 8160, kWindowHeight = 6765;
@@ -129,6 +130,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     ShowWindow(window_, SW_SHOWNORMAL);
     UpdateWindow(window_);
   }
+  started_ = true;
   return true;
 }
 
@@ -299,6 +301,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         commands_->Hide();
       }
       return 0;
+    case kAddTrayMessage:
+      if (trayAdded_) Shell_NotifyIconW(NIM_ADD, &tray_);
+      return 0;
     case kUnloadMessage:
       if (program_ != nullptr) program_->ShutDown();
       settingsDialog_.reset();  // the other windows go first
@@ -420,10 +425,16 @@ void MainWindow::AddTrayIcon() {
   tray_.uCallbackMessage = wm::kTrayCallback;
   tray_.hIcon = TrayIcon(trayRecordPicture_);
   wcscpy_s(tray_.szTip, L"LumekVorda2009");
-  Shell_NotifyIconW(NIM_ADD, &tray_);
   // Kept even when no notification area runs yet: the icon is added again whenever the
   // taskbar is (re)created.
   trayAdded_ = true;
+  if (!started_) {
+    // The icon is the last thing start-up does, and talking to the notification area takes
+    // longer than all the rest: the hotkeys work while it is added, right after.
+    PostMessageW(window_, kAddTrayMessage, 0, 0);
+    return;
+  }
+  Shell_NotifyIconW(NIM_ADD, &tray_);
 }
 
 void MainWindow::SetApplyButtonEnabled(bool enabled) {

@@ -151,6 +151,7 @@ class MainWindow : public MainWindowView, public PadHost {
   win::UniqueKernelHandle instanceMutex_;
   bool anotherCopy_ = false;
   bool buttonsSubclassed_ = false;
+  bool started_ = false;  // start-up is over
   bool gridSubclassed_ = false;
   bool mainProcInstalled_ = false;
   bool trayAdded_ = false;
