@@ -216,18 +216,34 @@ UINT MessageCode(const std::wstring& name) {
   return RegisterWindowMessageW(name.c_str());  // e.g. MYMESSAGE
 }
 
-int Send(const std::vector<std::wstring>& a) {
-  HWND w = Find(a[0]);
-  if (!w) {
+// <title> <msg> [wparam] [lparam], as send and post take them. 0 when the window and the
+// numbers are there, else the exit code to give.
+struct Message {
+  HWND window = nullptr;
+  UINT msg = 0;
+  WPARAM wp = 0;
+  LPARAM lp = 0;
+};
+int ParseMessage(const std::vector<std::wstring>& a, Message& m) {
+  m.window = Find(a[0]);
+  if (!m.window) {
     Err(L"no window '%ls'\n", a[0].c_str());
     return 1;
   }
   unsigned long long wp = 0, lp = 0;
   if ((a.size() > 2 && !ParseNumber(a[2], wp)) || (a.size() > 3 && !ParseNumber(a[3], lp))) return 2;
-  const UINT msg = MessageCode(a[1]);
+  m.msg = MessageCode(a[1]);
+  m.wp = static_cast<WPARAM>(wp);
+  m.lp = static_cast<LPARAM>(lp);
+  return 0;
+}
+
+int Send(const std::vector<std::wstring>& a) {
+  Message m;
+  if (int rc = ParseMessage(a, m)) return rc;
   DWORD_PTR result = 0;
   // A program that hangs in its handler must not hang the test as well.
-  if (!SendMessageTimeoutW(w, msg, static_cast<WPARAM>(wp), static_cast<LPARAM>(lp), SMTO_NORMAL, 10000, &result)) {
+  if (!SendMessageTimeoutW(m.window, m.msg, m.wp, m.lp, SMTO_NORMAL, 10000, &result)) {
     Err(L"message not answered (error %lu)\n", GetLastError());
     return 1;
   }
@@ -235,15 +251,11 @@ int Send(const std::vector<std::wstring>& a) {
   return 0;
 }
 
+// Posting returns at once, also when the program answers with a modal message box.
 int Post(const std::vector<std::wstring>& a) {
-  HWND w = Find(a[0]);
-  if (!w) {
-    Err(L"no window '%ls'\n", a[0].c_str());
-    return 1;
-  }
-  unsigned long long wp = 0, lp = 0;
-  if ((a.size() > 2 && !ParseNumber(a[2], wp)) || (a.size() > 3 && !ParseNumber(a[3], lp))) return 2;
-  return PostMessageW(w, MessageCode(a[1]), static_cast<WPARAM>(wp), static_cast<LPARAM>(lp)) ? 0 : 1;
+  Message m;
+  if (int rc = ParseMessage(a, m)) return rc;
+  return PostMessageW(m.window, m.msg, m.wp, m.lp) ? 0 : 1;
 }
 
 int Control(const std::vector<std::wstring>& a) {
