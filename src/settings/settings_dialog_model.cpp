@@ -51,14 +51,6 @@ void SettingsDialogModel::SetChecked(SettingsCheck box, bool ticked) {
   if (onCheckChanged) onCheckChanged(box, ticked);
 }
 
-void SettingsDialogModel::LoadChecked(SettingsCheck box, bool ticked) {
-  int i = CheckIndex(box);
-  if (i < 0 || i >= kSettingsCheckCount || checks_[i] == ticked) return;
-  checks_[i] = ticked;
-  Changed();
-  if (onCheckChanged) onCheckChanged(box, ticked);
-}
-
 void SettingsDialogModel::StoreCheck(SettingsCheck box, bool ticked) {
   // A failed write is not reported: the box keeps the user's choice for this run.
   const std::string flag = ticked ? "1" : "0";

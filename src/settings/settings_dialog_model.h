@@ -66,9 +66,6 @@ class SettingsDialogModel {
   // Changes made as the user makes them. A check box set to another state stores its setting
   // at once and enables "保存修改 &Y"; set to the state it has, nothing happens.
   void SetChecked(SettingsCheck box, bool ticked);
-  // Start-up: puts a stored value into its box. What the box would store is what is stored
-  // already, so nothing is written (a first start leaves the missing values missing).
-  void LoadChecked(SettingsCheck box, bool ticked);
   // A new path text enables "保存修改 &Y"; the same text changes nothing.
   void SetListPath(const std::string& text);
   // An item chosen in activation box index enables "保存热键 &K". False, and nothing changes,

@@ -47,7 +47,7 @@ std::vector<MenuItem> Program::HotkeyMenuItems(const std::string& emptyCaption) 
 }
 
 void Program::LoadPhase() {
-  liveSettings.LoadChecked(SettingsCheck::kShowHotKeyNameInMenu,
+  liveSettings.SetChecked(SettingsCheck::kShowHotKeyNameInMenu,
                            FlagIsOn(settings_.Get(setting::kShowHotKeyNameInMenu)));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
   if (TrimBlanks(ListPath()).empty()) liveSettings.SetListPath(settings_.Get(setting::kFileSave));
@@ -128,23 +128,23 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   }
   view_.ClaimInstanceTitle();
 
-  // The activation option and the mouse controller's box are set as a click would set them, so
-  // that their own handling runs. A control that already shows the stored value is left alone:
-  // a first start thus writes neither value.
+  // Every control that holds a setting is set as a click would set it, so that its own handling
+  // runs (it stores the value again, registers the mouse keys, sets the activation mode). A
+  // control that already shows the stored value is left alone.
   int option = FlagIsOn(settings_.Get(setting::kActivateStatus)) ? 1 : 0;
   if (option != activationOption) ActivationOptionClick(option);
-  liveSettings.LoadChecked(SettingsCheck::kPlaySound, FlagIsOn(settings_.Get(setting::kPlaySound)));
+  liveSettings.SetChecked(SettingsCheck::kPlaySound, FlagIsOn(settings_.Get(setting::kPlaySound)));
   bool controller = FlagIsOn(settings_.Get(setting::kMouseCtrl));
   if (controller != core.flags.MouseControllerOn) MouseControllerBoxClick(controller);
   liveSettings.SetListPath(settings_.Get(setting::kFileSave));
   std::string showIcon = settings_.Get(setting::kShowIcon);
-  liveSettings.LoadChecked(SettingsCheck::kShowIcon, showIcon.empty() || FlagIsOn(showIcon));
+  liveSettings.SetChecked(SettingsCheck::kShowIcon, showIcon.empty() || FlagIsOn(showIcon));
   if (TrimBlanks(ListPath()).empty()) {
     liveSettings.SetListPath(programFolder_ + "\\SaveKey.htk");
     settings_.Set(setting::kFileSave, ListPath());
   }
   std::string showInfo = settings_.Get(setting::kShowInfo);
-  liveSettings.LoadChecked(SettingsCheck::kShowInfo, showInfo.empty() || FlagIsOn(showInfo));
+  liveSettings.SetChecked(SettingsCheck::kShowInfo, showInfo.empty() || FlagIsOn(showInfo));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
 
   if (activationHotkeyText.empty()) activationHotkeyText = kDefaultActivationHotkeyText;

@@ -276,6 +276,9 @@ TEST_F(MainCommandsTest, StartUpSetsTheStoredControlsThroughTheirClickHandling) 
   Calls expected = Concat(
       {"View.ActivationOption 1", "Set ActivateStatus 1", "View.MouseControllerBox 1"}, kKeypadOn);
   expected.push_back("Set MouseCtrl 1");
+  // The tray icon and hint boxes start unticked; their stored (missing) values tick them.
+  expected.push_back("Set ShowIcon 1");
+  expected.push_back("Set ShowInfo 1");
   for (int i = 0; i < 7; ++i) {
     static const int kLetters[7] = {65, 83, 68, 87, 74, 76, 75};
     expected.push_back("RegisterHotkey " + std::to_string(14737 + i) + " 0 " +

@@ -45,9 +45,12 @@ class StartUpTest : public ::testing::Test {
 
 TEST_F(StartUpTest, FirstStartOnACleanMachine) {
   ASSERT_TRUE(Start());
-  // The list file's place is written back; nothing else is stored.
+  // The list file's place is written back, and the two boxes that a missing value ticks store
+  // their value as a click on them does; the rest stays missing.
   EXPECT_EQ(settings.values, (std::map<std::string, std::string, std::less<>>{
-                                 {"FileSave", "C:\\Tools\\HK\\SaveKey.htk"}}));
+                                 {"FileSave", "C:\\Tools\\HK\\SaveKey.htk"},
+                                 {"ShowIcon", "1"},
+                                 {"ShowInfo", "1"}}));
   EXPECT_EQ(program->ListPath(), "C:\\Tools\\HK\\SaveKey.htk");
   // Hotkey mode: the window starts hidden, and the activation hotkey shows it once.
   EXPECT_TRUE(program->hiddenAtStart);
