@@ -23,26 +23,28 @@ _tarvek_display_works() {
   [ -n "$1" ] && xdpyinfo -display "$1" >/dev/null 2>&1
 }
 
-# Starts an Xvfb of our own on the first free display from :97 and exports DISPLAY and
+# Starts an Xvfb of our own on a free display and exports DISPLAY and
 # TARVEK_XVFB_PID; tarvek_stop_xvfb ends it. It takes ~50 ms, so every run can have its own
 # screen: no window, focus change or screenshot of another run gets in the way.
 tarvek_start_xvfb() {
-  local n i pid
-  for ((n = 97; n < 160; n++)); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    pid=$!
-    for ((i = 0; i < 200; i++)); do
-      # Another run may have taken the same number a moment earlier: then ours has quit.
-      kill -0 "$pid" 2>/dev/null || break
-      if _tarvek_display_works ":$n"; then
-        export DISPLAY=":$n" TARVEK_XVFB_PID=$pid
-        return 0
-      fi
-      sleep 0.025
-    done
-    kill "$pid" 2>/dev/null
+  # The server picks a free display number itself and tells it on fd 3, so that runs started
+  # at the same moment never share (and later kill) one display.
+  local file pid i n
+  file=$(mktemp "${TMPDIR:-/tmp}/tarvek-xvfb.XXXXXX") || return 1
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$file" </dev/null >/dev/null 2>&1 &
+  pid=$!
+  for ((i = 0; i < 400; i++)); do
+    n=$(head -n 1 "$file" 2>/dev/null)
+    if [ -n "$n" ] && _tarvek_display_works ":$n"; then
+      rm -f "$file"
+      export DISPLAY=":$n" TARVEK_XVFB_PID=$pid
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.025
   done
+  rm -f "$file"
+  kill "$pid" 2>/dev/null
   echo "wine-env: could not start Xvfb" >&2
   return 1
 }

@@ -9,6 +9,7 @@
 
 #include "core/hotkey_table.h"
 #include "win/dpi.h"
+#include "win/on_demand.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -145,6 +146,16 @@ std::wstring DialogFilter(std::string_view pipeSeparated) {
 
 }  // namespace
 
+namespace {
+
+DWORD LastDialogError() {
+  static const auto error =
+      win::OnDemand<decltype(&CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
+  return error != nullptr ? error() : 0;
+}
+
+}  // namespace
+
 std::optional<std::string> ShowListFileDialog(HWND owner, const std::string& preset,
                                               ListFileDialogMode mode) {
   const std::wstring filter = DialogFilter(kListFileFilter);
@@ -167,11 +178,15 @@ std::optional<std::string> ShowListFileDialog(HWND owner, const std::string& pre
   dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
   if (mode == ListFileDialogMode::kOpen) dialog.Flags |= OFN_FILEMUSTEXIST;
   auto show = [&] {
-    return mode == ListFileDialogMode::kSave ? GetSaveFileNameW(&dialog)
-                                             : GetOpenFileNameW(&dialog);
+    static const auto save =
+        win::OnDemand<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    static const auto open =
+        win::OnDemand<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    auto run = mode == ListFileDialogMode::kSave ? save : open;
+    return run != nullptr && run(&dialog);
   };
   BOOL chosen = show();
-  if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME) {
+  if (!chosen && LastDialogError() == FNERR_INVALIDFILENAME) {
     // A preset the dialog cannot take (a typed path with a stray character) is not worth an
     // error: the dialog opens without it.
     file[0] = L'\0';

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "win/on_demand.h"
+
 namespace tarvek {
 
 namespace {
@@ -76,7 +78,9 @@ LRESULT CALLBACK MainWindow::GridProc(HWND window, UINT message, WPARAM wParam, 
 
 void MainWindow::AcceptDroppedFiles() {
   if (gridSubclassed_) return;
-  DragAcceptFiles(grid_->Handle(), TRUE);
+  // What DragAcceptFiles does, without loading the shell for it at every start.
+  HWND grid = grid_->Handle();
+  SetWindowLongPtrW(grid, GWL_EXSTYLE, GetWindowLongPtrW(grid, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
   SetWindowSubclass(grid_->Handle(), GridProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   gridSubclassed_ = true;
 }
@@ -97,7 +101,8 @@ void MainWindow::OpenSettingsDialog() {
 void MainWindow::DropFiles(HDROP drop) {
   // Each dropped file will open the hotkey editor with the file as its target; until the
   // editor is part of the program, the drop is only accepted and released.
-  DragFinish(drop);
+  static const auto dragFinish = win::OnDemand<decltype(&DragFinish)>(L"shell32.dll", "DragFinish");
+  if (dragFinish != nullptr) dragFinish(drop);
 }
 
 }  // namespace tarvek

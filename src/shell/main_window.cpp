@@ -4,6 +4,7 @@
 
 #include "shell/resource.h"
 #include "win/dpi.h"
+#include "win/on_demand.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -55,6 +56,13 @@ constexpr ControlLayout kControls[] = {
 
 // The grid inside Frame1, relative to the frame.
 constexpr int kGridLeft = 120, kGridTop = 240, kGridWidth = 6375, kGridHeight = 4935;
+
+// The notification area is the shell's: its library is loaded when the icon is first added.
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+  static const auto notify = win::OnDemand<decltype(&Shell_NotifyIconW)>(L"shell32.dll",
+                                                                        "Shell_NotifyIconW");
+  return notify != nullptr ? notify(message, data) : FALSE;
+}
 
 }  // namespace
 
@@ -265,7 +273,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
   }
   if (taskbarCreated_ != 0 && message == taskbarCreated_) {
-    if (trayAdded_) Shell_NotifyIconW(NIM_ADD, &tray_);
+    if (trayAdded_) NotifyIcon(NIM_ADD, &tray_);
     return 0;
   }
   switch (message) {
@@ -302,7 +310,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case kAddTrayMessage:
-      if (trayAdded_) Shell_NotifyIconW(NIM_ADD, &tray_);
+      if (trayAdded_) NotifyIcon(NIM_ADD, &tray_);
       return 0;
     case kUnloadMessage:
       if (program_ != nullptr) program_->ShutDown();
@@ -370,7 +378,7 @@ void MainWindow::SetTrayRecordPicture(TrayPicture picture) {
 
 void MainWindow::SetTrayPicture(TrayPicture picture) {
   SetTrayRecordPicture(picture);
-  if (trayAdded_) Shell_NotifyIconW(NIM_MODIFY, &tray_);
+  if (trayAdded_) NotifyIcon(NIM_MODIFY, &tray_);
 }
 
 void MainWindow::RevealFromEdge() {
@@ -404,7 +412,7 @@ void MainWindow::ShowPadForAction() {}
 
 void MainWindow::RemoveTrayIcon() {
   if (!trayAdded_) return;
-  Shell_NotifyIconW(NIM_DELETE, &tray_);
+  NotifyIcon(NIM_DELETE, &tray_);
   trayAdded_ = false;
 }
 
@@ -434,7 +442,7 @@ void MainWindow::AddTrayIcon() {
     PostMessageW(window_, kAddTrayMessage, 0, 0);
     return;
   }
-  Shell_NotifyIconW(NIM_ADD, &tray_);
+  NotifyIcon(NIM_ADD, &tray_);
 }
 
 void MainWindow::SetApplyButtonEnabled(bool enabled) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/list_file.h"
+#include "win/on_demand.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
 
@@ -47,7 +48,11 @@ bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
 void WinSystem::UnregisterHotkey(int id) { ::UnregisterHotKey(window_, id); }
 
 void WinSystem::ShellOpen(const std::string& command) {
-  ShellExecuteW(nullptr, nullptr, Widen(command).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  static const auto shellExecute =
+      OnDemand<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (shellExecute != nullptr) {
+    shellExecute(nullptr, nullptr, Widen(command).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
 }
 
 void WinSystem::StartProgram(const std::string& exePath) {
@@ -70,12 +75,15 @@ void WinSystem::StartProgram(const std::string& exePath) {
 void WinSystem::OpenDefaultBrowser() {
   wchar_t exe[MAX_PATH * 2];
   DWORD size = static_cast<DWORD>(std::size(exe));
-  if (SUCCEEDED(AssocQueryStringW(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe,
-                                  &size))) {
+  static const auto assocQueryString =
+      OnDemand<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
+  if (assocQueryString != nullptr &&
+      SUCCEEDED(assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe,
+                                 &size))) {
     StartProgram(Narrow(exe));
     return;
   }
-  ShellExecuteW(nullptr, nullptr, L"about:blank", nullptr, nullptr, SW_SHOWNORMAL);
+  ShellOpen("about:blank");
 }
 
 WindowRef WinSystem::ForegroundWindow() {
@@ -106,23 +114,25 @@ void WinSystem::MouseEvent(int flags, int dx, int dy) {
 }
 
 void WinSystem::PlayWaveAsync(const std::string& path) {
-  PlaySoundW(Widen(path).c_str(), nullptr, SND_ASYNC | SND_FILENAME);
+  static const auto playSound = OnDemand<decltype(&PlaySoundW)>(L"winmm.dll", "PlaySoundW");
+  if (playSound != nullptr) playSound(Widen(path).c_str(), nullptr, SND_ASYNC | SND_FILENAME);
 }
 
 void WinSystem::SendMciCommand(const std::string& command) {
-  mciSendStringW(Widen(command).c_str(), nullptr, 0, nullptr);
+  static const auto sendMci = OnDemand<decltype(&mciSendStringW)>(L"winmm.dll", "mciSendStringW");
+  if (sendMci != nullptr) sendMci(Widen(command).c_str(), nullptr, 0, nullptr);
 }
 
 long WinSystem::EmptyRecycleBin() {
-  return static_cast<long>(SHEmptyRecycleBinW(window_, nullptr, SHERB_NOCONFIRMATION));
+  static const auto emptyRecycleBin =
+      OnDemand<decltype(&SHEmptyRecycleBinW)>(L"shell32.dll", "SHEmptyRecycleBinW");
+  if (emptyRecycleBin == nullptr) return E_FAIL;
+  return static_cast<long>(emptyRecycleBin(window_, nullptr, SHERB_NOCONFIRMATION));
 }
 
 void WinSystem::UpdateRecycleBinIcon() {
   // Not in every SDK's headers; the shell still exports it.
-  using UpdateFn = void(WINAPI*)();
-  HMODULE shell = GetModuleHandleW(L"shell32.dll");
-  auto update = reinterpret_cast<UpdateFn>(
-      reinterpret_cast<void*>(GetProcAddress(shell, "SHUpdateRecycleBinIcon")));
+  static const auto update = OnDemand<void(WINAPI*)()>(L"shell32.dll", "SHUpdateRecycleBinIcon");
   if (update != nullptr) update();
 }
 
