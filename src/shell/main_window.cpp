@@ -96,9 +96,12 @@ bool MainWindow::Create(HINSTANCE instance) {
   wc.lpszClassName = kMainClass;
   RegisterClassExW(&wc);
 
+  // Made at its size straight away: resizing a top-level window costs a trip to the display.
+  const UINT dpi = win::WindowDpi(nullptr);
   window_ = CreateWindowExW(0, kMainClass, kMainCaption,
                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+                            CW_USEDEFAULT, win::TwipsToPixels(kWindowWidth, dpi),
+                            win::TwipsToPixels(kWindowHeight, dpi), nullptr, nullptr, instance, this);
   if (window_ == nullptr) return false;
   system_.SetMainWindow(window_);
 
@@ -188,8 +191,12 @@ void MainWindow::AddToolTip(HWND control, const wchar_t* text) {
 void MainWindow::LayOut() {
   UINT dpi = win::WindowDpi(window_);
   auto px = [dpi](int twips) { return win::TwipsToPixels(twips, dpi); };
-  SetWindowPos(window_, nullptr, 0, 0, px(kWindowWidth), px(kWindowHeight),
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT outer{};
+  GetWindowRect(window_, &outer);
+  if (outer.right - outer.left != px(kWindowWidth) || outer.bottom - outer.top != px(kWindowHeight)) {
+    SetWindowPos(window_, nullptr, 0, 0, px(kWindowWidth), px(kWindowHeight),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   for (const ControlLayout& c : kControls) {
     RECT place{px(c.left), px(c.top), px(c.left + c.width), px(c.top + c.height)};
     MoveWindow(GetDlgItem(window_, c.id), place.left, place.top, place.right - place.left,
