@@ -53,18 +53,28 @@ LRESULT CALLBACK MainWindow::ButtonProc(HWND window, UINT message, WPARAM wParam
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
+void MainWindow::SubclassButtons(bool on) {
+  for (int id : kCommandButtons) {
+    HWND button = GetDlgItem(window_, id);
+    if (on) {
+      SetWindowSubclass(button, ButtonProc, kSubclassId, 0);
+    } else {
+      RemoveWindowSubclass(button, ButtonProc, kSubclassId);
+    }
+  }
+}
+
+// The buttons may not be there yet: they then get the behaviour when they are made.
 void MainWindow::InstallButtonBehaviour() {
   if (buttonsSubclassed_) return;
-  for (int id : kCommandButtons) {
-    SetWindowSubclass(GetDlgItem(window_, id), ButtonProc, kSubclassId, 0);
-  }
   buttonsSubclassed_ = true;
+  if (controlsCreated_) SubclassButtons(true);
 }
 
 void MainWindow::RestoreButtonBehaviour() {
   if (!buttonsSubclassed_) return;
-  for (int id : kCommandButtons) RemoveWindowSubclass(GetDlgItem(window_, id), ButtonProc, kSubclassId);
   buttonsSubclassed_ = false;
+  if (controlsCreated_) SubclassButtons(false);
 }
 
 LRESULT CALLBACK MainWindow::GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,

@@ -111,7 +111,11 @@ bool MainWindow::Create(HINSTANCE instance) {
   font_ = CreateFontIndirectW(&metrics.lfMessageFont);
 
   CreateMenuBar();
-  CreateControls();
+  // The grid holds the list from the start. The rest of the window is made when it is first
+  // shown: in hotkey activation mode that is not at start, and nobody waits for it then.
+  grid_ = std::make_unique<win::ListViewGrid>(
+      window_, kGridId, std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
+  SendMessageW(grid_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   LayOut();
 
   auto loadIcon = [instance](int id) {
@@ -157,20 +161,25 @@ void MainWindow::CreateControls() {
         window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     if (c.toolTip != nullptr) AddToolTip(control, c.toolTip);
-    if (c.id == kFrame1Id) {
-      // The grid comes right after its frame in the tab order.
-      grid_ = std::make_unique<win::ListViewGrid>(
-          window_, kGridId,
-          std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
-      SendMessageW(grid_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    }
   }
   // Frames lie under everything else.
   for (int frame : {kFrame1Id, kFrame2Id}) {
     SetWindowPos(GetDlgItem(window_, frame), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
-  CheckDlgButton(window_, kOption1Id0, BST_CHECKED);
+  controlsCreated_ = true;
+  // What the program set before the controls were there.
+  SetFrameCaption(frameCaption_);
+  SetApplyButtonEnabled(applyEnabled_);
+  SetActivationOption(activationOption_);
+  SetMouseControllerBox(mouseControllerBox_);
+  if (buttonsSubclassed_) SubclassButtons(true);
+}
+
+void MainWindow::EnsureControls() {
+  if (controlsCreated_) return;
+  CreateControls();
+  LayOut();
 }
 
 void MainWindow::AddToolTip(HWND control, const wchar_t* text) {
@@ -198,6 +207,7 @@ void MainWindow::LayOut() {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   for (const ControlLayout& c : kControls) {
+    if (!controlsCreated_) break;
     RECT place{px(c.left), px(c.top), px(c.left + c.width), px(c.top + c.height)};
     MoveWindow(GetDlgItem(window_, c.id), place.left, place.top, place.right - place.left,
                place.bottom - place.top, TRUE);
@@ -287,6 +297,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 || lParam == 0) OnCommand(LOWORD(wParam));
       return 0;
+    case WM_SHOWWINDOW:
+      if (wParam != FALSE) EnsureControls();
+      break;
     case WM_NOTIFY:
       if (std::optional<LRESULT> result = OnGridNotify(*reinterpret_cast<NMHDR*>(lParam))) {
         return *result;
@@ -428,7 +441,8 @@ void MainWindow::RestoreWindowProcedures() { mainProcInstalled_ = false; }
 void MainWindow::Unload() { PostMessageW(window_, kUnloadMessage, 0, 0); }
 
 void MainWindow::SetFrameCaption(const std::string& caption) {
-  SetDlgItemTextW(window_, kFrame1Id, win::Widen(caption).c_str());
+  frameCaption_ = caption;
+  if (controlsCreated_) SetDlgItemTextW(window_, kFrame1Id, win::Widen(caption).c_str());
 }
 
 void MainWindow::AddTrayIcon() {
@@ -453,15 +467,19 @@ void MainWindow::AddTrayIcon() {
 }
 
 void MainWindow::SetApplyButtonEnabled(bool enabled) {
-  EnableWindow(GetDlgItem(window_, kCommand1Id), enabled ? TRUE : FALSE);
+  applyEnabled_ = enabled;
+  if (controlsCreated_) EnableWindow(GetDlgItem(window_, kCommand1Id), enabled ? TRUE : FALSE);
 }
 
 void MainWindow::SetActivationOption(int index) {
+  activationOption_ = index;
+  if (!controlsCreated_) return;
   CheckRadioButton(window_, kOption1Id0, kOption1Id1, index == 0 ? kOption1Id0 : kOption1Id1);
 }
 
 void MainWindow::SetMouseControllerBox(bool ticked) {
-  CheckDlgButton(window_, kCheck1Id, ticked ? BST_CHECKED : BST_UNCHECKED);
+  mouseControllerBox_ = ticked;
+  if (controlsCreated_) CheckDlgButton(window_, kCheck1Id, ticked ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void MainWindow::SendHotkeyToSelf(int id) {

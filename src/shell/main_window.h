@@ -129,6 +129,9 @@ class MainWindow : public MainWindowView, public PadHost {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> OnGridNotify(const NMHDR& header);
   void CreateControls();
+  // The window's controls but the grid, made on the first showing.
+  void EnsureControls();
+  void SubclassButtons(bool on);
   void AddToolTip(HWND control, const wchar_t* text);
   void LayOut();
   bool AnotherCopyRunning();
@@ -151,6 +154,12 @@ class MainWindow : public MainWindowView, public PadHost {
   win::UniqueKernelHandle instanceMutex_;
   bool anotherCopy_ = false;
   bool buttonsSubclassed_ = false;
+  bool controlsCreated_ = false;
+  // What the controls show, kept while they are not made yet.
+  std::string frameCaption_ = "热键信息";
+  bool applyEnabled_ = false;
+  int activationOption_ = 0;
+  bool mouseControllerBox_ = false;
   bool started_ = false;  // start-up is over
   bool gridSubclassed_ = false;
   bool mainProcInstalled_ = false;

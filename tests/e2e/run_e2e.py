@@ -231,11 +231,11 @@ class StartupTests(E2ECase):
         self.assertTrue(wait_for(lambda: self.visible("Wine System Tray"), 10), "no tray icon")
         stored = self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "FileSave").stdout
         self.assertIn(r"C:\TarvekHotKey\SaveKey.htk", stored.decode("utf-8", "replace"))
-        self.assertIn("热键信息(共有0个热键)", self.box.driver("texts", self.program.main_title)[1])
 
         # Win + Space shows the window; the close box only hides it; Win + Space again shows it.
         self.press(("Win", "Space"))
         self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        self.assertIn("热键信息(共有0个热键)", self.box.driver("texts", self.program.main_title)[1])
         self.box.driver("post", self.program.main_title, "WM_CLOSE", 0, 0)
         self.assertTrue(wait_for(lambda: not self.visible(self.program.main_title), 5), "close box")
         self.assertIsNone(proc.poll(), "the close box ended the program")
