@@ -79,6 +79,10 @@ class E2ECase(unittest.TestCase):
 
     def press(self, binding):
         rc, out = self.box.driver("keys", combo(binding))
+        if rc != 0 and not out:
+            # The driver did not get as far as sending (it prints right after SendInput): seen
+            # once in many runs under load, as a start of the tool that failed. Try once more.
+            rc, out = self.box.driver("keys", combo(binding))
         self.assertEqual(rc, 0, f"SendInput of {combo(binding)} failed: {out}")
 
     def assertLaunchedOnce(self, log=LOG):
