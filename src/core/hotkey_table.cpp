@@ -31,16 +31,37 @@ constexpr NamedKey kNamedKeys[] = {
     {"~", 192},    {"←", 37},     {"→", 39},      {"↑", 38},       {"↓", 40},
 };
 
-// Length in bytes of the UTF-8 sequence that starts with this byte.
-std::size_t Utf8SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 1;
+}  // namespace
+
+// Length in bytes of the UTF-8 character at the start of text: 1 for ASCII and for any byte
+// that does not start a whole, well-formed sequence (a hand-edited or damaged file may cut a
+// character short), so that a caller never steps past the end of the text.
+std::size_t Utf8CharLength(std::string_view text) {
+  if (text.empty()) return 0;
+  auto lead = static_cast<unsigned char>(text[0]);
+  std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
+                                   : (lead & 0xF8) == 0xF0 ? 4 : 1;
+  if (length > text.size()) return 1;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) return 1;
+  }
+  return length;
 }
 
-}  // namespace
+std::string ValidUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    std::size_t n = Utf8CharLength(text);
+    if (n == 1 && static_cast<unsigned char>(text[0]) >= 0x80) {
+      out += "\xEF\xBF\xBD";
+    } else {
+      out.append(text.substr(0, n));
+    }
+    text.remove_prefix(n);
+  }
+  return out;
+}
 
 long LeadingNumber(std::string_view text) {
   std::size_t i = 0;
@@ -59,7 +80,8 @@ std::int16_t KeyCodeFromName(std::string_view name) {
   for (const NamedKey& key : kNamedKeys) {
     if (name == key.name) return key.code;
   }
-  if (!name.empty() && Utf8SequenceLength(static_cast<unsigned char>(name[0])) == name.size()) {
+  std::size_t first = Utf8CharLength(name);
+  if (!name.empty() && first == name.size()) {
     if (name.size() == 1) return static_cast<std::int16_t>(static_cast<unsigned char>(name[0]));
     // A single non-ASCII character (only a hand-edited file has one) names no key the system
     // knows; its code point keeps the slot non-zero so that the bindings after it still count.
@@ -67,7 +89,7 @@ std::int16_t KeyCodeFromName(std::string_view name) {
     for (std::size_t i = 1; i < name.size(); ++i) cp = (cp << 6) | (static_cast<unsigned char>(name[i]) & 0x3F);
     return static_cast<std::int16_t>(cp & 0x7FFF ? cp & 0x7FFF : 1);
   }
-  return static_cast<std::int16_t>(LeadingNumber(name.substr(name.empty() ? 0 : Utf8SequenceLength(static_cast<unsigned char>(name[0])))) + 111);
+  return static_cast<std::int16_t>(LeadingNumber(name.substr(first)) + 111);
 }
 
 const std::array<std::string_view, 58>& KeyNames() {

@@ -61,6 +61,14 @@ std::string GridRowText(const HotkeyEntry& entry);
 std::string GridRowText(std::string_view modifierText, std::string_view keyText,
                         std::string_view name, std::string_view target);
 
+// Length in bytes of the UTF-8 character at the start of text (0 for empty text); 1 for a byte
+// that does not start a whole, well-formed sequence.
+std::size_t Utf8CharLength(std::string_view text);
+
+// The text with every byte that is not part of a well-formed UTF-8 character replaced by
+// U+FFFD, so that a damaged file gives texts every later step can take.
+std::string ValidUtf8(std::string_view text);
+
 // Numeric value of the leading decimal digits, as the settings are read: "" or " " gives 0.
 long LeadingNumber(std::string_view text);
 

@@ -51,7 +51,8 @@ ListLoadReport ParseList(const std::string& bytes, AnsiCodec& codec, HotkeyTable
   ListLoadReport report;
   std::string text;
   if (bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
-    text = bytes.substr(kUtf8Bom.size());
+    // Written by us as UTF-8, but a hand edit or a damaged disk may have cut a character short.
+    text = ValidUtf8(std::string_view(bytes).substr(kUtf8Bom.size()));
   } else {
     text = codec.AnsiToUtf8(bytes);
   }

@@ -71,6 +71,11 @@ void MainCommands::ToggleLock() {
     view_.SetTrayRecordPicture(TrayPicture::kNormal);
     view_.RemoveTrayIcon();
     view_.AddTrayIcon();
+    // An apply or add while disabled has registered them again: each is freed first, since
+    // Windows refuses an id that is registered already and we would mark our own as taken.
+    for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
+      system_.UnregisterHotkey(BindingIdBase + i);
+    }
     std::vector<int> refused = program_.core.RegisterBindings();
     // Another program may have taken a combination while they were free.
     for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) grid_.MarkRowHeld(row, false);

@@ -19,6 +19,17 @@ TEST(KeyCodeFromName, NamedKeysLettersDigitsAndFunctionKeys) {
   EXPECT_EQ(KeyCodeFromName("↓"), 40);
 }
 
+// A key line cut short in the middle of a character (a damaged UTF-8 file) gives a key code,
+// never an exception.
+TEST(KeyCodeFromName, TruncatedOrInvalidUtf8GivesACode) {
+  for (std::string_view name : {"\xE4\xB8", "\xE4", "\xF0\x9F", "\x80", "\xE4\x41\x41", "F\xE4"}) {
+    SCOPED_TRACE(name.size());
+    EXPECT_NO_THROW(EXPECT_NE(KeyCodeFromName(name), 0));
+  }
+  EXPECT_EQ(KeyCodeFromName("\xE4\x31\x32"), 12 + 111);  // the lone byte counts as one character
+  EXPECT_EQ(ValidUtf8("a\xE4\xB8z\xE4\xB8\x80"), "a\xEF\xBF\xBD\xEF\xBF\xBDz\xE4\xB8\x80");
+}
+
 // The name is one the editor offers, and it registers with this virtual-key code.
 void CheckOfferedKey(std::string_view name, int code) {
   SCOPED_TRACE(std::string(name));

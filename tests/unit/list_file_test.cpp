@@ -221,6 +221,33 @@ TEST_F(ListFileTest, FileWithBomIsReadAsUtf8) {
   EXPECT_EQ(table.slots[0].Name, "我的计算器");
 }
 
+// A UTF-8 file with a character cut short or a stray byte in any of its four lines still loads
+// every binding, with texts that are whole UTF-8 (the broken bytes become U+FFFD).
+TEST_F(ListFileTest, DamagedUtf8InAnyLineLoadsSafely) {
+  const std::string good[4] = {"Ctrl + Alt", "C", "我的计算器", "calc"};
+  for (std::string_view damage : {"\xE4\xB8", "\xE4", "\x80", "\xF0\x9F\x98", "\xFF"}) {
+    for (int line = 0; line < 4; ++line) {
+      SCOPED_TRACE(::testing::Message() << "line " << line << ", " << damage.size() << " bytes");
+      std::string bytes(kUtf8Bom);
+      for (int i = 0; i < 4; ++i) bytes += (i == line ? std::string(damage) : good[i]) + "\r\n";
+      bytes += "Alt\r\nB\r\nsecond\r\nnotepad\r\n";
+      system.files[kPath] = bytes;
+      ASSERT_NO_THROW(Get());
+      ASSERT_EQ(table.Used(), 2);
+      for (int slot = 0; slot < 2; ++slot) {
+        const HotkeyEntry& e = table.slots[slot];
+        for (const std::string* text : {&e.ModifierText, &e.KeyText, &e.Name, &e.Target}) {
+          EXPECT_EQ(ValidUtf8(*text), *text);
+        }
+      }
+      EXPECT_EQ(table.slots[1].Name, "second");
+      if (line == 1) {
+        EXPECT_NE(table.slots[0].VirtualKey, 0);
+      }
+    }
+  }
+}
+
 TEST_F(ListFileTest, BlankOrMissingPathEmptiesTheTableButKeepsTheCount) {
   for (const std::string path : {"", "   ", "C:\\HK\\missing.htk"}) {
     SCOPED_TRACE(path);

@@ -380,6 +380,7 @@ TEST_F(MainCommandsTest, LockUnregistersOnlyTheBindingsAndShowsTheDisabledIcon) 
 
   EXPECT_EQ(CallsOf(&MainCommands::ToggleLock),
             (Calls{"View.TrayRecord Normal", "View.RemoveTrayIcon", "View.AddTrayIcon",
+                   "UnregisterHotkey -14080", "UnregisterHotkey -14079", "UnregisterHotkey -14078",
                    "RegisterHotkey -14080 3 67", "RegisterHotkey -14079 0 116",
                    "RegisterHotkey -14078 12 40", "View.MenuChecked LockNow 0"}));
   EXPECT_FALSE(commands.LockNowChecked());
@@ -406,6 +407,18 @@ TEST_F(MainCommandsTest, CombinationTakenWhileLockedIsMarkedWhenUnlocking) {
   commands.ToggleLock();
   commands.ToggleLock();
   EXPECT_FALSE(grid.RowHeld(3));
+}
+
+// An apply while the bindings are disabled registers them again; unlocking afterwards must not
+// take our own registrations for another program's.
+TEST_F(MainCommandsTest, ApplyWhileLockedThenUnlockMarksNothingHeld) {
+  StartUp();
+  commands.ToggleLock();
+  commands.Apply();
+  commands.ToggleLock();
+  for (int row = kFirstBindingRow; row < grid.Rows(); ++row) EXPECT_FALSE(grid.RowHeld(row)) << row;
+  EXPECT_TRUE(system.CallsStartingWith("MessageBox").empty());
+  EXPECT_EQ(system.registered.count(BindingIdBase + 2), 1u);
 }
 
 // --- The hotkey-list menu --------------------------------------------------------------------

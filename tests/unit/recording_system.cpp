@@ -53,10 +53,14 @@ std::vector<std::string> RecordingSystem::CallsStartingWith(const std::string& p
 bool RecordingSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
   calls.push_back(Join({"RegisterHotkey", std::to_string(id), std::to_string(modifiers),
                         std::to_string(virtualKey)}));
-  return heldByOthers.count({modifiers, virtualKey}) == 0;
+  // As on Windows: an id that is registered already is refused, even for the same window.
+  if (heldByOthers.count({modifiers, virtualKey}) != 0 || registered.count(id) != 0) return false;
+  registered.insert(id);
+  return true;
 }
 void RecordingSystem::UnregisterHotkey(int id) {
   calls.push_back("UnregisterHotkey " + std::to_string(id));
+  registered.erase(id);
 }
 void RecordingSystem::ShellOpen(const std::string& command) {
   calls.push_back("ShellOpen " + command);

@@ -23,6 +23,7 @@ class RecordingSystem : public SystemPort {
 
   // Answers.
   std::set<std::pair<int, int>> heldByOthers;  // (modifiers, key) RegisterHotkey refuses
+  std::set<int> registered;                    // ids registered and not unregistered since
   WindowRef foreground = 0x100;
   Rect foregroundRect{100, 200, 500, 600};
   long recycleBinResult = 0;
