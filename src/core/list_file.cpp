@@ -127,7 +127,7 @@ bool HotkeyListFile(std::string_view mode, const std::string& path, ListFileCont
       ParseList({}, ctx.codec, ctx.table);
       ctx.table.HotkeyCount = previousCount;
       ctx.dialogs.ShowMessageBox("无法读取热键列表文件：\n" + trimmed, "错误!", kMbIconError);
-      return true;
+      return false;
     }
     ListLoadReport report = ParseList(*bytes, ctx.codec, ctx.table);
     if (!report.Clean()) {

@@ -4,7 +4,11 @@ namespace tarvek {
 
 MainCommands::MainCommands(Program& program, SystemPort& system, MainWindowView& view,
                            GridPort& grid)
-    : program_(program), system_(system), view_(view), grid_(grid) {}
+    : program_(program), system_(system), view_(view), grid_(grid) {
+  // "保存修改 &Y" in the settings dialog enables the button only; the hidden item stays as an
+  // add left it, and the next right press on the grid sets the button from it again.
+  program_.liveSettings.onSaved = [this] { view_.SetApplyButtonEnabled(true); };
+}
 
 void MainCommands::Apply() { program_.ReregisterAllHotkeys(); }
 

@@ -80,7 +80,10 @@ void MainWindow::RestoreButtonBehaviour() {
 LRESULT CALLBACK MainWindow::GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR, DWORD_PTR data) {
   if (message == WM_DROPFILES) {
-    reinterpret_cast<MainWindow*>(data)->DropFiles(reinterpret_cast<HDROP>(wParam));
+    try {  // no exception may leave a window procedure
+      reinterpret_cast<MainWindow*>(data)->DropFiles(reinterpret_cast<HDROP>(wParam));
+    } catch (...) {
+    }
     return 0;
   }
   return DefSubclassProc(window, message, wParam, lParam);
@@ -103,7 +106,6 @@ void MainWindow::OpenSettingsDialog() {
       settingsDialog_.reset();
       return;
     }
-    program_->liveSettings.onSaved = [this] { commands_->EnableSave(); };
   }
   settingsDialog_->ShowModal();
 }

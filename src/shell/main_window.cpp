@@ -128,7 +128,8 @@ bool MainWindow::Create(HINSTANCE instance) {
   trayDisabled_.reset(loadIcon(IDI_TRAY_DISABLED));
 
   program_ =
-      std::make_unique<Program>(system_, settings_, *this, *grid_, *this, win::ProgramFolder());
+      std::make_unique<Program>(system_, settings_, *this, *grid_, *this, win::ProgramFolder(),
+                                win::ProgramPathForRunEntry());
   commands_ = std::make_unique<MainCommands>(*program_, system_, *this, *grid_);
   program_->core.instanceMessage = RegisterWindowMessageW(L"MYMESSAGE");
   program_->LoadPhase();

@@ -73,7 +73,12 @@ std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
 }
 
 void Program::ShowHotkeyMenu(const std::string& emptyCaption) {
-  hotkeyMenu = HotkeyMenuItems(emptyCaption);
+  std::vector<MenuItem> items = HotkeyMenuItems(emptyCaption);
+  // The items get new captions; the check mark of the binding run last stays where it was.
+  for (std::size_t i = 0; i < items.size() && i < hotkeyMenu.size(); ++i) {
+    items[i].checked = hotkeyMenu[i].checked;
+  }
+  hotkeyMenu = std::move(items);
   view_.SetHotkeyMenu(hotkeyMenu);
 }
 
@@ -86,13 +91,10 @@ std::vector<int> Program::ReregisterAllHotkeys() {
   bool saved = HotkeyListFile("put", ListPath(), ListContext());
   core.ReleaseBindings();
   while (grid_.Rows() > kFirstBindingRow) grid_.RemoveRow(grid_.Rows() - 1);
-  if (saved) {
-    HotkeyListFile("get", ListPath(), ListContext());
-  } else {
-    // The file could not be written and keeps its old bindings; the grid the user sees stays
-    // the list that is registered.
-    ParseList(bytes, system_, core.table);
-  }
+  // When the file could not be written (it keeps its old bindings), or not read back (another
+  // program holds it), the list the user sees stays the one registered: an empty table here
+  // would empty the grid, and the next save would write that over the file.
+  if (!saved || !HotkeyListFile("get", ListPath(), ListContext())) ParseList(bytes, system_, core.table);
   std::vector<int> refused = ShowAndRegisterBindings(true);
   ShowHotkeyMenu("没有设置热键");
   SetCountCaption(core.table.Used());

@@ -444,13 +444,16 @@ TEST_F(MainCommandsTest, HotkeyMenuClickRunsTheBindingAndMovesTheCheckMark) {
   EXPECT_EQ(checked(), (std::vector<bool>{true, false, false}));
 }
 
-TEST_F(MainCommandsTest, ReloadingTheListClearsTheCheckMark) {
+// An apply gives the items new captions and leaves the check mark where it was.
+TEST_F(MainCommandsTest, ReloadingTheListKeepsTheCheckMark) {
   StartUp();
   commands.RunFromHotkeyMenu(1);
   program.ReregisterAllHotkeys();
+  EXPECT_TRUE(view.menu[1].checked);
   system.calls.clear();
   commands.RunFromHotkeyMenu(0);
-  EXPECT_EQ(system.calls, (Calls{"View.SendHotkey -14080", "View.HotkeyMenuChecked 0 1"}));
+  EXPECT_EQ(system.calls, (Calls{"View.SendHotkey -14080", "View.HotkeyMenuChecked 1 0",
+                                 "View.HotkeyMenuChecked 0 1"}));
 }
 
 // --- Grid commands on the current row --------------------------------------------------------
@@ -525,6 +528,12 @@ TEST_F(MainCommandsTest, RightPressOnTheGridPopsUpTheEditMenu) {
   EXPECT_EQ(CallsAtRow(1, &MainCommands::GridRightPress),
             (Calls{"View.MenuEnabled delH 0", "View.MenuEnabled findfile 0",
                    "View.MenuEnabled runfile 0", "View.ApplyEnabled 0", "View.PopupEditMenu"}));
+  // A settings save enables the button but not the hidden item it is set from here.
+  system.calls.clear();
+  program.liveSettings.SaveChanges();
+  EXPECT_EQ(system.CallsStartingWith("View.ApplyEnabled"), Calls{"View.ApplyEnabled 1"});
+  EXPECT_FALSE(commands.SaveEnabled());
+  EXPECT_EQ(CallsAtRow(2, &MainCommands::GridRightPress)[3], "View.ApplyEnabled 0");
   commands.EnableSave();
   EXPECT_EQ(CallsAtRow(2, &MainCommands::GridRightPress)[3], "View.ApplyEnabled 1");
   grid.SetCell(2, 0, "");

@@ -138,6 +138,24 @@ TEST_F(ReregisterTest, AFailedSaveKeepsTheFileAndRegistersWhatTheGridShows) {
   EXPECT_NE(boxes[0].find("无法保存热键列表文件"), std::string::npos);
 }
 
+// Another program holding the file without sharing: what was just written stays the list,
+// so that the next save cannot write an empty grid over the file.
+TEST_F(ReregisterTest, AFailedReadBackKeepsWhatWasWritten) {
+  system.unreadablePaths.insert(kListPath);
+  grid.AddRow("Alt\tF3\t新\tn.exe");
+  program.ReregisterAllHotkeys();
+  ASSERT_EQ(grid.Rows(), 5);
+  EXPECT_EQ(grid.rows[4], (Row{"Alt", "F3", "新", "n.exe"}));
+  EXPECT_EQ(program.core.table.Used(), 3);
+  EXPECT_EQ(system.CallsStartingWith("RegisterHotkey").size(), 3u);
+  EXPECT_EQ(view.menu.size(), 3u);
+  EXPECT_EQ(system.CallsStartingWith("MessageBox").size(), 1u);
+  system.unreadablePaths.clear();
+  std::string written = system.files[kListPath];
+  program.ReregisterAllHotkeys();
+  EXPECT_EQ(system.files[kListPath], written);
+}
+
 TEST_F(ReregisterTest, AHeldBindingIsMarkedAtStartUpWithoutAMessage) {
   RecordingSystem sys;
   sys.files[kListPath] = system.files[kListPath];
