@@ -13,6 +13,7 @@ add_library(tarvek_win STATIC
   src/win/list_view_grid.cpp
   src/win/registry.cpp
   src/win/win_system.cpp
+  src/win/dialog_kit.cpp
   src/settings/settings_dialog.cpp
 )
 target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32)

@@ -11,6 +11,7 @@
 #include "core/grid.h"
 #include "core/ports.h"
 #include "settings/settings_dialog_model.h"
+#include "win/dialog_kit.h"
 #include "win/unique_handle.h"
 
 namespace tarvek {
@@ -46,53 +47,35 @@ enum class ListFileDialogMode { kOpen, kSave };
 std::optional<std::string> ShowListFileDialog(HWND owner, const std::string& preset,
                                               ListFileDialogMode mode);
 
-class SettingsDialog {
+class SettingsDialog : public win::DialogWindow {
  public:
   // Message boxes of "保存热键 &K" are owned by the dialog; the hotkeys are registered wherever
   // hotkeys registers them (the main window). The model outlives the dialog.
   SettingsDialog(SettingsDialogModel& model, GridPort& grid, HotkeyPort& hotkeys);
-  ~SettingsDialog();
-  SettingsDialog(const SettingsDialog&) = delete;
-  SettingsDialog& operator=(const SettingsDialog&) = delete;
+  ~SettingsDialog() override;
 
   // Creates the window hidden, owned by owner, showing what the model holds. From here on the
   // dialog draws every change of the model (it takes the model's onChanged).
   bool Create(HINSTANCE instance, HWND owner);
-  // Shows the dialog and returns when it hides itself. The owner is disabled meanwhile; every
-  // other message of the thread is dispatched as usual, so hotkeys keep working. True when
-  // "保存修改 &Y" closed it. False at once when the dialog is showing already.
+  // Shows the dialog and returns when it hides itself. True when "保存修改 &Y" closed it.
+  // False at once when the dialog is showing already.
   bool ShowModal();
 
-  HWND Handle() const { return window_; }
-
  private:
-  // Message boxes owned by the dialog, so that they stay in front of it.
-  class OwnedMessageBoxes : public DialogPort {
-   public:
-    HWND owner = nullptr;
-    int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) override;
-  };
-
-  static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void OnCommand(int id, int notification);
-  void CreateControls();
-  void CreateFonts();
-  void LayOut();
-  void CenterOnOwner();
+  void OnCreated() override;
+  void OnCommand(int id, int notification) override;
+  bool StillModal() const override { return model_.Visible(); }
+  void OnModalAbandoned() override { model_.Cancel(); }
+  HWND DefaultFocus() const override { return Control(settings_ids::kText1Id); }
+  HFONT FontFor(int id) const override;
+  void OnFontsMade() override;
+  void LayOut() override;
   // Draws what the model holds.
   void Refresh();
-  HWND Control(int id) const { return GetDlgItem(window_, id); }
 
   SettingsDialogModel& model_;
   GridPort& grid_;
   HotkeyPort& hotkeys_;
-  OwnedMessageBoxes messageBoxes_;
-  HINSTANCE instance_ = nullptr;
-  HWND window_ = nullptr;
-  HWND owner_ = nullptr;
-  HWND lastFocus_ = nullptr;  // given back when the dialog is activated again
-  win::UniqueGdiObject font_;
   win::UniqueGdiObject plusFont_;  // Label2's fixed-pitch font, sized to the boxes it spans
   bool refreshing_ = false;        // the text set by Refresh is no user's change
   bool saved_ = false;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "shell/resource.h"
+#include "win/dialog_kit.h"
 #include "win/dpi.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
@@ -334,6 +335,12 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (trayAdded_) NotifyIcon(NIM_ADD, &tray_);
       return 0;
     case kUnloadMessage:
+      if (win::AnyModalRunning()) {
+        // A dialog, message box or file dialog of ours is still in its loop, with its window
+        // and its caller on the stack: each is ended first, and the unload comes after.
+        win::EndModalLoops([window = window_] { PostMessageW(window, kUnloadMessage, 0, 0); });
+        return 0;
+      }
       if (program_ != nullptr) program_->ShutDown();
       settingsDialog_.reset();  // the other windows go first
       if (appWindow_ != nullptr) DestroyWindow(appWindow_);

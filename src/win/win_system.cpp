@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/list_file.h"
+#include "win/dialog_kit.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
@@ -152,7 +153,7 @@ void WinSystem::EnableShutdownPrivilege() {
 void WinSystem::ExitWindowsSession(unsigned flags, unsigned reason) { ExitWindowsEx(flags, reason); }
 
 int WinSystem::ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) {
-  return MessageBoxW(window_, Widen(text).c_str(), Widen(title).c_str(), flags);
+  return ModalMessageBox(window_, text, title, flags);
 }
 
 bool WinSystem::FileExists(const std::string& path) {

@@ -158,6 +158,7 @@ class LifecycleTests(E2ECase):
 
 APPLY = 104  # the main window's button "应用 &Q"
 EXIT = 106   # the main window's button "退出"
+QUIT = 2004  # the menu item "退出程序(&Q)", also in the tray's menu
 IDOK, IDCANCEL = 1, 2
 
 
@@ -216,6 +217,41 @@ class SettingsTests(E2ECase):
                         "Ctrl + Alt + H does not show the window")
 
 
+    def test_ending_while_the_settings_dialog_is_open(self):
+        """A log-off, and 退出程序(&Q) answered with OK, while 软件设置 is open: the dialog's
+        loop ends first, then the program ends cleanly with every binding free."""
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no settings")
+        proc = self.start([CALCULATOR])
+        self.open_settings()
+        rc, out = self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.assertEqual(rc, 0, f"WM_QUERYENDSESSION not answered: {out}")
+        self.assertHeld(CALCULATOR, held=False)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "still running after the log-off")
+        self.assertEqual(proc.returncode, 0, "the program did not end cleanly")
+
+        proc = self.start([CALCULATOR])
+        self.open_settings()
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", QUIT, 0)
+        self.assertEqual(self.box.driver("findwindow", "退出？", 10000)[0], 0, "no exit question")
+        self.box.driver("post", "退出？", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "still running after 退出程序")
+        self.assertEqual(proc.returncode, 0, "the program did not end cleanly")
+        self.assertHeld(CALCULATOR, held=False)
+
+    def test_start_with_windows_names_a_renamed_program(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no settings")
+        self.box.put(self.program.exe, PROGRAM_DIR + r"\MyKeys.EXE")
+        self.box.set_settings({"ShowInfo": "0", "PlaySound": "0"})
+        self.box.spawn(PROGRAM_DIR + r"\MyKeys.EXE")
+        self.assertEqual(self.box.driver("waitidle", "Tarvek HotKey", 20000)[0], 0)
+        self.open_settings()
+        self.box.driver("control", SETTINGS, START_WITH_WINDOWS, "BM_CLICK")
+        quoted = '"' + PROGRAM_DIR + r'\MyKeys.exe"'
+        self.assertTrue(wait_for(lambda: self.run_entry() == quoted, 5), f"Run entry: {self.run_entry()!r}")
+
+
 class StartupTests(E2ECase):
     def visible(self, title):
         return self.box.driver("visible", title)[0] == 0
@@ -245,6 +281,21 @@ class StartupTests(E2ECase):
         self.assertIsNone(proc.poll(), "the close box ended the program")
         self.press(("Win", "Space"))
         self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space again")
+
+    def test_a_utf8_list_with_a_character_cut_short_still_starts(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe reads no list file")
+        for damaged in (b"\xe4\xb8", b"\xe4"):
+            good = "".join(f + "\r\n" for f in CALCULATOR).encode("utf-8")
+            self.box.write(PROGRAM_DIR + r"\SaveKey.htk",
+                           b"\xef\xbb\xbfCtrl + Shift\r\n" + damaged + b"\r\n" + "坏的".encode("utf-8") + b"\r\nx\r\n" + good)
+            self.box.set_settings({"FileSave": PROGRAM_DIR + r"\SaveKey.htk", "ShowInfo": "0"})
+            proc = self.box.spawn(self.program.installed)
+            self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0,
+                             f"no start with the key line {damaged!r}")
+            self.assertHeld(CALCULATOR)
+            self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+            self.assertTrue(wait_for(lambda: proc.poll() is not None, 10))
 
     def test_a_drives_root_folder_is_refused(self):
         if self.program.is_floor:

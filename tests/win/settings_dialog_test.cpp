@@ -2,6 +2,7 @@
 // drawn and driven through them, the dialog keys in its own modal loop, and the activation
 // hotkey changed with real registrations.
 #include "settings/settings_dialog.h"
+#include "win/dialog_kit.h"
 
 #include <dlgs.h>
 #include <gtest/gtest.h>
@@ -278,6 +279,35 @@ TEST_F(SettingsDialogWindow, EscHidesThroughTheModalLoopAndPutsTheStoredPathBack
   EXPECT_TRUE(IsWindowEnabled(owner.get()));
   EXPECT_EQ(model.ListPath(), "C:\\HK\\SaveKey.htk");
   EXPECT_EQ(store.Get("FileSave"), "C:\\HK\\SaveKey.htk");
+}
+
+// The program ending (a log-off, or 退出程序 from the tray) while the dialog and one of its
+// message boxes are open: the message box is cancelled, the dialog's loop returns, and only
+// then is the program told that it can go on to unload.
+TEST_F(SettingsDialogWindow, EndingTheProgramEndsTheMessageBoxAndTheLoopFirst) {
+  static int ended = 0;
+  static bool loopRanWhenEnded = true;
+  ended = 0;
+  int answer = 0;
+  Script script(dialog.Handle(), {[&] {
+    SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR timer, DWORD) {
+      KillTimer(nullptr, timer);
+      win::EndModalLoops([] {
+        ++ended;
+        loopRanWhenEnded = win::AnyModalRunning();
+      });
+    });
+    answer = win::ModalMessageBox(dialog.Handle(), "正文", "标题", MB_OKCANCEL);
+    EXPECT_EQ(ended, 0);  // the dialog's loop is still on the stack
+    return true;
+  }});
+  EXPECT_FALSE(dialog.ShowModal());
+  EXPECT_EQ(answer, IDCANCEL);
+  EXPECT_EQ(ended, 1);
+  EXPECT_FALSE(loopRanWhenEnded);
+  EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
+  EXPECT_TRUE(IsWindowEnabled(owner.get()));
+  EXPECT_FALSE(win::ModalEndRequested());
 }
 
 TEST_F(SettingsDialogWindow, AltYSavesTheChangedPathAndReportsIt) {

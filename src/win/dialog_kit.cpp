@@ -1,0 +1,346 @@
+#include "win/dialog_kit.h"
+
+#include <commdlg.h>
+// after commdlg.h
+#include <cderr.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "win/dpi.h"
+#include "win/on_demand.h"
+#include "win/strings.h"
+
+namespace tarvek::win {
+
+// --- Modal loops ---------------------------------------------------------------------------
+
+namespace {
+
+// One user-interface thread: plain counters do.
+int modalDepth = 0;
+bool endRequested = false;
+std::function<void()> whenModalsEnded;
+
+// Message boxes and file dialogs are the system's dialogs (class "#32770"); Cancel ends each.
+BOOL CALLBACK CancelSystemDialog(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (wcscmp(name, L"#32770") == 0) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+ModalScope::ModalScope() { ++modalDepth; }
+
+ModalScope::~ModalScope() {
+  if (--modalDepth > 0 || !endRequested) return;
+  endRequested = false;
+  std::function<void()> done = std::move(whenModalsEnded);
+  whenModalsEnded = nullptr;
+  if (done) done();
+}
+
+bool AnyModalRunning() { return modalDepth > 0; }
+bool ModalEndRequested() { return endRequested; }
+
+void EndModalLoops(std::function<void()> whenDone) {
+  if (modalDepth == 0) {
+    if (whenDone) whenDone();
+    return;
+  }
+  endRequested = true;
+  whenModalsEnded = std::move(whenDone);
+  EnumThreadWindows(GetCurrentThreadId(), CancelSystemDialog, 0);
+  // Our own loops look at the request after their next message.
+  PostMessageW(nullptr, WM_NULL, 0, 0);
+}
+
+int ModalMessageBox(HWND owner, const std::string& text, const std::string& title, unsigned flags) {
+  if (endRequested) return IDCANCEL;
+  ModalScope scope;
+  return MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), flags);
+}
+
+// --- Helpers -------------------------------------------------------------------------------
+
+std::string WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(
+      GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return Narrow(text);
+}
+
+LOGFONTW MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  HDC screen = GetDC(nullptr);
+  int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  LOGFONTW font = metrics.lfMessageFont;
+  if (systemDpi > 0) font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi);
+  return font;
+}
+
+std::wstring DialogFilter(std::string_view pipeSeparated) {
+  std::wstring filter = Widen(pipeSeparated);
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  filter.push_back(L'\0');
+  filter.push_back(L'\0');
+  return filter;
+}
+
+namespace {
+
+DWORD LastDialogError() {
+  static const auto error =
+      OnDemand<decltype(&CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
+  return error != nullptr ? error() : 0;
+}
+
+// The window rectangle around a client area, at the window's DPI where the system can say.
+RECT WindowRectFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi) {
+  RECT r{0, 0, clientWidth, clientHeight};
+  using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  if (adjustForDpi != nullptr) {
+    adjustForDpi(&r, style, FALSE, exStyle, dpi);
+  } else {
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  }
+  return r;
+}
+
+}  // namespace
+
+std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogSpec& spec) {
+  if (endRequested) return std::nullopt;
+  const std::wstring filter = DialogFilter(spec.filter);
+  const std::wstring extension = Widen(spec.defaultExtension);
+  const std::wstring title = Widen(spec.title);
+  const std::wstring folder = Widen(spec.folder);
+  std::vector<wchar_t> file(4096, L'\0');
+  std::wstring preset = Widen(spec.file);
+  if (preset.size() < file.size()) std::copy(preset.begin(), preset.end(), file.begin());
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.hInstance = GetModuleHandleW(nullptr);
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.Flags = spec.flags;
+  auto show = [&] {
+    static const auto save =
+        OnDemand<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    static const auto open =
+        OnDemand<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    auto run = spec.save ? save : open;
+    ModalScope scope;
+    return run != nullptr && run(&dialog);
+  };
+  BOOL chosen = show();
+  if (!chosen && !endRequested && LastDialogError() == FNERR_INVALIDFILENAME) {
+    // A preset the dialog cannot take (a typed path with a stray character) is not worth an
+    // error: the dialog opens without it.
+    file[0] = L'\0';
+    chosen = show();
+  }
+  if (!chosen) return std::nullopt;
+  return Narrow(file.data());
+}
+
+// --- The window ----------------------------------------------------------------------------
+
+DialogWindow::DialogWindow(const WindowSpec& window, std::span<const ControlSpec> controls)
+    : spec_(window), controls_(controls) {}
+
+DialogWindow::~DialogWindow() {
+  if (window_ != nullptr && IsWindow(window_)) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);  // no message reaches a half-destroyed object
+    DestroyWindow(window_);
+  }
+}
+
+bool DialogWindow::Create(HINSTANCE instance, HWND owner) {
+  instance_ = instance;
+  owner_ = owner;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  if (!GetClassInfoExW(instance, spec_.className, &wc)) {
+    wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = StaticWindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = spec_.className;
+    if (RegisterClassExW(&wc) == 0) return false;
+  }
+  window_ = CreateWindowExW(spec_.exStyle, spec_.className, spec_.title, spec_.style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 0, 0, owner, nullptr, instance, this);
+  if (window_ == nullptr) return false;
+  messages_.owner = window_;
+  MakeFonts();
+  for (const ControlSpec& c : controls_) {
+    HWND control = CreateWindowExW(
+        c.exStyle, c.className, c.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style, 0, 0,
+        0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.id)), FALSE);
+  }
+  LayOut();
+  OnCreated();
+  return true;
+}
+
+void DialogWindow::MakeFonts() {
+  LOGFONTW message = MessageFont(Dpi());
+  font_.reset(CreateFontIndirectW(&message));
+  OnFontsMade();
+}
+
+UINT DialogWindow::Dpi() const { return WindowDpi(window_); }
+int DialogWindow::Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
+
+void DialogWindow::SetText(int id, std::string_view text) {
+  SetWindowTextW(Control(id), Widen(text).c_str());
+}
+
+void DialogWindow::SetTitle(std::string_view text) { SetWindowTextW(window_, Widen(text).c_str()); }
+
+void DialogWindow::LayOut() {
+  UINT dpi = Dpi();
+  auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+  RECT frame = WindowRectFor(px(spec_.clientWidth), px(spec_.clientHeight), spec_.style,
+                             spec_.exStyle, dpi);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const ControlSpec& c : controls_) {
+    MoveWindow(Control(c.id), px(c.left), px(c.top), px(c.width), px(c.height), TRUE);
+  }
+}
+
+HWND DialogWindow::DefaultFocus() const {
+  return GetNextDlgTabItem(window_, nullptr, FALSE);
+}
+
+void DialogWindow::PlaceBeforeShowing() {
+  HMONITOR monitor =
+      MonitorFromWindow(owner_ != nullptr ? owner_ : window_, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  GetMonitorInfoW(monitor, &info);
+  RECT area = info.rcWork;
+  if (owner_ != nullptr && IsWindowVisible(owner_) && !IsIconic(owner_)) {
+    GetWindowRect(owner_, &area);
+  }
+  RECT r{};
+  GetWindowRect(window_, &r);
+  LONG width = r.right - r.left, height = r.bottom - r.top;
+  LONG x = area.left + (area.right - area.left - width) / 2;
+  LONG y = area.top + (area.bottom - area.top - height) / 2;
+  x = std::max(info.rcWork.left, std::min(x, info.rcWork.right - width));
+  y = std::max(info.rcWork.top, std::min(y, info.rcWork.bottom - height));
+  SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DialogWindow::RunModal() {
+  if (window_ == nullptr || inModal_ || IsWindowVisible(window_) || endRequested) return;
+  ModalScope scope;
+  inModal_ = true;
+  lastFocus_ = nullptr;
+  PlaceBeforeShowing();
+  bool ownerDisabled = owner_ != nullptr && IsWindowEnabled(owner_);
+  if (ownerDisabled) EnableWindow(owner_, FALSE);
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+  if (HWND focus = DefaultFocus(); focus != nullptr && inModal_) SetFocus(focus);
+
+  // The window's own loop: the dialog keys for the window (Tab, access keys, Esc as IDCANCEL,
+  // Enter as IDOK, which our windows give to no button), everything else dispatched as the main
+  // loop would, so that hotkeys, the tray icon and timers keep working.
+  MSG message;
+  while (inModal_ && StillModal() && IsWindow(window_) && !endRequested) {
+    BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(message.wParam));  // for the main loop to see
+      break;
+    }
+    if (got == -1) break;
+    if (!IsDialogMessageW(window_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  bool abandoned = inModal_ && StillModal();
+  inModal_ = false;
+  if (abandoned) OnModalAbandoned();
+  // The owner is enabled before the window goes, so that it is the window activated next.
+  if (ownerDisabled) EnableWindow(owner_, TRUE);
+  if (IsWindow(window_)) ShowWindow(window_, SW_HIDE);
+}
+
+LRESULT CALLBACK DialogWindow::StaticWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    static_cast<DialogWindow*>(create->lpCreateParams)->window_ = window;
+  }
+  auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  // No exception may leave a window procedure.
+  try {
+    return self->WindowProc(message, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+LRESULT DialogWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (std::optional<LRESULT> result = OnMessage(message, wParam, lParam)) return *result;
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_ACTIVATE:
+      // The focus goes back to where it was when a message box or another window took it.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+      } else {
+        HWND focus = lastFocus_ != nullptr && IsWindow(lastFocus_) ? lastFocus_ : DefaultFocus();
+        if (focus != nullptr) SetFocus(focus);
+      }
+      return 0;
+    case WM_DPICHANGED: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+      MakeFonts();
+      for (const ControlSpec& c : controls_) {
+        SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.id)), TRUE);
+      }
+      LayOut();
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+}  // namespace tarvek::win
