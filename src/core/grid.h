@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tarvek {
 
@@ -27,6 +28,13 @@ class GridPort {
   // does nothing. The mark moves with its row; the cell texts stay as they are.
   virtual void MarkRowHeld(int row, bool held) = 0;
   virtual bool RowHeld(int row) const = 0;
+  // The table slot of the binding a row shows, so that a row still finds its binding after
+  // rows above it were deleted. It moves with its row; a row added without one has -1.
+  virtual void SetRowSlot(int row, int slot) = 0;
+  virtual int RowSlot(int row) const = 0;
+  // The selected rows, top to bottom; the current row when nothing else is selected. Never
+  // the header row.
+  virtual std::vector<int> SelectedRows() const = 0;
 };
 
 }  // namespace tarvek

@@ -1,5 +1,7 @@
 #include "shell/main_commands.h"
 
+#include <algorithm>
+
 namespace tarvek {
 
 MainCommands::MainCommands(Program& program, SystemPort& system, MainWindowView& view,
@@ -70,24 +72,31 @@ void MainCommands::ShowTrayIcon() {
 }
 
 void MainCommands::ToggleLock() {
-  HotkeyTable& table = program_.core.table;
+  const HotkeyTable& table = program_.core.table;
+  // The registrations follow the grid's rows by the slot each row keeps: a binding deleted
+  // since the last reload stays free. The slots stay filled, so that the bindings can come
+  // back as they were.
   if (lockNowChecked_) {
     view_.SetTrayRecordPicture(TrayPicture::kNormal);
     view_.RemoveTrayIcon();
     view_.AddTrayIcon();
-    // An apply or add while disabled has registered them again: each is freed first, since
-    // Windows refuses an id that is registered already and we would mark our own as taken.
-    for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
-      system_.UnregisterHotkey(BindingIdBase + i);
+    for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
+      int slot = grid_.RowSlot(row);
+      bool held = false;
+      if (slot >= 0 && slot <= kLastSlot && !table.slots[slot].ModifierText.empty()) {
+        const HotkeyEntry& e = table.slots[slot];
+        // An apply or add while disabled has registered it again: it is freed first, since
+        // Windows refuses an id that is registered already and we would mark our own as taken.
+        system_.UnregisterHotkey(BindingIdBase + slot);
+        // Another program may have taken a combination while they were free.
+        held = !system_.RegisterHotkey(BindingIdBase + slot, e.Modifiers, e.VirtualKey);
+      }
+      grid_.MarkRowHeld(row, held);
     }
-    std::vector<int> refused = program_.core.RegisterBindings();
-    // Another program may have taken a combination while they were free.
-    for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) grid_.MarkRowHeld(row, false);
-    for (int slot : refused) grid_.MarkRowHeld(kFirstBindingRow + slot, true);
   } else {
-    // The slots stay filled: only the registrations go, so that they can come back as they were.
-    for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
-      system_.UnregisterHotkey(BindingIdBase + i);
+    for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
+      int slot = grid_.RowSlot(row);
+      if (slot >= 0) system_.UnregisterHotkey(BindingIdBase + slot);
     }
     view_.SetTrayRecordPicture(TrayPicture::kDisabled);
     view_.RemoveTrayIcon();
@@ -98,12 +107,13 @@ void MainCommands::ToggleLock() {
 }
 
 void MainCommands::RunFromHotkeyMenu(int item) {
+  std::vector<MenuItem>& menu = program_.hotkeyMenu;
+  if (item < 0 || item >= static_cast<int>(menu.size()) || menu[item].slot < 0) return;
   // The same road as the binding's hotkey, sound included; it runs also while the bindings
   // are disabled.
-  view_.SendHotkeyToSelf(BindingIdBase + item);
+  view_.SendHotkeyToSelf(BindingIdBase + menu[item].slot);
   // The binding may have shown a message box in which the list was reloaded: the menu is read
   // only now.
-  std::vector<MenuItem>& menu = program_.hotkeyMenu;
   for (int i = 0; i < static_cast<int>(menu.size()); ++i) {
     if (i != item && menu[i].checked) {
       menu[i].checked = false;
@@ -118,11 +128,112 @@ void MainCommands::RunFromHotkeyMenu(int item) {
 
 std::optional<std::string> MainCommands::CurrentTarget() const {
   int row = grid_.CurrentRow();
-  int slot = row - kFirstBindingRow;  // row 1, the activation hotkey, has no slot
-  if (row >= grid_.Rows() || slot < 0 || slot > kLastSlot) return std::nullopt;
+  // Row 1, the activation hotkey, has no slot.
+  if (row < kFirstBindingRow || row >= grid_.Rows()) return std::nullopt;
+  int slot = grid_.RowSlot(row);
+  if (slot < 0 || slot > kLastSlot) return std::nullopt;
   const HotkeyEntry& entry = program_.core.table.slots[slot];
   if (entry.ModifierText.empty()) return std::nullopt;
   return entry.Target;
+}
+
+void MainCommands::Add() {
+  program_.editor.handOver.EditorChangeMode = false;
+  EnableSave();
+  view_.OpenEditor();
+  program_.editor.ResetAppliedCount();
+}
+
+void MainCommands::Change() {
+  int row = grid_.CurrentRow();
+  if (row == 1) {
+    // The activation hotkey is changed in the settings dialog.
+    system_.ShowMessageBox("不能修改此热键，请在软件设置里修改", "修改", kMbIconError | kMbOk);
+    view_.Show();
+    return;
+  }
+  if (row < kFirstBindingRow || row >= grid_.Rows()) return;
+  program_.editor.FillFromRow(row);  // hands the row over in change mode
+  view_.OpenEditor();
+}
+
+void MainCommands::Delete() {
+  if (grid_.CurrentRow() == 1) {
+    system_.ShowMessageBox("此热件用来调用本程序，不能删此热键。", "删除", kMbIconError | kMbOk);
+    view_.Show();
+    return;
+  }
+  int answer = system_.ShowMessageBox("确实要删除你选择的热键吗?", "删除热键",
+                                      kMbIconInformation | kMbOkCancel);
+  if (answer != kIdOk) return;
+  view_.Show();
+  // The activation row is never deleted, even when the selection reaches it.
+  std::vector<int> rows = grid_.SelectedRows();
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  int removed = 0;
+  for (int selected : rows) {
+    int row = selected - removed;  // the rows below a removed one move up
+    if (row < kFirstBindingRow || row >= grid_.Rows()) continue;
+    int slot = grid_.RowSlot(row);
+    grid_.RemoveRow(row);
+    ++removed;
+    // The table keeps its slots until the next reload, so the other bindings keep their ids.
+    if (slot >= 0) system_.UnregisterHotkey(BindingIdBase + slot);
+  }
+  ShrinkHotkeyMenu();
+  program_.SetCountCaption(grid_.Rows() - kFirstBindingRow);
+  HotkeyListFile("put", program_.ListPath(), program_.ListContext());
+}
+
+void MainCommands::ShrinkHotkeyMenu() {
+  std::vector<MenuItem> items;
+  const std::vector<MenuItem>& old = program_.hotkeyMenu;
+  for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
+    int slot = grid_.RowSlot(row);
+    auto kept = std::find_if(old.begin(), old.end(),
+                             [slot](const MenuItem& item) { return slot >= 0 && item.slot == slot; });
+    if (kept != old.end()) {
+      items.push_back(*kept);
+    } else {
+      items.push_back({program_.HotkeyMenuCaption(grid_.Cell(row, 2), grid_.Cell(row, 0),
+                                                  grid_.Cell(row, 1)),
+                       true, false, slot});
+    }
+  }
+  if (items.empty()) items.push_back({"没有设置热键", false, false, -1});
+  program_.hotkeyMenu = items;
+  view_.SetHotkeyMenu(items);
+}
+
+void MainCommands::DropFile(const std::string& path) {
+  // A drop always adds, whatever the last change left.
+  program_.editor.handOver.EditorChangeMode = false;
+  program_.editor.SetTargetForDrop(path);
+  view_.Show();
+  view_.OpenEditor();
+}
+
+std::string SelectionText(const GridPort& grid) {
+  std::string text;
+  bool first = true;
+  for (int row : grid.SelectedRows()) {
+    if (!first) text += '\r';
+    first = false;
+    for (int column = 0; column < kGridColumns; ++column) {
+      if (column > 0) text += '\t';
+      text += grid.Cell(row, column);
+    }
+  }
+  return text;
+}
+
+void MainCommands::GridLeftPress() {
+  // One row reads "Ctrl + Alt+C<Tab>name<Tab>target": its keys joined as one.
+  std::string text = SelectionText(grid_);
+  std::size_t tab = text.find('\t');
+  if (tab != std::string::npos) text.replace(tab, 1, "+");
+  view_.SetGridToolTip(text);
 }
 
 void MainCommands::RunTarget() {

@@ -1,7 +1,7 @@
-// The commands of the main window's buttons and menus that need no dialog: apply, hide and show,
-// the tray icon, disabling the bindings for a while, running a binding from the hotkey-list
-// menu, and the grid commands on the current row. The main window turns clicks into these calls
-// and draws what they decide.
+// The commands of the main window's buttons and menus: apply, hide and show, the tray icon,
+// disabling the bindings for a while, running a binding from the hotkey-list menu, and the grid
+// commands (add, change and delete through the hotkey editor, run, find target, drops). The
+// main window turns clicks into these calls and draws what they decide.
 #pragma once
 
 #include <optional>
@@ -37,6 +37,18 @@ class MainCommands {
   void ToggleLock();
   // A click on item i of the hotkey-list menu runs binding i and leaves the check mark on it.
   void RunFromHotkeyMenu(int item);
+
+  // "添加 &A" and "添加热键(&A)": the editor adds bindings.
+  void Add();
+  // "修改热键(&C)": the editor replaces the binding of the current row.
+  void Change();
+  // "删除热键(&D)": asks, then deletes the selected bindings, frees their hotkeys and saves.
+  void Delete();
+  // A file dropped on the grid: the editor adds a binding with the file as its target. The
+  // view calls this once per file, one after another.
+  void DropFile(const std::string& path);
+  // A left press on the grid: its tool tip shows the selected rows.
+  void GridLeftPress();
 
   // "运行程序(&R)" and a double click on a row: opens the current row's target.
   void RunTarget();
@@ -75,6 +87,9 @@ class MainCommands {
  private:
   // The target of the binding the current row shows; nothing on the activation row.
   std::optional<std::string> CurrentTarget() const;
+  // After a deletion: one item per remaining binding row, in grid order, each keeping its
+  // caption and check mark.
+  void ShrinkHotkeyMenu();
 
   Program& program_;
   SystemPort& system_;
@@ -90,5 +105,8 @@ class MainCommands {
 
 // The folder part of a target, up to and including its last "\"; empty without one.
 std::string TargetFolder(const std::string& target);
+
+// The selected rows' texts: cells joined by Tab, rows by CR.
+std::string SelectionText(const GridPort& grid);
 
 }  // namespace tarvek

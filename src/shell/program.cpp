@@ -1,5 +1,7 @@
 #include "shell/program.h"
 
+#include <algorithm>
+
 namespace tarvek {
 
 namespace {
@@ -16,6 +18,7 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
     : core(system, view, pad, programFolder),
       liveSettings(settings,
                    programPath.empty() ? programFolder + "\\TarvekHotKey.exe" : programPath),
+      editor(grid, system, [this] { ReregisterAllHotkeys(); }),
       system_(system),
       settings_(settings),
       view_(view),
@@ -35,15 +38,19 @@ std::vector<MenuItem> Program::HotkeyMenuItems(const std::string& emptyCaption) 
   std::vector<MenuItem> items;
   for (int i = 0; i < kTableSlots && !core.table.slots[i].ModifierText.empty(); ++i) {
     const HotkeyEntry& e = core.table.slots[i];
-    std::string caption = e.Name;
-    if (liveSettings.Checked(SettingsCheck::kShowHotKeyNameInMenu)) caption += "   " + e.ModifierText + "+" + e.KeyText;
-    items.push_back({caption, true});
+    items.push_back({HotkeyMenuCaption(e.Name, e.ModifierText, e.KeyText), true, false, i});
   }
   if (items.empty() || items[0].caption.empty()) {
     if (items.empty()) items.push_back({});
     items[0] = {emptyCaption, false};
   }
   return items;
+}
+
+std::string Program::HotkeyMenuCaption(const std::string& name, const std::string& modifierText,
+                                       const std::string& keyText) const {
+  if (!liveSettings.Checked(SettingsCheck::kShowHotKeyNameInMenu)) return name;
+  return name + "   " + modifierText + "+" + keyText;
 }
 
 void Program::LoadPhase() {
@@ -64,7 +71,9 @@ void Program::LoadPhase() {
 std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
   int n = 0;
   for (; n < kTableSlots && !core.table.slots[n].ModifierText.empty(); ++n) {
-    grid_.AddRow(GridRowText(core.table.slots[n]), insertAtRow2 ? kFirstBindingRow + n : -1);
+    int row = insertAtRow2 ? std::min(kFirstBindingRow + n, grid_.Rows()) : grid_.Rows();
+    grid_.AddRow(GridRowText(core.table.slots[n]), row);
+    grid_.SetRowSlot(row, n);
   }
   std::vector<int> refused = core.RegisterBindings();
   int firstRow = grid_.Rows() - n;  // the bindings are the last n rows

@@ -8,6 +8,7 @@
 #include "core/dispatch.h"
 #include "core/grid.h"
 #include "core/list_file.h"
+#include "editor/editor_model.h"
 #include "settings/settings_dialog_model.h"
 #include "settings/settings_store.h"
 
@@ -17,6 +18,7 @@ struct MenuItem {
   std::string caption;
   bool enabled = true;
   bool checked = false;
+  int slot = -1;  // the table slot the item runs; -1 for none
 };
 
 // Menu-bar items whose check mark or enabled state the commands change.
@@ -52,6 +54,9 @@ class MainWindowView : public MainView {
   virtual void SetActivationOption(int index) = 0;      // selects one of the two options
   virtual void SetMouseControllerBox(bool ticked) = 0;  // "启用鼠标控制器"
   virtual void PopupEditMenu() = 0;                     // "编辑热键(&E)" at the pointer
+  // Shows the hotkey editor "热键设置" modally; returns when it has hidden itself.
+  virtual void OpenEditor() = 0;
+  virtual void SetGridToolTip(const std::string& text) = 0;
   // WM_HOTKEY with this id, sent to the main window itself.
   virtual void SendHotkeyToSelf(int id) = 0;
   // Lets the messages that are waiting be handled, as a long loop of the user-interface
@@ -106,6 +111,11 @@ class Program {
 
   // The hotkey-list menu for the table as loaded; emptyCaption when there is no binding.
   std::vector<MenuItem> HotkeyMenuItems(const std::string& emptyCaption) const;
+  // A binding's item in the hotkey-list menu: its name, and its keys when the settings say so.
+  std::string HotkeyMenuCaption(const std::string& name, const std::string& modifierText,
+                                const std::string& keyText) const;
+  // "热键信息(共有" n "个热键)" over the grid.
+  void SetCountCaption(int n);
 
   // A click on activation option 0 ("使用热键方式激活") or 1 ("使用鼠标方式激活"); start-up
   // selecting the stored option runs the same.
@@ -123,12 +133,13 @@ class Program {
   std::string activationHotkeyText;
   int activationOption = 0;         // the selected option; 0 until start-up selects another
   std::vector<MenuItem> hotkeyMenu;  // what the hotkey-list menu shows
+  // The hotkey editor's state, which lasts from one opening to the next.
+  EditorModel editor;
 
  private:
   void ShowHotkeyMenu(const std::string& emptyCaption);
   // Shows the table's bindings as grid rows 2 and up, registers them and marks the refused.
   std::vector<int> ShowAndRegisterBindings(bool insertAtRow2);
-  void SetCountCaption(int n);
 
   SystemPort& system_;
   SettingsStore& settings_;

@@ -101,22 +101,46 @@ void ListViewGrid::Redraw() {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void ListViewGrid::MarkRowHeld(int row, bool held) {
+LPARAM ListViewGrid::ItemParam(int row) const {
+  if (row < 1 || row >= Rows()) return 0;
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row - 1;
+  return ListView_GetItem(list_, &item) ? item.lParam : 0;
+}
+
+void ListViewGrid::SetItemParam(int row, LPARAM value) {
   if (row < 1 || row >= Rows()) return;
   LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = row - 1;
-  item.lParam = held ? 1 : 0;
+  item.lParam = value;
   ListView_SetItem(list_, &item);
+}
+
+void ListViewGrid::MarkRowHeld(int row, bool held) {
+  if (row < 1 || row >= Rows()) return;
+  SetItemParam(row, (ItemParam(row) & ~static_cast<LPARAM>(1)) | (held ? 1 : 0));
   ListView_RedrawItems(list_, row - 1, row - 1);
 }
 
-bool ListViewGrid::RowHeld(int row) const {
-  if (row < 1 || row >= Rows()) return false;
-  LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row - 1;
-  return ListView_GetItem(list_, &item) && item.lParam != 0;
+bool ListViewGrid::RowHeld(int row) const { return (ItemParam(row) & 1) != 0; }
+
+void ListViewGrid::SetRowSlot(int row, int slot) {
+  LPARAM slotBits = slot < 0 ? 0 : static_cast<LPARAM>(slot + 1) << 1;
+  SetItemParam(row, (ItemParam(row) & 1) | slotBits);
+}
+
+int ListViewGrid::RowSlot(int row) const { return static_cast<int>(ItemParam(row) >> 1) - 1; }
+
+std::vector<int> ListViewGrid::SelectedRows() const {
+  std::vector<int> rows;
+  for (int item = ListView_GetNextItem(list_, -1, LVNI_SELECTED); item >= 0;
+       item = ListView_GetNextItem(list_, item, LVNI_SELECTED)) {
+    rows.push_back(item + 1);
+  }
+  if (rows.empty() && Rows() > 1) rows.push_back(CurrentRow());
+  return rows;
 }
 
 std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
@@ -125,7 +149,7 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
     const auto& draw = reinterpret_cast<const NMLVCUSTOMDRAW&>(header);
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-      if (draw.nmcd.lItemlParam != 0) {
+      if ((draw.nmcd.lItemlParam & 1) != 0) {  // a held row
         const_cast<NMLVCUSTOMDRAW&>(draw).clrText = RGB(192, 0, 0);
       }
       return CDRF_DODEFAULT;

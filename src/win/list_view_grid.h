@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/grid.h"
 
@@ -29,6 +30,9 @@ class ListViewGrid : public GridPort {
   void Redraw() override;
   void MarkRowHeld(int row, bool held) override;
   bool RowHeld(int row) const override;
+  void SetRowSlot(int row, int slot) override;
+  int RowSlot(int row) const override;
+  std::vector<int> SelectedRows() const override;
 
   // The parent passes on the list's notifications: held rows are drawn in red and explain
   // themselves in a tool tip. Empty when the notification is not the grid's to answer.
@@ -38,6 +42,11 @@ class ListViewGrid : public GridPort {
   void OnDpiChanged();
 
  private:
+  // Each item's lParam carries its row's marks, so that they move with the row: bit 0 the
+  // held mark, the bits above it the binding's slot + 1 (0: no slot).
+  LPARAM ItemParam(int row) const;
+  void SetItemParam(int row, LPARAM value);
+
   HWND list_ = nullptr;
   std::array<std::string, kGridColumns> headers_;
   std::array<int, kGridColumns> widthsTwips_{1400, 800, 4060, 0};

@@ -380,9 +380,10 @@ TEST_F(MainCommandsTest, LockUnregistersOnlyTheBindingsAndShowsTheDisabledIcon) 
 
   EXPECT_EQ(CallsOf(&MainCommands::ToggleLock),
             (Calls{"View.TrayRecord Normal", "View.RemoveTrayIcon", "View.AddTrayIcon",
-                   "UnregisterHotkey -14080", "UnregisterHotkey -14079", "UnregisterHotkey -14078",
-                   "RegisterHotkey -14080 3 67", "RegisterHotkey -14079 0 116",
-                   "RegisterHotkey -14078 12 40", "View.MenuChecked LockNow 0"}));
+                   "UnregisterHotkey -14080", "RegisterHotkey -14080 3 67",
+                   "UnregisterHotkey -14079", "RegisterHotkey -14079 0 116",
+                   "UnregisterHotkey -14078", "RegisterHotkey -14078 12 40",
+                   "View.MenuChecked LockNow 0"}));
   EXPECT_FALSE(commands.LockNowChecked());
 }
 
@@ -608,6 +609,145 @@ TEST_F(MainCommandsTest, SettingsMenuMirrorsTheBoxesAndItsItemsStoreThroughThem)
   commands.ToggleSettingsMirror(MenuItemId::kShowInfo);
   EXPECT_EQ(settings.values["ShowInfo"], "1");
   EXPECT_TRUE(program.liveSettings.Checked(SettingsCheck::kShowInfo));
+}
+
+}  // namespace
+}  // namespace tarvek
+
+namespace tarvek {
+namespace {
+
+// --- Add, change, delete and drops -----------------------------------------------------------
+
+TEST_F(MainCommandsTest, AddOpensTheEditorInAddModeAndOkSavesTheNewBindingFirst) {
+  StartUp();
+  EditorModel& editor = program.editor;
+  editor.handOver.EditorChangeMode = true;  // left by an earlier change
+  view.onOpenEditor = [&editor] {
+    EXPECT_FALSE(editor.handOver.EditorChangeMode);
+    editor.Shown();
+    editor.ChooseKey(0, "Ctrl");
+    editor.ChooseKey(2, "N");
+    editor.TargetEdited("notepad");
+    editor.NameEdited("记事本");
+    ASSERT_TRUE(editor.Apply());
+    editor.Ok();
+  };
+  Calls calls = CallsOf(&MainCommands::Add);
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(Calls(calls.begin(), calls.begin() + 2), (Calls{"View.ApplyEnabled 1", "View.OpenEditor"}));
+  EXPECT_TRUE(commands.SaveEnabled());
+  EXPECT_EQ(editor.AppliedCount(), 0);
+  EXPECT_EQ(program.core.table.Used(), 4);
+  EXPECT_EQ(program.core.table.slots[0].Name, "记事本");
+  EXPECT_EQ(view.frameCaption, "热键信息(共有4个热键)");
+}
+
+TEST_F(MainCommandsTest, ChangeRefusesTheActivationRowAndHandsOverOthers) {
+  StartUp();
+  EXPECT_EQ(CallsAtRow(1, &MainCommands::Change),
+            (Calls{"MessageBox [不能修改此热键，请在软件设置里修改] [修改] 0x10", "View.Show"}));
+  EditorModel& editor = program.editor;
+  view.onOpenEditor = [&editor] {
+    EXPECT_EQ(editor.handOver.EditorRow, 4);
+    EXPECT_EQ(editor.Box(2), "↓");
+    editor.Shown();
+    editor.ChooseKey(2, "F6");
+    ASSERT_TRUE(editor.Apply());
+    editor.Ok();
+  };
+  EXPECT_EQ(CallsAtRow(4, &MainCommands::Change)[0], "View.OpenEditor");
+  EXPECT_EQ(program.core.table.Used(), 3);
+  EXPECT_EQ(program.core.table.slots[0].Name, "网站");
+  EXPECT_EQ(program.core.table.slots[0].KeyText, "F6");
+}
+
+TEST_F(MainCommandsTest, DeleteRefusesTheActivationRowAndActsOnlyOnOk) {
+  StartUp();
+  EXPECT_EQ(CallsAtRow(1, &MainCommands::Delete),
+            (Calls{"MessageBox [此热件用来调用本程序，不能删此热键。] [删除] 0x10", "View.Show"}));
+  system.messageBoxAnswers = {kIdCancel};
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::Delete),
+            Calls{"MessageBox [确实要删除你选择的热键吗?] [删除热键] 0x41"});
+  EXPECT_EQ(grid.Rows(), 5);
+}
+
+TEST_F(MainCommandsTest, RowsFindTheirOwnBindingAfterADeletionAboveThem) {
+  StartUp();
+  commands.RunFromHotkeyMenu(2);  // 网站 is marked as run last
+  CallsAtRow(3, &MainCommands::Delete);  // 工具, slot 1
+  EXPECT_EQ(system.CallsStartingWith("UnregisterHotkey"), Calls{"UnregisterHotkey -14079"});
+  EXPECT_EQ(system.CallsStartingWith("View.Show"), Calls{"View.Show"});
+  EXPECT_EQ(system.files[kListPath], SerializeList({kThree[0], kThree[2]}, system));
+  EXPECT_EQ(view.frameCaption, "热键信息(共有2个热键)");
+  ASSERT_EQ(view.menu.size(), 2u);
+  EXPECT_EQ(view.menu[0].caption + " " + view.menu[1].caption, "我的计算器 网站");
+  EXPECT_FALSE(view.menu[0].checked);
+  EXPECT_TRUE(view.menu[1].checked);
+
+  // Row 3 shows 网站 now, which is still slot 2.
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget), Calls{"ShellOpen http://example.com/"});
+  system.calls.clear();
+  commands.RunFromHotkeyMenu(1);
+  EXPECT_EQ(system.calls[0], "View.SendHotkey -14078");
+  grid.SetCell(3, 3, "D:\\x\\y.exe");  // the grid's text is not what run and find read
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::FindTarget), Calls{});
+  CallsAtRow(3, &MainCommands::Delete);
+  EXPECT_EQ(system.CallsStartingWith("UnregisterHotkey"), Calls{"UnregisterHotkey -14078"});
+
+  // The bindings come back from a lock without the deleted ones.
+  commands.ToggleLock();
+  EXPECT_EQ(CallsOf(&MainCommands::ToggleLock)[4], "RegisterHotkey -14080 3 67");
+  EXPECT_EQ(system.CallsStartingWith("RegisterHotkey").size(), 1u);
+}
+
+TEST_F(MainCommandsTest, DeleteRemovesTheSelectedBindingRowsOnly) {
+  StartUp({kThree[0], kThree[1], kThree[2], {"Alt", "Q", "第四", "q.exe"}});
+  grid.currentRow = 3;
+  grid.selection = {1, 3, 4};  // the activation row stays whatever the selection says
+  commands.Delete();
+  EXPECT_EQ(system.CallsStartingWith("UnregisterHotkey"),
+            (Calls{"UnregisterHotkey -14079", "UnregisterHotkey -14078"}));
+  EXPECT_EQ(grid.Rows(), 4);
+  EXPECT_EQ(grid.Cell(2, 2) + " " + grid.Cell(3, 2), "我的计算器 第四");
+  EXPECT_EQ(view.frameCaption, "热键信息(共有2个热键)");
+
+  grid.selection = {2, 3};
+  commands.Delete();
+  ASSERT_EQ(view.menu.size(), 1u);
+  EXPECT_EQ(view.menu[0].caption, "没有设置热键");
+  EXPECT_FALSE(view.menu[0].enabled);
+  EXPECT_EQ(view.frameCaption, "热键信息(共有0个热键)");
+  EXPECT_EQ(system.files[kListPath], "");
+}
+
+TEST_F(MainCommandsTest, GridToolTipShowsTheSelectionWithItsKeysJoined) {
+  StartUp();
+  grid.currentRow = 1;
+  commands.GridLeftPress();
+  EXPECT_EQ(view.gridToolTip, "Win+Space\t显示本软件\t无");
+  grid.selection = {2, 3};
+  commands.GridLeftPress();
+  EXPECT_EQ(view.gridToolTip, "Ctrl + Alt+C\t我的计算器\tcalc\r无\tF5\t工具\tC:\\Tools\\app.exe");
+}
+
+TEST_F(MainCommandsTest, EachDroppedFileOpensTheEditorToAddIt) {
+  StartUp();
+  EditorModel& editor = program.editor;
+  editor.handOver.EditorChangeMode = true;
+  std::vector<std::string> targets;
+  view.onOpenEditor = [&] {
+    EXPECT_FALSE(editor.handOver.EditorChangeMode);
+    targets.push_back(editor.Target());
+    editor.Shown();
+    editor.Cancel();
+  };
+  system.calls.clear();
+  commands.DropFile("C:\\a.txt");
+  commands.DropFile("C:\\b.txt");
+  EXPECT_EQ(targets, (std::vector<std::string>{"C:\\a.txt", "C:\\b.txt"}));
+  EXPECT_EQ(system.calls, (Calls{"View.Show", "View.OpenEditor", "View.Show", "View.OpenEditor"}));
+  EXPECT_EQ(grid.Rows(), 5);
 }
 
 }  // namespace

@@ -32,6 +32,8 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   std::vector<int> lefts;   // every SetWindowLeft, in order
   int pendingMessageRounds = 0;
   std::function<void()> onPendingMessages;  // what arrives while messages are handled
+  std::function<void()> onOpenEditor;       // what the user does in the editor
+  std::string gridToolTip;
 
   void SetFrameCaption(const std::string& caption) override {
     frameCaption = caption;
@@ -66,6 +68,11 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
     calls_.push_back("View.MouseControllerBox " + Bit(ticked));
   }
   void PopupEditMenu() override { calls_.push_back("View.PopupEditMenu"); }
+  void OpenEditor() override {
+    calls_.push_back("View.OpenEditor");
+    if (onOpenEditor) onOpenEditor();
+  }
+  void SetGridToolTip(const std::string& text) override { gridToolTip = text; }
   void SendHotkeyToSelf(int id) override {
     calls_.push_back("View.SendHotkey " + std::to_string(id));
   }

@@ -128,6 +128,7 @@ std::optional<std::string> RecordingSystem::Utf8ToAnsi(const std::string& utf8) 
 FakeGrid::FakeGrid() {
   rows.push_back({"功能键", "基本键", "调用的程序", "程序路径"});
   held.push_back(false);
+  slots.push_back(-1);
 }
 
 void FakeGrid::MarkRowHeld(int row, bool isHeld) {
@@ -135,6 +136,18 @@ void FakeGrid::MarkRowHeld(int row, bool isHeld) {
 }
 
 bool FakeGrid::RowHeld(int row) const { return row > 0 && row < Rows() && held[row]; }
+
+void FakeGrid::SetRowSlot(int row, int slot) {
+  if (row > 0 && row < Rows()) slots[row] = slot;
+}
+
+int FakeGrid::RowSlot(int row) const { return row > 0 && row < Rows() ? slots[row] : -1; }
+
+std::vector<int> FakeGrid::SelectedRows() const {
+  if (!selection.empty()) return selection;
+  if (currentRow > 0 && currentRow < Rows()) return {currentRow};
+  return {};
+}
 
 std::string FakeGrid::Cell(int row, int column) const {
   if (row < 0 || row >= Rows() || column < 0 || column >= 4) return {};
@@ -156,12 +169,14 @@ void FakeGrid::AddRow(const std::string& text, int row) {
   if (row < 0 || row > Rows()) row = Rows();
   rows.insert(rows.begin() + row, cells);
   held.insert(held.begin() + row, false);
+  slots.insert(slots.begin() + row, -1);
 }
 
 void FakeGrid::RemoveRow(int row) {
   if (row > 0 && row < Rows()) {
     rows.erase(rows.begin() + row);
     held.erase(held.begin() + row);
+    slots.erase(slots.begin() + row);
   }
 }
 

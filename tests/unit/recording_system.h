@@ -70,8 +70,10 @@ class FakeGrid : public GridPort {
   FakeGrid();
   std::vector<std::vector<std::string>> rows;
   std::vector<bool> held;  // parallel to rows
+  std::vector<int> slots;  // parallel to rows
   std::map<int, int> widths;
   int currentRow = 1;
+  std::vector<int> selection;  // empty: the current row alone
   int redraws = 0;
 
   int Rows() const override { return static_cast<int>(rows.size()); }
@@ -84,6 +86,9 @@ class FakeGrid : public GridPort {
   void Redraw() override { ++redraws; }
   void MarkRowHeld(int row, bool isHeld) override;
   bool RowHeld(int row) const override;
+  void SetRowSlot(int row, int slot) override;
+  int RowSlot(int row) const override;
+  std::vector<int> SelectedRows() const override;
 };
 
 // "Normal", "Pressed" or "Disabled".

@@ -125,5 +125,37 @@ TEST_F(Grid, KeepsEveryTextWhole) {
   EXPECT_EQ(grid.Cell(1, 3), longAddress);
 }
 
+TEST_F(Grid, SlotAndHeldMarkMoveWithTheirRowAndLeaveEachOtherAlone) {
+  grid.AddRow("Win\tSpace\t显示本软件\t无");
+  grid.AddRow("Ctrl\tA\t记事本\tnotepad.exe");
+  grid.AddRow("Alt\tB\t画图\tmspaint.exe");
+  EXPECT_EQ(grid.RowSlot(2), -1);  // added without one
+  grid.SetRowSlot(2, 0);
+  grid.SetRowSlot(3, 100);
+  grid.MarkRowHeld(2, true);
+  grid.SetRowSlot(2, 7);
+  EXPECT_TRUE(grid.RowHeld(2));
+
+  grid.AddRow("Shift\tC\t新\tnew.exe", 2);
+  EXPECT_EQ(grid.RowSlot(2), -1);
+  EXPECT_FALSE(grid.RowHeld(2));
+  EXPECT_EQ(grid.RowSlot(3), 7);
+  EXPECT_TRUE(grid.RowHeld(3));
+  grid.RemoveRow(2);
+  EXPECT_EQ(grid.RowSlot(2), 7);
+  EXPECT_EQ(grid.RowSlot(3), 100);
+  EXPECT_EQ(grid.RowSlot(1), -1);
+  EXPECT_EQ(grid.RowSlot(9), -1);
+}
+
+TEST_F(Grid, SelectedRowsTopToBottomOrTheCurrentRow) {
+  for (const char* name : {"甲", "乙", "丙", "丁"}) grid.AddRow(std::string("Ctrl\tA\t") + name + "\tx");
+  EXPECT_EQ(grid.SelectedRows(), (std::vector<int>{1}));
+  ListView_SetItemState(grid.Handle(), 3, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(grid.Handle(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(grid.SelectedRows(), (std::vector<int>{2, 4}));
+  EXPECT_EQ(grid.CurrentRow(), 2);
+}
+
 }  // namespace
 }  // namespace tarvek::win
