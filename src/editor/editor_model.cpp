@@ -77,7 +77,8 @@ std::string SuggestedName(std::string_view target) {
 EditorModel::EditorModel(GridPort& grid, DialogPort& dialogs,
                          std::function<void()> reregisterAllHotkeys)
     : grid_(grid),
-      dialogs_(dialogs),
+      defaultDialogs_(dialogs),
+      dialogs_(&dialogs),
       reregisterAllHotkeys_(std::move(reregisterAllHotkeys)),
       boxes_{std::string(ModifierNames()[0]), std::string(ModifierNames()[0]), "A"},
       names_(EditorSampleNames().begin(), EditorSampleNames().end()),
@@ -219,7 +220,7 @@ std::string EditorModel::TipsText() {
 }
 
 void EditorModel::Tips() {
-  dialogs_.ShowMessageBox(TipsText(), std::string(kTipsTitle), kMbIconInformation | kMbOk);
+  dialogs_->ShowMessageBox(TipsText(), std::string(kTipsTitle), kMbIconInformation | kMbOk);
   focus_ = EditorFocus::kTarget;
   Changed();
 }
@@ -238,7 +239,7 @@ bool EditorModel::Apply() {
   input.checkKeyInUse = checkKeyInUse_;
   input.changeMode = handOver.EditorChangeMode;
   input.editorRow = handOver.EditorRow;
-  std::string rowText = ComposeHotkeyRow(input, grid_, dialogs_);
+  std::string rowText = ComposeHotkeyRow(input, grid_, *dialogs_);
   if (rowText.empty()) {
     // The boxes keep what was refused, for the user to correct.
     title_ = kEditorTitle;

@@ -110,6 +110,9 @@ class EditorModel {
   void Cancel();
   // The window closed by its title bar: hides, leaving the grid as the applies left it.
   void Close();
+  // The dialog's own message boxes, so that they stay in front of it; none: the ones given at
+  // construction again.
+  void UseDialogs(DialogPort* dialogs) { dialogs_ = dialogs != nullptr ? dialogs : &defaultDialogs_; }
 
   // The change command: the boxes get the binding in this grid row, which the opening then
   // replaces.
@@ -138,7 +141,8 @@ class EditorModel {
   void Changed();
 
   GridPort& grid_;
-  DialogPort& dialogs_;
+  DialogPort& defaultDialogs_;
+  DialogPort* dialogs_;
   std::function<void()> reregisterAllHotkeys_;
   std::array<std::string, kEditorKeyBoxes> boxes_;
   std::string target_;

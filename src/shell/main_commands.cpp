@@ -232,7 +232,7 @@ void MainCommands::GridLeftPress() {
   // One row reads "Ctrl + Alt+C<Tab>name<Tab>target": its keys joined as one.
   std::string text = SelectionText(grid_);
   std::size_t tab = text.find('\t');
-  if (tab != std::string::npos) text.replace(tab, 1, "+");
+  if (tab != std::string::npos) text[tab] = '+';  // one character for one
   view_.SetGridToolTip(text);
 }
 

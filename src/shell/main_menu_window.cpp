@@ -184,9 +184,18 @@ void MainWindow::OnCommand(int id) {
     case kCmdOtherSettings:
       OpenSettingsDialog();
       break;
+    case kCmdAdd:
+    case kCommand4Id:
+      commands_->Add();
+      break;
+    case kCmdChange:
+      commands_->Change();
+      break;
+    case kCmdDelete:
+      commands_->Delete();
+      break;
     default:
-      // Add, change, delete, help, about and the list dialogs come with the editor and the
-      // dialogs.
+      // Help, about and the list dialogs come with their windows.
       break;
   }
 }

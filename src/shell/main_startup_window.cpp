@@ -5,7 +5,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "win/dialog_kit.h"
 #include "win/on_demand.h"
+#include "win/strings.h"
 
 namespace tarvek {
 
@@ -110,11 +112,39 @@ void MainWindow::OpenSettingsDialog() {
   settingsDialog_->ShowModal();
 }
 
+void MainWindow::OpenEditor() {
+  // Made on first use, then only hidden: its lists and remembered names last.
+  if (!editorDialog_) {
+    editorDialog_ = std::make_unique<EditorDialog>(program_->editor);
+    if (!editorDialog_->Create(instance_, window_)) {
+      editorDialog_.reset();
+      return;
+    }
+  }
+  editorDialog_->ShowModal();
+}
+
+void MainWindow::SetGridToolTip(const std::string& text) { grid_->SetToolTip(text); }
+
 void MainWindow::DropFiles(HDROP drop) {
-  // Each dropped file will open the hotkey editor with the file as its target; until the
-  // editor is part of the program, the drop is only accepted and released.
+  // Each dropped file opens the hotkey editor with the file as its target, one after another.
+  static const auto dragQueryFile =
+      win::OnDemand<decltype(&DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
   static const auto dragFinish = win::OnDemand<decltype(&DragFinish)>(L"shell32.dll", "DragFinish");
+  std::vector<std::string> paths;
+  for (UINT i = 0; dragQueryFile != nullptr && i <= kLastSlot; ++i) {
+    UINT length = dragQueryFile(drop, i, nullptr, 0);
+    if (length == 0) break;
+    std::wstring path(length + 1, L'\0');
+    path.resize(dragQueryFile(drop, i, path.data(), length + 1));
+    paths.push_back(win::Narrow(path));
+  }
+  // The drop is released before the first editor opens: the dropping program waits until then.
   if (dragFinish != nullptr) dragFinish(drop);
+  for (const std::string& path : paths) {
+    if (program_->core.flags.QuitRequested || win::ModalEndRequested()) break;
+    commands_->DropFile(path);
+  }
 }
 
 }  // namespace tarvek

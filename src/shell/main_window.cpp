@@ -343,6 +343,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       if (program_ != nullptr) program_->ShutDown();
       settingsDialog_.reset();  // the other windows go first
+      editorDialog_.reset();
       if (appWindow_ != nullptr) DestroyWindow(appWindow_);
       appWindow_ = nullptr;
       DestroyWindow(window_);
@@ -374,6 +375,10 @@ std::optional<LRESULT> MainWindow::OnGridNotify(const NMHDR& header) {
   }
   if (header.code == NM_RCLICK) {
     commands_->GridRightPress();
+    return 0;
+  }
+  if (header.code == NM_CLICK) {
+    commands_->GridLeftPress();
     return 0;
   }
   return grid_->HandleNotify(header);

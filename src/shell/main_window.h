@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/main_commands.h"
+#include "editor/editor_dialog.h"
 #include "settings/settings_dialog.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
@@ -105,6 +106,8 @@ class MainWindow : public MainWindowView, public PadHost {
   int WindowLeft() override;
   int ScreenWidth() override;
   void SetWindowLeft(int twips) override;
+  void OpenEditor() override;
+  void SetGridToolTip(const std::string& text) override;
   // PadHost
   void ShowPadForAction() override;
 
@@ -178,6 +181,7 @@ class MainWindow : public MainWindowView, public PadHost {
   win::RegistrySettings settings_;
   std::unique_ptr<Program> program_;
   std::unique_ptr<SettingsDialog> settingsDialog_;
+  std::unique_ptr<EditorDialog> editorDialog_;
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;

@@ -158,14 +158,19 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
   }
   if (header.code == LVN_GETINFOTIPW) {
     auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
-    if (RowHeld(tip.iItem + 1) && tip.pszText != nullptr && tip.cchTextMax > 0) {
-      static const wchar_t kTip[] = L"此热键已被其他程序占用，按下时不起作用。";
-      wcsncpy_s(tip.pszText, static_cast<std::size_t>(tip.cchTextMax), kTip, _TRUNCATE);
+    std::wstring text = toolTip_;
+    if (RowHeld(tip.iItem + 1)) {
+      text = L"此热键已被其他程序占用，按下时不起作用。" + (text.empty() ? L"" : L"\r\n" + text);
+    }
+    if (!text.empty() && tip.pszText != nullptr && tip.cchTextMax > 0) {
+      wcsncpy_s(tip.pszText, static_cast<std::size_t>(tip.cchTextMax), text.c_str(), _TRUNCATE);
     }
     return 0;
   }
   return std::nullopt;
 }
+
+void ListViewGrid::SetToolTip(const std::string& text) { toolTip_ = Widen(text); }
 
 void ListViewGrid::OnDpiChanged() {
   for (int c = 0; c < kGridColumns; ++c) SetColumnWidth(c, widthsTwips_[c]);

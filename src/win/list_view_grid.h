@@ -38,6 +38,9 @@ class ListViewGrid : public GridPort {
   // themselves in a tool tip. Empty when the notification is not the grid's to answer.
   std::optional<LRESULT> HandleNotify(const NMHDR& header);
 
+  // The tool tip every row shows (a held row says why it does nothing first).
+  void SetToolTip(const std::string& text);
+
   // Applies the widths again in pixels at the window's current DPI.
   void OnDpiChanged();
 
@@ -50,6 +53,7 @@ class ListViewGrid : public GridPort {
   HWND list_ = nullptr;
   std::array<std::string, kGridColumns> headers_;
   std::array<int, kGridColumns> widthsTwips_{1400, 800, 4060, 0};
+  std::wstring toolTip_;
 };
 
 }  // namespace tarvek::win

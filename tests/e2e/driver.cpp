@@ -3,6 +3,8 @@
 // benchmark run one subcommand per call; the exit code is the answer (0 yes, 1 no, 2 misuse).
 //
 //   keys ctrl+alt+c              key downs then ups through SendInput; prints the time sent
+//                                (modifiers alone, "ctrl", are pressed by themselves)
+//   type <text>                  the text as Unicode key presses, to the focused control
 //   findwindow <title> [wait_ms] prints the window handle; waits up to wait_ms for it
 //   send <title> <msg> [wparam] [lparam]   msg: a number, WM_xxx, or a registered name
 //   visible <title>              visible and not minimized
@@ -168,7 +170,8 @@ INPUT KeyInput(UINT vk, bool up) {
 
 int Keys(const std::wstring& text) {
   Combo c;
-  if (!ParseCombo(text, c, true)) return 2;
+  // Modifiers alone ("ctrl") are pressed and released by themselves.
+  if (!ParseCombo(text, c, false) || (c.vk == 0 && c.mods == 0)) return 2;
   std::vector<UINT> held;
   if (c.mods & MOD_CONTROL) held.push_back(VK_LCONTROL);
   if (c.mods & MOD_ALT) held.push_back(VK_LMENU);
@@ -176,8 +179,10 @@ int Keys(const std::wstring& text) {
   if (c.mods & MOD_WIN) held.push_back(VK_LWIN);
   std::vector<INPUT> inputs;
   for (UINT vk : held) inputs.push_back(KeyInput(vk, false));
-  inputs.push_back(KeyInput(c.vk, false));
-  inputs.push_back(KeyInput(c.vk, true));
+  if (c.vk != 0) {
+    inputs.push_back(KeyInput(c.vk, false));
+    inputs.push_back(KeyInput(c.vk, true));
+  }
   for (auto it = held.rbegin(); it != held.rend(); ++it) inputs.push_back(KeyInput(*it, true));
   const unsigned long long sent = Now();
   const UINT n = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
@@ -187,6 +192,22 @@ int Keys(const std::wstring& text) {
     return 1;
   }
   return 0;
+}
+
+// Types the text as Unicode characters into whatever has the keyboard focus.
+int Type(const std::wstring& text) {
+  std::vector<INPUT> inputs;
+  for (wchar_t ch : text) {
+    for (bool up : {false, true}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wScan = ch;
+      in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+      inputs.push_back(in);
+    }
+  }
+  const UINT n = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return n == inputs.size() ? 0 : 1;
 }
 
 HWND Find(const std::wstring& title) { return FindWindowW(nullptr, title.c_str()); }
@@ -555,6 +576,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::vector<std::wstring> a(argv + 2, argv + argc);
   unsigned long long n = 0;
   if (cmd == L"keys" && a.size() == 1) return Keys(a[0]);
+  if (cmd == L"type" && a.size() == 1) return Type(a[0]);
   if (cmd == L"findwindow" && a.size() == 1) return FindWindowCmd(a[0], 0);
   if (cmd == L"findwindow" && a.size() == 2 && ParseNumber(a[1], n)) return FindWindowCmd(a[0], n);
   if (cmd == L"send" && a.size() >= 2 && a.size() <= 4) return Send(a);

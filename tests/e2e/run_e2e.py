@@ -252,6 +252,50 @@ class SettingsTests(E2ECase):
         self.assertTrue(wait_for(lambda: self.run_entry() == quoted, 5), f"Run entry: {self.run_entry()!r}")
 
 
+EDITOR = "添加热键"
+ADD_COMMAND = 2005  # the menu item "添加热键(&A)", F12
+E_BOXES, E_KEY, E_TARGET, E_NAME, E_OK, E_APPLY = (103, 104), 105, 108, 110, 112, 115
+
+
+class EditorTests(E2ECase):
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def texts(self, title):
+        return self.box.driver("texts", title)[1].splitlines()
+
+    def test_a_new_user_adds_a_binding_with_the_editor(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no editor")
+        self.start([CALCULATOR])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        self.box.driver("keys", "f12")
+        self.assertTrue(wait_for(lambda: self.visible(EDITOR), 5), "F12 did not open the editor")
+        # Ctrl pressed in the first box, Alt in the second: each takes it and passes the focus on.
+        self.box.driver("keys", "ctrl")
+        self.box.driver("keys", "alt")
+        self.assertTrue(wait_for(lambda: self.texts(EDITOR)[1:3] == ["Ctrl", "Alt"], 3),
+                        f"modifier boxes: {self.texts(EDITOR)[1:3]}")
+        self.assertEqual(self.box.driver("select", EDITOR, E_KEY, KEYS.index("Q"))[0], 0)
+        self.box.driver("keys", "tab")  # into the target box
+        target = PROGRAM_DIR + r"\target.exe"
+        self.assertEqual(self.box.driver("type", target)[0], 0)
+        self.box.driver("keys", "tab")  # into the name box, which suggests the file's name
+        self.assertTrue(wait_for(lambda: "target" in self.texts(EDITOR), 3), f"{self.texts(EDITOR)}")
+        self.box.driver("control", EDITOR, E_APPLY, "BM_CLICK")
+        binding = ["Ctrl + Alt", "Q", "target", target]
+        rows = lambda: [r.split("\t")[:4] for r in self.box.driver("listview", self.program.main_title)[1].splitlines()]
+        self.assertTrue(wait_for(lambda: rows()[1:2] == [binding], 3), f"grid after Apply: {rows()}")
+        self.box.driver("control", EDITOR, E_OK, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "OK did not close the editor")
+        saved = self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes()
+        self.assertEqual(saved, winebox.encode_list([tuple(binding), CALCULATOR]))
+        self.assertHeld(("Ctrl + Alt", "Q"))
+        self.press(("Ctrl + Alt", "Q"))
+        self.assertLaunchedOnce()
+
+
 class StartupTests(E2ECase):
     def visible(self, title):
         return self.box.driver("visible", title)[0] == 0
