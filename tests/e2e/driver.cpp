@@ -28,7 +28,7 @@
 //                                (e.g. BM_CLICK presses a button or a check box)
 //   select <title> <id> <index>  chooses item index in the combo box id, as the user would
 //   listview <title>             each row of the window's list control: the four cells and
-//                                whether the row is marked (its item data), Tab-separated
+//                                whether the row is marked (bit 0 of its item data), Tab-separated
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -372,7 +372,7 @@ int ListViewRows(const std::wstring& title) {
       ReadProcessMemory(h, remote, &item, sizeof item, nullptr);
       line += text;
       line += L"\t";
-      if (c == 3) line += item.lParam != 0 ? L"marked" : L"plain";
+      if (c == 3) line += (item.lParam & 1) != 0 ? L"marked" : L"plain";
     }
     Out(L"%ls\n", line.c_str());
   }
