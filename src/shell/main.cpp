@@ -1,9 +1,15 @@
 #include <windows.h>
 
 #include "shell/main_window.h"
+#include "win/on_demand.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  tarvek::MainWindow mainWindow;
-  if (!mainWindow.Create(instance)) return 0;
-  return mainWindow.Run();
+  int exitCode = 0;
+  {
+    tarvek::MainWindow mainWindow;
+    if (mainWindow.Create(instance)) exitCode = mainWindow.Run();
+  }
+  // After every window: the shell calls took COM for this thread.
+  tarvek::win::ReleaseCom();
+  return exitCode;
 }
