@@ -15,26 +15,20 @@ std::optional<std::intptr_t> HotkeyCore::MainWindowProc(unsigned message, std::u
     return 0;
   }
   if (message == wm::kTrayCallback) {
-    switch (static_cast<unsigned>(lParam)) {
-      case wm::kLButtonDown:
-        view_.SetTrayPicture(TrayPicture::kPressed);
-        break;
-      case wm::kLButtonUp:
-        view_.SetTrayPicture(TrayPicture::kNormal);
-        view_.PopupHotkeyMenu();
-        break;
-      case wm::kRButtonUp:
-        view_.PopupSystemMenu();
-        break;
-      case wm::kLButtonDblClk:
-        view_.Show();
-        break;
-      default:
-        break;
-    }
+    OnTrayMouse(static_cast<unsigned>(lParam));
     return std::nullopt;
   }
-  if (message == wm::kMouseMove && flags.MouseActivation && flags.ParkedAtEdge) {
+  if (message == wm::kTimer && wParam == wm::kTrayMenuTimerId) {
+    view_.StopTrayMenuTimer();
+    if (trayMenuPending_) {
+      trayMenuPending_ = false;
+      view_.PopupHotkeyMenu();
+    }
+    return 0;
+  }
+  // The parked window comes back wherever the pointer touches its strip, border included.
+  if ((message == wm::kMouseMove || message == wm::kNcMouseMove) && flags.MouseActivation &&
+      flags.ParkedAtEdge) {
     view_.RevealFromEdge();
     flags.ParkedAtEdge = false;
     return std::nullopt;
@@ -42,6 +36,43 @@ std::optional<std::intptr_t> HotkeyCore::MainWindowProc(unsigned message, std::u
   if (message == wm::kQueryEndSession) return OnQueryEndSession();
   if (message == wm::kHotkey) return OnHotkey(static_cast<int>(wParam), lParam);
   return std::nullopt;
+}
+
+void HotkeyCore::OnTrayMouse(unsigned mouseMessage) {
+  switch (mouseMessage) {
+    case wm::kLButtonDown:
+      view_.SetTrayPicture(TrayPicture::kPressed);
+      break;
+    case wm::kLButtonUp:
+      view_.SetTrayPicture(TrayPicture::kNormal);
+      if (trayDoubleClicked_) {  // the end of a double click, which has shown the window
+        trayDoubleClicked_ = false;
+        break;
+      }
+      // The menu waits until a second click can no longer come: opened at once, it would take
+      // that click, and a double click would never reach us.
+      trayMenuPending_ = true;
+      view_.StartTrayMenuTimer();
+      break;
+    case wm::kLButtonDblClk:
+      if (trayMenuPending_) {
+        trayMenuPending_ = false;
+        view_.StopTrayMenuTimer();
+      }
+      trayDoubleClicked_ = true;
+      view_.Show();
+      break;
+    case wm::kRButtonUp:
+      // The file menu instead: the hotkey-list menu must not follow it.
+      if (trayMenuPending_) {
+        trayMenuPending_ = false;
+        view_.StopTrayMenuTimer();
+      }
+      view_.PopupSystemMenu();
+      break;
+    default:
+      break;
+  }
 }
 
 std::optional<std::intptr_t> HotkeyCore::OnQueryEndSession() {

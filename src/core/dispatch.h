@@ -15,6 +15,8 @@ namespace tarvek {
 
 namespace wm {
 inline constexpr unsigned kQueryEndSession = 0x0011;
+inline constexpr unsigned kNcMouseMove = 0x00A0;
+inline constexpr unsigned kTimer = 0x0113;
 inline constexpr unsigned kMouseMove = 0x0200;
 inline constexpr unsigned kLButtonDown = 0x0201;
 inline constexpr unsigned kLButtonUp = 0x0202;
@@ -22,6 +24,8 @@ inline constexpr unsigned kLButtonDblClk = 0x0203;
 inline constexpr unsigned kRButtonUp = 0x0205;
 inline constexpr unsigned kHotkey = 0x0312;
 inline constexpr unsigned kTrayCallback = 2025;
+// The main window's timer that holds back the hotkey-list menu after a click on the tray icon.
+inline constexpr std::uintptr_t kTrayMenuTimerId = 1;
 }  // namespace wm
 
 // Program-wide flags that the windows and the dispatch share.
@@ -47,6 +51,10 @@ class MainView {
   virtual void SetTrayPicture(TrayPicture picture) = 0;
   virtual void PopupHotkeyMenu() = 0;
   virtual void PopupSystemMenu() = 0;
+  // WM_TIMER with wm::kTrayMenuTimerId once the system's double-click time is over, and every
+  // such time until stopped.
+  virtual void StartTrayMenuTimer() = 0;
+  virtual void StopTrayMenuTimer() = 0;
   // Puts the window's left edge at screen width - window width - 20 twips.
   virtual void RevealFromEdge() = 0;
   virtual void ShowPad() = 0;
@@ -81,12 +89,17 @@ class HotkeyCore {
   ActionRunner actions;
 
  private:
+  void OnTrayMouse(unsigned mouseMessage);
   std::optional<std::intptr_t> OnHotkey(int id, std::intptr_t lParam);
   std::optional<std::intptr_t> OnQueryEndSession();
   void ClickForegroundWindow();
 
   SystemPort& system_;
   MainView& view_;
+  // A left click on the tray icon whose menu waits for the double-click time to pass.
+  bool trayMenuPending_ = false;
+  // A double click on the icon, whose release is still to come.
+  bool trayDoubleClicked_ = false;
 };
 
 }  // namespace tarvek

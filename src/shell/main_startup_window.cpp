@@ -27,6 +27,11 @@ void MainWindow::HandOverToFirstCopy(unsigned instanceMessage) {
   SetWindowTextW(window_, L"");
   HWND first = FindWindowW(nullptr, kAppTitle);
   if (first != nullptr) {
+    // Only the program the user is working with, this copy just started, may bring a window
+    // to the front: the right goes to the first copy, which shows its window.
+    DWORD firstProcess = 0;
+    GetWindowThreadProcessId(first, &firstProcess);
+    if (firstProcess != 0) AllowSetForegroundWindow(firstProcess);
     static const std::int32_t kZero = 0;
     SendMessageW(first, instanceMessage, 0, reinterpret_cast<LPARAM>(&kZero));
   }

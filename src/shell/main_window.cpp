@@ -69,9 +69,7 @@ BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
 
 MainWindow::MainWindow() = default;
 
-MainWindow::~MainWindow() {
-  if (font_ != nullptr) DeleteObject(font_);
-}
+MainWindow::~MainWindow() = default;
 
 bool MainWindow::AnotherCopyRunning() {
   instanceMutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceMutex));
@@ -106,17 +104,12 @@ bool MainWindow::Create(HINSTANCE instance) {
   if (window_ == nullptr) return false;
   system_.SetMainWindow(window_);
 
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  font_ = CreateFontIndirectW(&metrics.lfMessageFont);
-
   CreateMenuBar();
   // The grid holds the list from the start. The rest of the window is made when it is first
   // shown: in hotkey activation mode that is not at start, and nobody waits for it then.
   grid_ = std::make_unique<win::ListViewGrid>(
       window_, kGridId, std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
-  SendMessageW(grid_->Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SetControlFont();
   LayOut();
 
   auto loadIcon = [instance](int id) {
@@ -144,6 +137,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     return false;
   }
   if (!program_->hiddenAtStart) {
+    EnsureControls();
     ShowWindow(window_, SW_SHOWNORMAL);
     UpdateWindow(window_);
   }
@@ -161,7 +155,7 @@ void MainWindow::CreateControls() {
     HWND control = CreateWindowExW(
         0, L"BUTTON", c.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style, 0, 0, 0, 0,
         window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     if (c.toolTip != nullptr) AddToolTip(control, c.toolTip);
   }
   // Frames lie under everything else.
@@ -178,10 +172,25 @@ void MainWindow::CreateControls() {
   if (buttonsSubclassed_) SubclassButtons(true);
 }
 
+// Every way the window is shown calls this first: Windows does not tell the window about every
+// showing (ShowWindow with SW_SHOWNORMAL sends no WM_SHOWWINDOW).
 void MainWindow::EnsureControls() {
   if (controlsCreated_) return;
   CreateControls();
   LayOut();
+}
+
+void MainWindow::SetControlFont() {
+  LOGFONTW message = win::MessageFont(win::WindowDpi(window_));
+  win::UniqueGdiObject font(CreateFontIndirectW(&message));
+  if (!font) return;
+  auto wParam = reinterpret_cast<WPARAM>(font.get());
+  if (grid_ != nullptr) SendMessageW(grid_->Handle(), WM_SETFONT, wParam, TRUE);
+  for (const ControlLayout& c : kControls) {
+    if (!controlsCreated_) break;
+    SendMessageW(GetDlgItem(window_, c.id), WM_SETFONT, wParam, TRUE);
+  }
+  font_ = std::move(font);  // the old one only now, when no control uses it
 }
 
 void MainWindow::AddToolTip(HWND control, const wchar_t* text) {
@@ -299,9 +308,6 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 || lParam == 0) OnCommand(LOWORD(wParam));
       return 0;
-    case WM_SHOWWINDOW:
-      if (wParam != FALSE) EnsureControls();
-      break;
     case WM_NOTIFY:
       if (std::optional<LRESULT> result = OnGridNotify(*reinterpret_cast<NMHDR*>(lParam))) {
         return *result;
@@ -320,6 +326,16 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         commands_->FormMouseMove(win::PixelsToTwips(at.x, win::WindowDpi(window_)));
       }
       return 0;
+    case WM_WINDOWPOSCHANGING: {
+      // Whoever resizes the window, it keeps its size; minimising alone makes it smaller.
+      auto* place = reinterpret_cast<WINDOWPOS*>(lParam);
+      if ((place->flags & SWP_NOSIZE) == 0 && !IsIconic(window_)) {
+        UINT dpi = win::WindowDpi(window_);
+        place->cx = win::TwipsToPixels(kWindowWidth, dpi);
+        place->cy = win::TwipsToPixels(kWindowHeight, dpi);
+      }
+      break;
+    }
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED && commands_ != nullptr) commands_->Minimised();
       return 0;
@@ -358,6 +374,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+      SetControlFont();
       LayOut();
       return 0;
     }
@@ -385,18 +402,26 @@ std::optional<LRESULT> MainWindow::OnGridNotify(const NMHDR& header) {
 }
 
 void MainWindow::ShowNormal() {
+  EnsureControls();
   ShowWindow(window_, SW_RESTORE);
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
 }
 
 void MainWindow::Show() {
+  EnsureControls();
   // A window hidden while minimised comes back as it was before.
   ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
 }
 
 void MainWindow::Hide() { ShowWindow(window_, SW_HIDE); }
+
+void MainWindow::StartTrayMenuTimer() {
+  SetTimer(window_, wm::kTrayMenuTimerId, GetDoubleClickTime(), nullptr);
+}
+
+void MainWindow::StopTrayMenuTimer() { KillTimer(window_, wm::kTrayMenuTimerId); }
 
 HICON MainWindow::TrayIcon(TrayPicture picture) const {
   if (picture == TrayPicture::kPressed && trayPressed_) return trayPressed_.get();

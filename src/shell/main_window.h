@@ -83,6 +83,8 @@ class MainWindow : public MainWindowView, public PadHost {
   void SetTrayPicture(TrayPicture picture) override;
   void PopupHotkeyMenu() override;
   void PopupSystemMenu() override;
+  void StartTrayMenuTimer() override;
+  void StopTrayMenuTimer() override;
   void RevealFromEdge() override;
   void ShowPad() override;
   void RemoveTrayIcon() override;
@@ -132,8 +134,10 @@ class MainWindow : public MainWindowView, public PadHost {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> OnGridNotify(const NMHDR& header);
   void CreateControls();
-  // The window's controls but the grid, made on the first showing.
+  // The window's controls but the grid, made before the window is first shown.
   void EnsureControls();
+  // The message font at the window's DPI, on the grid and every control.
+  void SetControlFont();
   void SubclassButtons(bool on);
   void AddToolTip(HWND control, const wchar_t* text);
   void LayOut();
@@ -153,7 +157,7 @@ class MainWindow : public MainWindowView, public PadHost {
   HWND window_ = nullptr;
   HWND appWindow_ = nullptr;  // hidden, titled "Tarvek HotKey"
   HWND toolTip_ = nullptr;
-  HFONT font_ = nullptr;
+  win::UniqueGdiObject font_;
   win::UniqueKernelHandle instanceMutex_;
   bool anotherCopy_ = false;
   bool buttonsSubclassed_ = false;

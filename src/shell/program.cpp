@@ -141,9 +141,9 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
 
   // Every control that holds a setting is set as a click would set it, so that its own handling
   // runs (it stores the value again, registers the mouse keys, sets the activation mode). A
-  // control that already shows the stored value is left alone.
-  int option = FlagIsOn(settings_.Get(setting::kActivateStatus)) ? 1 : 0;
-  if (option != activationOption) ActivationOptionClick(option);
+  // check box that already shows the stored value is left alone; an option is selected, and so
+  // clicked, whatever it showed, which stores the mode also on a first start.
+  ActivationOptionClick(FlagIsOn(settings_.Get(setting::kActivateStatus)) ? 1 : 0);
   liveSettings.SetChecked(SettingsCheck::kPlaySound, FlagIsOn(settings_.Get(setting::kPlaySound)));
   bool controller = FlagIsOn(settings_.Get(setting::kMouseCtrl));
   if (controller != core.flags.MouseControllerOn) MouseControllerBoxClick(controller);

@@ -72,18 +72,6 @@ std::string WindowText(HWND window) {
   return Narrow(text);
 }
 
-LOGFONTW MessageFont(UINT dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  HDC screen = GetDC(nullptr);
-  int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  LOGFONTW font = metrics.lfMessageFont;
-  if (systemDpi > 0) font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi);
-  return font;
-}
-
 std::wstring DialogFilter(std::string_view pipeSeparated) {
   std::wstring filter = Widen(pipeSeparated);
   for (wchar_t& c : filter) {

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "core/ports.h"
+#include "win/dpi.h"
 #include "win/unique_handle.h"
 
 namespace tarvek::win {
@@ -66,8 +67,6 @@ int ModalMessageBox(HWND owner, const std::string& text, const std::string& titl
 // --- Helpers -------------------------------------------------------------------------------
 
 std::string WindowText(HWND window);
-// The system's message font at the given DPI.
-LOGFONTW MessageFont(UINT dpi);
 // "描述|*.ext" (pairs separated by "|") as the file dialogs take it.
 std::wstring DialogFilter(std::string_view pipeSeparated);
 

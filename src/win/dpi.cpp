@@ -16,4 +16,17 @@ UINT WindowDpi(HWND window) {
   return dpi == 0 ? 96 : dpi;
 }
 
+LOGFONTW MessageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof(metrics);
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+  // The metrics are given at the system's DPI.
+  HDC screen = GetDC(nullptr);
+  int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  LOGFONTW font = metrics.lfMessageFont;
+  if (systemDpi > 0) font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), systemDpi);
+  return font;
+}
+
 }  // namespace tarvek::win

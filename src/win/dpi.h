@@ -14,4 +14,7 @@ inline int PixelsToTwips(int pixels, UINT dpi) {
 // The window's DPI, or the system's where the per-window call is missing.
 UINT WindowDpi(HWND window);
 
+// The system's message font, at the given DPI.
+LOGFONTW MessageFont(UINT dpi);
+
 }  // namespace tarvek::win

@@ -7,12 +7,27 @@
 
 namespace tarvek::win {
 
+using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
+
+// Loads a library of the system folder only, never one of the same name beside the program.
+// A system without the loader update that knows LOAD_LIBRARY_SEARCH_SYSTEM32 (Windows 7 as it
+// shipped) refuses the flag; the library is then loaded by its full path in the system folder.
+// loadEx stands in for LoadLibraryExW.
+HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx = &LoadLibraryExW);
+
+// The shell and the file dialogs want COM on the calling thread, apartment-threaded. It is
+// taken on the thread's first look-up of such a function (ole32 is loaded only then), and
+// given back by ReleaseCom at the end of the thread.
+void EnsureCom();
+void ReleaseCom();
+
 // The function, or null when the library or the function cannot be found (the caller then does
-// nothing, as a failed call would).
+// nothing, as a failed call would). Only for the user-interface thread.
 template <typename Function>
 Function OnDemand(const wchar_t* library, const char* name) {
+  EnsureCom();
   HMODULE module = GetModuleHandleW(library);
-  if (module == nullptr) module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module == nullptr) module = LoadSystemLibrary(library);
   if (module == nullptr) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }

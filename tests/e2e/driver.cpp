@@ -29,6 +29,13 @@
 //   select <title> <id> <index>  chooses item index in the combo box id, as the user would
 //   listview <title>             each row of the window's list control: the four cells and
 //                                whether the row is marked (bit 0 of its item data), Tab-separated
+//   screen                       the screen's width and height, in pixels
+//   rect <title>                 the window's rectangle: left top right bottom, in pixels
+//   resize <title> <w> <h>       SetWindowPos to that size, as another program would
+//   pointer <x> <y>              moves the pointer there through SendInput (absolute), so
+//                                that the window under it gets the move; prints where it is
+//   click <title> <x> <y> [n]    n left clicks (a double click for 2) at that point of the
+//                                window's client area, through SendInput
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -381,6 +388,70 @@ int ListViewRows(const std::wstring& title) {
   return 0;
 }
 
+int Rect(const std::wstring& title) {
+  HWND w = Find(title);
+  RECT r{};
+  if (!w || !GetWindowRect(w, &r)) return 1;
+  Out(L"%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+  return 0;
+}
+
+int Resize(const std::wstring& title, const std::wstring& width, const std::wstring& height) {
+  unsigned long long cx = 0, cy = 0;
+  if (!ParseNumber(width, cx) || !ParseNumber(height, cy)) return 2;
+  HWND w = Find(title);
+  if (!w) return 1;
+  return SetWindowPos(w, nullptr, 0, 0, static_cast<int>(cx), static_cast<int>(cy),
+                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE)
+             ? 0
+             : 1;
+}
+
+// Moves the pointer through SendInput (absolute input is in 1/65536 of the screen; this aims
+// at the middle of the pixel), so that the window under it gets the move.
+bool MovePointer(int x, int y) {
+  const long long width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((2LL * x + 1) * 65536 / (2 * width));
+  in.mi.dy = static_cast<LONG>((2LL * y + 1) * 65536 / (2 * height));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return SendInput(1, &in, sizeof in) == 1;
+}
+
+int Pointer(const std::wstring& xText, const std::wstring& yText) {
+  unsigned long long x = 0, y = 0;
+  if (!ParseNumber(xText, x) || !ParseNumber(yText, y)) return 2;
+  if (!MovePointer(static_cast<int>(x), static_cast<int>(y))) return 1;
+  Sleep(50);
+  POINT at{};
+  GetCursorPos(&at);
+  Out(L"%ld %ld\n", at.x, at.y);
+  return 0;
+}
+
+// Left clicks at a point of the window's client area, quickly enough to make a double click.
+int Click(const std::vector<std::wstring>& a) {
+  unsigned long long x = 0, y = 0, count = 1;
+  if (!ParseNumber(a[1], x) || !ParseNumber(a[2], y) || (a.size() > 3 && !ParseNumber(a[3], count))) {
+    return 2;
+  }
+  HWND w = Find(a[0]);
+  POINT at{static_cast<LONG>(x), static_cast<LONG>(y)};
+  if (!w || !ClientToScreen(w, &at) || !MovePointer(at.x, at.y)) return 1;
+  Sleep(50);
+  for (unsigned long long i = 0; i < count; ++i) {
+    INPUT press[2]{};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    if (SendInput(2, press, sizeof(INPUT)) != 2) return 1;
+    Sleep(50);
+  }
+  Out(L"%ld %ld\n", at.x, at.y);
+  return 0;
+}
+
 int TryRegister(const std::wstring& mods, const std::wstring& key) {
   Combo c;
   if (!ParseCombo(mods, c, false)) return 2;
@@ -611,5 +682,13 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"select" && a.size() == 3) return Select(a[0], a[1], a[2]);
   if (cmd == L"texts" && a.size() == 1) return Texts(a[0]);
   if (cmd == L"listview" && a.size() == 1) return ListViewRows(a[0]);
+  if (cmd == L"screen" && a.empty()) {
+    Out(L"%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    return 0;
+  }
+  if (cmd == L"rect" && a.size() == 1) return Rect(a[0]);
+  if (cmd == L"resize" && a.size() == 3) return Resize(a[0], a[1], a[2]);
+  if (cmd == L"pointer" && a.size() == 2) return Pointer(a[0], a[1]);
+  if (cmd == L"click" && a.size() >= 3 && a.size() <= 4) return Click(a);
   return Usage();
 }

@@ -58,14 +58,14 @@ class E2ECase(unittest.TestCase):
         self.addCleanup(self.box.close)
         self.box.install(self.program)
 
-    def start(self, bindings):
+    def start(self, bindings, settings=None):
         """Writes the list and the settings, starts the program and waits until its start-up is
         done and every binding is registered."""
         list_path = PROGRAM_DIR + r"\SaveKey.htk"
         self.box.write(list_path, winebox.encode_list(bindings))
         if not self.program.is_floor:
             # No start-up hint: it is a modal message box that would sit over every case.
-            self.box.set_settings({"FileSave": list_path, "ShowInfo": "0", "PlaySound": "0"})
+            self.box.set_settings({"FileSave": list_path, "ShowInfo": "0", "PlaySound": "0", **(settings or {})})
         proc = self.box.spawn(self.program.installed, *self.program.arguments(bindings))
         rc, _ = self.box.driver("waitidle", self.program.instance_title, 20000)
         self.assertEqual(rc, 0, f"no window '{self.program.instance_title}' settled within 20 s")
@@ -154,6 +154,74 @@ class LifecycleTests(E2ECase):
         self.assertHeld(CALCULATOR)
         self.press(CALCULATOR)
         self.assertLaunchedOnce()
+
+    # The main window coming and going: the tray icon's clicks, its fixed size, the edge.
+    TRAY = "Wine System Tray"  # the notification area when no desktop provides one
+
+    def click_icon(self, times):
+        """Real clicks on our icon, the first in Wine's notification area window."""
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.TRAY)[0] == 0, 10), "no tray icon")
+        rc, out = self.box.driver("click", self.TRAY, 10, 10, times)
+        self.assertEqual(rc, 0, f"cannot click the icon: {out}")
+
+    def visible(self):
+        return self.box.driver("visible", self.program.main_title)[0] == 0
+
+    def rect(self):
+        rc, out = self.box.driver("rect", self.program.main_title)
+        self.assertEqual(rc, 0, f"no rectangle: {out}")
+        return tuple(int(n) for n in out.split())
+
+    def size(self):
+        left, top, right, bottom = self.rect()
+        return right - left, bottom - top
+
+    def menu_open(self):
+        """A pop-up menu is showing: menus are visible top-level windows of class #32768."""
+        rows = [line.split("\t") for line in self.box.driver("windows")[1].splitlines()]
+        return any(row[2:4] == ["1", "#32768"] for row in rows if len(row) == 5)
+
+    def test_tray_clicks_and_the_fixed_size(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no tray icon")
+        self.start([CALCULATOR])
+        # The window comes, and no menu does: a menu opened by the first click would take the
+        # second one.
+        self.click_icon(2)
+        self.assertTrue(wait_for(self.visible, 5), "a double click on the icon does not show the window")
+        time.sleep(1.0)  # twice the usual double-click time
+        self.assertFalse(self.menu_open(), "a double click on the icon opened a menu")
+
+        # Another program's resize is undone; minimising still hides, Win + Space brings it back.
+        left, top, right, bottom = self.rect()
+        self.assertEqual(self.box.driver("resize", self.program.main_title, 700, 600)[0], 0)
+        made = (right - left, bottom - top)
+        self.assertTrue(wait_for(lambda: self.size() == made, 5), f"resized to {self.size()}, made {made}")
+        self.box.driver("showwindow", self.program.main_title, 6)  # SW_MINIMIZE
+        self.assertTrue(wait_for(lambda: not self.visible(), 5), "minimised")
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(self.visible, 5), "Win + Space after minimising")
+        self.assertEqual(self.size(), made)
+
+        # A single click opens the hotkey-list menu, once the double-click time is over.
+        self.click_icon(1)
+        self.assertTrue(wait_for(self.menu_open, 5), "a click on the icon opens no menu")
+
+    def test_a_parked_window_comes_back_when_the_pointer_touches_its_border(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no mouse activation")
+        self.start([CALCULATOR], {"ActivateStatus": "1"})
+        self.assertTrue(wait_for(self.visible, 5), "mouse mode starts shown")
+        width = int(self.box.driver("screen")[1].split()[0])
+        self.box.driver("post", self.program.main_title, "WM_CLOSE", 0, 0)  # parks it in mouse mode
+        self.assertTrue(wait_for(lambda: self.rect()[0] >= width - 10, 20), f"not parked: {self.rect()}")
+        time.sleep(0.5)  # the last steps of the slide, after which it counts as parked
+        left, top, right, bottom = self.rect()
+        # The strip's outermost column of pixels is the window's border, outside its client area.
+        self.box.driver("pointer", left, (top + bottom) // 2)
+        self.assertTrue(wait_for(lambda: self.rect()[0] < width - 100, 5),
+                        f"the parked window stays at {self.rect()}")
+        self.assertLessEqual(self.rect()[2], width, "not fully on the screen")
 
 
 APPLY = 104  # the main window's button "应用 &Q"
@@ -313,8 +381,10 @@ class StartupTests(E2ECase):
         self.assertFalse(self.visible(self.program.main_title), "hotkey mode starts hidden")
         self.answer("Vorda2009", IDOK)
         self.assertTrue(wait_for(lambda: self.visible("Wine System Tray"), 10), "no tray icon")
-        stored = self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "FileSave").stdout
-        self.assertIn(r"C:\TarvekHotKey\SaveKey.htk", stored.decode("utf-8", "replace"))
+        stored = self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey").stdout.decode("utf-8", "replace")
+        self.assertIn(r"C:\TarvekHotKey\SaveKey.htk", stored)
+        # Selecting the stored (missing) activation mode stores it, as a click on it does.
+        self.assertRegex(stored, r"ActivateStatus\s+REG_SZ\s+0\s")
 
         # Win + Space shows the window; the close box only hides it; Win + Space again shows it.
         self.press(("Win", "Space"))

@@ -71,32 +71,66 @@ TEST_F(DispatchTest, UnregisteredInstanceMessageMatchesNothing) {
   EXPECT_EQ(system.calls, Calls{});
 }
 
-TEST_F(DispatchTest, TrayCallbacksActAndPassOn) {
-  struct Case {
+// A click's hotkey-list menu waits for the double-click time, so that a second click can still
+// make a double click, which shows the window and opens no menu.
+TEST_F(DispatchTest, TrayClicksTellASingleClickFromADoubleClick) {
+  constexpr std::intptr_t kTimeUp = 0;  // the menu timer fires
+  struct Step {
     std::intptr_t mouse;
     Calls expected;
   };
-  for (const Case& c :
-       {Case{513, {"View.TrayPressed"}}, Case{514, {"View.TrayNormal", "View.PopupHotkeyMenu"}},
-        Case{515, {"View.Show"}}, Case{517, {"View.PopupSystemMenu"}}, Case{512, {}}}) {
-    SCOPED_TRACE(c.mouse);
-    system.calls.clear();
-    EXPECT_EQ(Send(wm::kTrayCallback, 0, c.mouse), std::nullopt);
-    EXPECT_EQ(system.calls, c.expected);
+  const Calls up = {"View.TrayNormal", "View.StartTrayMenuTimer"};
+  const std::vector<std::pair<const char*, std::vector<Step>>> sequences = {
+      {"double click",
+       {{513, {"View.TrayPressed"}},
+        {514, up},
+        {515, {"View.StopTrayMenuTimer", "View.Show"}},
+        {514, {"View.TrayNormal"}},
+        {kTimeUp, {"View.StopTrayMenuTimer"}}}},  // a tick that was already on its way
+      {"single click",
+       {{513, {"View.TrayPressed"}},
+        {514, up},
+        {kTimeUp, {"View.StopTrayMenuTimer", "View.PopupHotkeyMenu"}},
+        {kTimeUp, {"View.StopTrayMenuTimer"}}}},
+      {"right click while the menu waits",
+       {{514, up},
+        {517, {"View.StopTrayMenuTimer", "View.PopupSystemMenu"}},
+        {kTimeUp, {"View.StopTrayMenuTimer"}},
+        {517, {"View.PopupSystemMenu"}},
+        {512, {}}}},
+  };
+  for (const auto& [name, steps] : sequences) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      SCOPED_TRACE(std::string(name) + ", step " + std::to_string(i));
+      system.calls.clear();
+      if (steps[i].mouse == kTimeUp) {
+        EXPECT_EQ(Send(wm::kTimer, wm::kTrayMenuTimerId), std::optional<std::intptr_t>(0));
+      } else {
+        // The icon's notifications also go on to the window's previous procedure.
+        EXPECT_EQ(Send(wm::kTrayCallback, 0, steps[i].mouse), std::nullopt);
+      }
+      EXPECT_EQ(system.calls, steps[i].expected);
+    }
   }
 }
 
 TEST_F(DispatchTest, MouseMoveRevealsOnlyAParkedWindowInMouseMode) {
-  core.flags.ParkedAtEdge = true;
-  EXPECT_EQ(CallsOf(wm::kMouseMove), Calls{});  // hotkey mode
-  core.flags.MouseActivation = true;
-  core.flags.ParkedAtEdge = false;
-  EXPECT_EQ(CallsOf(wm::kMouseMove), Calls{});  // not parked
-  core.flags.ParkedAtEdge = true;
-  EXPECT_EQ(Send(wm::kMouseMove), std::nullopt);
-  EXPECT_EQ(system.calls, Calls{"View.RevealFromEdge"});
-  EXPECT_FALSE(core.flags.ParkedAtEdge);
-  EXPECT_EQ(CallsOf(wm::kMouseMove), Calls{});  // once out, it stays
+  // The strip at the edge is mostly the window's border: moves over it count as well.
+  for (unsigned move : {wm::kMouseMove, wm::kNcMouseMove}) {
+    SCOPED_TRACE(move);
+    core.flags.MouseActivation = false;
+    core.flags.ParkedAtEdge = true;
+    EXPECT_EQ(CallsOf(move), Calls{});  // hotkey mode
+    core.flags.MouseActivation = true;
+    core.flags.ParkedAtEdge = false;
+    EXPECT_EQ(CallsOf(move), Calls{});  // not parked
+    core.flags.ParkedAtEdge = true;
+    system.calls.clear();
+    EXPECT_EQ(Send(move), std::nullopt);
+    EXPECT_EQ(system.calls, Calls{"View.RevealFromEdge"});
+    EXPECT_FALSE(core.flags.ParkedAtEdge);
+    EXPECT_EQ(CallsOf(move), Calls{});  // once out, it stays
+  }
 }
 
 TEST_F(DispatchTest, OtherMessagesPassOn) {

@@ -289,7 +289,9 @@ TEST_F(MainCommandsTest, StartUpSetsTheStoredControlsThroughTheirClickHandling) 
   EXPECT_TRUE(flags().MouseControllerOn);
 }
 
-TEST_F(MainCommandsTest, FirstStartLeavesTheOptionAndTheBoxUnwritten) {
+// The option is selected whatever it showed, so its click stores the mode; the check box only
+// changes when the stored value differs from what it shows.
+TEST_F(MainCommandsTest, FirstStartStoresTheModeAndLeavesTheBoxUnwritten) {
   for (const char* stored : {"", "0", " "}) {
     settings.values["ActivateStatus"] = stored;
     settings.values["MouseCtrl"] = stored;
@@ -300,9 +302,11 @@ TEST_F(MainCommandsTest, FirstStartLeavesTheOptionAndTheBoxUnwritten) {
     Program p{s, settings, v, g, v, "C:\\HK"};
     p.LoadPhase();
     p.InitialisePhase();
-    EXPECT_EQ(s.CallsStartingWith("Set ActivateStatus"), Calls{}) << "[" << stored << "]";
+    EXPECT_EQ(s.CallsStartingWith("Set ActivateStatus"), Calls{"Set ActivateStatus 0"})
+        << "[" << stored << "]";
     EXPECT_EQ(s.CallsStartingWith("Set MouseCtrl"), Calls{}) << "[" << stored << "]";
-    EXPECT_EQ(s.CallsStartingWith("View.ActivationOption"), Calls{}) << "[" << stored << "]";
+    EXPECT_EQ(s.CallsStartingWith("View.ActivationOption"), Calls{"View.ActivationOption 0"})
+        << "[" << stored << "]";
     EXPECT_EQ(s.CallsStartingWith("View.MouseControllerBox"), Calls{}) << "[" << stored << "]";
     EXPECT_EQ(s.CallsStartingWith("RegisterHotkey 147"), Calls{}) << "[" << stored << "]";
     EXPECT_FALSE(p.core.flags.MouseActivation);

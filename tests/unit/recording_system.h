@@ -105,6 +105,8 @@ class RecordingViewOf : public Base, public PadHost {
   void SetTrayPicture(TrayPicture p) override { calls_.push_back("View.Tray" + PictureName(p)); }
   void PopupHotkeyMenu() override { calls_.push_back("View.PopupHotkeyMenu"); }
   void PopupSystemMenu() override { calls_.push_back("View.PopupSystemMenu"); }
+  void StartTrayMenuTimer() override { calls_.push_back("View.StartTrayMenuTimer"); }
+  void StopTrayMenuTimer() override { calls_.push_back("View.StopTrayMenuTimer"); }
   void RevealFromEdge() override { calls_.push_back("View.RevealFromEdge"); }
   void ShowPad() override { calls_.push_back("View.ShowPad"); }
   void RemoveTrayIcon() override { calls_.push_back("View.RemoveTrayIcon"); }

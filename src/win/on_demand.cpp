@@ -1,0 +1,55 @@
+#include "win/on_demand.h"
+
+#include <objbase.h>
+
+#include <string>
+
+namespace tarvek::win {
+
+namespace {
+
+// COM is the thread's own: each thread takes and gives back its own.
+thread_local bool comTried = false;
+thread_local bool comTaken = false;  // taken, and to be given back
+
+template <typename Function>
+Function Ole32(const char* name) {
+  HMODULE ole32 = GetModuleHandleW(L"ole32.dll");
+  if (ole32 == nullptr) ole32 = LoadSystemLibrary(L"ole32.dll");
+  if (ole32 == nullptr) return nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(ole32, name)));
+}
+
+}  // namespace
+
+HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx) {
+  HMODULE module = loadEx(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  // The full path keeps the search out of the program's folder all the same.
+  wchar_t folder[MAX_PATH];
+  UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  std::wstring path = std::wstring(folder, length) + L"\\" + name;
+  return LoadLibraryW(path.c_str());
+}
+
+void EnsureCom() {
+  if (comTried) return;
+  comTried = true;
+  static const auto initialize = Ole32<decltype(&CoInitializeEx)>("CoInitializeEx");
+  if (initialize == nullptr) return;
+  // S_FALSE (already taken on this thread) must be given back too; a thread that runs COM
+  // multithreaded keeps it so.
+  comTaken = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+}
+
+void ReleaseCom() {
+  if (comTaken) {
+    static const auto uninitialize = Ole32<decltype(&CoUninitialize)>("CoUninitialize");
+    if (uninitialize != nullptr) uninitialize();
+  }
+  comTaken = false;
+  comTried = false;
+}
+
+}  // namespace tarvek::win
