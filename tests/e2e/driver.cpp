@@ -29,6 +29,7 @@
 //   select <title> <id> <index>  chooses item index in the combo box id, as the user would
 //   listview <title>             each row of the window's list control: the four cells and
 //                                whether the row is marked (bit 0 of its item data), Tab-separated
+//   lvselect <title> <item>...   selects exactly these items of the list (the first current)
 //   screen                       the screen's width and height, in pixels
 //   rect <title>                 the window's rectangle: left top right bottom, in pixels
 //   resize <title> <w> <h>       SetWindowPos to that size, as another program would
@@ -350,6 +351,36 @@ int Texts(const std::wstring& title) {
 
 // Reads the rows of another process's list control: the item structure and the text buffer
 // live in that process, where the control looks for them.
+// Selects exactly the given items of the window's list control (the first is also the focused,
+// current one), as clicks with Ctrl held would.
+int ListViewSelect(const std::wstring& title, const std::vector<std::wstring>& items) {
+  HWND w = Find(title);
+  HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
+  if (!list) return 1;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE h = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!h) return 1;
+  void* remote = VirtualAllocEx(h, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+  auto setState = [&](int index, UINT state, UINT mask) {
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    WriteProcessMemory(h, remote, &item, sizeof item, nullptr);
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(remote));
+  };
+  setState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    unsigned long long index = 0;
+    if (!ParseNumber(items[i], index)) return 2;
+    setState(static_cast<int>(index), LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0),
+             LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0));
+  }
+  VirtualFreeEx(h, remote, 0, MEM_RELEASE);
+  CloseHandle(h);
+  return 0;
+}
+
 int ListViewRows(const std::wstring& title) {
   HWND w = Find(title);
   HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
@@ -682,6 +713,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"select" && a.size() == 3) return Select(a[0], a[1], a[2]);
   if (cmd == L"texts" && a.size() == 1) return Texts(a[0]);
   if (cmd == L"listview" && a.size() == 1) return ListViewRows(a[0]);
+  if (cmd == L"lvselect" && a.size() >= 2) return ListViewSelect(a[0], {a.begin() + 1, a.end()});
   if (cmd == L"screen" && a.empty()) {
     Out(L"%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     return 0;

@@ -322,6 +322,7 @@ class SettingsTests(E2ECase):
 
 EDITOR = "添加热键"
 ADD_COMMAND = 2005  # the menu item "添加热键(&A)", F12
+DELETE_COMMAND = 2007  # the menu item "删除热键(&D)", Del
 E_BOXES, E_KEY, E_TARGET, E_NAME, E_OK, E_APPLY = (103, 104), 105, 108, 110, 112, 115
 
 
@@ -362,6 +363,38 @@ class EditorTests(E2ECase):
         self.assertHeld(("Ctrl + Alt", "Q"))
         self.press(("Ctrl + Alt", "Q"))
         self.assertLaunchedOnce()
+
+
+    def test_delete_frees_exactly_the_chosen_bindings(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no grid")
+        target = PROGRAM_DIR + r"\target.exe"
+        b, c, d = [("Ctrl + Alt", k, "程序" + k, target) for k in ("D", "E", "F")]
+        self.start([CALCULATOR, b, c, d])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+
+        def delete(*items):
+            self.assertEqual(self.box.driver("lvselect", self.program.main_title, *items)[0], 0)
+            self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
+            self.assertEqual(self.box.driver("findwindow", "删除热键", 10000)[0], 0, "no question")
+            self.box.driver("post", "删除热键", "WM_COMMAND", IDOK, 0)
+            self.assertTrue(wait_for(lambda: self.box.driver("findwindow", "删除热键")[0] != 0, 5))
+
+        delete(2)  # the second binding (item 0 is the activation row)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "d")[0] == 0, 5))
+        for kept in (CALCULATOR, c, d):
+            self.assertHeld(kept)
+        saved = self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes()
+        self.assertEqual(saved, winebox.encode_list([CALCULATOR, c, d]))
+        self.assertIn("热键信息(共有3个热键)", self.box.driver("texts", self.program.main_title)[1])
+
+        delete(1, 2, 3)  # the three left, chosen together
+        rows = self.box.driver("listview", self.program.main_title)[1].splitlines()
+        self.assertEqual(len(rows), 1, f"{rows}")
+        for gone in (CALCULATOR, c, d):
+            self.assertHeld(gone, held=False)
+        self.assertEqual(self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes(), b"")
 
 
 class StartupTests(E2ECase):
