@@ -119,15 +119,8 @@ HFONT EditorDialog::FontFor(int id) const {
 }
 
 void EditorDialog::OnFontsMade() {
-  LOGFONTW plus{};
-  plus.lfHeight = win::MessageFont(Dpi()).lfHeight;
-  plus.lfWidth = Px(kPlusCell);
-  plus.lfWeight = FW_NORMAL;
-  plus.lfCharSet = DEFAULT_CHARSET;
-  plus.lfOutPrecision = OUT_TT_PRECIS;
-  plus.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  wcscpy_s(plus.lfFaceName, L"Courier New");
-  plusFont_.reset(CreateFontIndirectW(&plus));
+  // One cell per character, as wide as the layout wants it.
+  plusFont_.reset(win::MakeCellFont(Dpi(), Px(kPlusCell)));
 }
 
 void EditorDialog::OnCreated() {

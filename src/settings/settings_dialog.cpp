@@ -109,18 +109,8 @@ HFONT SettingsDialog::FontFor(int id) const {
 }
 
 void SettingsDialog::OnFontsMade() {
-  LOGFONTW message = win::MessageFont(Dpi());
   // One cell per character, as wide as the layout wants it.
-  LOGFONTW plus{};
-  plus.lfHeight = message.lfHeight;
-  plus.lfWidth = Px(kPlusCell);
-  plus.lfWeight = FW_NORMAL;
-  plus.lfCharSet = DEFAULT_CHARSET;
-  plus.lfOutPrecision = OUT_TT_PRECIS;
-  plus.lfQuality = DEFAULT_QUALITY;
-  plus.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-  wcscpy_s(plus.lfFaceName, L"Courier New");
-  plusFont_.reset(CreateFontIndirectW(&plus));
+  plusFont_.reset(win::MakeCellFont(Dpi(), Px(kPlusCell)));
 }
 
 void SettingsDialog::OnCreated() {

@@ -72,6 +72,19 @@ std::string WindowText(HWND window) {
   return Narrow(text);
 }
 
+HFONT MakeCellFont(UINT dpi, int cellPixels) {
+  LOGFONTW cell{};
+  cell.lfHeight = MessageFont(dpi).lfHeight;
+  cell.lfWidth = cellPixels;
+  cell.lfWeight = FW_NORMAL;
+  cell.lfCharSet = DEFAULT_CHARSET;
+  cell.lfOutPrecision = OUT_TT_PRECIS;
+  cell.lfQuality = DEFAULT_QUALITY;
+  cell.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  wcscpy_s(cell.lfFaceName, L"Courier New");
+  return CreateFontIndirectW(&cell);
+}
+
 std::wstring DialogFilter(std::string_view pipeSeparated) {
   std::wstring filter = Widen(pipeSeparated);
   for (wchar_t& c : filter) {

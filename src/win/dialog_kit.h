@@ -67,6 +67,9 @@ int ModalMessageBox(HWND owner, const std::string& text, const std::string& titl
 // --- Helpers -------------------------------------------------------------------------------
 
 std::string WindowText(HWND window);
+// A fixed-pitch font of the message font's height whose every character is one cell of the
+// given width: a label of plus signs and blanks then lines up with the boxes it stands between.
+HFONT MakeCellFont(UINT dpi, int cellPixels);
 // "描述|*.ext" (pairs separated by "|") as the file dialogs take it.
 std::wstring DialogFilter(std::string_view pipeSeparated);
 
