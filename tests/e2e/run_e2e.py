@@ -322,6 +322,7 @@ class SettingsTests(E2ECase):
 
 EDITOR = "添加热键"
 ADD_COMMAND = 2005  # the menu item "添加热键(&A)", F12
+CHANGE_COMMAND = 2006  # the menu item "修改热键(&C)"
 DELETE_COMMAND = 2007  # the menu item "删除热键(&D)", Del
 E_BOXES, E_KEY, E_TARGET, E_NAME, E_OK, E_APPLY = (103, 104), 105, 108, 110, 112, 115
 
@@ -364,6 +365,25 @@ class EditorTests(E2ECase):
         self.press(("Ctrl + Alt", "Q"))
         self.assertLaunchedOnce()
 
+
+    def test_changing_a_key_frees_the_old_combination(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no editor")
+        self.start([CALCULATOR])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        self.assertEqual(self.box.driver("lvselect", self.program.main_title, 1)[0], 0)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", CHANGE_COMMAND, 0)
+        self.assertTrue(wait_for(lambda: self.visible(EDITOR), 5), "修改热键 did not open the editor")
+        self.assertEqual(self.texts(EDITOR)[1:3], ["Ctrl", "Alt"])
+        self.assertEqual(self.box.driver("select", EDITOR, E_KEY, KEYS.index("K"))[0], 0)
+        self.box.driver("control", EDITOR, E_APPLY, "BM_CLICK")
+        self.box.driver("control", EDITOR, E_OK, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "OK did not close the editor")
+        self.assertHeld(("Ctrl + Alt", "C"), held=False)
+        self.assertHeld(("Ctrl + Alt", "K"))
+        self.press(("Ctrl + Alt", "K"))
+        self.assertLaunchedOnce()
 
     def test_delete_frees_exactly_the_chosen_bindings(self):
         if self.program.is_floor:
