@@ -12,7 +12,7 @@ using namespace editor_ids;
 
 namespace {
 
-constexpr win::WindowSpec kWindow{L"TarvekHotKeyEditor", L"添加热键", 6240, 3900};
+constexpr win::WindowLayout kWindow{L"TarvekHotKeyEditor", L"添加热键", 6240, 3900};
 
 // The key row: three boxes of one width, and between them Label2, whose thirteen characters
 // ("+", eleven blanks, "+") are set in a fixed-pitch font one cell wide each, so that the
@@ -34,7 +34,7 @@ constexpr DWORD kCheck = BS_CHECKBOX | kTab;  // the model ticks them, not the b
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 
 // In creation order: the tab order, each label before what it names, the panel under all.
-constexpr win::ControlSpec kControls[] = {
+constexpr win::ControlLayout kControls[] = {
     {kLabel1Id, L"STATIC", L"辅助键：", kLabel, 0, kBox0Left, 330, 1500, 240},
     {kCombo1Id0, WC_COMBOBOXW, L"", kKeyBox, 0, kBox0Left, kBoxTop, kBoxWidth, kDropHeight},
     {kCombo1Id1, WC_COMBOBOXW, L"", kKeyBox, 0, kBox1Left, kBoxTop, kBoxWidth, kDropHeight},
@@ -191,12 +191,12 @@ void EditorDialog::ShowModal() {
 }
 
 void EditorDialog::ChooseFile() {
-  win::FileDialogSpec spec;
-  spec.filter = std::string(kFileChooserFilterName) + "|*.*";
-  spec.title = kFileChooserTitle;
-  spec.folder = model_.Target();
-  spec.flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
-  model_.FileChosen(FileDialog(spec));
+  win::FileDialogOptions options;
+  options.filter = std::string(kFileChooserFilterName) + "|*.*";
+  options.title = kFileChooserTitle;
+  options.folder = model_.Target();
+  options.flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER;
+  model_.FileChosen(FileDialog(options));
 }
 
 void EditorDialog::OnCommand(int id, int notification) {

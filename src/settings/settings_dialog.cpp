@@ -12,7 +12,7 @@ using namespace settings_ids;
 namespace {
 
 // The client area is 5400 × 4560 twips.
-constexpr win::WindowSpec kWindow{L"TarvekHotKeySettings", L"软件设置", 5400, 4560};
+constexpr win::WindowLayout kWindow{L"TarvekHotKeySettings", L"软件设置", 5400, 4560};
 
 // The activation row: three boxes of one width, and between them Label2, whose twelve
 // characters ("+", ten blanks, "+") are set in a fixed-pitch font one cell wide each, so that
@@ -34,7 +34,7 @@ constexpr DWORD kCheck = BS_CHECKBOX | kTab;  // the model ticks them, not the b
 
 // In creation order: the order of the tab stops, with each label before what it names (the
 // name screen readers give the field), Label2 under the middle box and the frames under all.
-constexpr win::ControlSpec kControls[] = {
+constexpr win::ControlLayout kControls[] = {
     {kLabel1Id, L"STATIC", L"热键列表存放路径：", SS_LEFT | SS_NOPREFIX, 0, 300, 330, 3000, 240},
     {kText1Id, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, 300, 600, 4260, 330},
     {kCheck1Id, L"BUTTON", L"本软件随系统启动", kCheck, 0, 300, kCheckTop, 4800, 270},
@@ -81,15 +81,15 @@ int IndexOf(const std::array<std::string_view, N>& names, const std::string& nam
 
 std::optional<std::string> ShowListFileDialog(HWND owner, const std::string& preset,
                                               ListFileDialogMode mode) {
-  win::FileDialogSpec spec;
-  spec.save = mode == ListFileDialogMode::kSave;
-  spec.filter = kListFileFilter;
-  spec.defaultExtension = kListFileDefaultExtension;
-  spec.file = preset;
+  win::FileDialogOptions options;
+  options.save = mode == ListFileDialogMode::kSave;
+  options.filter = kListFileFilter;
+  options.defaultExtension = kListFileDefaultExtension;
+  options.file = preset;
   // No overwrite prompt: picking an existing list is a normal choice here, and nothing is
   // written until the list is saved. The current folder stays where it was.
-  if (mode == ListFileDialogMode::kOpen) spec.flags |= OFN_FILEMUSTEXIST;
-  return win::ShowFileDialog(owner, spec);
+  if (mode == ListFileDialogMode::kOpen) options.flags |= OFN_FILEMUSTEXIST;
+  return win::ShowFileDialog(owner, options);
 }
 
 SettingsDialog::SettingsDialog(SettingsDialogModel& model, GridPort& grid, HotkeyPort& hotkeys)

@@ -119,14 +119,14 @@ RECT WindowRectFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle
 
 }  // namespace
 
-std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogSpec& spec) {
+std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogOptions& options) {
   if (endRequested) return std::nullopt;
-  const std::wstring filter = DialogFilter(spec.filter);
-  const std::wstring extension = Widen(spec.defaultExtension);
-  const std::wstring title = Widen(spec.title);
-  const std::wstring folder = Widen(spec.folder);
+  const std::wstring filter = DialogFilter(options.filter);
+  const std::wstring extension = Widen(options.defaultExtension);
+  const std::wstring title = Widen(options.title);
+  const std::wstring folder = Widen(options.folder);
   std::vector<wchar_t> file(4096, L'\0');
-  std::wstring preset = Widen(spec.file);
+  std::wstring preset = Widen(options.file);
   if (preset.size() < file.size()) std::copy(preset.begin(), preset.end(), file.begin());
 
   OPENFILENAMEW dialog{};
@@ -140,13 +140,13 @@ std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogSpec& spec
   dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
   dialog.lpstrTitle = title.empty() ? nullptr : title.c_str();
   dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  dialog.Flags = spec.flags;
+  dialog.Flags = options.flags;
   auto show = [&] {
     static const auto save =
         OnDemand<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
     static const auto open =
         OnDemand<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
-    auto run = spec.save ? save : open;
+    auto run = options.save ? save : open;
     ModalScope scope;
     return run != nullptr && run(&dialog);
   };
@@ -163,8 +163,8 @@ std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogSpec& spec
 
 // --- The window ----------------------------------------------------------------------------
 
-DialogWindow::DialogWindow(const WindowSpec& window, std::span<const ControlSpec> controls)
-    : spec_(window), controls_(controls) {}
+DialogWindow::DialogWindow(const WindowLayout& window, std::span<const ControlLayout> controls)
+    : layout_(window), controls_(controls) {}
 
 DialogWindow::~DialogWindow() {
   if (window_ != nullptr && IsWindow(window_)) {
@@ -178,22 +178,22 @@ bool DialogWindow::Create(HINSTANCE instance, HWND owner) {
   owner_ = owner;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
-  if (!GetClassInfoExW(instance, spec_.className, &wc)) {
+  if (!GetClassInfoExW(instance, layout_.className, &wc)) {
     wc = {};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = StaticWindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = spec_.className;
+    wc.lpszClassName = layout_.className;
     if (RegisterClassExW(&wc) == 0) return false;
   }
-  window_ = CreateWindowExW(spec_.exStyle, spec_.className, spec_.title, spec_.style, CW_USEDEFAULT,
+  window_ = CreateWindowExW(layout_.exStyle, layout_.className, layout_.title, layout_.style, CW_USEDEFAULT,
                             CW_USEDEFAULT, 0, 0, owner, nullptr, instance, this);
   if (window_ == nullptr) return false;
   messages_.owner = window_;
   MakeFonts();
-  for (const ControlSpec& c : controls_) {
+  for (const ControlLayout& c : controls_) {
     HWND control = CreateWindowExW(
         c.exStyle, c.className, c.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style, 0, 0,
         0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
@@ -222,11 +222,11 @@ void DialogWindow::SetTitle(std::string_view text) { SetWindowTextW(window_, Wid
 void DialogWindow::LayOut() {
   UINT dpi = Dpi();
   auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
-  RECT frame = WindowRectFor(px(spec_.clientWidth), px(spec_.clientHeight), spec_.style,
-                             spec_.exStyle, dpi);
+  RECT frame = WindowRectFor(px(layout_.clientWidth), px(layout_.clientHeight), layout_.style,
+                             layout_.exStyle, dpi);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  for (const ControlSpec& c : controls_) {
+  for (const ControlLayout& c : controls_) {
     MoveWindow(Control(c.id), px(c.left), px(c.top), px(c.width), px(c.height), TRUE);
   }
 }
@@ -332,7 +332,7 @@ LRESULT DialogWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
       MakeFonts();
-      for (const ControlSpec& c : controls_) {
+      for (const ControlLayout& c : controls_) {
         SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.id)), TRUE);
       }
       LayOut();

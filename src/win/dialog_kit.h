@@ -26,7 +26,7 @@ namespace tarvek::win {
 
 // One control of a window's table. The table's order is the creation order, and so the tab
 // order; a label comes before what it names, so that screen readers take it as its name.
-struct ControlSpec {
+struct ControlLayout {
   int id;
   const wchar_t* className;
   const wchar_t* caption;
@@ -35,7 +35,7 @@ struct ControlSpec {
   int left, top, width, height;  // twips in the client area; a combo box's with its list open
 };
 
-struct WindowSpec {
+struct WindowLayout {
   const wchar_t* className;
   const wchar_t* title;
   int clientWidth, clientHeight;  // twips
@@ -73,7 +73,7 @@ HFONT MakeCellFont(UINT dpi, int cellPixels);
 // "描述|*.ext" (pairs separated by "|") as the file dialogs take it.
 std::wstring DialogFilter(std::string_view pipeSeparated);
 
-struct FileDialogSpec {
+struct FileDialogOptions {
   bool save = false;
   std::string filter;            // "热键文件(*.htk)|*.HTK"
   std::string title;             // empty: the system's
@@ -83,13 +83,13 @@ struct FileDialogSpec {
   DWORD flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST;
 };
 // The chosen path, or none when the user cancelled (or the program is ending).
-std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogSpec& spec);
+std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogOptions& options);
 
 // --- The window ----------------------------------------------------------------------------
 
 class DialogWindow {
  public:
-  DialogWindow(const WindowSpec& window, std::span<const ControlSpec> controls);
+  DialogWindow(const WindowLayout& window, std::span<const ControlLayout> controls);
   virtual ~DialogWindow();
   DialogWindow(const DialogWindow&) = delete;
   DialogWindow& operator=(const DialogWindow&) = delete;
@@ -116,7 +116,7 @@ class DialogWindow {
   HFONT Font() const { return static_cast<HFONT>(font_.get()); }
   // Message boxes owned by this window, so that they stay in front of it.
   DialogPort& Messages() { return messages_; }
-  std::optional<std::string> FileDialog(FileDialogSpec spec) { return ShowFileDialog(window_, spec); }
+  std::optional<std::string> FileDialog(FileDialogOptions options) { return ShowFileDialog(window_, options); }
 
  protected:
   // After the controls are made and placed.
@@ -161,8 +161,8 @@ class DialogWindow {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   void MakeFonts();
 
-  WindowSpec spec_;
-  std::span<const ControlSpec> controls_;
+  WindowLayout layout_;
+  std::span<const ControlLayout> controls_;
   OwnedMessages messages_;
   UniqueGdiObject font_;
   HWND lastFocus_ = nullptr;  // given back when the window is activated again
