@@ -44,6 +44,7 @@
 #include <io.h>
 #include <tlhelp32.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -381,6 +382,34 @@ int ListViewSelect(const std::wstring& title, const std::vector<std::wstring>& i
   return 0;
 }
 
+// Drops files on the window's list control as the shell does: WM_DROPFILES with a DROPFILES
+// block. The block is written into the target's memory: under Wine a handle of fixed global
+// memory is its own address, so the block serves as the drop handle there (DragFinish cannot
+// free it in that process; a test leaves it behind). This is a Wine-only test instrument.
+int DropFiles(const std::wstring& title, const std::vector<std::wstring>& paths) {
+  HWND w = Find(title);
+  HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
+  if (!list) return 1;
+  std::vector<char> block(sizeof(DROPFILES));
+  auto* head = reinterpret_cast<DROPFILES*>(block.data());
+  head->pFiles = sizeof(DROPFILES);
+  head->fWide = TRUE;
+  for (const std::wstring& path : paths) {
+    const char* bytes = reinterpret_cast<const char*>(path.c_str());
+    block.insert(block.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
+  }
+  block.insert(block.end(), sizeof(wchar_t), '\0');  // the list ends with an empty name
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  HANDLE h = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid);
+  if (!h) return 1;
+  void* remote = VirtualAllocEx(h, nullptr, block.size(), MEM_COMMIT, PAGE_READWRITE);
+  const bool written = remote && WriteProcessMemory(h, remote, block.data(), block.size(), nullptr);
+  CloseHandle(h);
+  if (!written) return 1;
+  return PostMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) ? 0 : 1;
+}
+
 int ListViewRows(const std::wstring& title) {
   HWND w = Find(title);
   HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
@@ -712,6 +741,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"control" && a.size() >= 3 && a.size() <= 5) return Control(a);
   if (cmd == L"select" && a.size() == 3) return Select(a[0], a[1], a[2]);
   if (cmd == L"texts" && a.size() == 1) return Texts(a[0]);
+  if (cmd == L"dropfiles" && a.size() >= 2) return DropFiles(a[0], {a.begin() + 1, a.end()});
   if (cmd == L"listview" && a.size() == 1) return ListViewRows(a[0]);
   if (cmd == L"lvselect" && a.size() >= 2) return ListViewSelect(a[0], {a.begin() + 1, a.end()});
   if (cmd == L"screen" && a.empty()) {

@@ -417,6 +417,23 @@ class EditorTests(E2ECase):
         self.assertEqual(self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes(), b"")
 
 
+    def test_two_dropped_files_open_the_editor_twice_first_file_first(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no grid")
+        self.start([CALCULATOR])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        first, second = PROGRAM_DIR + r"\hotkey.wav", PROGRAM_DIR + r"\target.exe"
+        self.assertEqual(self.box.driver("dropfiles", self.program.main_title, first, second)[0], 0)
+        texts = lambda: self.box.driver("texts", EDITOR)[1].splitlines()
+        for path in (first, second):  # 取消 on the first editor opens the next one at once
+            self.assertTrue(wait_for(lambda: self.visible(EDITOR) and path in texts(), 5),
+                            f"the editor for {path}: {texts()}")
+            self.box.driver("control", EDITOR, IDCANCEL, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "取消 did not close the editor")
+        self.assertFalse(wait_for(lambda: self.visible(EDITOR), 1), "a third editor opened")
+
+
 class StartupTests(E2ECase):
     def visible(self, title):
         return self.box.driver("visible", title)[0] == 0
