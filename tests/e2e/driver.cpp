@@ -4,6 +4,8 @@
 //
 //   keys ctrl+alt+c              key downs then ups through SendInput; prints the time sent
 //                                (modifiers alone, "ctrl", are pressed by themselves)
+//   keysuntilshown <keys> <title> <ms>   keys, then the moment the window is first visible
+//                                (within ms): prints the time sent and the time seen
 //   type <text>                  the text as Unicode key presses, to the focused control
 //   findwindow <title> [wait_ms] prints the window handle; waits up to wait_ms for it
 //   send <title> <msg> [wparam] [lparam]   msg: a number, WM_xxx, or a registered name
@@ -30,6 +32,7 @@
 //   listview <title>             each row of the window's list control: the four cells and
 //                                whether the row is marked (bit 0 of its item data), Tab-separated
 //   lvselect <title> <item>...   selects exactly these items of the list (the first current)
+//   dropfiles <title> <path>...  drops the files on the window's list control (Wine only)
 //   screen                       the screen's width and height, in pixels
 //   rect <title>                 the window's rectangle: left top right bottom, in pixels
 //   resize <title> <w> <h>       SetWindowPos to that size, as another program would
@@ -201,6 +204,22 @@ int Keys(const std::wstring& text) {
     return 1;
   }
   return 0;
+}
+
+// Presses the keys, then watches (every millisecond) for the titled window to become visible:
+// prints the time of sending, then the time it was first seen visible.
+int KeysUntilShown(const std::wstring& keys, const std::wstring& title, unsigned long long timeoutMs) {
+  if (int rc = Keys(keys)) return rc;
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < until) {
+    HWND w = FindWindowW(nullptr, title.c_str());
+    if (w && IsWindowVisible(w)) {
+      Out(L"%llu\n", Now());
+      return 0;
+    }
+    Sleep(1);
+  }
+  return 1;
 }
 
 // Types the text as Unicode characters into whatever has the keyboard focus.
@@ -707,6 +726,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::vector<std::wstring> a(argv + 2, argv + argc);
   unsigned long long n = 0;
   if (cmd == L"keys" && a.size() == 1) return Keys(a[0]);
+  if (cmd == L"keysuntilshown" && a.size() == 3 && ParseNumber(a[2], n)) return KeysUntilShown(a[0], a[1], n);
   if (cmd == L"type" && a.size() == 1) return Type(a[0]);
   if (cmd == L"findwindow" && a.size() == 1) return FindWindowCmd(a[0], 0);
   if (cmd == L"findwindow" && a.size() == 2 && ParseNumber(a[1], n)) return FindWindowCmd(a[0], n);
