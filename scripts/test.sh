@@ -12,6 +12,11 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native
 
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer, short fuzz runs"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ctest --preset sanitize --parallel 2
+
 echo "== Windows build, Windows-side and end-to-end tests under Wine"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw

@@ -16,7 +16,10 @@ std::string SerializeList(const std::vector<BindingTexts>& bindings, AnsiCodec& 
   for (const BindingTexts& binding : bindings) {
     for (const std::string& cell : binding) utf8.append(cell).append("\r\n");
   }
-  if (std::optional<std::string> ansi = codec.Utf8ToAnsi(utf8)) return *ansi;
+  std::optional<std::string> ansi = codec.Utf8ToAnsi(utf8);
+  // ANSI bytes that happen to begin like the UTF-8 byte-order mark (on code page 936, "锘" and
+  // a character whose first byte is BF) would be read back as UTF-8: those go as UTF-8 too.
+  if (ansi && !ansi->starts_with(kUtf8Bom)) return *ansi;
   // Some name or target has no form in the ANSI code page: keep it whole rather than lose it.
   return std::string(kUtf8Bom) + utf8;
 }

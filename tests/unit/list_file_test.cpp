@@ -212,6 +212,16 @@ TEST_F(ListFileTest, NameGbkCannotHoldIsSavedAsUtf8WithBomAndLoadsBack) {
   EXPECT_EQ(system.files[kPath], bytes);
 }
 
+// Found by fuzzing: a hand-edited GBK file whose first line begins with the bytes EF BB BF
+// ("锘" and "匡") was saved back in GBK and then read as UTF-8, garbling every name.
+TEST_F(ListFileTest, GbkListThatBeginsLikeTheUtf8MarkLoadsBackUnchanged) {
+  AddBinding({"锘匡Ctrl", "A", "我的计算器", "calc"});
+  ASSERT_TRUE(Put());
+  Get();
+  EXPECT_EQ(table.slots[0].ModifierText, "锘匡Ctrl");
+  EXPECT_EQ(table.slots[0].Name, "我的计算器");
+}
+
 TEST_F(ListFileTest, FileWithBomIsReadAsUtf8) {
   system.files[kPath] =
       "\xEF\xBB\xBF"

@@ -1,0 +1,42 @@
+// A list file of any bytes: reading it never fails, and what was read is written and read
+// back to the same bindings.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/list_file.h"
+#include "recording_system.h"
+
+using namespace tarvek;
+
+namespace {
+std::vector<BindingTexts> Texts(const HotkeyTable& table) {
+  std::vector<BindingTexts> texts;
+  for (int i = 0; i < table.Used(); ++i) {
+    const HotkeyEntry& e = table.slots[i];
+    texts.push_back({e.ModifierText, e.KeyText, e.Name, e.Target});
+  }
+  return texts;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  testing::RecordingSystem codec;
+  HotkeyTable table;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const ListLoadReport report = ParseList(bytes, codec, table);
+  if (report.loaded != table.HotkeyCount || table.Used() > kTableSlots) std::abort();
+  const std::vector<BindingTexts> loaded = Texts(table);
+  for (const BindingTexts& b : loaded) {
+    for (const std::string& text : b) {
+      if (ValidUtf8(text) != text) std::abort();  // every later step gets valid UTF-8
+    }
+  }
+  // Written back (as a save would) and read again: the same bindings.
+  HotkeyTable again;
+  ParseList(SerializeList(loaded, codec), codec, again);
+  if (Texts(again) != loaded) std::abort();
+  return 0;
+}
