@@ -81,6 +81,9 @@ class FilePort {
   // Writes the bytes to a temporary file beside path and puts it in place of the old file in
   // one step, so that a reader never sees half a file. False leaves the old file as it was.
   virtual bool ReplaceFileBytes(const std::string& path, const std::string& bytes) = 0;
+  // Deletes what a replacement cut short left behind: the temporary files of its naming beside
+  // the files the pattern names (it may hold wildcards, "C:\\Tools\\*.htk").
+  virtual void RemoveLeftoverTemporaries(const std::string& filePattern) = 0;
 };
 
 // The system's ANSI code page.

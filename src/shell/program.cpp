@@ -186,6 +186,11 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
     liveSettings.SetRegisteredActivation(KeyCombination{combo.modifiers, combo.virtualKey});
   }
 
+  // Only this copy runs from here on, so nobody else is saving: what a save cut short by the
+  // end of an earlier run left beside the lists goes.
+  system_.RemoveLeftoverTemporaries(ListPath());
+  system_.RemoveLeftoverTemporaries(programFolder_ + "\\*.htk");
+
   if (liveSettings.Checked(SettingsCheck::kShowInfo)) {
     system_.ShowMessageBox(StartHintText(activationHotkeyText), "Vorda2009",
                            kMbIconExclamation | kMbOk);

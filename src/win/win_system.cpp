@@ -186,6 +186,29 @@ std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+namespace {
+// A replacement writes "<file>.tmp<process id>" first; a program ended meanwhile leaves it.
+constexpr std::wstring_view kTemporarySuffix = L".tmp";
+}  // namespace
+
+void WinSystem::RemoveLeftoverTemporaries(const std::string& filePattern) {
+  const std::wstring pattern = Widen(filePattern);
+  const std::size_t slash = pattern.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((pattern + std::wstring(kTemporarySuffix) + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    std::wstring_view name = found.cFileName;
+    const std::size_t mark = name.rfind(kTemporarySuffix);
+    if (mark == std::wstring_view::npos || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    std::wstring_view digits = name.substr(mark + kTemporarySuffix.size());
+    if (digits.empty() || digits.find_first_not_of(L"0123456789") != std::wstring_view::npos) continue;
+    DeleteFileW((folder + std::wstring(name)).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
 bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   std::wstring target = Widen(path);
   // Windows refuses to move a file over a read-only one, but Wine does it; a list the user made
@@ -194,7 +217,7 @@ bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& byt
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return false;
   }
-  std::wstring temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
+  std::wstring temporary = target + std::wstring(kTemporarySuffix) + std::to_wstring(GetCurrentProcessId());
   {
     UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -34,6 +34,7 @@ class WinSystem : public SystemPort {
   bool FileExists(const std::string& path) override;
   std::optional<std::string> ReadFileBytes(const std::string& path) override;
   bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
+  void RemoveLeftoverTemporaries(const std::string& filePattern) override;
   std::string AnsiToUtf8(const std::string& ansi) override;
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
 

@@ -39,6 +39,14 @@ TEST_F(Files, ReplaceCreatesThenReplacesAndLeavesNothingElse) {
   EXPECT_EQ(folder.Entries(), Names{"热键列表.htk"});
 }
 
+TEST_F(Files, LeftoversOfACutShortReplacementGoAndNothingElse) {
+  for (const char* name : {"热键.htk", "热键.htk.tmp4711", "a.HTK.tmp12", "a.htk.tmpx", "b.txt.tmp5", "c.htk.tmp"}) {
+    ASSERT_TRUE(system.ReplaceFileBytes(folder.Join(name), "x"));
+  }
+  system.RemoveLeftoverTemporaries(folder.Join("*.htk"));
+  EXPECT_EQ(folder.Entries(), (Names{"a.htk.tmpx", "b.txt.tmp5", "c.htk.tmp", "热键.htk"}));
+}
+
 TEST_F(Files, BytesAreKeptExactly) {
   const std::string path = folder.Join("bytes.htk");
   // Zero bytes, lone CR and LF, a Ctrl+Z and high bytes: no text-mode translation anywhere.
