@@ -20,6 +20,12 @@
 //                                combination is taken; prints the pid and the times
 //   waitexit <pid> <ms>          0 when the process has ended within ms
 //   kill <pid>                   TerminateProcess
+//   startmany <n> <exe>          n copies started at once; prints their pids
+//   burst <mods+key> <n>         n presses of the key, the modifiers held, in one SendInput
+//   guicounts <pid>              the process's GDI and USER object counts
+//   answerandkill <box title> <button> <pid> <us>   answers the message box, then ends the
+//                                process that many microseconds later (TerminateProcess)
+//   traydelete <title> <id>      removes the window's notification-area icon
 //   meminfo <pid>                committed private bytes
 //   cputime <pid>                user + kernel time, in 100 ns units
 //   ps                           pid and exe of every process (for failure reports)
@@ -47,6 +53,7 @@
 #include <io.h>
 #include <tlhelp32.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cstdarg>
@@ -636,6 +643,100 @@ int WaitExit(const std::wstring& pid, const std::wstring& ms) {
   return r == WAIT_OBJECT_0 ? 0 : 1;
 }
 
+// Starts n copies of the program one right after the other, without waiting for any.
+int StartMany(const std::wstring& count, const std::wstring& exe) {
+  unsigned long long n = 0;
+  if (!ParseNumber(count, n)) return 2;
+  std::vector<PROCESS_INFORMATION> started;
+  for (unsigned long long i = 0; i < n; ++i) {
+    std::wstring cmd = Quote(exe);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+    started.push_back(pi);
+  }
+  for (PROCESS_INFORMATION& pi : started) {
+    Out(L"%lu\n", pi.dwProcessId);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  return 0;
+}
+
+// n presses of the combination in one SendInput call, as fast as input can go.
+int Burst(const std::wstring& text, const std::wstring& count) {
+  Combo c;
+  unsigned long long n = 0;
+  if (!ParseCombo(text, c, true) || !ParseNumber(count, n)) return 2;
+  std::vector<UINT> held;
+  if (c.mods & MOD_CONTROL) held.push_back(VK_LCONTROL);
+  if (c.mods & MOD_ALT) held.push_back(VK_LMENU);
+  if (c.mods & MOD_SHIFT) held.push_back(VK_LSHIFT);
+  if (c.mods & MOD_WIN) held.push_back(VK_LWIN);
+  std::vector<INPUT> inputs;
+  for (UINT vk : held) inputs.push_back(KeyInput(vk, false));
+  for (unsigned long long i = 0; i < n; ++i) {
+    inputs.push_back(KeyInput(c.vk, false));
+    inputs.push_back(KeyInput(c.vk, true));
+  }
+  for (auto it = held.rbegin(); it != held.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return sent == inputs.size() ? 0 : 1;
+}
+
+// The process's GDI and USER object counts.
+int GuiCounts(const std::wstring& pid) {
+  HANDLE h = OpenPid(pid, PROCESS_QUERY_INFORMATION);
+  if (!h) return 1;
+  Out(L"%lu %lu\n", GetGuiResources(h, GR_GDIOBJECTS), GetGuiResources(h, GR_USEROBJECTS));
+  CloseHandle(h);
+  return 0;
+}
+
+// Waits for the titled message box, answers it with the button, then ends the process after
+// the given number of microseconds, as a crash or a power cut would at that moment.
+int AnswerAndKill(const std::wstring& title, const std::wstring& button, const std::wstring& pid,
+                  const std::wstring& delay) {
+  unsigned long long id = 0, micros = 0;
+  if (!ParseNumber(button, id) || !ParseNumber(delay, micros)) return 2;
+  HANDLE h = OpenPid(pid, PROCESS_TERMINATE | SYNCHRONIZE);
+  if (!h) return 1;
+  HWND box = nullptr;
+  for (ULONGLONG until = GetTickCount64() + 10000; !box && GetTickCount64() < until; Sleep(5)) {
+    box = Find(title);
+  }
+  if (!box) {
+    CloseHandle(h);
+    return 1;
+  }
+  LARGE_INTEGER frequency, now, start;
+  QueryPerformanceFrequency(&frequency);
+  PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(id), 0);
+  QueryPerformanceCounter(&start);
+  do {
+    QueryPerformanceCounter(&now);
+  } while (static_cast<unsigned long long>(now.QuadPart - start.QuadPart) * 1000000 /
+               static_cast<unsigned long long>(frequency.QuadPart) < micros);
+  TerminateProcess(h, 9);
+  WaitForSingleObject(h, 10000);
+  CloseHandle(h);
+  return 0;
+}
+
+// Takes the window's notification-area icon away, as a restart of the notification area does.
+int TrayDelete(const std::wstring& title, const std::wstring& idText) {
+  unsigned long long id = 0;
+  if (!ParseNumber(idText, id)) return 2;
+  HWND w = Find(title);
+  if (!w) return 1;
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = w;
+  data.uID = static_cast<UINT>(id);
+  return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
+}
+
 int MemInfo(const std::wstring& pid) {
   HANDLE h = OpenPid(pid, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
   if (!h) return 1;
@@ -753,6 +854,11 @@ int wmain(int argc, wchar_t** argv) {
     if (h) CloseHandle(h);
     return ok ? 0 : 1;
   }
+  if (cmd == L"startmany" && a.size() == 2) return StartMany(a[0], a[1]);
+  if (cmd == L"burst" && a.size() == 2) return Burst(a[0], a[1]);
+  if (cmd == L"guicounts" && a.size() == 1) return GuiCounts(a[0]);
+  if (cmd == L"answerandkill" && a.size() == 4) return AnswerAndKill(a[0], a[1], a[2], a[3]);
+  if (cmd == L"traydelete" && a.size() == 2) return TrayDelete(a[0], a[1]);
   if (cmd == L"meminfo" && a.size() == 1) return MemInfo(a[0]);
   if (cmd == L"cputime" && a.size() == 1) return CpuTime(a[0]);
   if (cmd == L"ps" && a.empty()) return Ps();

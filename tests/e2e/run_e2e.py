@@ -434,6 +434,145 @@ class EditorTests(E2ECase):
         self.assertFalse(wait_for(lambda: self.visible(EDITOR), 1), "a third editor opened")
 
 
+def many_bindings(n):
+    """n bindings of distinct combinations, all to target.exe."""
+    keys = [chr(c) for c in range(ord("A"), ord("Z") + 1)] + [str(d) for d in range(10)]
+    mods = ["Ctrl + Alt", "Ctrl + Shift", "Alt + Shift"]
+    target = PROGRAM_DIR + r"\target.exe"
+    return [(mods[i // len(keys)], keys[i % len(keys)], f"程序{i}", target) for i in range(n)]
+
+
+class HardeningTests(E2ECase):
+    """Attempts to break the program: cut-short saves, bursts, many copies, the notification
+    area going away, bad settings and bad list files."""
+
+    LIST = PROGRAM_DIR + r"\SaveKey.htk"
+
+    def running(self):
+        return [line for line in self.box.driver("ps")[1].splitlines() if line.endswith("TarvekHotKey.exe")]
+
+    def leftovers(self):
+        return sorted(p.name for p in self.box.host(PROGRAM_DIR).iterdir() if ".tmp" in p.name)
+
+    def test_killed_while_saving_the_list_is_old_or_new_never_torn(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe saves nothing")
+        import random
+        rng = random.Random(20261207)
+        bindings = many_bindings(101)
+        self.start(bindings[:1])  # settings and the prefix warmed up
+        self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.box.write(self.LIST, winebox.encode_list(bindings))
+        outcomes = {"old": 0, "new": 0}
+        for _ in range(100):
+            proc = self.box.spawn(self.program.installed)
+            rc, pid = self.box.driver("waitidle", self.program.instance_title, 20000)
+            self.assertEqual(rc, 0, "no start")
+            self.assertLessEqual(len(self.leftovers()), 0, f"a start left {self.leftovers()}")
+            row = rng.randrange(1, len(bindings) + 1)
+            self.assertEqual(self.box.driver("lvselect", self.program.main_title, row)[0], 0)
+            self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
+            self.box.driver("answerandkill", "删除热键", IDOK, pid, rng.randrange(0, 30000))
+            self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "not ended")
+            now = self.box.host(self.LIST).read_bytes()
+            shorter = bindings[:row - 1] + bindings[row:]
+            if now == winebox.encode_list(shorter):
+                bindings, outcomes["new"] = shorter, outcomes["new"] + 1
+            else:
+                self.assertEqual(now, winebox.encode_list(bindings), "the list is neither the old nor the new one")
+                outcomes["old"] += 1
+        print(f"\n  killed while deleting: {outcomes}", file=sys.stderr)
+        self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertEqual(self.leftovers(), [], "temporary files left beside the list")
+
+    def test_a_burst_of_presses_runs_the_target_once_each_and_leaks_nothing(self):
+        self.start([CALCULATOR])
+        rc, pid = self.box.driver("waitidle", self.program.instance_title, 20000)
+        self.press(CALCULATOR)  # every lazily made thing made once before measuring
+        self.assertTrue(wait_for(lambda: len(self.box.launches(LOG)) == 1, 10))
+        time.sleep(1.0)
+        before = (self.box.driver("guicounts", pid)[1], int(self.box.driver("meminfo", pid)[1]))
+        presses = 1000
+        self.assertEqual(self.box.driver("burst", combo(CALCULATOR), presses)[0], 0)
+        self.assertTrue(wait_for(lambda: len(self.box.launches(LOG)) >= presses + 1, 600, interval=1),
+                        f"{len(self.box.launches(LOG)) - 1} of {presses} presses ran the target")
+        time.sleep(3.0)
+        self.assertEqual(len(self.box.launches(LOG)), presses + 1, "a press ran the target twice")
+        after = (self.box.driver("guicounts", pid)[1], int(self.box.driver("meminfo", pid)[1]))
+        self.assertEqual(after[0], before[0], "GDI and USER objects")
+        self.assertLessEqual(after[1] - before[1], 256 * 1024, f"private memory grew from {before[1]} to {after[1]}")
+
+    def test_twenty_copies_started_at_once_leave_one_holding_every_binding(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no single-copy rule")
+        bindings = many_bindings(5)
+        self.box.write(self.LIST, winebox.encode_list(bindings))
+        self.box.set_settings({"FileSave": self.LIST, "ShowInfo": "0", "PlaySound": "0"})
+        rc, out = self.box.driver("startmany", 20, self.program.installed, cwd=PROGRAM_DIR)
+        self.assertEqual(rc, 0, out)
+        self.assertTrue(wait_for(lambda: len(self.running()) == 1, 60, interval=0.5), f"running: {self.running()}")
+        time.sleep(2.0)
+        self.assertEqual(len(self.running()), 1, f"running: {self.running()}")
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        for binding in bindings + [("Win", "Space")]:
+            self.assertHeld(binding)
+
+    def test_the_icon_comes_back_when_the_notification_area_restarts(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no tray icon")
+        self.start([CALCULATOR])
+        tray = "Wine System Tray"
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", tray)[0] == 0, 10), "no icon")
+        self.assertEqual(self.box.driver("traydelete", self.program.main_title, 0)[0], 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", tray)[0] != 0, 10), "the icon stays")
+        self.box.driver("send", self.program.main_title, "TaskbarCreated", 0, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", tray)[0] == 0, 10), "the icon did not come back")
+
+    def test_bad_settings_and_bad_list_files_give_defaults_never_a_crash(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe reads no settings")
+        huge = "长" * 32768  # 64 KB in UTF-16
+        list_path = self.LIST.replace("\\", "\\\\")
+        # Numbers and bytes where text belongs, a 64 KB string, characters code page 936 has no
+        # form for, a control character.
+        reg = "\r\n".join([
+            "Windows Registry Editor Version 5.00", "", r"[HKEY_CURRENT_USER\Software\Tarvek HotKey]",
+            '"ShowInfo"=dword:00000001', '"ActivateStatus"=hex:01,02,03', '"MouseCtrl"=dword:00000001',
+            f'"HotKeyName"="{huge}"', '"ShowIcon"="😀\u0001"', '"PlaySound"=hex(7):41,00,00,00,00,00',
+            f'"FileSave"="{list_path}"', ""])
+        noise = random_bytes(16 << 20)
+        lists = {"NUL bytes": b"Ctrl + Alt\r\nC\0\r\n\0\0\r\nx\0y\r\n" * 3,
+                 "lone CRs": b"Ctrl + Alt\rC\rname\r" + PROGRAM_DIR.encode() + b"\\target.exe\r",
+                 "16 MB of noise": noise}
+        for what, data in lists.items():
+            self.box.write(TOOLS_DIR + r"\bad.reg", reg.encode("utf-16"))
+            self.assertEqual(self.box.wine("reg", "import", TOOLS_DIR + r"\bad.reg").returncode, 0)
+            self.box.write(self.LIST, data)
+            proc = self.box.spawn(self.program.installed)
+            # Whatever it says on the way (a list it could not take whole, the start-up hint) is a
+            # message box; answered, the start goes on.
+            started = False
+            for _ in range(60):
+                for row in [l.split("\t") for l in self.box.driver("windows")[1].splitlines()]:
+                    if len(row) == 5 and row[3] == "#32770" and row[2] == "1":
+                        self.box.driver("post", row[4], "WM_COMMAND", IDOK, 0)
+                if started:
+                    break
+                started = self.box.driver("waitidle", self.program.instance_title, 500)[0] == 0
+            self.assertTrue(started, f"{what}: no start")
+            self.assertIsNone(proc.poll(), f"{what}: the program ended")
+            self.assertEqual(self.box.driver("send", self.program.main_title, "WM_NULL", 0, 0)[0], 0, f"{what}: no answer")
+            self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+            self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), f"{what}: did not end")
+            self.assertEqual(self.box.host(self.LIST).read_bytes(), data, f"{what}: the list file was changed")
+
+
+def random_bytes(n):
+    import random
+    return random.Random(7).randbytes(n)
+
+
 class StartupTests(E2ECase):
     def visible(self, title):
         return self.box.driver("visible", title)[0] == 0
