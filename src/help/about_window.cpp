@@ -1,7 +1,10 @@
 #include "help/about_window.h"
 
+#include <string>
+
 #include "shell/resource.h"
 #include "win/dpi.h"
+#include "win/strings.h"
 
 namespace tarvek {
 
@@ -65,6 +68,28 @@ HFONT AboutWindow::FontFor(int id) const {
     case kLabel2Id: return static_cast<HFONT>(plainFont_.get());
     case kLabel3Id: return static_cast<HFONT>(underlineFont_.get());
     default: return Font();
+  }
+}
+
+void AboutWindow::LayOut() {
+  DialogWindow::LayOut();
+  // A label whose font sets its text wider than its place grows to the right rather than
+  // cutting the text off (fonts differ from system to system).
+  for (int id : {kLabel1Id, kLabel2Id, kLabel3Id}) {
+    HWND label = Control(id);
+    RECT place{};
+    GetWindowRect(label, &place);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&place), 2);
+    std::wstring text = win::Widen(Text(id));
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, FontFor(id));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    if (size.cx > place.right - place.left) {
+      MoveWindow(label, place.left, place.top, size.cx + 2, place.bottom - place.top, TRUE);
+    }
   }
 }
 

@@ -42,6 +42,7 @@ class AboutWindow : public win::DialogWindow {
   void OnModalAbandoned() override { helpWanted_ = false; }
   HFONT FontFor(int id) const override;
   void OnFontsMade() override;
+  void LayOut() override;
   void Clicked(AboutPart part);
   void PaintBackground(HDC dc);
 
