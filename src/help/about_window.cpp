@@ -64,10 +64,14 @@ void AboutWindow::OnFontsMade() {
 
 HFONT AboutWindow::FontFor(int id) const {
   switch (id) {
-    case kLabel1Id: return static_cast<HFONT>(boldFont_.get());
-    case kLabel2Id: return static_cast<HFONT>(plainFont_.get());
-    case kLabel3Id: return static_cast<HFONT>(underlineFont_.get());
-    default: return Font();
+    case kLabel1Id:
+      return static_cast<HFONT>(boldFont_.get());
+    case kLabel2Id:
+      return static_cast<HFONT>(plainFont_.get());
+    case kLabel3Id:
+      return static_cast<HFONT>(underlineFont_.get());
+    default:
+      return Font();
   }
 }
 
@@ -113,14 +117,17 @@ void AboutWindow::Clicked(AboutPart part) {
 
 void AboutWindow::OnCommand(int id, int notification) {
   switch (id) {
-    case kCommand1Id: return Clicked(AboutPart::kHelpButton);
-    case kCommand2Id: return Clicked(AboutPart::kCloseButton);
+    case kCommand1Id:
+      return Clicked(AboutPart::kHelpButton);
+    case kCommand2Id:
+      return Clicked(AboutPart::kCloseButton);
     case kLabel1Id:
     case kLabel2Id:
     case kLabel3Id:
       if (notification == STN_CLICKED || notification == STN_DBLCLK) Clicked(AboutPart::kLabel);
       return;
-    default: return;
+    default:
+      return;
   }
 }
 

@@ -51,8 +51,8 @@ class AboutWindow : public win::DialogWindow {
   win::UniqueGdiObject boldFont_;       // the version
   win::UniqueGdiObject plainFont_;      // the maker's name
   win::UniqueGdiObject underlineFont_;  // the web address
-  bool pressed_ = false;     // the left button went down on the picture
-  bool helpWanted_ = false;  // "帮助 &H" ended this opening
+  bool pressed_ = false;                // the left button went down on the picture
+  bool helpWanted_ = false;             // "帮助 &H" ended this opening
 };
 
 }  // namespace tarvek

@@ -9,15 +9,16 @@ using namespace help_ids;
 namespace {
 
 // A fixed tool window: a small caption with a close box, no minimise or maximise box, no sizing.
+constexpr DWORD kToolWindow = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 constexpr win::WindowLayout kWindow{L"TarvekHotKeyHelp", L"帮助", 4740, 3210,
-                                    WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                                    WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT};
+                                    WS_POPUP | WS_CAPTION | WS_SYSMENU, kToolWindow};
 
 // The text box sits 120 twips right of and 240 below the frame's corner. The frame comes last,
 // under the box in the drawing order.
 constexpr win::ControlLayout kControls[] = {
-    {kText1Id, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP,
-     WS_EX_CLIENTEDGE, 120 + 120, 120 + 240, 4335, 2655},
+    {kText1Id, L"EDIT", L"",
+     ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+     120 + 120, 120 + 240, 4335, 2655},
     {kFrame1Id, L"BUTTON", L"如何使用LumekVorda", BS_GROUPBOX, 0, 120, 120, 4575, 3015},
 };
 

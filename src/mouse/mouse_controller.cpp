@@ -7,14 +7,14 @@ namespace {
 constexpr int kMoveStep = 10;  // mickeys per key press; the pointer speed applies
 
 constexpr std::array<MouseKey, 8> kKeypadKeys = {{
-    {MouseKeyIdBase + 1, 97, MouseRoutine::MouseMoveLeft},    // keypad 1
-    {MouseKeyIdBase + 2, 98, MouseRoutine::MouseMoveDown},    // keypad 2
-    {MouseKeyIdBase + 3, 99, MouseRoutine::MouseMoveRight},   // keypad 3
-    {MouseKeyIdBase + 4, 101, MouseRoutine::MouseMoveUp},     // keypad 5
-    {MouseKeyIdBase + 5, 100, MouseRoutine::MouseLeftClick},  // keypad 4
-    {MouseKeyIdBase + 6, 102, MouseRoutine::MouseRightClick}, // keypad 6
-    {MouseKeyIdBase + 7, 103, MouseRoutine::MouseLeftDown},   // keypad 7
-    {MouseKeyIdBase + 8, 104, MouseRoutine::MouseLeftUp},     // keypad 8
+    {MouseKeyIdBase + 1, 97, MouseRoutine::MouseMoveLeft},     // keypad 1
+    {MouseKeyIdBase + 2, 98, MouseRoutine::MouseMoveDown},     // keypad 2
+    {MouseKeyIdBase + 3, 99, MouseRoutine::MouseMoveRight},    // keypad 3
+    {MouseKeyIdBase + 4, 101, MouseRoutine::MouseMoveUp},      // keypad 5
+    {MouseKeyIdBase + 5, 100, MouseRoutine::MouseLeftClick},   // keypad 4
+    {MouseKeyIdBase + 6, 102, MouseRoutine::MouseRightClick},  // keypad 6
+    {MouseKeyIdBase + 7, 103, MouseRoutine::MouseLeftDown},    // keypad 7
+    {MouseKeyIdBase + 8, 104, MouseRoutine::MouseLeftUp},      // keypad 8
 }};
 
 constexpr std::array<MouseKey, 7> kLetterKeys = {{
@@ -44,10 +44,14 @@ std::optional<MouseRoutine> MouseRoutineOfId(int id) {
 
 void RunMouseRoutine(MouseRoutine routine, SystemPort& system, const SoundSetting& sound) {
   switch (routine) {
-    case MouseRoutine::MouseMoveLeft: return system.MouseEvent(kMouseMove, -kMoveStep, 0);
-    case MouseRoutine::MouseMoveDown: return system.MouseEvent(kMouseMove, 0, kMoveStep);
-    case MouseRoutine::MouseMoveRight: return system.MouseEvent(kMouseMove, kMoveStep, 0);
-    case MouseRoutine::MouseMoveUp: return system.MouseEvent(kMouseMove, 0, -kMoveStep);
+    case MouseRoutine::MouseMoveLeft:
+      return system.MouseEvent(kMouseMove, -kMoveStep, 0);
+    case MouseRoutine::MouseMoveDown:
+      return system.MouseEvent(kMouseMove, 0, kMoveStep);
+    case MouseRoutine::MouseMoveRight:
+      return system.MouseEvent(kMouseMove, kMoveStep, 0);
+    case MouseRoutine::MouseMoveUp:
+      return system.MouseEvent(kMouseMove, 0, -kMoveStep);
     case MouseRoutine::MouseLeftClick:
       system.MouseEvent(kMouseLeftDown, 0, 0);
       system.MouseEvent(kMouseLeftUp, 0, 0);
@@ -56,8 +60,10 @@ void RunMouseRoutine(MouseRoutine routine, SystemPort& system, const SoundSettin
       system.MouseEvent(kMouseRightDown, 0, 0);
       system.MouseEvent(kMouseRightUp, 0, 0);
       return PlaySoundFile(sound.MouseWave(), sound, system);
-    case MouseRoutine::MouseLeftDown: return system.MouseEvent(kMouseLeftDown, 0, 0);
-    case MouseRoutine::MouseLeftUp: return system.MouseEvent(kMouseLeftUp, 0, 0);
+    case MouseRoutine::MouseLeftDown:
+      return system.MouseEvent(kMouseLeftDown, 0, 0);
+    case MouseRoutine::MouseLeftUp:
+      return system.MouseEvent(kMouseLeftUp, 0, 0);
   }
 }
 

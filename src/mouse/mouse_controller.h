@@ -63,7 +63,6 @@ class MouseController {
   void RegisterLetterKeys();
   // Every key the controller holds: the keypad ids, then the letter ids when they were taken.
   void UnregisterAll();
-  bool LetterKeysRegistered() const { return letterKeysRegistered_; }
 
  private:
   HotkeyPort& hotkeys_;

@@ -636,9 +636,13 @@ class MouseTests(E2ECase):
     def test_after_a_restart_with_the_controller_on_letters_and_keypad_both_work(self):
         if self.program.is_floor:
             self.skipTest("floor.exe has no mouse controller")
-        self.start([CALCULATOR], {"MouseCtrl": "1"})
+        bare = ("无", "F5", "无辅助键", PROGRAM_DIR + r"\target.exe")
+        self.start([CALCULATOR, bare], {"MouseCtrl": "1"})
         keys = list(KEYPAD.values()) + list(LETTERS)
         self.wait_held(keys)
+        # A binding without modifier keys runs beside the controller.
+        self.press(bare)
+        self.assertLaunchedOnce()
         x, y = self.centre_pointer()
         at = self.moved("a", (x, y))
         self.assertTrue(at[0] < x and at[1] == y, f"A moved the pointer from {(x, y)} to {at}")

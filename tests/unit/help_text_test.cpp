@@ -44,7 +44,9 @@ const std::string kGolden =
 // Counts the places the needle starts at.
 std::size_t Count(const std::string& text, const std::string& needle) {
   std::size_t n = 0;
-  for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
+  for (std::size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+    ++n;
+  }
   return n;
 }
 

@@ -31,12 +31,12 @@ struct Expected {
 
 const std::string kClick = "PlayWaveAsync C:\\HK\\mouse.wav";
 const std::vector<Expected> kRoutines = {
-    {14737, 97, 14745, 'A', {"MouseEvent 1 -10 0"}},  // MouseMoveLeft: keypad 1
-    {14738, 98, 14746, 'S', {"MouseEvent 1 0 10"}},   // MouseMoveDown: keypad 2
-    {14739, 99, 14747, 'D', {"MouseEvent 1 10 0"}},   // MouseMoveRight: keypad 3
+    {14737, 97, 14745, 'A', {"MouseEvent 1 -10 0"}},   // MouseMoveLeft: keypad 1
+    {14738, 98, 14746, 'S', {"MouseEvent 1 0 10"}},    // MouseMoveDown: keypad 2
+    {14739, 99, 14747, 'D', {"MouseEvent 1 10 0"}},    // MouseMoveRight: keypad 3
     {14740, 101, 14748, 'W', {"MouseEvent 1 0 -10"}},  // MouseMoveUp: keypad 5
-    {14741, 100, 14749, 'J', {"MouseEvent 2 0 0", "MouseEvent 4 0 0", kClick}},    // keypad 4
-    {14742, 102, 14750, 'L', {"MouseEvent 8 0 0", "MouseEvent 16 0 0", kClick}},   // keypad 6
+    {14741, 100, 14749, 'J', {"MouseEvent 2 0 0", "MouseEvent 4 0 0", kClick}},   // keypad 4
+    {14742, 102, 14750, 'L', {"MouseEvent 8 0 0", "MouseEvent 16 0 0", kClick}},  // keypad 6
     {14743, 103, 14751, 'K', {"MouseEvent 2 0 0"}},  // MouseLeftDown: keypad 7 starts a drag
     {14744, 104, 0, 0, {"MouseEvent 4 0 0"}},        // MouseLeftUp: keypad 8 ends it
 };
@@ -151,7 +151,8 @@ class MouseRegistrationTest : public ::testing::Test {
   Program program{system, settings, view, grid, view, "C:\\HK"};
 };
 
-TEST_F(MouseRegistrationTest, AStartWithTheControllerOnHoldsKeypadAndLetterKeysAndUntickingFreesAll) {
+TEST_F(MouseRegistrationTest,
+       AStartWithTheControllerOnHoldsKeypadAndLetterKeysAndUntickingFreesAll) {
   StartWithTheControllerOn();
   // All fifteen, none refused: a system that keeps one key per id loses none either.
   EXPECT_EQ(Held(), Range(14737, 14751));

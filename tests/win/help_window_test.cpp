@@ -1,12 +1,13 @@
 // The help window and the about box under Wine: what a new help window holds, the border and
 // sizes of both, and which of the about box's clicks lead on to help.
+#include "help/help_window.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "help/about_window.h"
 #include "help/help_text.h"
-#include "help/help_window.h"
 #include "win/dpi.h"
 #include "win/strings.h"
 #include "win_test_support.h"
