@@ -17,6 +17,8 @@ add_library(tarvek_win STATIC
   src/win/dialog_kit.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
+  src/help/help_window.cpp
+  src/help/about_window.cpp
 )
 target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32)
 

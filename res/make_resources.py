@@ -2,7 +2,8 @@
 """Makes the program's icons and sounds. Deterministic: the same bytes on every run.
 
     python3 res/make_resources.py
-        (writes app.ico, tray_pressed.ico, tray_disabled.ico, menu_*.bmp, hotkey.wav, mouse.wav)
+        (writes app.ico, tray_pressed.ico, tray_disabled.ico, menu_*.bmp, about.bmp, hotkey.wav,
+         mouse.wav)
 """
 import math
 import os
@@ -159,11 +160,105 @@ def bmp(rows):
     return struct.pack('<2sIHHI', b'BM', 14 + 40 + len(pixels), 0, 0, 54) + header + bytes(pixels)
 
 
+# The about box's picture, 304 x 271. The box puts its labels and buttons over the lower half:
+# the version at (208, 136), the maker at (104, 184), the web address at (80, 200), the buttons
+# at y 240 to 265. The program's mark and name stand above them, two thin lines set them apart.
+ABOUT_SIZE = (304, 271)
+ABOUT_FRAME = (12, 24, 52)
+
+# 5 x 7 letters for the name in the picture.
+FONT = {
+    'L': ["#....", "#....", "#....", "#....", "#....", "#....", "#####"],
+    'u': [".....", ".....", "#...#", "#...#", "#...#", "#..##", ".##.#"],
+    'm': [".....", ".....", "##.#.", "#.#.#", "#.#.#", "#.#.#", "#.#.#"],
+    'e': [".....", ".....", ".###.", "#...#", "#####", "#....", ".###."],
+    'k': ["#....", "#....", "#..#.", "#.#..", "##...", "#.#..", "#..#."],
+    'V': ["#...#", "#...#", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
+    'o': [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
+    'r': [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
+    'd': ["....#", "....#", ".##.#", "#..##", "#...#", "#...#", ".####"],
+    'a': [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
+    '2': [".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"],
+    '0': [".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."],
+    '9': [".###.", "#...#", "#...#", ".####", "....#", "...#.", ".##.."],
+}
+
+
+def about_picture():
+    """RGB rows, top first."""
+    w, h = ABOUT_SIZE
+    px = []
+    for y in range(h):
+        t = y / (h - 1)
+        top, bottom = (34, 78, 150), (10, 22, 58)
+        c = tuple(int(a + (b - a) * t) for a, b in zip(top, bottom))
+        px.append([c] * w)
+    # a soft glow behind the mark
+    for y in range(h):
+        for x in range(w):
+            d = math.hypot(x - 62, y - 62) / 90
+            if d < 1:
+                k = (1 - d) ** 2 * 0.35
+                px[y][x] = tuple(int(v + (255 - v) * k * 0.4) for v in px[y][x])
+    # the program's mark, 80 pixels, over the picture
+    mark = keycap(80, pressed=False)
+    for y, row in enumerate(mark):
+        for x, (r, g, b, a) in enumerate(row):
+            if a:
+                px[22 + y][22 + x] = (r, g, b)
+    # the name, two pixels a dot, with a shadow
+    text, scale, left, top = "LumekVorda2009", 2, 114, 52
+    lines = [[False] * w for _ in range(h)]
+    for i, ch in enumerate(text):
+        glyph = FONT[ch]
+        for gy, grow in enumerate(glyph):
+            for gx, dot in enumerate(grow):
+                if dot == '#':
+                    for sy in range(scale):
+                        for sx in range(scale):
+                            lines[top + gy * scale + sy][left + (i * 6 + gx) * scale + sx] = True
+    for y in range(h):
+        for x in range(w):
+            if lines[y][x]:
+                if y + 1 < h and x + 1 < w and not lines[y + 1][x + 1]:
+                    px[y + 1][x + 1] = (5, 12, 30)
+    for y in range(h):
+        for x in range(w):
+            if lines[y][x]:
+                px[y][x] = (255, 220, 60)
+    # the two lines
+    for x in range(16, w - 16):
+        px[124][x] = (150, 175, 225)
+        px[230][x] = (150, 175, 225)
+    # a frame of one colour, two pixels wide
+    for y in range(h):
+        for x in range(w):
+            if x < 2 or y < 2 or x >= w - 2 or y >= h - 2:
+                px[y][x] = ABOUT_FRAME
+    return px
+
+
+def bmp_rgb(px):
+    """A 24-bit bitmap file of RGB rows, top first."""
+    h, w = len(px), len(px[0])
+    stride = (w * 3 + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(px):
+        line = bytearray()
+        for r, g, b in row:
+            line += bytes((b, g, r))
+        pixels += line + bytes(stride - len(line))
+    header = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    return struct.pack('<2sIHHI', b'BM', 14 + 40 + len(pixels), 0, 0, 54) + header + bytes(pixels)
+
+
 def main():
     for name, rows in GLYPHS.items():
         assert len(rows) == 13 and all(len(r) == 13 for r in rows), name
         with open(os.path.join(HERE, name + '.bmp'), 'wb') as f:
             f.write(bmp(rows))
+    with open(os.path.join(HERE, 'about.bmp'), 'wb') as f:
+        f.write(bmp_rgb(about_picture()))
     with open(os.path.join(HERE, 'app.ico'), 'wb') as f:
         f.write(ico([16, 32, 48], pressed=False))
     with open(os.path.join(HERE, 'tray_pressed.ico'), 'wb') as f:

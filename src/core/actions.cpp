@@ -122,24 +122,4 @@ void ActionRunner::MaximizeForegroundWindow() {
 
 void ActionRunner::CloseForegroundWindow() { system_.PostClose(system_.ForegroundWindow()); }
 
-void RunMouseControllerKey(int id, SystemPort& system, const SoundSetting& sound) {
-  switch (id - MouseKeyIdBase) {
-    case 1: return system.MouseEvent(kMouseMove, -10, 0);  // MouseMoveLeft
-    case 2: return system.MouseEvent(kMouseMove, 0, 10);   // MouseMoveDown
-    case 3: return system.MouseEvent(kMouseMove, 10, 0);   // MouseMoveRight
-    case 4: return system.MouseEvent(kMouseMove, 0, -10);  // MouseMoveUp
-    case 5:                                                // MouseLeftClick
-      system.MouseEvent(kMouseLeftDown, 0, 0);
-      system.MouseEvent(kMouseLeftUp, 0, 0);
-      return PlaySoundFile(sound.MouseWave(), sound, system);
-    case 6:  // MouseRightClick
-      system.MouseEvent(kMouseRightDown, 0, 0);
-      system.MouseEvent(kMouseRightUp, 0, 0);
-      return PlaySoundFile(sound.MouseWave(), sound, system);
-    case 7: return system.MouseEvent(kMouseLeftDown, 0, 0);  // MouseLeftDown: starts a drag
-    case 8: return system.MouseEvent(kMouseLeftUp, 0, 0);    // MouseLeftUp: ends it
-    default: return;
-  }
-}
-
 }  // namespace tarvek

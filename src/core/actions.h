@@ -102,7 +102,4 @@ class ActionRunner {
   WindowRef hiddenWindow_ = 0;
 };
 
-// The keypad mouse controller's key with this id (14737 to 14744) moves, clicks or drags.
-void RunMouseControllerKey(int id, SystemPort& system, const SoundSetting& sound);
-
 }  // namespace tarvek

@@ -1,5 +1,7 @@
 #include "core/dispatch.h"
 
+#include "mouse/mouse_controller.h"
+
 namespace tarvek {
 
 HotkeyCore::HotkeyCore(SystemPort& system, MainView& view, PadHost& pad, std::string programFolder)
@@ -99,11 +101,7 @@ std::optional<std::intptr_t> HotkeyCore::OnHotkey(int id, std::intptr_t lParam) 
     ClickForegroundWindow();
     return 0;
   }
-  if (id > MouseKeyIdBase && id <= MouseKeyIdBase + 8) {
-    // Only the bare keys drive the pointer; with a modifier held the key is left alone.
-    if (flags.MouseControllerOn && (lParam & 0xF) == 0) RunMouseControllerKey(id, system_, sound);
-    return 0;
-  }
+  if (DispatchMouseHotkey(id, lParam, flags.MouseControllerOn, system_, sound)) return 0;
   if (id == ActivationHotkeyId) {
     if (!flags.MouseActivation && !flags.MainWindowShown) {
       view_.Show();

@@ -194,8 +194,14 @@ void MainWindow::OnCommand(int id) {
     case kCmdDelete:
       commands_->Delete();
       break;
+    case kCommand2Id:
+      OpenHelp();
+      break;
+    case kCommand6Id:
+      OpenAbout();
+      break;
     default:
-      // Help, about and the list dialogs come with their windows.
+      // The list dialogs come with their windows.
       break;
   }
 }

@@ -129,6 +129,26 @@ void MainWindow::OpenEditor() {
   editorDialog_->ShowModal();
 }
 
+void MainWindow::OpenHelp() {
+  if (helpWindow_) return;  // open already, and modal: its own loop runs
+  if (program_->core.flags.QuitRequested || win::ModalEndRequested()) return;
+  // Made for this opening and destroyed after it, so each opening shows the text as made.
+  helpWindow_ = std::make_unique<HelpWindow>();
+  if (helpWindow_->Create(instance_, window_)) helpWindow_->RunModal();
+  helpWindow_.reset();
+}
+
+void MainWindow::OpenAbout() {
+  if (!aboutWindow_) {
+    aboutWindow_ = std::make_unique<AboutWindow>([this] { OpenHelp(); });
+    if (!aboutWindow_->Create(instance_, window_)) {
+      aboutWindow_.reset();
+      return;
+    }
+  }
+  aboutWindow_->ShowModal();
+}
+
 void MainWindow::SetGridToolTip(const std::string& text) { grid_->SetToolTip(text); }
 
 void MainWindow::DropFiles(HDROP drop) {

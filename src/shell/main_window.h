@@ -15,6 +15,8 @@
 
 #include "shell/main_commands.h"
 #include "editor/editor_dialog.h"
+#include "help/about_window.h"
+#include "help/help_window.h"
 #include "settings/settings_dialog.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
@@ -123,6 +125,10 @@ class MainWindow : public MainWindowView, public PadHost {
   void OpenSettingsDialog();
   // Files dropped on the grid, one after another.
   void DropFiles(HDROP drop);
+  // "帮助 &?": the help window, made anew for each opening.
+  void OpenHelp();
+  // "关于": the about box, made on its first opening.
+  void OpenAbout();
 
  private:
   static LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -186,6 +192,8 @@ class MainWindow : public MainWindowView, public PadHost {
   std::unique_ptr<Program> program_;
   std::unique_ptr<SettingsDialog> settingsDialog_;
   std::unique_ptr<EditorDialog> editorDialog_;
+  std::unique_ptr<HelpWindow> helpWindow_;  // only while it is open
+  std::unique_ptr<AboutWindow> aboutWindow_;
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;

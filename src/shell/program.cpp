@@ -4,21 +4,13 @@
 
 namespace tarvek {
 
-namespace {
-
-// The mouse controller's keys, in id order from MouseKeyIdBase + 1: keypad 1, 2, 3, 5, 4, 6, 7,
-// 8, and the letter keys a start with the controller on adds under the first seven ids.
-constexpr int kKeypadKeys[8] = {97, 98, 99, 101, 100, 102, 103, 104};
-constexpr int kLetterKeys[7] = {'A', 'S', 'D', 'W', 'J', 'L', 'K'};
-
-}  // namespace
-
 Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& view, GridPort& grid,
                  PadHost& pad, std::string programFolder, std::string programPath)
     : core(system, view, pad, programFolder),
       liveSettings(settings,
                    programPath.empty() ? programFolder + "\\TarvekHotKey.exe" : programPath),
       editor(grid, system, [this] { ReregisterAllHotkeys(); }),
+      mouseController(system),
       system_(system),
       settings_(settings),
       view_(view),
@@ -163,11 +155,8 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   bool activationRegistered = system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
   grid_.AddRow(activationHotkeyText + "\t显示本软件\t无", 1);
   system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
-  if (core.flags.MouseControllerOn) {
-    // A start with the controller on adds the letter keys under the keypad keys' ids.
-    for (int i = 0; i < 7; ++i) system_.RegisterHotkey(MouseKeyIdBase + 1 + i, 0, kLetterKeys[i]);
-    letterKeysRegistered_ = true;
-  }
+  // A start with the controller on adds the letter keys, under ids of their own.
+  if (core.flags.MouseControllerOn) mouseController.RegisterLetterKeys();
   // In hotkey activation mode the program starts in the background.
   hiddenAtStart = activationOption == 0;
   if (hiddenAtStart) view_.Hide();
@@ -221,16 +210,11 @@ void Program::MouseControllerBoxClick(bool ticked) {
   core.flags.MouseControllerOn = ticked;
   view_.SetMouseControllerBox(ticked);
   if (ticked) {
-    for (int i = 0; i < 8; ++i) system_.RegisterHotkey(MouseKeyIdBase + 1 + i, 0, kKeypadKeys[i]);
+    mouseController.RegisterKeypadKeys();
     settings_.Set(setting::kMouseCtrl, "1");
     return;
   }
-  for (int id = MouseKeyIdBase + 1; id <= MouseKeyIdBase + 8; ++id) system_.UnregisterHotkey(id);
-  if (letterKeysRegistered_) {
-    // An id can hold its keypad key and its letter key at once; each unregistering frees one.
-    for (int id = MouseKeyIdBase + 1; id <= MouseKeyIdBase + 7; ++id) system_.UnregisterHotkey(id);
-    letterKeysRegistered_ = false;
-  }
+  mouseController.UnregisterAll();
   settings_.Set(setting::kMouseCtrl, "0");
 }
 

@@ -9,6 +9,7 @@
 #include "core/grid.h"
 #include "core/list_file.h"
 #include "editor/editor_model.h"
+#include "mouse/mouse_controller.h"
 #include "settings/settings_dialog_model.h"
 #include "settings/settings_store.h"
 
@@ -135,6 +136,8 @@ class Program {
   std::vector<MenuItem> hotkeyMenu;  // what the hotkey-list menu shows
   // The hotkey editor's state, which lasts from one opening to the next.
   EditorModel editor;
+  // The keypad mouse controller's registrations.
+  MouseController mouseController;
 
  private:
   void ShowHotkeyMenu(const std::string& emptyCaption);
@@ -147,7 +150,6 @@ class Program {
   GridPort& grid_;
   std::string programFolder_;
   bool shutDown_ = false;
-  bool letterKeysRegistered_ = false;  // the mouse controller's letter keys, from start-up
 };
 
 // Splits "modifier text<Tab>key name" and gives the flags and key code it registers with.

@@ -16,3 +16,6 @@
 #define IDB_MENU_DELETE 207
 #define IDB_MENU_FIND 208
 #define IDB_MENU_RAN 209
+
+// The about box's background picture.
+#define IDB_ABOUT_PICTURE 301

@@ -46,6 +46,12 @@
 //                                that the window under it gets the move; prints where it is
 //   click <title> <x> <y> [n]    n left clicks (a double click for 2) at that point of the
 //                                window's client area, through SendInput
+//   cursor                       where the pointer is, in screen pixels
+//   recorder <title> <x> <y> <w> <h> <log> <ms>
+//                                shows a topmost window there for ms (or until closed) and
+//                                appends to log, one line each, "down x y" and "up x y" for
+//                                the left button, "rdown"/"rup" for the right, "drag x y" for
+//                                a move with the left button held (screen pixels)
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -538,6 +544,67 @@ int Click(const std::vector<std::wstring>& a) {
   return 0;
 }
 
+// The recorder's window: what the mouse does to it, line by line into a file.
+std::wstring recorderLog;
+
+void Record(const std::string& line) {
+  HANDLE h = CreateFileW(recorderLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
+void RecordAt(const char* what, HWND w, LPARAM lp) {
+  POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+  ClientToScreen(w, &at);
+  Record(std::string(what) + " " + std::to_string(at.x) + " " + std::to_string(at.y) + "\r\n");
+}
+
+LRESULT CALLBACK RecorderProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN: RecordAt("down", w, lp); return 0;
+    case WM_LBUTTONUP: RecordAt("up", w, lp); return 0;
+    case WM_RBUTTONDOWN: Record("rdown\r\n"); return 0;
+    case WM_RBUTTONUP: Record("rup\r\n"); return 0;
+    case WM_MOUSEMOVE:
+      if (wp & MK_LBUTTON) RecordAt("drag", w, lp);
+      return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(w, msg, wp, lp);
+  }
+}
+
+int Recorder(const std::vector<std::wstring>& a) {
+  unsigned long long x = 0, y = 0, width = 0, height = 0, ms = 0;
+  if (!ParseNumber(a[1], x) || !ParseNumber(a[2], y) || !ParseNumber(a[3], width) ||
+      !ParseNumber(a[4], height) || !ParseNumber(a[6], ms)) {
+    return 2;
+  }
+  recorderLog = a[5];
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = RecorderProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = L"TarvekE2ERecorder";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, a[0].c_str(), WS_POPUP | WS_BORDER | WS_VISIBLE,
+                           static_cast<int>(x), static_cast<int>(y), static_cast<int>(width),
+                           static_cast<int>(height), nullptr, nullptr, wc.hInstance, nullptr);
+  if (!w) return 1;
+  SetTimer(w, 1, static_cast<UINT>(ms), [](HWND window, UINT, UINT_PTR, DWORD) { DestroyWindow(window); });
+  Out(L"recording\n");
+  fflush(stdout);
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return 0;
+}
+
 int TryRegister(const std::wstring& mods, const std::wstring& key) {
   Combo c;
   if (!ParseCombo(mods, c, false)) return 2;
@@ -878,5 +945,12 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"resize" && a.size() == 3) return Resize(a[0], a[1], a[2]);
   if (cmd == L"pointer" && a.size() == 2) return Pointer(a[0], a[1]);
   if (cmd == L"click" && a.size() >= 3 && a.size() <= 4) return Click(a);
+  if (cmd == L"cursor" && a.empty()) {
+    POINT at{};
+    if (!GetCursorPos(&at)) return 1;
+    Out(L"%ld %ld\n", at.x, at.y);
+    return 0;
+  }
+  if (cmd == L"recorder" && a.size() == 7) return Recorder(a);
   return Usage();
 }

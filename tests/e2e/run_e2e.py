@@ -699,6 +699,182 @@ class ConflictTests(E2ECase):
         self.assertHeld(taken)
 
 
+CHECK1 = 111  # the main window's check box "启用鼠标控制器"
+HELP_BUTTON, ABOUT_BUTTON = 105, 107  # the main window's "帮助 &?" and "关于"
+KEYPAD = {n: f"vk{96 + n}" for n in range(1, 9)}  # keypad 1..8 as driver.exe names them
+LETTERS = "asdwjlk"
+RECORDER = "鼠标记录"
+RECORDS = TOOLS_DIR + r"\mouse.txt"
+
+
+class MouseTests(E2ECase):
+    def show_main(self):
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5),
+                        "Win + Space")
+
+    def click_box(self):
+        self.assertEqual(self.box.driver("control", self.program.main_title, CHECK1, "BM_CLICK")[0], 0)
+
+    def held(self, key):
+        return self.box.driver("tryregister", "0", key)[0] == 1
+
+    def wait_held(self, keys, held=True):
+        ok = wait_for(lambda: all(self.held(k) == held for k in keys), 10)
+        self.assertTrue(ok, f"expected {'held' if held else 'free'}: "
+                            f"{[(k, self.held(k)) for k in keys]}")
+
+    def cursor(self):
+        rc, out = self.box.driver("cursor")
+        self.assertEqual(rc, 0, out)
+        return tuple(int(n) for n in out.split())
+
+    def centre_pointer(self):
+        width, height = (int(n) for n in self.box.driver("screen")[1].split())
+        self.box.driver("pointer", width // 2, height // 2)
+        self.assertTrue(wait_for(lambda: self.cursor() == (width // 2, height // 2), 5), "pointer not centred")
+        return width // 2, height // 2
+
+    def moved(self, key, before):
+        """Presses the key and waits until the pointer has left where it was."""
+        self.press(("无", key))
+        self.assertTrue(wait_for(lambda: self.cursor() != before, 5), f"{key} did not move the pointer")
+        return self.cursor()
+
+    def records(self):
+        path = self.box.host(RECORDS)
+        return path.read_text().splitlines() if path.exists() else []
+
+    def test_the_keypad_moves_clicks_and_drags_and_unticking_frees_every_key(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no mouse controller")
+        self.start([CALCULATOR])
+        keys = list(KEYPAD.values())
+        self.wait_held(keys, held=False)
+        self.show_main()
+        self.click_box()
+        self.wait_held(keys)
+        self.assertHeld(CALCULATOR)
+
+        x, y = self.centre_pointer()
+        self.box.spawn(TOOLS_DIR + r"\driver.exe", "recorder", RECORDER,
+                       *map(str, (x - 150, y - 100, 300, 200)), RECORDS, "120000")
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", RECORDER)[0] == 0, 10), "no recorder")
+        at = self.moved(KEYPAD[1], (x, y))
+        self.assertTrue(at[0] < x and at[1] == y, f"keypad 1 moved the pointer from {(x, y)} to {at}")
+        was, at = at, self.moved(KEYPAD[3], at)
+        self.assertTrue(at[0] > was[0] and at[1] == was[1], f"keypad 3: {was} to {at}")
+        was, at = at, self.moved(KEYPAD[5], at)
+        self.assertTrue(at[1] < was[1] and at[0] == was[0], f"keypad 5: {was} to {at}")
+        was, at = at, self.moved(KEYPAD[2], at)
+        self.assertTrue(at[1] > was[1] and at[0] == was[0], f"keypad 2: {was} to {at}")
+
+        # Keypad 4 clicks where the pointer is.
+        self.press(("无", KEYPAD[4]))
+        click = [f"down {at[0]} {at[1]}", f"up {at[0]} {at[1]}"]
+        self.assertTrue(wait_for(lambda: self.records() == click, 5), f"records: {self.records()}")
+        # 7 presses, the pointer moves with the button held, 8 releases further right.
+        self.press(("无", KEYPAD[7]))
+        self.assertTrue(wait_for(lambda: len(self.records()) == 3, 5), f"records: {self.records()}")
+        end = self.moved(KEYPAD[3], at)
+        self.press(("无", KEYPAD[8]))
+        self.assertTrue(wait_for(lambda: self.records()[-1:] == [f"up {end[0]} {end[1]}"], 5),
+                        f"records: {self.records()}")
+        drag = self.records()[2:]
+        self.assertEqual(drag[0], f"down {at[0]} {at[1]}")
+        self.assertIn(f"drag {end[0]} {end[1]}", drag)
+
+        # Unticked, the box frees every key; the bindings stay.
+        self.click_box()
+        self.wait_held(keys, held=False)
+        self.assertHeld(CALCULATOR)
+
+    def test_after_a_restart_with_the_controller_on_letters_and_keypad_both_work(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no mouse controller")
+        bare = ("无", "F5", "无辅助键", PROGRAM_DIR + r"\target.exe")
+        self.start([CALCULATOR, bare], {"MouseCtrl": "1"})
+        keys = list(KEYPAD.values()) + list(LETTERS)
+        self.wait_held(keys)
+        # A binding without modifier keys runs beside the controller.
+        self.press(bare)
+        self.assertLaunchedOnce()
+        x, y = self.centre_pointer()
+        at = self.moved("a", (x, y))
+        self.assertTrue(at[0] < x and at[1] == y, f"A moved the pointer from {(x, y)} to {at}")
+        was, at = at, self.moved(KEYPAD[1], at)
+        self.assertTrue(at[0] < was[0] and at[1] == was[1], f"keypad 1: {was} to {at}")
+
+        self.show_main()
+        self.click_box()
+        self.wait_held(keys, held=False)
+        stored = self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "MouseCtrl").stdout
+        self.assertRegex(stored.decode("utf-8", "replace"), r"MouseCtrl\s+REG_SZ\s+0")
+
+
+HELP, ABOUT = "帮助", "关于"
+ABOUT_HELP = 103  # the about box's "帮助 &H"
+TIP = "5、一些小技巧"
+
+
+class HelpTests(E2ECase):
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def open_from_main(self, button, title):
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", button, 0)
+        self.assertTrue(wait_for(lambda: self.visible(title), 10), f"'{title}' did not open")
+
+    def close_help(self):
+        self.box.driver("post", HELP, "WM_CLOSE", 0, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", HELP)[0] != 0, 5),
+                        "the help window stays after closing")
+
+    def test_help_opens_from_the_main_window_and_from_the_about_box(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no help")
+        self.start([CALCULATOR])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+
+        # Twice from 帮助 &?: each time the text with the tips once.
+        for opening in range(2):
+            self.open_from_main(HELP_BUTTON, HELP)
+            texts = self.box.driver("texts", HELP)[1]
+            self.assertIn("如何使用LumekVorda", texts)
+            self.assertIn("LumekVorda2009\r\n1.启用鼠标控制器：\r\n", texts)
+            self.assertEqual(texts.count(TIP), 1, f"opening {opening}: {texts}")
+            self.close_help()
+
+        # The about box: a click on the web address does nothing.
+        self.open_from_main(ABOUT_BUTTON, ABOUT)
+        first = self.box.driver("findwindow", ABOUT)[1]
+        self.assertIn("www.example.com", self.box.driver("texts", ABOUT)[1])
+        self.assertEqual(self.box.driver("click", ABOUT, 90, 208)[0], 0)
+        time.sleep(1.0)
+        self.assertTrue(self.visible(ABOUT), "a click on the web address hid the about box")
+        self.assertFalse(self.visible(HELP))
+
+        # 帮助 &H hides the box and opens help; the box stays hidden after help is closed.
+        self.box.driver("control", ABOUT, ABOUT_HELP, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: self.visible(HELP), 10), "帮助 &H opened no help")
+        self.assertFalse(self.visible(ABOUT), "the about box shows beside help")
+        self.assertEqual(self.box.driver("texts", HELP)[1].count(TIP), 1)
+        self.close_help()
+        time.sleep(1.0)
+        self.assertFalse(self.visible(ABOUT), "the about box came back after help")
+
+        # Made once: the same window comes back, and Esc or a click on the picture hides it.
+        self.open_from_main(ABOUT_BUTTON, ABOUT)
+        self.assertEqual(self.box.driver("findwindow", ABOUT)[1], first)
+        self.box.driver("keys", "esc")
+        self.assertTrue(wait_for(lambda: not self.visible(ABOUT), 5), "Esc did not hide the about box")
+        self.open_from_main(ABOUT_BUTTON, ABOUT)
+        self.assertEqual(self.box.driver("click", ABOUT, 12, 230)[0], 0)
+        self.assertTrue(wait_for(lambda: not self.visible(ABOUT), 5), "a click on the picture did not hide it")
+        self.assertFalse(self.visible(HELP))
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"

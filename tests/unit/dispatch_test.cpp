@@ -146,33 +146,6 @@ TEST_F(DispatchTest, TildeKeyClicksTwiceIntoTheForegroundWindow) {
   EXPECT_EQ(core.ForegroundRect.right, 500);
 }
 
-TEST_F(DispatchTest, MouseKeysRunOnlyWhenTheControllerIsOnAndNoModifierIsHeld) {
-  const std::intptr_t keyA = 0x41 << 16;
-  for (int id = MouseKeyIdBase + 1; id <= MouseKeyIdBase + 8; ++id) {
-    core.flags.MouseControllerOn = false;
-    EXPECT_EQ(CallsOfHotkey(id, keyA), Calls{}) << id;
-    core.flags.MouseControllerOn = true;
-    EXPECT_EQ(CallsOfHotkey(id, keyA | 2), Calls{}) << id;  // Ctrl held
-    EXPECT_NE(CallsOfHotkey(id, keyA), Calls{}) << id;
-  }
-  EXPECT_EQ(CallsOfHotkey(MouseKeyIdBase), Calls{});
-  EXPECT_EQ(CallsOfHotkey(MouseKeyIdBase + 9), Calls{});
-}
-
-TEST_F(DispatchTest, EachMouseKeyMovesClicksOrDrags) {
-  core.flags.MouseControllerOn = true;
-  core.sound.on = true;
-  const std::string click = "PlayWaveAsync C:\\HK\\mouse.wav";
-  EXPECT_EQ(CallsOfHotkey(14737), Calls{"MouseEvent 1 -10 0"});
-  EXPECT_EQ(CallsOfHotkey(14738), Calls{"MouseEvent 1 0 10"});
-  EXPECT_EQ(CallsOfHotkey(14739), Calls{"MouseEvent 1 10 0"});
-  EXPECT_EQ(CallsOfHotkey(14740), Calls{"MouseEvent 1 0 -10"});
-  EXPECT_EQ(CallsOfHotkey(14741), (Calls{"MouseEvent 2 0 0", "MouseEvent 4 0 0", click}));
-  EXPECT_EQ(CallsOfHotkey(14742), (Calls{"MouseEvent 8 0 0", "MouseEvent 16 0 0", click}));
-  EXPECT_EQ(CallsOfHotkey(14743), Calls{"MouseEvent 2 0 0"});
-  EXPECT_EQ(CallsOfHotkey(14744), Calls{"MouseEvent 4 0 0"});
-}
-
 TEST_F(DispatchTest, ActivationShowsOnceWithOneSoundUntilHiddenAgain) {
   core.sound.on = true;
   EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), (Calls{"View.Show", kWave}));

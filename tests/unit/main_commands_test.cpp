@@ -249,7 +249,7 @@ TEST_F(MainCommandsTest, AfterAStartWithTheControllerOnUntickingFreesTheLetterKe
   program.MouseControllerBoxClick(false);
   EXPECT_EQ(system.calls,
             Concat(Concat(Concat({"View.MouseControllerBox 0"}, Unregistered(14737, 14744)),
-                          Unregistered(14737, 14743)),
+                          Unregistered(14745, 14751)),
                    {"Set MouseCtrl 0"}));
   // The letter keys went with the first switching off; later ones free the keypad only.
   program.MouseControllerBoxClick(true);
@@ -281,7 +281,7 @@ TEST_F(MainCommandsTest, StartUpSetsTheStoredControlsThroughTheirClickHandling) 
   expected.push_back("Set ShowInfo 1");
   for (int i = 0; i < 7; ++i) {
     static const int kLetters[7] = {65, 83, 68, 87, 74, 76, 75};
-    expected.push_back("RegisterHotkey " + std::to_string(14737 + i) + " 0 " +
+    expected.push_back("RegisterHotkey " + std::to_string(14745 + i) + " 0 " +
                        std::to_string(kLetters[i]));
   }
   EXPECT_EQ(handling, expected);

@@ -211,15 +211,15 @@ TEST_F(ProgramTest, MouseControllerKeysOnlyWhenSwitchedOn) {
   withController.LoadPhase();
   withController.InitialisePhase();
   EXPECT_TRUE(withController.core.flags.MouseControllerOn);
-  // The keypad keys in id order, then the letter keys on top of them under the same ids.
+  // The keypad keys in id order, then the letter keys under ids of their own.
   EXPECT_EQ(
       on.CallsStartingWith("RegisterHotkey 147"),
       (Calls{"RegisterHotkey 14737 0 97", "RegisterHotkey 14738 0 98", "RegisterHotkey 14739 0 99",
              "RegisterHotkey 14740 0 101", "RegisterHotkey 14741 0 100",
              "RegisterHotkey 14742 0 102", "RegisterHotkey 14743 0 103",
-             "RegisterHotkey 14744 0 104", "RegisterHotkey 14737 0 65", "RegisterHotkey 14738 0 83",
-             "RegisterHotkey 14739 0 68", "RegisterHotkey 14740 0 87", "RegisterHotkey 14741 0 74",
-             "RegisterHotkey 14742 0 76", "RegisterHotkey 14743 0 75"}));
+             "RegisterHotkey 14744 0 104", "RegisterHotkey 14745 0 65", "RegisterHotkey 14746 0 83",
+             "RegisterHotkey 14747 0 68", "RegisterHotkey 14748 0 87", "RegisterHotkey 14749 0 74",
+             "RegisterHotkey 14750 0 76", "RegisterHotkey 14751 0 75"}));
 }
 
 TEST_F(ProgramTest, ShutDownGivesEverythingBackOnce) {
