@@ -472,7 +472,7 @@ class HardeningTests(E2ECase):
             row = rng.randrange(1, len(bindings) + 1)
             self.assertEqual(self.box.driver("lvselect", self.program.main_title, row)[0], 0)
             self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
-            self.box.driver("answerandkill", "删除热键", IDOK, pid, rng.randrange(0, 30000))
+            self.box.driver("answerandkill", "删除热键", IDOK, pid, rng.randrange(0, 400000))
             self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "not ended")
             now = self.box.host(self.LIST).read_bytes()
             shorter = bindings[:row - 1] + bindings[row:]

@@ -59,6 +59,10 @@ int wmain() {
   // Two quick presses may start two copies at once; append-only access keeps both lines whole,
   // and a copy that finds the file busy tries again for a while rather than losing its line.
   const std::wstring log = LogPath(exe);
+  // Appending is not atomic between processes under Wine (it finds the end, then writes
+  // there), so copies that start together take turns.
+  HANDLE turn = CreateMutexW(nullptr, FALSE, L"TarvekE2ELaunchLog");
+  if (turn) WaitForSingleObject(turn, 10000);
   for (int attempt = 0; attempt < 200; ++attempt) {
     HANDLE h = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
