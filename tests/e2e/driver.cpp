@@ -15,9 +15,11 @@
 //                                idle and the window's answer (start-up done); prints the pid
 //   windows                      every top-level window: handle, pid, visible, class, title
 //   tryregister <mods> <key>     0 when the combination is free (registers, then unregisters)
-//   start [--held ctrl+alt+c] <exe> [args...]
-//                                CreateProcess, WaitForInputIdle and (--held) the moment the
-//                                combination is taken; prints the pid and the times
+//   start [--window <title>] [--held ctrl+alt+c] <exe> [args...]
+//                                CreateProcess, (--window) the moment the process has a
+//                                top-level window of that title (polled every millisecond),
+//                                WaitForInputIdle and (--held) the moment the combination is
+//                                taken; prints the pid and the times
 //   waitexit <pid> <ms>          0 when the process has ended within ms
 //   kill <pid>                   TerminateProcess
 //   startmany <n> <exe>          n copies started at once; prints their pids
@@ -665,11 +667,34 @@ unsigned long long WaitHeld(DWORD pid, HANDLE process, const Combo& combo) {
   return 0;
 }
 
-// start [--held <combo>] <exe> [args...]
+// The moment the process owns a top-level window titled `title` (hidden ones count): what a
+// second copy of the program looks for when it hands over.
+unsigned long long WaitWindow(DWORD pid, HANDLE process, const std::wstring& title) {
+  const ULONGLONG until = GetTickCount64() + 30000;
+  while (GetTickCount64() < until && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, nullptr, title.c_str()); w != nullptr;
+         w = FindWindowExW(nullptr, w, nullptr, title.c_str())) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid) return Now();
+    }
+    Sleep(1);
+  }
+  return 0;
+}
+
+// start [--window <title>] [--held <combo>] <exe> [args...]
 int Start(std::vector<std::wstring> a) {
   Combo held;
-  if (a.size() >= 3 && a[0] == L"--held") {
-    if (!ParseCombo(a[1], held, true)) return 2;
+  std::wstring window;
+  for (;;) {
+    if (a.size() >= 3 && a[0] == L"--held") {
+      if (!ParseCombo(a[1], held, true)) return 2;
+    } else if (a.size() >= 3 && a[0] == L"--window") {
+      window = a[1];
+    } else {
+      break;
+    }
     a.erase(a.begin(), a.begin() + 2);
   }
   std::wstring cmd;
@@ -682,14 +707,15 @@ int Start(std::vector<std::wstring> a) {
     Err(L"cannot start %ls (error %lu)\n", cmd.c_str(), GetLastError());
     return 1;
   }
+  const unsigned long long tw = window.empty() ? 0 : WaitWindow(pi.dwProcessId, pi.hProcess, window);
   // Input-idle comes early under Wine (see WaitIdle); --held waits for what matters here.
   const DWORD idle = WaitForInputIdle(pi.hProcess, 30000);
   const unsigned long long t1 = Now();
   const unsigned long long t2 = held.vk ? WaitHeld(pi.dwProcessId, pi.hProcess, held) : 0;
-  Out(L"pid=%lu start=%llu idle=%llu held=%llu\n", pi.dwProcessId, t0, t1, t2);
+  Out(L"pid=%lu start=%llu window=%llu idle=%llu held=%llu\n", pi.dwProcessId, t0, tw, t1, t2);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return idle == 0 && (held.vk == 0 || t2 != 0) ? 0 : 1;
+  return idle == 0 && (held.vk == 0 || t2 != 0) && (window.empty() || tw != 0) ? 0 : 1;
 }
 
 HANDLE OpenPid(const std::wstring& pid, DWORD access) {
