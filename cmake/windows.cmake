@@ -11,6 +11,7 @@ add_library(tarvek_win STATIC
   src/win/strings.cpp
   src/win/dpi.cpp
   src/win/on_demand.cpp
+  src/win/common_controls.cpp
   src/win/list_view_grid.cpp
   src/win/registry.cpp
   src/win/win_system.cpp

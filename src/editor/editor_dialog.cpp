@@ -4,6 +4,7 @@
 
 #include "core/hotkey_table.h"
 #include "shell/resource.h"
+#include "win/common_controls.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -129,7 +130,7 @@ void EditorDialog::OnCreated() {
   AddItems(Control(kCombo2Id), EditorTargetList());
   AddItems(Control(kCombo1Id2), KeyNames());
   for (int id : kKeyBoxIds) {
-    SetWindowSubclass(Control(id), KeyBoxProc, kKeyBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
+    win::AddSubclass(Control(id), KeyBoxProc, kKeyBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
   }
   if (icon_ != nullptr) SendMessageW(Control(kImage1Id), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
 }
@@ -301,7 +302,7 @@ LRESULT CALLBACK EditorDialog::KeyBoxProc(HWND box, UINT message, WPARAM wParam,
   } catch (...) {
     return 0;
   }
-  return DefSubclassProc(box, message, wParam, lParam);
+  return win::DefaultSubclassProc(box, message, wParam, lParam);
 }
 
 }  // namespace tarvek

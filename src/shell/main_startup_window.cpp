@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "win/common_controls.h"
 #include "win/dialog_kit.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
@@ -57,16 +58,16 @@ LRESULT CALLBACK MainWindow::ButtonProc(HWND window, UINT message, WPARAM wParam
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     return TRUE;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return win::DefaultSubclassProc(window, message, wParam, lParam);
 }
 
 void MainWindow::SubclassButtons(bool on) {
   for (int id : kCommandButtons) {
     HWND button = GetDlgItem(window_, id);
     if (on) {
-      SetWindowSubclass(button, ButtonProc, kSubclassId, 0);
+      win::AddSubclass(button, ButtonProc, kSubclassId, 0);
     } else {
-      RemoveWindowSubclass(button, ButtonProc, kSubclassId);
+      win::RemoveSubclass(button, ButtonProc, kSubclassId);
     }
   }
 }
@@ -93,16 +94,22 @@ LRESULT CALLBACK MainWindow::GridProc(HWND window, UINT message, WPARAM wParam, 
     }
     return 0;
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return win::DefaultSubclassProc(window, message, wParam, lParam);
 }
 
+// Nothing can be dropped on the grid before it is shown: its list control takes drops from
+// when it is made.
 void MainWindow::AcceptDroppedFiles() {
+  acceptsDrops_ = true;
+  if (grid_->Handle() != nullptr) AcceptDropsOnGrid();
+}
+
+void MainWindow::AcceptDropsOnGrid() {
   if (gridSubclassed_) return;
   // What DragAcceptFiles does, without loading the shell for it at every start.
   HWND grid = grid_->Handle();
   SetWindowLongPtrW(grid, GWL_EXSTYLE, GetWindowLongPtrW(grid, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
-  SetWindowSubclass(grid_->Handle(), GridProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  gridSubclassed_ = true;
+  gridSubclassed_ = win::AddSubclass(grid, GridProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void MainWindow::OpenSettingsDialog() {

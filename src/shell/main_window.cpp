@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "shell/resource.h"
+#include "win/common_controls.h"
 #include "win/dialog_kit.h"
 #include "win/dpi.h"
 #include "win/on_demand.h"
@@ -59,9 +60,10 @@ constexpr ControlLayout kControls[] = {
 constexpr int kGridLeft = 120, kGridTop = 240, kGridWidth = 6375, kGridHeight = 4935;
 
 // The notification area is the shell's: its library is loaded when the icon is first added.
+// The icon needs no COM, which would cost the start more than the icon itself.
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
-  static const auto notify = win::OnDemand<decltype(&Shell_NotifyIconW)>(L"shell32.dll",
-                                                                        "Shell_NotifyIconW");
+  static const auto notify =
+      win::SystemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
   return notify != nullptr ? notify(message, data) : FALSE;
 }
 
@@ -79,10 +81,6 @@ bool MainWindow::AnotherCopyRunning() {
 bool MainWindow::Create(HINSTANCE instance) {
   instance_ = instance;
   anotherCopy_ = AnotherCopyRunning();
-
-  INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -105,12 +103,11 @@ bool MainWindow::Create(HINSTANCE instance) {
   system_.SetMainWindow(window_);
 
   CreateMenuBar();
-  // The grid holds the list from the start. The rest of the window is made when it is first
-  // shown: in hotkey activation mode that is not at start, and nobody waits for it then.
+  // The grid holds the list from the start; its list control, like the rest of the window, is
+  // made when the window is first shown: in hotkey activation mode that is not at start, and
+  // nobody waits for it then.
   grid_ = std::make_unique<win::ListViewGrid>(
-      window_, kGridId, std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
-  SetControlFont();
-  LayOut();
+      kGridId, std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
 
   auto loadIcon = [instance](int id) {
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -146,6 +143,9 @@ bool MainWindow::Create(HINSTANCE instance) {
 }
 
 void MainWindow::CreateControls() {
+  // The grid first: creation order is the tab order.
+  grid_->Create(window_);
+  if (acceptsDrops_) AcceptDropsOnGrid();
   toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                              nullptr, instance_, nullptr);
@@ -155,7 +155,6 @@ void MainWindow::CreateControls() {
     HWND control = CreateWindowExW(
         0, L"BUTTON", c.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | c.style, 0, 0, 0, 0,
         window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     if (c.toolTip != nullptr) AddToolTip(control, c.toolTip);
   }
   // Frames lie under everything else.
@@ -173,10 +172,13 @@ void MainWindow::CreateControls() {
 }
 
 // Every way the window is shown calls this first: Windows does not tell the window about every
-// showing (ShowWindow with SW_SHOWNORMAL sends no WM_SHOWWINDOW).
+// showing (ShowWindow with SW_SHOWNORMAL sends no WM_SHOWWINDOW). A showing from outside is
+// caught as the window's position changes.
 void MainWindow::EnsureControls() {
   if (controlsCreated_) return;
+  win::EnsureCommonControls();
   CreateControls();
+  SetControlFont();
   LayOut();
 }
 
@@ -185,9 +187,9 @@ void MainWindow::SetControlFont() {
   win::UniqueGdiObject font(CreateFontIndirectW(&message));
   if (!font) return;
   auto wParam = reinterpret_cast<WPARAM>(font.get());
-  if (grid_ != nullptr) SendMessageW(grid_->Handle(), WM_SETFONT, wParam, TRUE);
+  if (!controlsCreated_) return;  // the controls get it when they are made
+  SendMessageW(grid_->Handle(), WM_SETFONT, wParam, TRUE);
   for (const ControlLayout& c : kControls) {
-    if (!controlsCreated_) break;
     SendMessageW(GetDlgItem(window_, c.id), WM_SETFONT, wParam, TRUE);
   }
   font_ = std::move(font);  // the old one only now, when no control uses it
@@ -217,8 +219,8 @@ void MainWindow::LayOut() {
     SetWindowPos(window_, nullptr, 0, 0, px(kWindowWidth), px(kWindowHeight),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  if (!controlsCreated_) return;
   for (const ControlLayout& c : kControls) {
-    if (!controlsCreated_) break;
     RECT place{px(c.left), px(c.top), px(c.left + c.width), px(c.top + c.height)};
     MoveWindow(GetDlgItem(window_, c.id), place.left, place.top, place.right - place.left,
                place.bottom - place.top, TRUE);
@@ -329,6 +331,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_WINDOWPOSCHANGING: {
       // Whoever resizes the window, it keeps its size; minimising alone makes it smaller.
       auto* place = reinterpret_cast<WINDOWPOS*>(lParam);
+      if ((place->flags & SWP_SHOWWINDOW) != 0) EnsureControls();
       if ((place->flags & SWP_NOSIZE) == 0 && !IsIconic(window_)) {
         UINT dpi = win::WindowDpi(window_);
         place->cx = win::TwipsToPixels(kWindowWidth, dpi);

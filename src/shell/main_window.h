@@ -140,8 +140,11 @@ class MainWindow : public MainWindowView, public PadHost {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> OnGridNotify(const NMHDR& header);
   void CreateControls();
-  // The window's controls but the grid, made before the window is first shown.
+  // The window's controls, the grid's list control among them, made before the window is
+  // first shown.
   void EnsureControls();
+  // Dropped files reach the program through the grid's list control, once it is made.
+  void AcceptDropsOnGrid();
   // The message font at the window's DPI, on the grid and every control.
   void SetControlFont();
   void SubclassButtons(bool on);
@@ -174,6 +177,7 @@ class MainWindow : public MainWindowView, public PadHost {
   int activationOption_ = 0;
   bool mouseControllerBox_ = false;
   bool started_ = false;  // start-up is over
+  bool acceptsDrops_ = false;  // start-up asked for dropped files
   bool gridSubclassed_ = false;
   bool mainProcInstalled_ = false;
   bool trayAdded_ = false;

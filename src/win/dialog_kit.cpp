@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "win/common_controls.h"
 #include "win/dpi.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
@@ -176,6 +177,7 @@ DialogWindow::~DialogWindow() {
 bool DialogWindow::Create(HINSTANCE instance, HWND owner) {
   instance_ = instance;
   owner_ = owner;
+  EnsureCommonControls();  // the controls in the system's current look, as on the main window
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   if (!GetClassInfoExW(instance, layout_.className, &wc)) {

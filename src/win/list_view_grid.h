@@ -1,5 +1,9 @@
 // The hotkey grid on a report-view list control. Grid row 0 is the list's header, so grid row r
 // is list item r - 1 (the activation hotkey, grid row 1, is item 0).
+//
+// The grid's content lives in a GridModel from the start; the list control is made when the main
+// window is first shown and from then on shows every change. Until it is made the grid has no
+// selection, and its current row is the first one.
 #pragma once
 
 #include <windows.h>
@@ -10,15 +14,18 @@
 #include <vector>
 
 #include "core/grid.h"
+#include "core/grid_model.h"
 
 namespace tarvek::win {
 
 class ListViewGrid : public GridPort {
  public:
-  // Creates the list control as a child of parent, with the four headers.
-  ListViewGrid(HWND parent, int controlId, const std::array<std::string, kGridColumns>& headers);
+  ListViewGrid(int controlId, const std::array<std::string, kGridColumns>& headers);
 
-  HWND Handle() const { return list_; }
+  // Makes the list control as a child of parent, showing the rows the grid holds; once only.
+  // The common controls must be loaded. False when the control could not be made.
+  bool Create(HWND parent);
+  HWND Handle() const { return list_; }  // null until made
 
   int Rows() const override;
   std::string Cell(int row, int column) const override;
@@ -45,14 +52,11 @@ class ListViewGrid : public GridPort {
   void OnDpiChanged();
 
  private:
-  // Each item's lParam carries its row's marks, so that they move with the row: bit 0 the
-  // held mark, the bits above it the binding's slot + 1 (0: no slot).
-  LPARAM ItemParam(int row) const;
-  void SetItemParam(int row, LPARAM value);
+  void InsertItem(int row);
 
+  int controlId_;
+  GridModel model_;
   HWND list_ = nullptr;
-  std::array<std::string, kGridColumns> headers_;
-  std::array<int, kGridColumns> widthsTwips_{1400, 800, 4060, 0};
   std::wstring toolTip_;
 };
 

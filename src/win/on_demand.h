@@ -22,14 +22,22 @@ void EnsureCom();
 void ReleaseCom();
 
 // The function, or null when the library or the function cannot be found (the caller then does
-// nothing, as a failed call would). Only for the user-interface thread.
+// nothing, as a failed call would). For functions that need no COM: the notification area, the
+// common controls.
 template <typename Function>
-Function OnDemand(const wchar_t* library, const char* name) {
-  EnsureCom();
+Function SystemFunction(const wchar_t* library, const char* name) {
   HMODULE module = GetModuleHandleW(library);
   if (module == nullptr) module = LoadSystemLibrary(library);
   if (module == nullptr) return nullptr;
   return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// The same for the shell and the file dialogs, with COM taken first. Only for the
+// user-interface thread.
+template <typename Function>
+Function OnDemand(const wchar_t* library, const char* name) {
+  EnsureCom();
+  return SystemFunction<Function>(library, name);
 }
 
 }  // namespace tarvek::win

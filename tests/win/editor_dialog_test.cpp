@@ -16,7 +16,7 @@ using namespace editor_ids;
 
 TEST(EditorDialogWindow, TabOrderAndWhitePanel) {
   wintest::HiddenWindow owner;
-  win::ListViewGrid grid(owner.get(), 1, {"功能键", "基本键", "调用的程序", "程序路径"});
+  win::ListViewGrid grid(1, {"功能键", "基本键", "调用的程序", "程序路径"});
   wintest::RecordingDialogs dialogs;
   EditorModel model(grid, dialogs, [] {});
   EditorDialog dialog(model);

@@ -61,8 +61,7 @@ class ListFile : public ::testing::Test {
     EXPECT_EQ(dialogs.shown, std::vector<std::string>{});
   }
 
-  wintest::HiddenWindow window;
-  ListViewGrid grid{window.get(), 100, {"功能键", "基本键", "调用的程序", "程序路径"}};
+  ListViewGrid grid{100, {"功能键", "基本键", "调用的程序", "程序路径"}};
   HotkeyTable table;
   WinSystem system;
   wintest::RecordingDialogs dialogs;

@@ -148,7 +148,7 @@ class SettingsDialogWindow : public ::testing::Test {
   win::WinSystem system;
   MemoryStore store;
   SettingsDialogModel model{store, "C:\\HK\\TarvekHotKey.exe"};
-  win::ListViewGrid grid{owner.get(), 100, {"功能键", "基本键", "调用的程序", "程序路径"}};
+  win::ListViewGrid grid{100, {"功能键", "基本键", "调用的程序", "程序路径"}};
   SettingsDialog dialog{model, grid, system};
 };
 
