@@ -110,7 +110,8 @@ void MainWindow::CreateMenuBar() {
     }
     AppendMenuW(menuBar_.get(), MF_POPUP, reinterpret_cast<UINT_PTR>(popup), menu.caption);
   }
-  SetMenu(window_, menuBar_.get());
+  // The bar goes on the window when the window is first shown: putting it on makes the window
+  // work out its frame again, and start-up does not wait for that.
 
   ACCEL keys[] = {{FVIRTKEY, VK_F12, kCmdAdd}, {FVIRTKEY, VK_DELETE, kCmdDelete}};
   shortcuts_.reset(CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
@@ -223,7 +224,16 @@ void MainWindow::SetMenuEnabled(MenuItemId item, bool enabled) {
                  MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
+// Loading the pictures waits until a menu is about to be seen: the main window shown, or a menu
+// popped up from the tray icon.
 void MainWindow::SetMenuImages() {
+  menuImagesPending_ = true;
+  if (controlsCreated_) EnsureMenuImages();
+}
+
+void MainWindow::EnsureMenuImages() {
+  if (!menuImagesPending_) return;
+  menuImagesPending_ = false;
   struct Picture {
     int menu, position, resource;  // positions count separators
   };
@@ -270,6 +280,7 @@ void MainWindow::SetHotkeyMenuChecked(int item, bool checked) {
 }
 
 void MainWindow::PopupMenu(HMENU menu) {
+  EnsureMenuImages();
   POINT at{};
   GetCursorPos(&at);
   // The menu closes when the user clicks elsewhere only if this window is in front.

@@ -109,15 +109,6 @@ bool MainWindow::Create(HINSTANCE instance) {
   grid_ = std::make_unique<win::ListViewGrid>(
       kGridId, std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
 
-  auto loadIcon = [instance](int id) {
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), 0));
-  };
-  trayNormal_.reset(loadIcon(IDI_APP));
-  trayPressed_.reset(loadIcon(IDI_TRAY_PRESSED));
-  trayDisabled_.reset(loadIcon(IDI_TRAY_DISABLED));
-
   program_ =
       std::make_unique<Program>(system_, settings_, *this, *grid_, *this, win::ProgramFolder(),
                                 win::ProgramPathForRunEntry());
@@ -177,6 +168,8 @@ void MainWindow::CreateControls() {
 void MainWindow::EnsureControls() {
   if (controlsCreated_) return;
   win::EnsureCommonControls();
+  SetMenu(window_, menuBar_.get());  // before the controls are placed in what is left
+  EnsureMenuImages();
   CreateControls();
   SetControlFont();
   LayOut();
@@ -428,10 +421,21 @@ void MainWindow::StartTrayMenuTimer() {
 
 void MainWindow::StopTrayMenuTimer() { KillTimer(window_, wm::kTrayMenuTimerId); }
 
-HICON MainWindow::TrayIcon(TrayPicture picture) const {
-  if (picture == TrayPicture::kPressed && trayPressed_) return trayPressed_.get();
-  if (picture == TrayPicture::kDisabled && trayDisabled_) return trayDisabled_.get();
-  return trayNormal_.get();
+// Each picture is loaded when it is first wanted: most runs never show the pressed or the
+// disabled one, and none shows any before start-up is over.
+HICON MainWindow::TrayIcon(TrayPicture picture) {
+  auto load = [this](win::UniqueIcon& icon, int id) {
+    if (!icon) {
+      icon.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0)));
+    }
+    return icon.get();
+  };
+  HICON chosen = nullptr;
+  if (picture == TrayPicture::kPressed) chosen = load(trayPressed_, IDI_TRAY_PRESSED);
+  if (picture == TrayPicture::kDisabled) chosen = load(trayDisabled_, IDI_TRAY_DISABLED);
+  return chosen != nullptr ? chosen : load(trayNormal_, IDI_APP);
 }
 
 void MainWindow::SetTrayRecordPicture(TrayPicture picture) {

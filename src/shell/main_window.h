@@ -151,7 +151,7 @@ class MainWindow : public MainWindowView, public PadHost {
   void AddToolTip(HWND control, const wchar_t* text);
   void LayOut();
   bool AnotherCopyRunning();
-  HICON TrayIcon(TrayPicture picture) const;
+  HICON TrayIcon(TrayPicture picture);
   // One message of the loop: shortcuts, then the dialog keys, then the window.
   void Dispatch(MSG& message);
 
@@ -161,6 +161,8 @@ class MainWindow : public MainWindowView, public PadHost {
   void OnCommand(int id);
   void OnMenuOpening(HMENU menu);
   void PopupMenu(HMENU menu);
+  // The pictures start-up asked for, given to the menus before one is first shown.
+  void EnsureMenuImages();
 
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
@@ -198,6 +200,7 @@ class MainWindow : public MainWindowView, public PadHost {
   std::unique_ptr<EditorDialog> editorDialog_;
   std::unique_ptr<HelpWindow> helpWindow_;  // only while it is open
   std::unique_ptr<AboutWindow> aboutWindow_;
+  bool menuImagesPending_ = false;  // asked for, not loaded yet
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;
