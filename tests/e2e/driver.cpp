@@ -31,6 +31,7 @@
 //   meminfo <pid>                committed private bytes
 //   cputime <pid>                user + kernel time, in 100 ns units
 //   ps                           pid and exe of every process (for failure reports)
+//   modules <title>              the full path of every module loaded in the window's process
 //   post <title> <msg> [wparam] [lparam]   PostMessage: for commands that open a message box
 //   hold <mods> <key> <ms>       holds the combination as another program would, for ms
 //   texts <title>                the texts of the window's child controls, one per line
@@ -908,6 +909,20 @@ int Ps() {
   return 0;
 }
 
+int Modules(const std::wstring& title) {
+  HWND w = FindWindowW(nullptr, title.c_str());
+  DWORD pid = 0;
+  if (w == nullptr || GetWindowThreadProcessId(w, &pid) == 0) return 1;
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  if (snap == INVALID_HANDLE_VALUE) return 1;
+  MODULEENTRY32W me{};
+  me.dwSize = sizeof me;
+  for (BOOL more = Module32FirstW(snap, &me); more; more = Module32NextW(snap, &me))
+    Out(L"%ls\n", me.szExePath);
+  CloseHandle(snap);
+  return 0;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -958,6 +973,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"meminfo" && a.size() == 1) return MemInfo(a[0]);
   if (cmd == L"cputime" && a.size() == 1) return CpuTime(a[0]);
   if (cmd == L"ps" && a.empty()) return Ps();
+  if (cmd == L"modules" && a.size() == 1) return Modules(a[0]);
   if (cmd == L"post" && a.size() >= 2 && a.size() <= 4) return Post(a);
   if (cmd == L"hold" && a.size() == 3) return Hold(a[0], a[1], a[2]);
   if (cmd == L"control" && a.size() >= 3 && a.size() <= 5) return Control(a);

@@ -227,6 +227,7 @@ class LifecycleTests(E2ECase):
 APPLY = 104  # the main window's button "应用 &Q"
 EXIT = 106   # the main window's button "退出"
 QUIT = 2004  # the menu item "退出程序(&Q)", also in the tray's menu
+SHOW_WINDOW = 2002  # the menu item "显示界面", also in the tray's menu
 IDOK, IDCANCEL = 1, 2
 
 
@@ -274,8 +275,6 @@ class SettingsTests(E2ECase):
         self.assertHeld(("Ctrl + Alt", "H"))
         stored = self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "HotKeyName").stdout
         self.assertIn("Ctrl + Alt\tH", stored.decode("utf-8", "replace"))
-        rows = self.box.driver("listview", self.program.main_title)[1].splitlines()
-        self.assertEqual(rows[0].split("\t")[:4], ["Ctrl + Alt", "H", "显示本软件", "无"])
 
         self.box.driver("control", SETTINGS, CANCEL, "BM_CLICK")
         self.assertTrue(wait_for(lambda: self.box.driver("visible", SETTINGS)[0] != 0, 5), "Cancel")
@@ -283,6 +282,8 @@ class SettingsTests(E2ECase):
         self.press(("Ctrl + Alt", "H"))
         self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5),
                         "Ctrl + Alt + H does not show the window")
+        rows = self.box.driver("listview", self.program.main_title)[1].splitlines()
+        self.assertEqual(rows[0].split("\t")[:4], ["Ctrl + Alt", "H", "显示本软件", "无"])
 
 
     def test_ending_while_the_settings_dialog_is_open(self):
@@ -470,7 +471,9 @@ class HardeningTests(E2ECase):
             self.assertEqual(rc, 0, "no start")
             self.assertLessEqual(len(self.leftovers()), 0, f"a start left {self.leftovers()}")
             row = rng.randrange(1, len(bindings) + 1)
-            self.assertEqual(self.box.driver("lvselect", self.program.main_title, row)[0], 0)
+            # The grid is there to choose from once the window is shown.
+            self.box.driver("post", self.program.main_title, "WM_COMMAND", SHOW_WINDOW, 0)
+            self.assertTrue(wait_for(lambda: self.box.driver("lvselect", self.program.main_title, row)[0] == 0, 5))
             self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
             self.box.driver("answerandkill", "删除热键", IDOK, pid, rng.randrange(0, 400000))
             self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "not ended")
@@ -605,6 +608,23 @@ class StartupTests(E2ECase):
         self.press(("Win", "Space"))
         self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space again")
 
+    def test_a_hidden_start_loads_neither_the_common_controls_nor_com(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no grid")
+        self.start([CALCULATOR])
+        modules = lambda: self.box.driver("modules", self.program.main_title)[1].lower().splitlines()
+        loaded = modules()
+        self.assertTrue([m for m in loaded if m.endswith("\\user32.dll")], f"no module list: {loaded}")
+        for library in ("comctl32.dll", "ole32.dll"):
+            self.assertFalse([m for m in loaded if m.endswith("\\" + library)], f"a hidden start loaded {library}")
+        # Shown, the grid comes from the common controls of version 6, as the manifest asks.
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        controls = [m for m in modules() if m.endswith("\\comctl32.dll")]
+        self.assertTrue(controls and "\\winsxs\\" in controls[0], f"common controls: {controls}")
+        rows = [r.split("\t")[:4] for r in self.box.driver("listview", self.program.main_title)[1].splitlines()]
+        self.assertEqual(rows, [["Win", "Space", "显示本软件", "无"], list(CALCULATOR)])
+
     def test_a_utf8_list_with_a_character_cut_short_still_starts(self):
         if self.program.is_floor:
             self.skipTest("floor.exe reads no list file")
@@ -667,6 +687,8 @@ class ConflictTests(E2ECase):
         self.start([CALCULATOR, taken])
 
         # At start-up the refused binding is marked, silently.
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5))
         rows = self.rows()
         self.assertEqual([r[:3] + r[4:] for r in rows],
                          [["Win", "Space", "显示本软件", "plain"],
