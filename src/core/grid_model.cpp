@@ -6,7 +6,9 @@ const GridModel::Row* GridModel::At(int row) const {
   return row >= 1 && row < Rows() ? &rows_[static_cast<std::size_t>(row - 1)] : nullptr;
 }
 
-GridModel::Row* GridModel::Find(int row) { return const_cast<Row*>(At(row)); }
+GridModel::Row* GridModel::Find(int row) {
+  return row >= 1 && row < Rows() ? &rows_[static_cast<std::size_t>(row - 1)] : nullptr;
+}
 
 std::string GridModel::Cell(int row, int column) const {
   if (column < 0 || column >= kGridColumns) return {};

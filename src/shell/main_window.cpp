@@ -176,11 +176,11 @@ void MainWindow::EnsureControls() {
 }
 
 void MainWindow::SetControlFont() {
+  if (!controlsCreated_) return;  // the controls get it when they are made
   LOGFONTW message = win::MessageFont(win::WindowDpi(window_));
   win::UniqueGdiObject font(CreateFontIndirectW(&message));
   if (!font) return;
   auto wParam = reinterpret_cast<WPARAM>(font.get());
-  if (!controlsCreated_) return;  // the controls get it when they are made
   SendMessageW(grid_->Handle(), WM_SETFONT, wParam, TRUE);
   for (const ControlLayout& c : kControls) {
     SendMessageW(GetDlgItem(window_, c.id), WM_SETFONT, wParam, TRUE);
