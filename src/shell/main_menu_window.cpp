@@ -194,8 +194,14 @@ void MainWindow::OnCommand(int id) {
     case kCmdDelete:
       commands_->Delete();
       break;
+    case kCmdSaveList:
+      commands_->SaveList();
+      break;
+    case kCmdImportList:
+      commands_->ImportList();
+      break;
     default:
-      // Help, about and the list dialogs come with their windows.
+      // Help and about come with their windows.
       break;
   }
 }

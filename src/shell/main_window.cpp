@@ -360,6 +360,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (program_ != nullptr) program_->ShutDown();
       settingsDialog_.reset();  // the other windows go first
       editorDialog_.reset();
+      saveListDialog_.reset();
+      importListDialog_.reset();
       if (appWindow_ != nullptr) DestroyWindow(appWindow_);
       appWindow_ = nullptr;
       DestroyWindow(window_);

@@ -34,6 +34,9 @@ class WinSystem : public SystemPort {
   bool FileExists(const std::string& path) override;
   std::optional<std::string> ReadFileBytes(const std::string& path) override;
   bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
+  std::vector<std::string> FileNamesIn(const std::string& folder) override;
+  bool RemoveFile(const std::string& path) override;
+  bool RenameFile(const std::string& from, const std::string& to) override;
   std::string AnsiToUtf8(const std::string& ansi) override;
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
 
