@@ -99,15 +99,8 @@ TEST_F(SaveListTest, AClickCopiesTheNameAndEnablesDeleteAndRenameUntilTheNextOpe
   EXPECT_FALSE(model.DeleteEnabled());
   EXPECT_FALSE(model.RenameEnabled());
   EXPECT_EQ(model.NameText(), "工作");  // the box keeps the last name from opening to opening
-}
-
-TEST_F(SaveListTest, SaveFollowsTheNameBox) {
-  model.Activate();
   model.SetNameText("");
   EXPECT_FALSE(model.SaveEnabled());
-  model.SetNameText("家里");
-  EXPECT_TRUE(model.SaveEnabled());
-  EXPECT_EQ(model.NameText(), "家里");
 }
 
 TEST_F(SaveListTest, SaveWritesTheGridsListUnderTheNameTellsTheUserAndHides) {
@@ -128,14 +121,6 @@ TEST_F(SaveListTest, AListOfTheSameNameIsReplacedWithoutAQuestion) {
   EXPECT_EQ(model.Save(), SaveListOutcome::kSaved);
   EXPECT_EQ(system.calls, (Calls{"ReplaceFileBytes C:\\HK\\工作.htk", kSavedBox}));
   EXPECT_EQ(File("工作.htk"), SerializeList({kTwo[0]}, system));
-}
-
-TEST_F(SaveListTest, TheNameSaveKeyWritesTheActiveListFileItself) {
-  grid.RemoveRow(2);
-  model.Activate();
-  model.SetNameText("SaveKey");
-  EXPECT_EQ(model.Save(), SaveListOutcome::kSaved);
-  EXPECT_EQ(File("SaveKey.htk"), SerializeList({kTwo[1]}, system));
 }
 
 TEST_F(SaveListTest, ARefusedNameWritesNothingAndKeepsTheDialogOpen) {

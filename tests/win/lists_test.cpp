@@ -190,37 +190,6 @@ class ListDialogsTest : public ::testing::Test {
   win::ListViewGrid grid{owner.get(), 100, {"功能键", "基本键", "调用的程序", "程序路径"}};
 };
 
-TEST_F(ListDialogsTest, SaveListShowsItsControlsInTheirTabOrder) {
-  SaveListModel model(grid, system, folder.Path());
-  SaveListDialog dialog(model);
-  ASSERT_TRUE(dialog.Create(GetModuleHandleW(nullptr), owner.get()));
-  using namespace save_list_ids;
-  EXPECT_EQ(Text(dialog.Handle()), "保存列表");
-  EXPECT_FALSE(IsWindowVisible(dialog.Handle()));
-  struct Expected {
-    int id;
-    const char* caption;
-    bool enabled;
-  };
-  for (const Expected& e :
-       {Expected{kFrame1Id, "列表名称", true}, Expected{kLabel1Id, "列表名称：", true},
-        Expected{kText1Id, "常用热键", true}, Expected{kCommand1Id, "保存 &Y", true},
-        Expected{kCommand3Id, "删除 &D", false}, Expected{kCommand4Id, "改名 &R", false},
-        Expected{kCommand2Id, "取消 &C", true}, Expected{kList1Id, "", true}}) {
-    SCOPED_TRACE(e.caption);
-    ASSERT_NE(dialog.Control(e.id), nullptr);
-    EXPECT_EQ(Text(dialog.Control(e.id)), e.caption);
-    EXPECT_EQ(IsWindowEnabled(dialog.Control(e.id)) != FALSE, e.enabled);
-  }
-  EXPECT_EQ(GetWindowLongW(dialog.Control(kCommand1Id), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
-  std::vector<int> stops;
-  for (HWND c = GetWindow(dialog.Handle(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    if (GetWindowLongW(c, GWL_STYLE) & WS_TABSTOP) stops.push_back(GetDlgCtrlID(c));
-  }
-  EXPECT_EQ(stops, (std::vector<int>{kText1Id, kCommand1Id, kList1Id, kCommand3Id, kCommand4Id,
-                                     kCommand2Id}));
-}
-
 // A user's round: the name box offered wholly selected, a list clicked and renamed through
 // the input box, a name that leaves the folder refused with its message, Esc.
 TEST_F(ListDialogsTest, SaveListRenamesThroughTheInputBoxAndRefusesANameOutsideTheFolder) {
