@@ -362,6 +362,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       editorDialog_.reset();
       helpWindow_.reset();
       aboutWindow_.reset();
+      saveListDialog_.reset();
+      importListDialog_.reset();
       if (appWindow_ != nullptr) DestroyWindow(appWindow_);
       appWindow_ = nullptr;
       DestroyWindow(window_);

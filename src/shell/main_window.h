@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "shell/main_commands.h"
 #include "editor/editor_dialog.h"
 #include "help/about_window.h"
 #include "help/help_window.h"
+#include "lists/import_list_dialog.h"
+#include "lists/save_list_dialog.h"
 #include "settings/settings_dialog.h"
+#include "shell/main_commands.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
 #include "win/registry.h"
@@ -111,6 +113,8 @@ class MainWindow : public MainWindowView, public PadHost {
   int ScreenWidth() override;
   void SetWindowLeft(int twips) override;
   void OpenEditor() override;
+  void OpenSaveList() override;
+  void OpenImportList() override;
   void SetGridToolTip(const std::string& text) override;
   // PadHost
   void ShowPadForAction() override;
@@ -194,6 +198,8 @@ class MainWindow : public MainWindowView, public PadHost {
   std::unique_ptr<EditorDialog> editorDialog_;
   std::unique_ptr<HelpWindow> helpWindow_;  // only while it is open
   std::unique_ptr<AboutWindow> aboutWindow_;
+  std::unique_ptr<SaveListDialog> saveListDialog_;
+  std::unique_ptr<ImportListDialog> importListDialog_;
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;

@@ -1,5 +1,6 @@
 #include "win/dialog_kit.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 // after commdlg.h
 #include <cderr.h>
@@ -83,6 +84,16 @@ HFONT MakeCellFont(UINT dpi, int cellPixels) {
   cell.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   wcscpy_s(cell.lfFaceName, L"Courier New");
   return CreateFontIndirectW(&cell);
+}
+
+void SetListBoxItems(HWND list, const std::vector<std::string>& items) {
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 std::wstring DialogFilter(std::string_view pipeSeparated) {
@@ -210,6 +221,22 @@ void DialogWindow::MakeFonts() {
   OnFontsMade();
 }
 
+void DialogWindow::AddToolTip(int id, const wchar_t* text) {
+  if (toolTip_ == nullptr) {
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                               nullptr, instance_, nullptr);
+    if (toolTip_ == nullptr) return;
+  }
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+  tool.lpszText = const_cast<wchar_t*>(text);
+  SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 UINT DialogWindow::Dpi() const { return WindowDpi(window_); }
 int DialogWindow::Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
 
@@ -268,8 +295,8 @@ void DialogWindow::RunModal() {
   if (HWND focus = DefaultFocus(); focus != nullptr && inModal_) SetFocus(focus);
 
   // The window's own loop: the dialog keys for the window (Tab, access keys, Esc as IDCANCEL,
-  // Enter as IDOK, which our windows give to no button), everything else dispatched as the main
-  // loop would, so that hotkeys, the tray icon and timers keep working.
+  // Enter as IDOK: the id a window gives its default button, if it has one), everything else
+  // dispatched as the main loop would, so that hotkeys, the tray icon and timers keep working.
   MSG message;
   while (inModal_ && StillModal() && IsWindow(window_) && !endRequested) {
     BOOL got = GetMessageW(&message, nullptr, 0, 0);

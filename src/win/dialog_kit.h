@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ports.h"
 #include "win/dpi.h"
@@ -70,6 +71,8 @@ std::string WindowText(HWND window);
 // A fixed-pitch font of the message font's height whose every character is one cell of the
 // given width: a label of plus signs and blanks then lines up with the boxes it stands between.
 HFONT MakeCellFont(UINT dpi, int cellPixels);
+// Empties a list box and adds the items in their order (the box must not sort).
+void SetListBoxItems(HWND list, const std::vector<std::string>& items);
 // "描述|*.ext" (pairs separated by "|") as the file dialogs take it.
 std::wstring DialogFilter(std::string_view pipeSeparated);
 
@@ -117,6 +120,8 @@ class DialogWindow {
   // Message boxes owned by this window, so that they stay in front of it.
   DialogPort& Messages() { return messages_; }
   std::optional<std::string> FileDialog(FileDialogOptions options) { return ShowFileDialog(window_, options); }
+  // A tool tip over a control. Like any tip it shows while the control is enabled.
+  void AddToolTip(int id, const wchar_t* text);
 
  protected:
   // After the controls are made and placed.
@@ -166,6 +171,7 @@ class DialogWindow {
   OwnedMessages messages_;
   UniqueGdiObject font_;
   HWND lastFocus_ = nullptr;  // given back when the window is activated again
+  HWND toolTip_ = nullptr;    // made with the first tip; owned by the window, which ends it
   bool inModal_ = false;
 };
 

@@ -241,6 +241,30 @@ bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& byt
   return true;
 }
 
+std::vector<std::string> WinSystem::FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  std::wstring pattern = Widen(folder) + L"\\*";
+  HANDLE find =
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      names.push_back(Narrow(found.cFileName));
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return names;
+}
+
+bool WinSystem::RemoveFile(const std::string& path) {
+  return DeleteFileW(Widen(path).c_str()) != FALSE;
+}
+
+bool WinSystem::RenameFile(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING: an existing list of the new name is never overwritten.
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != FALSE;
+}
+
 std::string WinSystem::AnsiToUtf8(const std::string& ansi) { return win::AnsiToUtf8(ansi); }
 
 std::optional<std::string> WinSystem::Utf8ToAnsi(const std::string& utf8) {

@@ -52,6 +52,13 @@
 //                                appends to log, one line each, "down x y" and "up x y" for
 //                                the left button, "rdown"/"rup" for the right, "drag x y" for
 //                                a move with the left button held (screen pixels)
+//   lbitems <title> <id>         the items of the window's list box id, one per line, then
+//                                "selected <index>" (-1 for none)
+//   lbclick <title> <id> <index> a left click on item index of the list box, through SendInput
+//   editsel <title> <id>         the edit control's text length and its selection:
+//                                "<length> <start> <end>"
+//   focus <title>                the id of the control of the window that has the keyboard
+//   enabled <title> <id>         0 when the window's control id is enabled
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -605,6 +612,72 @@ int Recorder(const std::vector<std::wstring>& a) {
   return 0;
 }
 
+HWND FindControl(const std::wstring& title, const std::wstring& idText) {
+  HWND w = Find(title);
+  unsigned long long id = 0;
+  if (!w || !ParseNumber(idText, id)) return nullptr;
+  return GetDlgItem(w, static_cast<int>(id));
+}
+
+int ListBoxItems(const std::wstring& title, const std::wstring& idText) {
+  HWND list = FindControl(title, idText);
+  if (!list) return 1;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length < 0) return 1;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    Out(L"%ls\n", text.c_str());
+  }
+  Out(L"selected %ld\n", static_cast<long>(SendMessageW(list, LB_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+// Clicks the middle of the item's row, as a user would; the item must be in view.
+int ListBoxClick(const std::wstring& title, const std::wstring& idText,
+                 const std::wstring& indexText) {
+  HWND list = FindControl(title, idText);
+  unsigned long long index = 0;
+  if (!list || !ParseNumber(indexText, index)) return 1;
+  const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+  const LRESULT height = SendMessageW(list, LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0);
+  if (height <= 0 || static_cast<LRESULT>(index) < top) return 1;
+  POINT at{8, static_cast<LONG>((static_cast<LRESULT>(index) - top) * height + height / 2)};
+  if (!ClientToScreen(list, &at) || !MovePointer(at.x, at.y)) return 1;
+  Sleep(50);
+  INPUT press[2]{};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  if (SendInput(2, press, sizeof(INPUT)) != 2) return 1;
+  Sleep(50);
+  return 0;
+}
+
+int EditSelection(const std::wstring& title, const std::wstring& idText) {
+  HWND edit = FindControl(title, idText);
+  if (!edit) return 1;
+  const LRESULT selection = SendMessageW(edit, EM_GETSEL, 0, 0);
+  // Asked of the control itself: Wine answers GetWindowTextLength for another process's
+  // window from the window's caption, which an edit control does not keep.
+  const LRESULT length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+  Out(L"%ld %d %d\n", static_cast<long>(length), LOWORD(selection), HIWORD(selection));
+  return 0;
+}
+
+int Focus(const std::wstring& title) {
+  HWND w = Find(title);
+  if (!w) return 1;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) return 1;
+  if (GetAncestor(info.hwndFocus, GA_ROOT) != w) return 1;
+  Out(L"%d\n", GetDlgCtrlID(info.hwndFocus));
+  return 0;
+}
+
 int TryRegister(const std::wstring& mods, const std::wstring& key) {
   Combo c;
   if (!ParseCombo(mods, c, false)) return 2;
@@ -952,5 +1025,13 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"recorder" && a.size() == 7) return Recorder(a);
+  if (cmd == L"lbitems" && a.size() == 2) return ListBoxItems(a[0], a[1]);
+  if (cmd == L"lbclick" && a.size() == 3) return ListBoxClick(a[0], a[1], a[2]);
+  if (cmd == L"editsel" && a.size() == 2) return EditSelection(a[0], a[1]);
+  if (cmd == L"focus" && a.size() == 1) return Focus(a[0]);
+  if (cmd == L"enabled" && a.size() == 2) {
+    HWND control = FindControl(a[0], a[1]);
+    return control && IsWindowEnabled(control) ? 0 : 1;
+  }
   return Usage();
 }

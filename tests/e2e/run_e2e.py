@@ -85,6 +85,19 @@ class E2ECase(unittest.TestCase):
             rc, out = self.box.driver("keys", combo(binding))
         self.assertEqual(rc, 0, f"SendInput of {combo(binding)} failed: {out}")
 
+    TRAY = "Wine System Tray"  # the notification area when no desktop provides one
+
+    def click_icon(self, times):
+        """Real clicks on our icon, the first in Wine's notification area window."""
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.TRAY)[0] == 0, 10), "no tray icon")
+        rc, out = self.box.driver("click", self.TRAY, 10, 10, times)
+        self.assertEqual(rc, 0, f"cannot click the icon: {out}")
+
+    def menu_open(self):
+        """A pop-up menu is showing: menus are visible top-level windows of class #32768."""
+        rows = [line.split("\t") for line in self.box.driver("windows")[1].splitlines()]
+        return any(row[2:4] == ["1", "#32768"] for row in rows if len(row) == 5)
+
     def assertLaunchedOnce(self, log=LOG):
         """Exactly one start recorded: waits for the first, then a while longer for a second."""
         wait_for(lambda: self.box.launches(log), 10)
@@ -156,13 +169,6 @@ class LifecycleTests(E2ECase):
         self.assertLaunchedOnce()
 
     # The main window coming and going: the tray icon's clicks, its fixed size, the edge.
-    TRAY = "Wine System Tray"  # the notification area when no desktop provides one
-
-    def click_icon(self, times):
-        """Real clicks on our icon, the first in Wine's notification area window."""
-        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.TRAY)[0] == 0, 10), "no tray icon")
-        rc, out = self.box.driver("click", self.TRAY, 10, 10, times)
-        self.assertEqual(rc, 0, f"cannot click the icon: {out}")
 
     def visible(self):
         return self.box.driver("visible", self.program.main_title)[0] == 0
@@ -175,11 +181,6 @@ class LifecycleTests(E2ECase):
     def size(self):
         left, top, right, bottom = self.rect()
         return right - left, bottom - top
-
-    def menu_open(self):
-        """A pop-up menu is showing: menus are visible top-level windows of class #32768."""
-        rows = [line.split("\t") for line in self.box.driver("windows")[1].splitlines()]
-        return any(row[2:4] == ["1", "#32768"] for row in rows if len(row) == 5)
 
     def test_tray_clicks_and_the_fixed_size(self):
         if self.program.is_floor:
@@ -571,6 +572,223 @@ class HardeningTests(E2ECase):
 def random_bytes(n):
     import random
     return random.Random(7).randbytes(n)
+SAVE_LIST, IMPORT_LIST, RENAME_BOX = "保存列表", "导入列表", "列表改名"
+LIST1, TEXT1, DELETE_LIST, RENAME_LIST = 101, 103, 104, 105  # controls of 保存列表
+LOAD_AT_START = 102  # 运行时加载 &R in 导入列表
+INPUT_TEXT = 101  # the text box of the input box
+MAIN_APPLY = 104  # 应用 &Q
+
+
+class ListsTests(E2ECase):
+    """Named lists as a new user keeps them: saved beside the program from the 高级(&O) menu,
+    renamed, deleted, imported as the running list or as the list of the next start."""
+
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def enabled(self, title, control):
+        return self.box.driver("enabled", title, control)[0] == 0
+
+    def show_main(self):
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+
+    def menu(self, letter, title):
+        """Alt+O opens 高级(&O), the letter chooses the item; the dialog comes up."""
+        self.box.driver("keys", "alt+o")
+        time.sleep(0.3)
+        self.box.driver("keys", letter)
+        self.assertTrue(wait_for(lambda: self.visible(title), 5), f"Alt+O then {letter.upper()}: no '{title}'")
+
+    def names(self, title):
+        lines = self.box.driver("lbitems", title, LIST1)[1].splitlines()
+        return lines[:-1], int(lines[-1].split()[1])
+
+    def click_name(self, title, name):
+        names, _ = self.names(title)
+        self.assertIn(name, names)
+        self.assertEqual(self.box.driver("lbclick", title, LIST1, names.index(name))[0], 0)
+        self.assertTrue(wait_for(lambda: self.names(title)[1] == names.index(name), 3), f"{name} not chosen")
+
+    def answer_box(self, title, text):
+        """A message box with the title shows the text; OK closes it."""
+        self.assertEqual(self.box.driver("findwindow", title, 10000)[0], 0, f"no message box '{title}'")
+        self.assertTrue(wait_for(lambda: text in self.box.driver("texts", title)[1], 3),
+                        f"'{title}' says {self.box.driver('texts', title)[1]!r}")
+        self.box.driver("post", title, "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", title)[0] != 0, 5), f"'{title}' stays")
+
+    def name_box_selected(self):
+        """The name box has the keyboard and its whole text is selected."""
+        def selected():
+            if self.box.driver("focus", SAVE_LIST)[1] != str(TEXT1):
+                return False
+            length, start, end = map(int, self.box.driver("editsel", SAVE_LIST, TEXT1)[1].split())
+            return length > 0 and (start, end) == (0, length)
+        return wait_for(selected, 3)
+
+    def files(self):
+        """Every file under C:\, as paths relative to it, but the system's."""
+        root = self.box.host("C:\\")
+        return {str(p.relative_to(root)) for p in root.rglob("*")
+                if p.is_file() and not str(p.relative_to(root)).lower().startswith(("windows", "programdata", "users", "program files"))}
+
+    def test_saving_renaming_and_deleting_named_lists(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no named lists")
+        other = ("Ctrl + Alt", "O", "别的", PROGRAM_DIR + r"\target.exe")
+        self.start([CALCULATOR])
+        self.box.write(PROGRAM_DIR + r"\常用热键.htk", winebox.encode_list([other, other]))
+        self.show_main()
+        self.menu("s", SAVE_LIST)
+        self.assertTrue(self.name_box_selected(), "the name box does not offer 常用热键 wholly selected")
+        self.assertIn("常用热键", self.box.driver("texts", SAVE_LIST)[1].splitlines())
+        self.assertEqual(self.names(SAVE_LIST), (["SaveKey", "常用热键"], -1))
+        self.assertFalse(self.enabled(SAVE_LIST, DELETE_LIST))
+        self.assertFalse(self.enabled(SAVE_LIST, RENAME_LIST))
+
+        # Enter saves: the list there is replaced without a question.
+        self.box.driver("keys", "enter")
+        self.answer_box("提醒", "列表保存完毕，如需使用请导入列表.")
+        self.assertTrue(wait_for(lambda: not self.visible(SAVE_LIST), 5), "saving did not close the dialog")
+        saved = self.box.host(PROGRAM_DIR + r"\常用热键.htk").read_bytes()
+        self.assertEqual(saved, self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes())
+        self.assertEqual(saved, winebox.encode_list([CALCULATOR]))
+
+        # Names that leave the folder, name a device or hold "=" are refused and write nothing.
+        before = self.files()
+        self.menu("s", SAVE_LIST)
+        self.assertTrue(self.name_box_selected(), "the name box lost its name")
+        for bad in ("a=b", r"..\..\x", r"..\evil", "CON", "x.htk"):
+            self.assertTrue(self.name_box_selected(), f"before {bad}: the name box is not ready")
+            self.assertEqual(self.box.driver("type", bad)[0], 0)
+            self.box.driver("keys", "enter")
+            self.answer_box("错误", "请输入一个合法的文件名称作为列表名称.")
+            self.assertTrue(self.visible(SAVE_LIST), f"{bad}: the dialog closed")
+        self.assertEqual(self.files(), before)
+
+        # Rename takes "=", through the input box preset with the chosen name.
+        self.click_name(SAVE_LIST, "常用热键")
+        self.assertTrue(self.enabled(SAVE_LIST, RENAME_LIST))
+        self.box.driver("keys", "alt+r")
+        self.assertTrue(wait_for(lambda: self.visible(RENAME_BOX), 5), "no input box")
+        self.assertIn("请输入新的列表文件名:", self.box.driver("texts", RENAME_BOX)[1])
+        self.assertEqual(self.box.driver("editsel", RENAME_BOX, INPUT_TEXT)[1], "4 0 4")
+        self.box.driver("type", "a=b")
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: self.names(SAVE_LIST)[0] == ["a=b", "SaveKey"], 5),
+                        f"after the rename: {self.names(SAVE_LIST)}")
+        self.assertEqual(self.box.host(PROGRAM_DIR + r"\a=b.htk").read_bytes(), saved)
+        self.assertFalse(self.box.host(PROGRAM_DIR + r"\常用热键.htk").exists())
+        self.assertFalse(self.enabled(SAVE_LIST, RENAME_LIST))
+
+        # ... but no name that leaves the folder.
+        self.click_name(SAVE_LIST, "a=b")
+        self.box.driver("keys", "alt+r")
+        self.assertTrue(wait_for(lambda: self.visible(RENAME_BOX), 5), "no input box")
+        self.box.driver("type", r"..\evil")
+        self.box.driver("keys", "enter")
+        self.answer_box(RENAME_BOX, "列表名格式错误或列表已经存在，请更改为其他的列表名")
+        self.assertEqual(self.names(SAVE_LIST)[0], ["a=b", "SaveKey"])
+
+        # Delete goes at once.
+        self.click_name(SAVE_LIST, "a=b")
+        self.box.driver("keys", "alt+d")
+        self.assertTrue(wait_for(lambda: self.names(SAVE_LIST)[0] == ["SaveKey"], 5), f"{self.names(SAVE_LIST)}")
+        self.assertFalse(self.box.host(PROGRAM_DIR + r"\a=b.htk").exists())
+        self.box.driver("keys", "esc")
+        self.assertTrue(wait_for(lambda: not self.visible(SAVE_LIST), 5), "Esc did not close the dialog")
+        self.assertEqual(self.files(), before - {r"TarvekHotKey/常用热键.htk"})
+        self.assertHeld(CALCULATOR)
+
+    def test_importing_a_list_replaces_the_running_one(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no named lists")
+        target = PROGRAM_DIR + r"\target.exe"
+        eight = [("Ctrl + Alt", k, "八" + k, target) for k in "ABCDEFGH"]
+        # The five start a target of their own, which logs beside itself.
+        five_target = r"C:\五个\target.exe"
+        self.box.put(CONFIG["target"], five_target)
+        five = [("Ctrl + Shift", k, "五" + k, five_target) for k in "JKLMN"]
+        five_log = r"C:\五个\launches.txt"
+        self.start(eight)
+        start_bytes = self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes()
+        self.box.write(PROGRAM_DIR + r"\五个.htk", winebox.encode_list(five))
+        self.show_main()
+        self.menu("i", IMPORT_LIST)
+        self.assertEqual(self.names(IMPORT_LIST), (["SaveKey", "五个"], -1))
+        self.assertFalse(self.enabled(IMPORT_LIST, IDOK))
+        self.assertFalse(self.enabled(IMPORT_LIST, LOAD_AT_START))
+        self.assertFalse(self.enabled(self.program.main_title, MAIN_APPLY))
+        self.click_name(IMPORT_LIST, "五个")
+        self.assertTrue(self.enabled(IMPORT_LIST, IDOK))
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: not self.visible(IMPORT_LIST), 5), "确定 did not close the dialog")
+
+        # The eight are free, the five work at once; grid and caption show the five.
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "a")[0] == 0, 5))
+        for binding in eight:
+            self.assertHeld(binding, held=False)
+        for binding in five:
+            self.assertHeld(binding)
+        rows = [r.split("\t")[:4] for r in self.box.driver("listview", self.program.main_title)[1].splitlines()]
+        self.assertEqual(rows[1:], [list(b) for b in five])
+        self.assertIn("热键信息(共有5个热键)", self.box.driver("texts", self.program.main_title)[1])
+        self.assertTrue(self.enabled(self.program.main_title, MAIN_APPLY))
+        # The hotkey-list menu (a click on the tray icon, which the window hides while shown)
+        # ends with the fifth new binding.
+        self.box.driver("post", self.program.main_title, "WM_CLOSE", 0, 0)
+        self.assertTrue(wait_for(lambda: not self.visible(self.program.main_title), 5), "close box")
+        self.click_icon(1)
+        self.assertTrue(wait_for(self.menu_open, 5), "a click on the icon opens no menu")
+        self.box.driver("keys", "up")
+        self.box.driver("keys", "enter")
+        self.assertEqual(self.assertLaunchedOnce(five_log).exe.lower(), five_target.lower())
+        self.assertEqual(self.box.launches(LOG), [], "the old list's binding ran from the menu")
+        self.press(five[2])
+        self.assertTrue(wait_for(lambda: len(self.box.launches(five_log)) == 2, 10), "the new hotkey did not run")
+
+        # Opening and cancelling the settings dialog keeps the imported list active: the next
+        # delete saves to it, and the start list stays as it was.
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", OTHER_SETTINGS, 0)
+        self.assertTrue(wait_for(lambda: self.visible(SETTINGS), 5), "no settings dialog")
+        self.assertIn(PROGRAM_DIR + r"\五个.htk", self.box.driver("texts", SETTINGS)[1].splitlines())
+        self.box.driver("control", SETTINGS, CANCEL, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not self.visible(SETTINGS), 5), "Cancel")
+        self.assertEqual(self.box.driver("lvselect", self.program.main_title, 1)[0], 0)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
+        self.answer_box("删除热键", "确实要删除你选择的热键吗?")
+        self.assertTrue(wait_for(lambda: self.box.host(PROGRAM_DIR + r"\五个.htk").read_bytes()
+                                 == winebox.encode_list(five[1:]), 5), "the delete was not saved to 五个.htk")
+        self.assertEqual(self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes(), start_bytes)
+        self.assertHeld(five[0], held=False)
+
+    def test_a_list_loaded_at_every_start(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no named lists")
+        games = ("Ctrl + Alt", "G", "游戏", PROGRAM_DIR + r"\target.exe")
+        proc = self.start([CALCULATOR])
+        self.box.write(PROGRAM_DIR + r"\游戏.htk", winebox.encode_list([games]))
+        self.show_main()
+        self.menu("i", IMPORT_LIST)
+        self.click_name(IMPORT_LIST, "游戏")
+        self.box.driver("keys", "alt+r")
+        self.assertTrue(wait_for(lambda: not self.enabled(IMPORT_LIST, LOAD_AT_START), 5), "运行时加载 stays enabled")
+        stored = lambda: self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "FileSave").stdout.decode("gbk", "replace")
+        self.assertIn(PROGRAM_DIR + r"\游戏.htk", stored())
+        self.assertTrue(self.visible(IMPORT_LIST), "the dialog closed")
+        self.box.driver("keys", "esc")
+        self.assertTrue(wait_for(lambda: not self.visible(IMPORT_LIST), 5), "Esc did not close the dialog")
+        # The running list is the same; the next start loads the stored one.
+        self.assertHeld(CALCULATOR)
+        self.assertHeld(games, held=False)
+        self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the program did not end")
+        self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "g")[0] == 1, 5),
+                        "the stored list's hotkey is not registered at the next start")
+        self.assertHeld(CALCULATOR, held=False)
 
 
 class StartupTests(E2ECase):
