@@ -58,3 +58,17 @@ endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)
 endif()
+
+# The release: one zip with the program, its sounds, a read-me and the license
+# (cmake --build --preset mingw --target package). The program goes in stripped.
+install(TARGETS TarvekHotKey RUNTIME DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/res/hotkey.wav ${CMAKE_SOURCE_DIR}/res/mouse.wav DESTINATION .)
+install(FILES ${CMAKE_SOURCE_DIR}/res/readme-package.txt DESTINATION . RENAME README.txt)
+install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME TarvekHotKey)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME TarvekHotKey-${PROJECT_VERSION}-win64)
+set(CPACK_STRIP_FILES TRUE)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)

@@ -217,7 +217,8 @@ bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& byt
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return false;
   }
-  std::wstring temporary = target + std::wstring(kTemporarySuffix) + std::to_wstring(GetCurrentProcessId());
+  std::wstring temporary =
+      target + std::wstring(kTemporarySuffix) + Widen(std::to_string(GetCurrentProcessId()));
   {
     UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

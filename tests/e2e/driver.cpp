@@ -26,6 +26,7 @@
 //   answerandkill <box title> <button> <pid> <us>   answers the message box, then ends the
 //                                process that many microseconds later (TerminateProcess)
 //   traydelete <title> <id>      removes the window's notification-area icon
+//   version <exe>                the product name and version of its version resource
 //   meminfo <pid>                committed private bytes
 //   cputime <pid>                user + kernel time, in 100 ns units
 //   ps                           pid and exe of every process (for failure reports)
@@ -877,6 +878,22 @@ int TrayDelete(const std::wstring& title, const std::wstring& idText) {
   return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
 }
 
+// The product name and version of a program file's version resource.
+int Version(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  std::vector<char> info(size);
+  if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return 1;
+  for (const wchar_t* name : {L"ProductName", L"ProductVersion"}) {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+    if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return 1;
+    Out(L"%ls\n", value);
+  }
+  return 0;
+}
+
 int MemInfo(const std::wstring& pid) {
   HANDLE h = OpenPid(pid, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
   if (!h) return 1;
@@ -999,6 +1016,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"guicounts" && a.size() == 1) return GuiCounts(a[0]);
   if (cmd == L"answerandkill" && a.size() == 4) return AnswerAndKill(a[0], a[1], a[2], a[3]);
   if (cmd == L"traydelete" && a.size() == 2) return TrayDelete(a[0], a[1]);
+  if (cmd == L"version" && a.size() == 1) return Version(a[0]);
   if (cmd == L"meminfo" && a.size() == 1) return MemInfo(a[0]);
   if (cmd == L"cputime" && a.size() == 1) return CpuTime(a[0]);
   if (cmd == L"ps" && a.empty()) return Ps();
