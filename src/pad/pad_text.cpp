@@ -129,9 +129,12 @@ std::optional<PadCount> CountPadText(std::string_view text, AnsiCodec& codec, co
 }
 
 std::string PadCountMessage(const PadCount& count) {
-  auto number = [](std::size_t n) { return " " + std::to_string(n); };
-  return "共" + number(count.characters) + "个字," + number(count.bytes) + "个字节.\r\n其中空格" +
-         number(count.blanks) + "个.";
+  // Each number as a decimal with one leading blank, where a minus sign would stand.
+  std::string text = "共 ";
+  text.append(std::to_string(count.characters)).append("个字, ");
+  text.append(std::to_string(count.bytes)).append("个字节.\r\n其中空格 ");
+  text.append(std::to_string(count.blanks)).append("个.");
+  return text;
 }
 
 std::optional<std::string> TidyPadText(std::string_view text, const KeepGoing& keepGoing) {

@@ -15,6 +15,7 @@
 
 #include "shell/main_commands.h"
 #include "editor/editor_dialog.h"
+#include "pad/pad_window.h"
 #include "settings/settings_dialog.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
@@ -123,6 +124,8 @@ class MainWindow : public MainWindowView, public PadHost {
   void OpenSettingsDialog();
   // Files dropped on the grid, one after another.
   void DropFiles(HDROP drop);
+  // The drag-and-save pad, made on first use and anew after its close box destroyed it.
+  PadWindow& Pad();
 
  private:
   static LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -186,6 +189,7 @@ class MainWindow : public MainWindowView, public PadHost {
   std::unique_ptr<Program> program_;
   std::unique_ptr<SettingsDialog> settingsDialog_;
   std::unique_ptr<EditorDialog> editorDialog_;
+  std::unique_ptr<PadWindow> pad_;
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;

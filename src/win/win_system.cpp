@@ -8,6 +8,7 @@
 
 #include "core/list_file.h"
 #include "win/dialog_kit.h"
+#include "win/files.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
@@ -187,35 +188,7 @@ std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
 }
 
 bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
-  std::wstring target = Widen(path);
-  // Windows refuses to move a file over a read-only one, but Wine does it; a list the user made
-  // read-only stays as it is on both.
-  DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return false;
-  }
-  std::wstring temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
-  {
-    UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    bool ok = bytes.empty() || (WriteFile(file.get(), bytes.data(),
-                                          static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                                written == bytes.size());
-    ok = ok && FlushFileBuffers(file.get());
-    if (!ok) {
-      file.reset();
-      DeleteFileW(temporary.c_str());
-      return false;
-    }
-  }
-  if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(temporary.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFileAtomically(path, bytes);
 }
 
 std::string WinSystem::AnsiToUtf8(const std::string& ansi) { return win::AnsiToUtf8(ansi); }

@@ -6,6 +6,7 @@
 //                                (modifiers alone, "ctrl", are pressed by themselves)
 //   type <text>                  the text as Unicode key presses, to the focused control
 //   findwindow <title> [wait_ms] prints the window handle; waits up to wait_ms for it
+//                                (every <title> may be "class|title", e.g. "#32770|即拖即存")
 //   send <title> <msg> [wparam] [lparam]   msg: a number, WM_xxx, or a registered name
 //   visible <title>              visible and not minimized
 //   showwindow <title> <SW_x>    ShowWindow with that number (6 minimizes, 0 hides)
@@ -37,6 +38,10 @@
 //                                that the window under it gets the move; prints where it is
 //   click <title> <x> <y> [n]    n left clicks (a double click for 2) at that point of the
 //                                window's client area, through SendInput
+//   drop <title> <x> <y> files <path>... | text <text> | ansi <text> | neither
+//                                a real OLE drag (DoDragDrop, the pointer moved and the button
+//                                released through SendInput) of that data object onto the point
+//                                of the window's client area; prints the result and the effect
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -48,9 +53,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
+#include <atomic>
 #include <cwctype>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "../common/test_data_object.h"
 
 namespace {
 
@@ -218,7 +227,12 @@ int Type(const std::wstring& text) {
   return n == inputs.size() ? 0 : 1;
 }
 
-HWND Find(const std::wstring& title) { return FindWindowW(nullptr, title.c_str()); }
+// A title, or "class|title" where two windows share a title (a message box and its owner).
+HWND Find(const std::wstring& title) {
+  const size_t bar = title.find(L'|');
+  if (bar == std::wstring::npos) return FindWindowW(nullptr, title.c_str());
+  return FindWindowW(title.substr(0, bar).c_str(), title.substr(bar + 1).c_str());
+}
 
 int FindWindowCmd(const std::wstring& title, unsigned long long waitMs) {
   const ULONGLONG until = GetTickCount64() + waitMs;
@@ -483,6 +497,90 @@ int Click(const std::vector<std::wstring>& a) {
   return 0;
 }
 
+class DropSource final : public IDropSource {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropSource)) {
+      *out = static_cast<IDropSource*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the stack of Drop
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // The button's state is asked of the system: it went down over another program's window, so
+  // this thread's own key state never saw it.
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
+    if (escape) return DRAGDROP_S_CANCEL;
+    return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0 ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+void MouseButton(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+// Drags the data object from the screen's lower right corner onto the point, as a user would:
+// the button goes down, DoDragDrop tracks the pointer that another thread moves, and the
+// release drops it. A drag that is still running 5 s after the release is cancelled with Esc.
+int Drop(const std::vector<std::wstring>& a) {
+  unsigned long long x = 0, y = 0;
+  if (a.size() < 4 || !ParseNumber(a[1], x) || !ParseNumber(a[2], y)) return 2;
+  HWND w = Find(a[0]);
+  POINT target{static_cast<LONG>(x), static_cast<LONG>(y)};
+  if (!w || !ClientToScreen(w, &target)) return 1;
+  tarvek::testdata::DataObject* data = nullptr;
+  if (a[3] == L"files" && a.size() > 4) {
+    data = tarvek::testdata::DataObject::Files({a.begin() + 4, a.end()});
+  } else if (a[3] == L"text" && a.size() == 5) {
+    data = tarvek::testdata::DataObject::UnicodeText(a[4]);
+  } else if (a[3] == L"ansi" && a.size() == 5) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, a[4].c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, a[4].c_str(), -1, ansi.data(), n, nullptr, nullptr);
+    data = tarvek::testdata::DataObject::AnsiText(ansi);
+  } else if (a[3] == L"neither" && a.size() == 4) {
+    data = tarvek::testdata::DataObject::Neither();
+  } else {
+    return 2;
+  }
+  if (FAILED(OleInitialize(nullptr))) return 1;
+  const POINT start{GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5};
+  MovePointer(start.x, start.y);
+  Sleep(50);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  std::atomic<bool> done{false};
+  std::thread hand([&] {
+    Sleep(300);
+    constexpr int kSteps = 12;
+    for (int i = 1; i <= kSteps; ++i) {
+      MovePointer(start.x + (target.x - start.x) * i / kSteps, start.y + (target.y - start.y) * i / kSteps);
+      Sleep(40);
+    }
+    Sleep(300);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    for (int i = 0; i < 100 && !done; ++i) Sleep(50);
+    if (!done) {
+      INPUT esc[2] = {KeyInput(VK_ESCAPE, false), KeyInput(VK_ESCAPE, true)};
+      SendInput(2, esc, sizeof(INPUT));
+    }
+  });
+  DropSource source;
+  DWORD effect = DROPEFFECT_NONE;
+  const HRESULT hr = DoDragDrop(data, &source, DROPEFFECT_COPY, &effect);
+  done = true;
+  hand.join();
+  data->Release();
+  OleUninitialize();
+  Out(L"%ls %lu\n", hr == DRAGDROP_S_DROP ? L"dropped" : L"cancelled", effect);
+  return hr == DRAGDROP_S_DROP && effect != DROPEFFECT_NONE ? 0 : 1;
+}
+
 int TryRegister(const std::wstring& mods, const std::wstring& key) {
   Combo c;
   if (!ParseCombo(mods, c, false)) return 2;
@@ -722,5 +820,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"resize" && a.size() == 3) return Resize(a[0], a[1], a[2]);
   if (cmd == L"pointer" && a.size() == 2) return Pointer(a[0], a[1]);
   if (cmd == L"click" && a.size() >= 3 && a.size() <= 4) return Click(a);
+  if (cmd == L"drop" && a.size() >= 4) return Drop(a);
   return Usage();
 }
