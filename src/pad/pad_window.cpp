@@ -79,6 +79,9 @@ constexpr UINT_PTR kTextBoxSubclass = 1;
 constexpr UINT kTakeDropMessage = WM_APP + 1;
 // The long loops let messages through at most this often: enough for the dots and painting.
 constexpr ULONGLONG kPumpEveryMs = 30;
+// Text goes into the text box at most this many characters at a time: the box lays out about a
+// million characters a second under load, and each piece costs a little for all the text before.
+constexpr std::size_t kPiece = 1u << 17;
 
 }  // namespace
 
@@ -270,14 +273,62 @@ std::optional<LRESULT> PadWindow::OnMessage(UINT message, WPARAM wParam, LPARAM)
 std::string PadWindow::Text() { return win::WindowText(Control(kText1Id)); }
 
 bool PadWindow::SetText(const std::string& text) {
-  std::wstring wide = win::Widen(text);
-  // A NUL would end the text there: such a text is not one the box can take whole. A box that
-  // cannot take a text keeps the one it had.
-  if (wide.find(L'\0') != std::wstring::npos) return false;
+  std::wstring wanted = win::Widen(text);
+  // A NUL would end the text there: such a text is not one the box can take whole.
+  if (wanted.find(L'\0') != std::wstring::npos) return false;
+  HWND box = Control(kText1Id);
+  std::wstring old(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+  old.resize(static_cast<std::size_t>(GetWindowTextW(box, old.data(), static_cast<int>(old.size()))));
+  // Only what differs is replaced: the box lays out every line it takes in, which for some
+  // megabytes takes seconds, and a drop in front of a long text or a tidy of a few tags then
+  // lays out little.
+  std::size_t shorter = std::min(old.size(), wanted.size());
+  std::size_t prefix = 0;
+  while (prefix < shorter && old[prefix] == wanted[prefix]) ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < shorter - prefix &&
+         old[old.size() - 1 - suffix] == wanted[wanted.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  if (prefix == old.size() && old.size() == wanted.size()) return true;
+
   settingText_ = true;
-  BOOL set = SetWindowTextW(Control(kText1Id), wide.c_str());
+  // Long texts go in piece by piece, letting messages through between pieces, so that the
+  // window keeps painting and answering. Nobody types into the box meanwhile, and it is drawn
+  // once, at the end.
+  SendMessageW(box, EM_SETREADONLY, TRUE, 0);
+  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  std::wstring_view insert(wanted.data() + prefix, wanted.size() - prefix - suffix);
+  SendMessageW(box, EM_SETSEL, prefix, static_cast<LPARAM>(old.size() - suffix));
+  bool stopped = false;
+  std::size_t at = prefix;
+  do {
+    // A piece ends after a line end near its size, or else before a surrogate pair's half.
+    std::size_t size = std::min(insert.size(), kPiece);
+    if (size < insert.size()) {
+      std::size_t lineEnd = insert.rfind(L'\n', size - 1);
+      if (lineEnd != std::wstring_view::npos) {
+        size = lineEnd + 1;
+      } else if (IS_HIGH_SURROGATE(insert[size - 1])) {
+        --size;
+      }
+    }
+    std::wstring piece(insert.substr(0, size));
+    if (at != prefix) SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
+    SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    insert.remove_prefix(size);
+    at += size;
+    stopped = !insert.empty() && !KeepResponsive();  // the program is ending
+  } while (!insert.empty() && !stopped);
+  bool whole = static_cast<std::size_t>(GetWindowTextLengthW(box)) == wanted.size();
+  if (!whole && !stopped) SetWindowTextW(box, old.c_str());  // the box had no room for it
+  SendMessageW(box, EM_SETREADONLY, FALSE, 0);
+  SendMessageW(box, EM_SETSEL, 0, 0);  // as a text set in one go: the caret at its start
+  SendMessageW(box, EM_SCROLLCARET, 0, 0);
+  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
   settingText_ = false;
-  return set != FALSE;
+  return whole;
 }
 
 void PadWindow::ShowBusy(bool on) {

@@ -38,6 +38,10 @@
 //                                that the window under it gets the move; prints where it is
 //   click <title> <x> <y> [n]    n left clicks (a double click for 2) at that point of the
 //                                window's client area, through SendInput
+//   text <title> <id>            the whole text of control id, CR, LF and backslash written as
+//                                \r, \n and \\ so that line ends survive the pipe
+//   checked <title> <id>         0 when the check box or option button id is ticked
+//   topmost <title>              0 when the window is always on top
 //   drop <title> <x> <y> files <path>... | text <text> | ansi <text> | neither
 //                                a real OLE drag (DoDragDrop, the pointer moved and the button
 //                                released through SendInput) of that data object onto the point
@@ -433,6 +437,36 @@ int ListViewRows(const std::wstring& title) {
   return 0;
 }
 
+HWND ControlOf(const std::wstring& title, const std::wstring& idText) {
+  HWND w = Find(title);
+  unsigned long long id = 0;
+  if (!w || !ParseNumber(idText, id)) return nullptr;
+  return GetDlgItem(w, static_cast<int>(id));
+}
+
+int ControlText(const std::wstring& title, const std::wstring& id) {
+  HWND control = ControlOf(title, id);
+  if (!control) return 1;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return 1;
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_NORMAL, 5000, &got);
+  text.resize(got);
+  std::wstring escaped;
+  for (wchar_t c : text) {
+    if (c == L'\r') escaped += L"\\r";
+    else if (c == L'\n') escaped += L"\\n";
+    else if (c == L'\\') escaped += L"\\\\";
+    else escaped += c;
+  }
+  // Out's buffer is for short lines; a text goes out in pieces.
+  for (size_t at = 0; at < escaped.size(); at += 500) Out(L"%ls", escaped.substr(at, 500).c_str());
+  Out(L"\n");
+  return 0;
+}
+
 int Rect(const std::wstring& title) {
   HWND w = Find(title);
   RECT r{};
@@ -821,5 +855,14 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"pointer" && a.size() == 2) return Pointer(a[0], a[1]);
   if (cmd == L"click" && a.size() >= 3 && a.size() <= 4) return Click(a);
   if (cmd == L"drop" && a.size() >= 4) return Drop(a);
+  if (cmd == L"text" && a.size() == 2) return ControlText(a[0], a[1]);
+  if (cmd == L"checked" && a.size() == 2) {
+    HWND control = ControlOf(a[0], a[1]);
+    return control && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 0 : 1;
+  }
+  if (cmd == L"topmost" && a.size() == 1) {
+    HWND w = Find(a[0]);
+    return w && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 0 : 1;
+  }
   return Usage();
 }
