@@ -44,7 +44,9 @@ double Now() {
 // Answers every message box with OK, at once.
 class Silent : public tarvek::DialogPort {
  public:
-  int ShowMessageBox(const std::string&, const std::string&, unsigned) override { return tarvek::kIdOk; }
+  int ShowMessageBox(const std::string&, const std::string&, unsigned) override {
+    return tarvek::kIdOk;
+  }
 };
 
 // The pad's message pump, timed: the longest time between two of its turns.
@@ -73,7 +75,8 @@ struct Pump {
 
 // A GBK text file of about 10 MB in 200 000 lines: Chinese and ASCII mixed, CR LF line ends.
 std::string MakeBigFile() {
-  std::string line = "\xD5\xE2\xCA\xC7\xD2\xBB\xD0\xD0\xB2\xE2\xCA\xD4\xCE\xC4\xD7\xD6 <  tag> ";  // 这是一行测试文字
+  std::string line =
+      "\xD5\xE2\xCA\xC7\xD2\xBB\xD0\xD0\xB2\xE2\xCA\xD4\xCE\xC4\xD7\xD6 <  tag> ";  // 这是一行测试文字
   while (line.size() < 50) line += "abcdefghij";
   line.resize(50);
   std::string text;
@@ -195,16 +198,17 @@ int wmain() {
   std::printf("pad_bench: %d lines, %.1f MB, median of %d runs under this Wine\n", kLines,
               static_cast<double>(bytes.size()) / (1 << 20), kRuns);
   std::printf("  %-8s %9s %9s %22s\n", "", "time", "ratio", "longest without messages");
-  std::printf("  %-8s %7.0fms %9s %22s   (read + one SetWindowText)\n", "baseline", baseline * 1000, "1.00", "-");
-  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 3x%s\n", "open", open * 1000, open / baseline,
-              openGap * 1000, openWhole ? "" : "  TEXT INCOMPLETE");
-  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 3x%s\n", "drop", drop * 1000, drop / baseline,
-              dropGap * 1000, dropWhole ? "" : "  TEXT INCOMPLETE");
+  std::printf("  %-8s %7.0fms %9s %22s   (read + one SetWindowText)\n", "baseline", baseline * 1000,
+              "1.00", "-");
+  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 3x%s\n", "open", open * 1000,
+              open / baseline, openGap * 1000, openWhole ? "" : "  TEXT INCOMPLETE");
+  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 3x%s\n", "drop", drop * 1000,
+              drop / baseline, dropGap * 1000, dropWhole ? "" : "  TEXT INCOMPLETE");
   std::printf("  1 MB text: setting it %.0fms\n", setOne * 1000);
-  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 1 s (ratio against setting 1 MB)\n", "count",
-              count * 1000, count / setOne, countGap * 1000);
-  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 1 s\n", "tidy", tidy * 1000, tidy / setOne,
-              tidyGap * 1000);
+  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 1 s (ratio against setting 1 MB)\n",
+              "count", count * 1000, count / setOne, countGap * 1000);
+  std::printf("  %-8s %7.0fms %8.2fx %20.0fms   target <= 1 s\n", "tidy", tidy * 1000,
+              tidy / setOne, tidyGap * 1000);
   DeleteFileW(tarvek::win::Widen(path).c_str());
   return 0;
 }

@@ -23,7 +23,8 @@ PadModel::PadModel(PadView& view, PadFilePort& files, AnsiCodec& codec, DialogPo
 
 PadLayout LayOutPad(int outerWidth, int outerHeight, PadLayout layout) {
   if (outerWidth - 350 >= 0) layout.textWidth = outerWidth - 350;
-  if (outerHeight - kPadFrameHeight - 700 >= 0) layout.textHeight = outerHeight - kPadFrameHeight - 700;
+  if (outerHeight - kPadFrameHeight - 700 >= 0)
+    layout.textHeight = outerHeight - kPadFrameHeight - 700;
   layout.frameTop = layout.textHeight + 215;
   layout.frameWidth = layout.textWidth;
   layout.busyWidth = layout.textWidth;
@@ -77,9 +78,8 @@ void PadModel::Empty() {
 void PadModel::Clear() {
   if (busy_) return;
   BusyScope busy(*this);
-  if (!contentSaved_ &&
-      dialogs_.ShowMessageBox("文本框中的内容尚未保存，确实要清空吗?", "清空",
-                              kMbIconInformation | kMbOkCancel) != kIdOk) {
+  if (!contentSaved_ && dialogs_.ShowMessageBox("文本框中的内容尚未保存，确实要清空吗?", "清空",
+                                                kMbIconInformation | kMbOkCancel) != kIdOk) {
     return;
   }
   Empty();

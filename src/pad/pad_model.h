@@ -28,7 +28,7 @@ struct PadOptions {
   bool takeDrops = true;           // Check2 支持文件拖放
   bool textFilesOnly = false;      // Check3 仅支持文本文件的拖放
   bool minimiseAfterShow = false;  // Check4 运行后自动最小化
-  bool addAfter = false;           // Option1 后接收的内容放在后面 (else Option2, in front)
+  bool addAfter = false;  // Option1 后接收的内容放在后面 (else Option2, in front)
 };
 
 // What a drop holds, as the pad looks at it: a file list, else plain text.

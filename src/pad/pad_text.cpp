@@ -110,7 +110,8 @@ std::size_t Utf16Length(std::string_view utf8) {
   return units;
 }
 
-std::optional<PadCount> CountPadText(std::string_view text, AnsiCodec& codec, const KeepGoing& keepGoing) {
+std::optional<PadCount> CountPadText(std::string_view text, AnsiCodec& codec,
+                                     const KeepGoing& keepGoing) {
   PadCount count;
   count.characters = Utf16Length(text);
   std::string whole(text);

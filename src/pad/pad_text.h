@@ -24,7 +24,8 @@ struct PadCount {
 };
 
 // Nothing when keepGoing said stop.
-std::optional<PadCount> CountPadText(std::string_view text, AnsiCodec& codec, const KeepGoing& keepGoing);
+std::optional<PadCount> CountPadText(std::string_view text, AnsiCodec& codec,
+                                     const KeepGoing& keepGoing);
 // "共 4个字, 4个字节.\r\n其中空格 1个.": each number with one leading blank.
 std::string PadCountMessage(const PadCount& count);
 

@@ -14,9 +14,9 @@ using namespace pad_ids;
 
 namespace {
 
-constexpr win::WindowLayout kWindow{
-    L"TarvekHotKeyPad", L"即拖即存", 4530, 4725, WS_OVERLAPPEDWINDOW,
-    WS_EX_TOPMOST | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW};
+// Sizable, on top of every other window, with a taskbar button of its own.
+constexpr win::WindowLayout kWindow{L"TarvekHotKeyPad", L"即拖即存", 4530, 4725, WS_OVERLAPPEDWINDOW,
+                                    WS_EX_TOPMOST | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW};
 
 // The frame "拖放设置" as made; what lies on it is placed relative to it.
 constexpr int kFrameLeft = 105, kFrameTop = 2880;
@@ -42,12 +42,12 @@ constexpr win::ControlLayout kControls[] = {
     {kText1Id, L"EDIT", L"", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | kTab,
      WS_EX_CLIENTEDGE, kTextLeft, kTextTop, 4335, 2655},
     InFrame(kCheck1Id, L"BUTTON", L"收到拖放以后先清空原来的内容", kCheck, 120, 240, 3100, 240),
-    InFrame(kCheck2Id, L"BUTTON", L"支持文件拖放", kCheck, 120, 480, 2220, 240),
-    InFrame(kCheck3Id, L"BUTTON", L"仅支持文本文件的拖放", kCheck, 120, 720, 2220, 240),
-    InFrame(kCheck4Id, L"BUTTON", L"运行后自动最小化", kCheck, 120, 960, 2220, 240),
+    InFrame(kCheck2Id, L"BUTTON", L"支持文件拖放", kCheck, 120, 480, 2160, 240),
+    InFrame(kCheck3Id, L"BUTTON", L"仅支持文本文件的拖放", kCheck, 120, 720, 2160, 240),
+    InFrame(kCheck4Id, L"BUTTON", L"运行后自动最小化", kCheck, 120, 960, 2160, 240),
     InFrame(kOption1Id, L"BUTTON", L"后接收的内容放在后面", BS_AUTORADIOBUTTON | kTab, 120, 1200,
-            2220, 240),
-    InFrame(kOption2Id, L"BUTTON", L"后接收的内容放在前面", BS_AUTORADIOBUTTON, 120, 1440, 2220,
+            2160, 240),
+    InFrame(kOption2Id, L"BUTTON", L"后接收的内容放在前面", BS_AUTORADIOBUTTON, 120, 1440, 2160,
             240),
     InFrame(kCommand7Id, L"BUTTON", L"修正", kButton, 2400, 570, 495, 405),
     InFrame(kCommand4Id, L"BUTTON", L"清&R", kButton, 2400, 960, 495, 375),
@@ -56,11 +56,11 @@ constexpr win::ControlLayout kControls[] = {
     InFrame(kCommand1Id, L"BUTTON", L"另存为...", kButton, kButtonsLeft, 570, 975, 375),
     InFrame(kCommand6Id, L"BUTTON", L"打开(&O)", kButton, kButtonsLeft, 960, 975, 390),
     InFrame(kCommand3Id, L"BUTTON", L"关闭(&C)", kButton, kButtonsLeft, 1380, 975, 375),
-    // The four lines: the order options set apart, and the two button columns.
-    InFrame(kLine1Id, L"STATIC", nullptr, SS_ETCHEDHORZ, 120, 1185, 2160, 30),
-    InFrame(kLine2Id, L"STATIC", nullptr, SS_ETCHEDVERT, 2325, 240, 30, 1455),
+    // The four lines: under the options, and along and over the two button columns.
+    InFrame(kLine1Id, L"STATIC", nullptr, SS_ETCHEDHORZ, 120, 1710, 2160, 30),
+    InFrame(kLine2Id, L"STATIC", nullptr, SS_ETCHEDVERT, 2325, 540, 30, 1155),
     InFrame(kLine3Id, L"STATIC", nullptr, SS_ETCHEDVERT, kButtonsLeft - 105, 180, 30, 1575),
-    InFrame(kLine4Id, L"STATIC", nullptr, SS_ETCHEDHORZ, 2400, 450, 495, 30),
+    InFrame(kLine4Id, L"STATIC", nullptr, SS_ETCHEDHORZ, 2400, 510, 495, 30),
     InFrame(kFrame1Id, L"BUTTON", L"拖放设置", BS_GROUPBOX, 0, 0, 4380, kPadFrameHeight),
     {kWait1Id, L"STATIC", L"", SS_LEFT, WS_EX_CLIENTEDGE, kTextLeft, kTextTop, 4335, kBusyHeight},
     {kLabel2Id, L"STATIC", L"正在处理拖放内容", SS_LEFT | SS_NOPREFIX, 0, kTextLeft + 1020,
@@ -133,7 +133,8 @@ void PadWindow::OnCreated() {
   SendMessageW(text, EM_SETLIMITTEXT, 0, 0);
   SetWindowSubclass(text, TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
   CheckDlgButton(window_, kCheck2Id, model_.options.takeDrops ? BST_CHECKED : BST_UNCHECKED);
-  CheckRadioButton(window_, kOption1Id, kOption2Id, model_.options.addAfter ? kOption1Id : kOption2Id);
+  CheckRadioButton(window_, kOption1Id, kOption2Id,
+                   model_.options.addAfter ? kOption1Id : kOption2Id);
   for (int id : {kWait1Id, kLabel2Id, kLabel3Id}) ShowWindow(Control(id), SW_HIDE);
   HINSTANCE module = GetModuleHandleW(nullptr);
   for (auto [size, kind] : {std::pair{SM_CXICON, ICON_BIG}, std::pair{SM_CXSMICON, ICON_SMALL}}) {
@@ -145,9 +146,7 @@ void PadWindow::OnCreated() {
   model_.Created();
 }
 
-void PadWindow::Show() {
-  ShowModeless();
-}
+void PadWindow::Show() { ShowModeless(); }
 
 void PadWindow::ShowForAction() {
   ShowModeless();
@@ -278,7 +277,8 @@ bool PadWindow::SetText(const std::string& text) {
   if (wanted.find(L'\0') != std::wstring::npos) return false;
   HWND box = Control(kText1Id);
   std::wstring old(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-  old.resize(static_cast<std::size_t>(GetWindowTextW(box, old.data(), static_cast<int>(old.size()))));
+  old.resize(
+      static_cast<std::size_t>(GetWindowTextW(box, old.data(), static_cast<int>(old.size()))));
   // Only what differs is replaced: the box lays out every line it takes in, which for some
   // megabytes takes seconds, and a drop in front of a long text or a tidy of a few tags then
   // lays out little.
@@ -409,7 +409,8 @@ void PadWindow::InsertAt(POINT screen, const std::string& text) {
   HWND box = Control(kText1Id);
   POINT at = screen;
   ScreenToClient(box, &at);
-  LRESULT found = SendMessageW(box, EM_CHARFROMPOS, 0, MAKELPARAM(std::max(0L, at.x), std::max(0L, at.y)));
+  LRESULT found =
+      SendMessageW(box, EM_CHARFROMPOS, 0, MAKELPARAM(std::max(0L, at.x), std::max(0L, at.y)));
   // The character and line come back cut to 16 bits. The line is the visible one with those low
   // bits; the character lies on that line.
   auto first = static_cast<DWORD>(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0));

@@ -37,10 +37,10 @@ enum ControlId : int {
   kLine2Id,
   kLine3Id,
   kLine4Id,
-  kFrame1Id,  // 拖放设置
-  kWait1Id,   // the busy panel
-  kLabel2Id,  // 正在处理拖放内容
-  kLabel3Id,  // the busy dots
+  kFrame1Id,               // 拖放设置
+  kWait1Id,                // the busy panel
+  kLabel2Id,               // 正在处理拖放内容
+  kLabel3Id,               // the busy dots
   kCommand7Id = IDCANCEL,  // 修正
 };
 }  // namespace pad_ids

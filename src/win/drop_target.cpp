@@ -11,7 +11,9 @@ namespace tarvek::win {
 
 namespace {
 
-FORMATETC Format(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+FORMATETC Format(CLIPFORMAT format) {
+  return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+}
 
 bool Has(IDataObject* data, CLIPFORMAT format) {
   FORMATETC wanted = Format(format);
@@ -19,7 +21,8 @@ bool Has(IDataObject* data, CLIPFORMAT format) {
 }
 
 void Release(STGMEDIUM& medium) {
-  static const auto release = OnDemand<decltype(&ReleaseStgMedium)>(L"ole32.dll", "ReleaseStgMedium");
+  static const auto release =
+      OnDemand<decltype(&ReleaseStgMedium)>(L"ole32.dll", "ReleaseStgMedium");
   if (release != nullptr) release(&medium);
 }
 

@@ -41,8 +41,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
   }
   std::wstring temporary = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
   {
-    UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     bool ok = true;
     for (std::size_t done = 0; ok && done < bytes.size();) {

@@ -23,7 +23,8 @@ class DataObject final : public IDataObject {
     header.pFiles = sizeof(DROPFILES);
     header.fWide = TRUE;
     std::memcpy(list.data(), &header, sizeof header);
-    for (const std::wstring& path : paths) Append(list, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    for (const std::wstring& path : paths)
+      Append(list, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
     Append(list, L"", sizeof(wchar_t));
     return new DataObject({{CF_HDROP, list}});
   }
@@ -89,7 +90,9 @@ class DataObject final : public IDataObject {
     return OLE_E_ADVISENOTSUPPORTED;
   }
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
 
  private:
   explicit DataObject(std::vector<std::pair<CLIPFORMAT, std::string>> formats)

@@ -593,7 +593,8 @@ int Drop(const std::vector<std::wstring>& a) {
     Sleep(300);
     constexpr int kSteps = 12;
     for (int i = 1; i <= kSteps; ++i) {
-      MovePointer(start.x + (target.x - start.x) * i / kSteps, start.y + (target.y - start.y) * i / kSteps);
+      MovePointer(start.x + (target.x - start.x) * i / kSteps,
+                  start.y + (target.y - start.y) * i / kSteps);
       Sleep(40);
     }
     Sleep(300);

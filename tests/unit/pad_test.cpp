@@ -55,7 +55,7 @@ TEST(PadText, ReadsLinesEndedByCrLfOrLoneCrAndEndsEachWithCrLf) {
   auto lines = [](const std::string& text) { return *PadTextFromLines(text, kNoStop); };
   EXPECT_EQ(lines("a\r\nb\r\n"), "a\r\nb\r\n");
   EXPECT_EQ(lines("a\rb\r"), "a\r\nb\r\n");
-  EXPECT_EQ(lines("a\nb"), "a\nb\r\n");  // a lone LF stays inside its line
+  EXPECT_EQ(lines("a\nb"), "a\nb\r\n");                      // a lone LF stays inside its line
   EXPECT_EQ(lines("一\r\n二\r\n三"), "一\r\n二\r\n三\r\n");  // no line end after the last line
   EXPECT_EQ(lines(""), "");
   EXPECT_EQ(lines("\r\n"), "\r\n");
@@ -106,7 +106,8 @@ TEST(PadText, LongLoopsLetTheWindowRunAndStopWhenAsked) {
   calls = 0;
   std::string manyLines;
   for (std::size_t i = 0; i < 2 * kPadYieldEvery; ++i) manyLines += "a\r";
-  EXPECT_EQ(PadTextFromLines(manyLines, [&] { return ++calls > 0; })->size(), manyLines.size() * 3 / 2);
+  EXPECT_EQ(PadTextFromLines(manyLines, [&] { return ++calls > 0; })->size(),
+            manyLines.size() * 3 / 2);
   EXPECT_EQ(calls, 2);
 }
 
@@ -131,7 +132,7 @@ class FakePadView : public PadView {
   explicit FakePadView(Texts& calls) : calls_(calls) {}
   std::string text;
   std::string title = "即拖即存";
-  bool refuseText = false;  // the text box takes no new text
+  bool refuseText = false;                        // the text box takes no new text
   std::deque<std::optional<std::string>> chosen;  // answers of the file dialog, in order
   std::function<bool()> onKeepResponsive;
 
@@ -196,7 +197,8 @@ class PadModelTest : public ::testing::Test {
     for (const std::string& call : system.calls) {
       std::size_t t = call.find("] [");
       out.push_back(call.rfind("MessageBox [", 0) == 0
-                        ? call.substr(t + 3, call.rfind(']') - t - 3) + "|" + call.substr(12, t - 12)
+                        ? call.substr(t + 3, call.rfind(']') - t - 3) + "|" +
+                              call.substr(12, t - 12)
                         : call);
     }
     system.calls.clear();

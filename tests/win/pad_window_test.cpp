@@ -79,7 +79,8 @@ class PadWindowTest : public ::testing::Test {
 TEST_F(PadWindowTest, DropsOfFilesAndTextThroughTheDropTarget) {
   const std::string notes = folder.Join("笔记.TXT"), second = folder.Join("第二个.txt");
   const std::string picture = folder.Join("照片.png");
-  ASSERT_TRUE(win::ReplaceFileAtomically(notes, "\xB5\xDA\xD2\xBB\xD0\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0"));
+  ASSERT_TRUE(
+      win::ReplaceFileAtomically(notes, "\xB5\xDA\xD2\xBB\xD0\xD0\r\n\xB5\xDA\xB6\xFE\xD0\xD0"));
   ASSERT_TRUE(win::ReplaceFileAtomically(second, "second"));
   ASSERT_TRUE(win::ReplaceFileAtomically(picture, std::string("PNG\r\n\x1A\n\0\0", 9)));
 
@@ -154,7 +155,8 @@ TEST_F(PadWindowTest, FilesRoundTripInTheAnsiCodePageAndAFailedSaveKeepsTheFile)
   Tick(kCommand2Id);
   EXPECT_EQ(FileBytes(copy), "\xEF\xBB\xBF中😀");
   ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_EQ(dialogs.shown[0].rfind("即拖即存|无法保存到文件：\n" + copy, 0), 0u) << dialogs.shown[0];
+  EXPECT_EQ(dialogs.shown[0].rfind("即拖即存|无法保存到文件：\n" + copy, 0), 0u)
+      << dialogs.shown[0];
   EXPECT_EQ(Text(), "新的文字");
   EXPECT_FALSE(saved);
   EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"三行.txt", "副本.txt"}));
