@@ -68,8 +68,42 @@ bool HandleModelessDialogMessage(MSG& message) {
   return false;
 }
 
+namespace {
+
+bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// A window of ours that stays on top of the others (the pad) would cover the message box or file
+// dialog of any other window, and with it the question the program waits on: it steps down
+// while that shows, and stays on top again once it is answered.
+class TopmostStepsDown {
+ public:
+  explicit TopmostStepsDown(HWND owner) {
+    if (owner != nullptr && Topmost(owner)) return;  // what it owns is on top as well
+    for (HWND window : modelessWindows) {
+      if (window != owner && IsWindowVisible(window) && Topmost(window)) lowered_.push_back(window);
+    }
+    for (HWND window : lowered_) Place(window, HWND_NOTOPMOST);
+  }
+  ~TopmostStepsDown() {
+    for (HWND window : lowered_) {
+      if (IsWindow(window)) Place(window, HWND_TOPMOST);
+    }
+  }
+  TopmostStepsDown(const TopmostStepsDown&) = delete;
+  TopmostStepsDown& operator=(const TopmostStepsDown&) = delete;
+
+ private:
+  static void Place(HWND window, HWND after) {
+    SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  std::vector<HWND> lowered_;
+};
+
+}  // namespace
+
 int ModalMessageBox(HWND owner, const std::string& text, const std::string& title, unsigned flags) {
   if (endRequested) return IDCANCEL;
+  TopmostStepsDown uncovered(owner);
   ModalScope scope;
   return MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), flags);
 }
@@ -158,6 +192,7 @@ std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogOptions& o
     static const auto open =
         OnDemand<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
     auto run = options.save ? save : open;
+    TopmostStepsDown uncovered(owner);
     ModalScope scope;
     return run != nullptr && run(&dialog);
   };

@@ -36,6 +36,25 @@ std::string FileBytes(const std::string& path) {
   return bytes;
 }
 
+bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// The message box of this thread that is showing is answered OK; whether the windows above it
+// stay on top is written down first.
+HWND padShown = nullptr;
+bool padTopmostDuringBox = true;
+BOOL CALLBACK AnswerBox(HWND window, LPARAM) {
+  wchar_t name[16] = {};
+  GetClassNameW(window, name, 16);
+  if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(window)) {
+    padTopmostDuringBox = Topmost(padShown);
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+  }
+  return TRUE;
+}
+void CALLBACK LookForBox(HWND, UINT, UINT_PTR, DWORD) {
+  EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
+}
+
 class PadWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -118,7 +137,7 @@ TEST_F(PadWindowTest, DropsOfFilesAndTextThroughTheDropTarget) {
   EXPECT_EQ(effects, (std::pair<DWORD, DWORD>{DROPEFFECT_NONE, DROPEFFECT_NONE}));
   EXPECT_EQ(dialogs.shown, std::vector<std::string>{"内部错误!|" + std::string(kDropFailedText)});
   EXPECT_EQ(Text(), "旧\r\n拖来的\r\n你好");
-  EXPECT_NE(GetWindowLongW(pad.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "topmost again";
+  EXPECT_TRUE(Topmost(pad.Handle())) << "topmost again";
 
   // "支持文件拖放" off: files are refused, text goes in where it is dropped (the start here).
   Tick(kCheck2Id);
@@ -188,6 +207,20 @@ TEST_F(PadWindowTest, LongTextsEscAndTheCloseBox) {
   EXPECT_TRUE(saved);
   SendMessageW(pad.Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(pad.Handle(), nullptr);
+}
+
+TEST_F(PadWindowTest, TheQuestionsOfOtherWindowsAreNotHiddenBehindThePad) {
+  // The exit question is the main window's; the pad stays on top of every other window.
+  wintest::HiddenWindow owner;
+  padShown = pad.Handle();
+  padTopmostDuringBox = true;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, LookForBox);
+  EXPECT_EQ(win::ModalMessageBox(owner.get(), "即拖即存中的内容还没有保存，确信不保存就退出系统吗?",
+                                 "Vorda-即拖即存", MB_ICONINFORMATION | MB_OKCANCEL),
+            IDOK);
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(padTopmostDuringBox) << "the pad covers the question";
+  EXPECT_TRUE(Topmost(pad.Handle())) << "the pad stays on top again";
 }
 
 }  // namespace
