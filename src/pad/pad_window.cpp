@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
+
 #include "shell/resource.h"
 #include "win/dpi.h"
 #include "win/files.h"
