@@ -16,12 +16,15 @@ add_library(tarvek_win STATIC
   src/win/win_system.cpp
   src/win/dialog_kit.cpp
   src/win/input_box.cpp
+  src/win/files.cpp
+  src/win/drop_target.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
   src/help/help_window.cpp
   src/help/about_window.cpp
   src/lists/save_list_dialog.cpp
   src/lists/import_list_dialog.cpp
+  src/pad/pad_window.cpp
 )
 target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32)
 

@@ -2,8 +2,8 @@
 """Makes the program's icons and sounds. Deterministic: the same bytes on every run.
 
     python3 res/make_resources.py
-        (writes app.ico, tray_pressed.ico, tray_disabled.ico, menu_*.bmp, about.bmp, hotkey.wav,
-         mouse.wav)
+        (writes app.ico, tray_pressed.ico, tray_disabled.ico, pad.ico, menu_*.bmp, about.bmp,
+         hotkey.wav, mouse.wav)
 """
 import math
 import os
@@ -62,10 +62,39 @@ def inside(poly, x, y):
     return c
 
 
-def ico(sizes, pressed, disabled=False):
+def pad_sheet(size):
+    """RGBA rows of the drag-and-save pad's mark: a written sheet with an arrow coming down
+    onto it."""
+    px = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    left, right = int(size * 0.16), int(size * 0.78)
+    top, bottom = int(size * 0.10), int(size * 0.92)
+    fold = max(2, size // 5)
+    edge, paper, ink = (70, 70, 70), (250, 250, 245), (120, 130, 150)
+    for y in range(top, bottom + 1):
+        for x in range(left, right + 1):
+            if x - (right - fold) > y - top:  # the folded corner, cut off
+                continue
+            border = x in (left, right) or y in (top, bottom) or x - (right - fold) == y - top
+            px[y][x] = (edge if border else paper) + (255,)
+    step = max(2, size // 8)
+    for y in range(top + fold + step // 2, bottom - step // 2, step):
+        for x in range(left + max(2, size // 10), right - max(2, size // 10)):
+            px[y][x] = ink + (255,)
+    # the arrow, down onto the sheet's lower right
+    arrow = [(0.70, 0.38), (0.84, 0.38), (0.84, 0.62), (0.97, 0.62), (0.77, 0.90), (0.57, 0.62),
+             (0.70, 0.62)]
+    poly = [(ax * size, ay * size) for ax, ay in arrow]
+    for y in range(size):
+        for x in range(size):
+            if inside(poly, x + 0.5, y + 0.5):
+                px[y][x] = (40, 110, 200, 255)
+    return px
+
+
+def ico(sizes, pressed, disabled=False, draw=None):
     images = []
     for s in sizes:
-        px = keycap(s, pressed, disabled)
+        px = draw(s) if draw else keycap(s, pressed, disabled)
         header = struct.pack('<IiiHHIIiiII', 40, s, s * 2, 1, 32, 0, s * s * 4, 0, 0, 0, 0)
         xor = b''.join(bytes((b, g, r, a)) for row in reversed(px) for (r, g, b, a) in row)
         mask_row = ((s + 31) // 32) * 4
@@ -299,6 +328,8 @@ def main():
         f.write(ico([16, 32], pressed=True))
     with open(os.path.join(HERE, 'tray_disabled.ico'), 'wb') as f:
         f.write(ico([16, 32], pressed=False, disabled=True))
+    with open(os.path.join(HERE, 'pad.ico'), 'wb') as f:
+        f.write(ico([16, 32, 48], pressed=False, draw=pad_sheet))
     tone(os.path.join(HERE, 'hotkey.wav'), [880, 1320], 120, 0.5)
     tone(os.path.join(HERE, 'mouse.wav'), [1500], 35, 0.4)
 

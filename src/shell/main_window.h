@@ -18,6 +18,7 @@
 #include "help/help_window.h"
 #include "lists/import_list_dialog.h"
 #include "lists/save_list_dialog.h"
+#include "pad/pad_window.h"
 #include "settings/settings_dialog.h"
 #include "shell/main_commands.h"
 #include "shell/program.h"
@@ -133,6 +134,8 @@ class MainWindow : public MainWindowView, public PadHost {
   void OpenHelp();
   // "关于": the about box, made on its first opening.
   void OpenAbout();
+  // The drag-and-save pad, made on first use and anew after its close box destroyed it.
+  PadWindow& Pad();
 
  private:
   static LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -200,6 +203,7 @@ class MainWindow : public MainWindowView, public PadHost {
   std::unique_ptr<AboutWindow> aboutWindow_;
   std::unique_ptr<SaveListDialog> saveListDialog_;
   std::unique_ptr<ImportListDialog> importListDialog_;
+  std::unique_ptr<PadWindow> pad_;
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;

@@ -8,6 +8,7 @@
 //                                (within ms): prints the time sent and the time seen
 //   type <text>                  the text as Unicode key presses, to the focused control
 //   findwindow <title> [wait_ms] prints the window handle; waits up to wait_ms for it
+//                                (every <title> may be "class|title", e.g. "#32770|即拖即存")
 //   send <title> <msg> [wparam] [lparam]   msg: a number, WM_xxx, or a registered name
 //   visible <title>              visible and not minimized
 //   showwindow <title> <SW_x>    ShowWindow with that number (6 minimizes, 0 hides)
@@ -60,6 +61,14 @@
 //                                "<length> <start> <end>"
 //   focus <title>                the id of the control of the window that has the keyboard
 //   enabled <title> <id>         0 when the window's control id is enabled
+//   text <title> <id>            the whole text of control id, CR, LF and backslash written as
+//                                \r, \n and \\ so that line ends survive the pipe
+//   checked <title> <id>         0 when the check box or option button id is ticked
+//   topmost <title>              0 when the window is always on top
+//   drop <title> <x> <y> files <path>... | text <text> | ansi <text> | neither
+//                                a real OLE drag (DoDragDrop, the pointer moved and the button
+//                                released through SendInput) of that data object onto the point
+//                                of the window's client area; prints the result and the effect
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -73,9 +82,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
+#include <atomic>
 #include <cwctype>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "../common/test_data_object.h"
 
 namespace {
 
@@ -259,7 +272,12 @@ int Type(const std::wstring& text) {
   return n == inputs.size() ? 0 : 1;
 }
 
-HWND Find(const std::wstring& title) { return FindWindowW(nullptr, title.c_str()); }
+// A title, or "class|title" where two windows share a title (a message box and its owner).
+HWND Find(const std::wstring& title) {
+  const size_t bar = title.find(L'|');
+  if (bar == std::wstring::npos) return FindWindowW(nullptr, title.c_str());
+  return FindWindowW(title.substr(0, bar).c_str(), title.substr(bar + 1).c_str());
+}
 
 int FindWindowCmd(const std::wstring& title, unsigned long long waitMs) {
   const ULONGLONG until = GetTickCount64() + waitMs;
@@ -488,6 +506,36 @@ int ListViewRows(const std::wstring& title) {
   return 0;
 }
 
+HWND ControlOf(const std::wstring& title, const std::wstring& idText) {
+  HWND w = Find(title);
+  unsigned long long id = 0;
+  if (!w || !ParseNumber(idText, id)) return nullptr;
+  return GetDlgItem(w, static_cast<int>(id));
+}
+
+int ControlText(const std::wstring& title, const std::wstring& id) {
+  HWND control = ControlOf(title, id);
+  if (!control) return 1;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return 1;
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_NORMAL, 5000, &got);
+  text.resize(got);
+  std::wstring escaped;
+  for (wchar_t c : text) {
+    if (c == L'\r') escaped += L"\\r";
+    else if (c == L'\n') escaped += L"\\n";
+    else if (c == L'\\') escaped += L"\\\\";
+    else escaped += c;
+  }
+  // Out's buffer is for short lines; a text goes out in pieces.
+  for (size_t at = 0; at < escaped.size(); at += 500) Out(L"%ls", escaped.substr(at, 500).c_str());
+  Out(L"\n");
+  return 0;
+}
+
 int Rect(const std::wstring& title) {
   HWND w = Find(title);
   RECT r{};
@@ -677,6 +725,91 @@ int Focus(const std::wstring& title) {
   if (GetAncestor(info.hwndFocus, GA_ROOT) != w) return 1;
   Out(L"%d\n", GetDlgCtrlID(info.hwndFocus));
   return 0;
+}
+
+class DropSource final : public IDropSource {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropSource)) {
+      *out = static_cast<IDropSource*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the stack of Drop
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // The button's state is asked of the system: it went down over another program's window, so
+  // this thread's own key state never saw it.
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
+    if (escape) return DRAGDROP_S_CANCEL;
+    return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0 ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+void MouseButton(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+// Drags the data object from the screen's lower right corner onto the point, as a user would:
+// the button goes down, DoDragDrop tracks the pointer that another thread moves, and the
+// release drops it. A drag that is still running 5 s after the release is cancelled with Esc.
+int Drop(const std::vector<std::wstring>& a) {
+  unsigned long long x = 0, y = 0;
+  if (a.size() < 4 || !ParseNumber(a[1], x) || !ParseNumber(a[2], y)) return 2;
+  HWND w = Find(a[0]);
+  POINT target{static_cast<LONG>(x), static_cast<LONG>(y)};
+  if (!w || !ClientToScreen(w, &target)) return 1;
+  tarvek::testdata::DataObject* data = nullptr;
+  if (a[3] == L"files" && a.size() > 4) {
+    data = tarvek::testdata::DataObject::Files({a.begin() + 4, a.end()});
+  } else if (a[3] == L"text" && a.size() == 5) {
+    data = tarvek::testdata::DataObject::UnicodeText(a[4]);
+  } else if (a[3] == L"ansi" && a.size() == 5) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, a[4].c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, a[4].c_str(), -1, ansi.data(), n, nullptr, nullptr);
+    data = tarvek::testdata::DataObject::AnsiText(ansi);
+  } else if (a[3] == L"neither" && a.size() == 4) {
+    data = tarvek::testdata::DataObject::Neither();
+  } else {
+    return 2;
+  }
+  if (FAILED(OleInitialize(nullptr))) return 1;
+  const POINT start{GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5};
+  MovePointer(start.x, start.y);
+  Sleep(50);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  std::atomic<bool> done{false};
+  std::thread hand([&] {
+    Sleep(300);
+    constexpr int kSteps = 12;
+    for (int i = 1; i <= kSteps; ++i) {
+      MovePointer(start.x + (target.x - start.x) * i / kSteps,
+                  start.y + (target.y - start.y) * i / kSteps);
+      Sleep(40);
+    }
+    Sleep(300);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    for (int i = 0; i < 100 && !done; ++i) Sleep(50);
+    if (!done) {
+      INPUT esc[2] = {KeyInput(VK_ESCAPE, false), KeyInput(VK_ESCAPE, true)};
+      SendInput(2, esc, sizeof(INPUT));
+    }
+  });
+  DropSource source;
+  DWORD effect = DROPEFFECT_NONE;
+  const HRESULT hr = DoDragDrop(data, &source, DROPEFFECT_COPY, &effect);
+  done = true;
+  hand.join();
+  data->Release();
+  OleUninitialize();
+  Out(L"%ls %lu\n", hr == DRAGDROP_S_DROP ? L"dropped" : L"cancelled", effect);
+  return hr == DRAGDROP_S_DROP && effect != DROPEFFECT_NONE ? 0 : 1;
 }
 
 int TryRegister(const std::wstring& mods, const std::wstring& key) {
@@ -1050,6 +1183,16 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"enabled" && a.size() == 2) {
     HWND control = FindControl(a[0], a[1]);
     return control && IsWindowEnabled(control) ? 0 : 1;
+  }
+  if (cmd == L"drop" && a.size() >= 4) return Drop(a);
+  if (cmd == L"text" && a.size() == 2) return ControlText(a[0], a[1]);
+  if (cmd == L"checked" && a.size() == 2) {
+    HWND control = ControlOf(a[0], a[1]);
+    return control && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 0 : 1;
+  }
+  if (cmd == L"topmost" && a.size() == 1) {
+    HWND w = Find(a[0]);
+    return w && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 0 : 1;
   }
   return Usage();
 }

@@ -12,6 +12,7 @@ Windows process and window lists and the program's output, and saves a screensho
 
 import argparse
 import functools
+import re
 import subprocess
 import sys
 import time
@@ -1123,6 +1124,173 @@ class HelpTests(E2ECase):
         self.assertEqual(self.box.driver("click", ABOUT, 12, 230)[0], 0)
         self.assertTrue(wait_for(lambda: not self.visible(ABOUT), 5), "a click on the picture did not hide it")
         self.assertFalse(self.visible(HELP))
+
+
+PAD = ("Ctrl + Alt", "P", "即拖即存", "使用即拖即存")
+PAD_TITLE = "即拖即存"
+P_TEXT, P_CHECKS, P_OPTIONS = 100, (101, 102, 103, 104), (105, 106)
+P_CLEAR, P_COUNT, P_SAVE, P_SAVE_AS, P_OPEN = 107, 108, 109, 110, 111
+DATA = r"C:\pad-data"
+
+
+class PadTests(E2ECase):
+    """The drag-and-save pad as a new user meets it: opened by its action's hotkey, real OLE
+    drags of a file and of text from another program, its commands and file dialogs, and the
+    questions that guard unsaved text."""
+
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def text(self, title):
+        rc, out = self.box.driver("text", title, P_TEXT)
+        self.assertEqual(rc, 0, f"no text box in '{title}'")
+        return re.sub(r"\\(.)", lambda m: {"r": "\r", "n": "\n"}.get(m.group(1), m.group(1)), out)
+
+    def click(self, title, button):
+        self.assertEqual(self.box.driver("control", title, button, "BM_CLICK")[0], 0, f"no button {button}")
+
+    def question(self, title, expected):
+        """The message box of that title shows the text."""
+        rc, _ = self.box.driver("findwindow", "#32770|" + title, 10000)
+        self.assertEqual(rc, 0, f"no message box '{title}'")
+        self.assertIn(expected, self.box.driver("texts", "#32770|" + title)[1])
+
+    def answer(self, title, button):
+        self.box.driver("post", "#32770|" + title, "WM_COMMAND", button, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", "#32770|" + title)[0] != 0, 5),
+                        f"'{title}' stays")
+
+    def choose_file(self, path):
+        """Types the path into the open file dialog, as a user would, and confirms it."""
+        self.assertEqual(self.box.driver("findwindow", "#32770|保存文件", 10000)[0], 0, "no file dialog")
+        time.sleep(0.5)  # the dialog gives its name box the focus once it is up
+        self.assertEqual(self.box.driver("type", path)[0], 0)
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", "#32770|保存文件")[0] != 0, 5),
+                        "the file dialog stays")
+
+    def open_pad(self, bindings):
+        proc = self.start(bindings)
+        self.press(PAD)
+        self.assertTrue(wait_for(lambda: self.visible(PAD_TITLE), 5), "the pad's hotkey shows no pad")
+        return proc
+
+    def test_drops_count_and_the_questions_about_unsaved_text(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no pad")
+        proc = self.open_pad([PAD, CALCULATOR])
+        self.assertEqual(self.box.driver("topmost", PAD_TITLE)[0], 0, "the pad is not topmost")
+        ticked = [self.box.driver("checked", PAD_TITLE, i)[0] == 0 for i in P_CHECKS + P_OPTIONS]
+        self.assertEqual(ticked, [False, True, False, False, False, True], "default options")
+        self.assertEqual(self.text(PAD_TITLE), "")
+
+        # Typing: the close box does nothing while the text is unsaved.
+        self.box.driver("type", "中文 ab")
+        self.assertTrue(wait_for(lambda: self.text(PAD_TITLE) == "中文 ab", 5), repr(self.text(PAD_TITLE)))
+        self.box.driver("post", PAD_TITLE, "WM_CLOSE", 0, 0)
+        time.sleep(1.0)
+        self.assertTrue(self.visible(PAD_TITLE), "the close box closed an unsaved pad")
+
+        # A file dragged from another program: its text in front, its path the caption. Then text.
+        notes = DATA + r"\笔记.txt"
+        self.box.write(notes, "第一行\r\n第二行".encode("gbk"))
+        self.box.write(DATA + r"\另一个.txt", b"other")
+        rc, out = self.box.driver("drop", PAD_TITLE, 60, 40, "files", notes, DATA + r"\另一个.txt")
+        self.assertEqual(rc, 0, f"the pad refused the file: {out}")
+        self.assertEqual(self.box.driver("findwindow", notes, 5000)[0], 0, "the caption is not the file")
+        self.assertTrue(wait_for(lambda: self.text(notes) == "第一行\r\n第二行\r\n\r\n中文 ab", 5),
+                        repr(self.text(notes)))
+        rc, out = self.box.driver("drop", notes, 60, 40, "text", "拖来的")
+        self.assertEqual(rc, 0, f"the pad refused the text: {out}")
+        text = "拖来的\r\n第一行\r\n第二行\r\n\r\n中文 ab"
+        self.assertTrue(wait_for(lambda: self.text(notes) == text, 5), repr(self.text(notes)))
+
+        # Counting on code page 936: a Chinese character is two bytes.
+        self.click(notes, P_COUNT)
+        units, size = len(text.encode("utf-16-le")) // 2, len(text.encode("gbk"))
+        self.question(PAD_TITLE, f"共 {units}个字, {size}个字节.")
+        self.assertIn("其中空格 1个.", self.box.driver("texts", "#32770|" + PAD_TITLE)[1])
+        self.answer(PAD_TITLE, IDOK)
+
+        # Clearing asks; Cancel keeps the text and the caption.
+        self.click(notes, P_CLEAR)
+        self.question("清空", "文本框中的内容尚未保存，确实要清空吗?")
+        self.answer("清空", IDCANCEL)
+        self.assertEqual(self.text(notes), text)
+
+        # Exiting asks about the pad first; Cancel keeps the program and shows the pad.
+        self.box.driver("showwindow", notes, 6)  # minimised out of the way
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", EXIT, 0)
+        self.question("Vorda-即拖即存", "即拖即存中的内容还没有保存，确信不保存就退出系统吗?")
+        self.answer("Vorda-即拖即存", IDCANCEL)
+        self.assertTrue(wait_for(lambda: self.visible(notes), 5), "the pad is not shown")
+        self.assertNotEqual(self.box.driver("findwindow", "退出？", 1000)[0], 0, "the exit question came")
+
+        # Windows logging off asks the same; Cancel refuses, and every hotkey keeps working.
+        self.box.driver("post", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.question(PAD_TITLE, "即拖即存中的内容还没有保存，确信不保存就退出系统吗?")
+        self.answer(PAD_TITLE, IDCANCEL)
+        self.assertIsNone(proc.poll(), "the program ended")
+        self.assertEqual(self.text(notes), text)
+        self.press(CALCULATOR)
+        self.assertLaunchedOnce()
+
+        # With "运行后自动最小化" ticked, the action shows the pad minimised.
+        self.click(notes, P_CHECKS[3])
+        self.assertTrue(wait_for(lambda: self.box.driver("checked", notes, P_CHECKS[3])[0] == 0, 5))
+        self.press(PAD)
+        self.assertTrue(wait_for(lambda: not self.visible(notes), 5), "the pad is not minimised")
+        self.assertEqual(self.box.driver("findwindow", notes)[0], 0, "the pad went away")
+
+    def test_save_as_then_save_and_open_with_the_line_rules(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no pad")
+        self.box.write(DATA + r"\readme.txt", b"x")  # the folder the files go to
+        self.open_pad([PAD])
+        self.box.driver("type", "第一行")
+        self.box.driver("keys", "enter")
+        self.box.driver("type", "second")
+        self.assertTrue(wait_for(lambda: self.text(PAD_TITLE) == "第一行\r\nsecond", 5), repr(self.text(PAD_TITLE)))
+
+        # Save with no current file is save as; the name gets ".txt"; the text goes unchanged.
+        self.click(PAD_TITLE, P_SAVE)
+        self.choose_file(DATA + r"\新文件")
+        saved = DATA + r"\新文件.txt"
+        self.assertEqual(self.box.driver("findwindow", saved, 5000)[0], 0, "the caption is not the file")
+        self.assertEqual(self.box.host(saved).read_bytes(), "第一行\r\nsecond".encode("gbk"))
+
+        # A later save overwrites it without a question.
+        self.box.driver("type", "!")
+        self.assertTrue(wait_for(lambda: self.text(saved).endswith("!"), 5))
+        self.click(saved, P_SAVE)
+        self.assertTrue(wait_for(lambda: self.box.host(saved).read_bytes().endswith(b"!"), 5), "not saved")
+        self.assertNotEqual(self.box.driver("findwindow", "#32770|保存文件", 500)[0], 0, "save asked")
+        self.assertEqual(self.box.host(saved).read_bytes(), "第一行\r\nsecond!".encode("gbk"))
+
+        # Opening: CR LF and a lone CR end a line, a lone LF stays, every line gets CR LF.
+        lines = DATA + r"\行.txt"
+        self.box.write(lines, b"a\rb\nc\r\n" + "中".encode("gbk"))
+        self.click(saved, P_OPEN)
+        self.choose_file(lines)
+        self.assertEqual(self.box.driver("findwindow", lines, 5000)[0], 0, "the caption is not the file")
+        self.assertEqual(self.text(lines), "a\r\nb\nc\r\n中\r\n")
+        self.click(lines, P_SAVE)
+        self.assertTrue(wait_for(lambda: self.box.host(lines).read_bytes() == b"a\r\nb\nc\r\n\xd6\xd0\r\n", 5),
+                        repr(self.box.host(lines).read_bytes()))
+
+        # Nothing unsaved: the close box closes the pad; the next one starts afresh.
+        self.click(lines, P_CHECKS[0])
+        self.box.driver("post", lines, "WM_CLOSE", 0, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", lines)[0] != 0, 5), "the pad stays")
+        self.press(PAD)
+        self.assertTrue(wait_for(lambda: self.visible(PAD_TITLE), 5), "no new pad")
+        self.assertEqual(self.text(PAD_TITLE), "")
+        self.assertNotEqual(self.box.driver("checked", PAD_TITLE, P_CHECKS[0])[0], 0, "options kept")
+
+        # Exiting asks only the exit question.
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", EXIT, 0)
+        self.assertEqual(self.box.driver("findwindow", "退出？", 10000)[0], 0, "no exit question")
+        self.answer("退出？", IDCANCEL)
 
 
 def main():
