@@ -9,6 +9,7 @@ import math
 import os
 import struct
 import wave
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -91,10 +92,26 @@ def pad_sheet(size):
     return px
 
 
+def png(px):
+    """A PNG file of RGBA rows (top first), compressed at zlib's level 9: the same bytes on every
+    run."""
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    h, w = len(px), len(px[0])
+    raw = b''.join(b'\0' + b''.join(bytes(c) for c in row) for row in px)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
 def ico(sizes, pressed, disabled=False, draw=None):
+    """An icon file. The 16-pixel image is a bitmap; larger ones are PNG (Windows Vista and
+    later, and Wine, take PNG images in icons), a fifth of a bitmap's size in the program."""
     images = []
     for s in sizes:
         px = draw(s) if draw else keycap(s, pressed, disabled)
+        if s > 16:
+            images.append(png(px))
+            continue
         header = struct.pack('<IiiHHIIiiII', 40, s, s * 2, 1, 32, 0, s * s * 4, 0, 0, 0, 0)
         xor = b''.join(bytes((b, g, r, a)) for row in reversed(px) for (r, g, b, a) in row)
         mask_row = ((s + 31) // 32) * 4
