@@ -2,13 +2,14 @@
 """Makes the program's icons and sounds. Deterministic: the same bytes on every run.
 
     python3 res/make_resources.py
-        (writes app.ico, tray_pressed.ico, tray_disabled.ico, menu_*.bmp, about.bmp, hotkey.wav,
-         mouse.wav)
+        (writes app.ico, tray_pressed.ico, tray_disabled.ico, pad.ico, menu_*.bmp, about.bmp,
+         hotkey.wav, mouse.wav)
 """
 import math
 import os
 import struct
 import wave
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -62,10 +63,55 @@ def inside(poly, x, y):
     return c
 
 
-def ico(sizes, pressed, disabled=False):
+def pad_sheet(size):
+    """RGBA rows of the drag-and-save pad's mark: a written sheet with an arrow coming down
+    onto it."""
+    px = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    left, right = int(size * 0.16), int(size * 0.78)
+    top, bottom = int(size * 0.10), int(size * 0.92)
+    fold = max(2, size // 5)
+    edge, paper, ink = (70, 70, 70), (250, 250, 245), (120, 130, 150)
+    for y in range(top, bottom + 1):
+        for x in range(left, right + 1):
+            if x - (right - fold) > y - top:  # the folded corner, cut off
+                continue
+            border = x in (left, right) or y in (top, bottom) or x - (right - fold) == y - top
+            px[y][x] = (edge if border else paper) + (255,)
+    step = max(2, size // 8)
+    for y in range(top + fold + step // 2, bottom - step // 2, step):
+        for x in range(left + max(2, size // 10), right - max(2, size // 10)):
+            px[y][x] = ink + (255,)
+    # the arrow, down onto the sheet's lower right
+    arrow = [(0.70, 0.38), (0.84, 0.38), (0.84, 0.62), (0.97, 0.62), (0.77, 0.90), (0.57, 0.62),
+             (0.70, 0.62)]
+    poly = [(ax * size, ay * size) for ax, ay in arrow]
+    for y in range(size):
+        for x in range(size):
+            if inside(poly, x + 0.5, y + 0.5):
+                px[y][x] = (40, 110, 200, 255)
+    return px
+
+
+def png(px):
+    """A PNG file of RGBA rows (top first), compressed at zlib's level 9: the same bytes on every
+    run."""
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    h, w = len(px), len(px[0])
+    raw = b''.join(b'\0' + b''.join(bytes(c) for c in row) for row in px)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', w, h, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
+def ico(sizes, pressed, disabled=False, draw=None):
+    """An icon file. The 16-pixel image is a bitmap; larger ones are PNG (Windows Vista and
+    later, and Wine, take PNG images in icons), a fifth of a bitmap's size in the program."""
     images = []
     for s in sizes:
-        px = keycap(s, pressed, disabled)
+        px = draw(s) if draw else keycap(s, pressed, disabled)
+        if s > 16:
+            images.append(png(px))
+            continue
         header = struct.pack('<IiiHHIIiiII', 40, s, s * 2, 1, 32, 0, s * s * 4, 0, 0, 0, 0)
         xor = b''.join(bytes((b, g, r, a)) for row in reversed(px) for (r, g, b, a) in row)
         mask_row = ((s + 31) // 32) * 4
@@ -165,6 +211,7 @@ def bmp(rows):
 # at y 240 to 265. The program's mark and name stand above them, two thin lines set them apart.
 ABOUT_SIZE = (304, 271)
 ABOUT_FRAME = (12, 24, 52)
+ABOUT_TEXT, ABOUT_SHADOW, ABOUT_LINE = (255, 220, 60), (5, 12, 30), (150, 175, 225)
 
 # 5 x 7 letters for the name in the picture.
 FONT = {
@@ -221,15 +268,15 @@ def about_picture():
         for x in range(w):
             if lines[y][x]:
                 if y + 1 < h and x + 1 < w and not lines[y + 1][x + 1]:
-                    px[y + 1][x + 1] = (5, 12, 30)
+                    px[y + 1][x + 1] = ABOUT_SHADOW
     for y in range(h):
         for x in range(w):
             if lines[y][x]:
-                px[y][x] = (255, 220, 60)
+                px[y][x] = ABOUT_TEXT
     # the two lines
     for x in range(16, w - 16):
-        px[124][x] = (150, 175, 225)
-        px[230][x] = (150, 175, 225)
+        px[124][x] = ABOUT_LINE
+        px[230][x] = ABOUT_LINE
     # a frame of one colour, two pixels wide
     for y in range(h):
         for x in range(w):
@@ -238,18 +285,50 @@ def about_picture():
     return px
 
 
-def bmp_rgb(px):
-    """A 24-bit bitmap file of RGB rows, top first."""
-    h, w = len(px), len(px[0])
-    stride = (w * 3 + 3) // 4 * 4
-    pixels = bytearray()
+def posterized(px, keep, step=3):
+    """The picture with every colour but those kept rounded to multiples of step: few enough
+    colours for a palette of 256."""
+    def snap(c):
+        return c if c in keep else tuple(min(255, (v + step // 2) // step * step) for v in c)
+    return [[snap(c) for c in row] for row in px]
+
+
+def bmp_rle8(px):
+    """An 8-bit, run-length encoded bitmap file of RGB rows (top first; at most 256 colours).
+    The about picture is mostly long runs of one colour, so this is a tenth of plain RGB."""
+    palette = sorted(set(c for row in px for c in row))
+    assert len(palette) <= 256, len(palette)
+    index = {c: i for i, c in enumerate(palette)}
+    data = bytearray()
     for row in reversed(px):
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        pixels += line + bytes(stride - len(line))
-    header = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    return struct.pack('<2sIHHI', b'BM', 14 + 40 + len(pixels), 0, 0, 54) + header + bytes(pixels)
+        line = [index[c] for c in row]
+        i = 0
+        while i < len(line):
+            run = 1
+            while i + run < len(line) and run < 255 and line[i + run] == line[i]:
+                run += 1
+            if run >= 3 or len(line) - i < 3:
+                data += bytes((run, line[i]))
+                i += run
+                continue
+            # a stretch of differing pixels, up to where a run of three begins
+            j = i
+            while j < len(line) and j - i < 255 and not (
+                    j + 2 < len(line) and line[j] == line[j + 1] == line[j + 2]):
+                j += 1
+            if j - i < 3:
+                for k in range(i, j):
+                    data += bytes((1, line[k]))
+            else:
+                data += bytes((0, j - i)) + bytes(line[i:j]) + (b'\0' if (j - i) % 2 else b'')
+            i = j
+        data += b'\0\0'  # end of line
+    data += b'\0\1'  # end of picture
+    h, w = len(px), len(px[0])
+    colours = b''.join(bytes((b, g, r, 0)) for r, g, b in palette)
+    header = struct.pack('<IiiHHIIiiII', 40, w, h, 1, 8, 1, len(data), 2835, 2835, len(palette), 0)
+    offset = 14 + 40 + len(colours)
+    return struct.pack('<2sIHHI', b'BM', offset + len(data), 0, 0, offset) + header + colours + bytes(data)
 
 
 def main():
@@ -258,13 +337,16 @@ def main():
         with open(os.path.join(HERE, name + '.bmp'), 'wb') as f:
             f.write(bmp(rows))
     with open(os.path.join(HERE, 'about.bmp'), 'wb') as f:
-        f.write(bmp_rgb(about_picture()))
+        keep = {ABOUT_FRAME, ABOUT_TEXT, ABOUT_SHADOW, ABOUT_LINE}
+        f.write(bmp_rle8(posterized(about_picture(), keep)))
     with open(os.path.join(HERE, 'app.ico'), 'wb') as f:
         f.write(ico([16, 32, 48], pressed=False))
     with open(os.path.join(HERE, 'tray_pressed.ico'), 'wb') as f:
         f.write(ico([16, 32], pressed=True))
     with open(os.path.join(HERE, 'tray_disabled.ico'), 'wb') as f:
         f.write(ico([16, 32], pressed=False, disabled=True))
+    with open(os.path.join(HERE, 'pad.ico'), 'wb') as f:
+        f.write(ico([16, 32, 48], pressed=False, draw=pad_sheet))
     tone(os.path.join(HERE, 'hotkey.wav'), [880, 1320], 120, 0.5)
     tone(os.path.join(HERE, 'mouse.wav'), [1500], 35, 0.4)
 

@@ -9,7 +9,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth x11-utils
   googletest
-  fonts-wqy-zenhei imagemagick
+  fonts-wqy-zenhei fonts-wqy-microhei imagemagick
   locales python3
 )
 

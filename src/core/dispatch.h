@@ -36,6 +36,9 @@ struct ProgramFlags {
   bool ParkedAtEdge = false;
   bool PadContentSaved = true;
   bool MouseControllerOn = false;  // the main window's check box "启用鼠标控制器"
+  // The import-list dialog chose a list; the main window's import command replaces its
+  // bindings with it when the dialog has returned, and lowers the flag.
+  bool ImportPending = false;
 };
 
 // The tray icon's pictures: normal, while the left button is held on it, while the bindings are

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarvek {
 
@@ -86,6 +87,20 @@ class FilePort {
   virtual void RemoveLeftoverTemporaries(const std::string& filePattern) = 0;
 };
 
+// The files of one folder, and deleting and renaming a file: the named lists beside the program.
+class FolderPort {
+ public:
+  virtual ~FolderPort() = default;
+  // The names (not paths) of the files in the folder, in the order the system lists them;
+  // folders are left out. Empty when the folder cannot be read.
+  virtual std::vector<std::string> FileNamesIn(const std::string& folder) = 0;
+  // False when the file is missing, read-only or in use.
+  virtual bool RemoveFile(const std::string& path) = 0;
+  // False when to exists already (another file than from), from is missing or in use, or the
+  // system refuses the name.
+  virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+};
+
 // The system's ANSI code page.
 class AnsiCodec {
  public:
@@ -103,6 +118,7 @@ class SystemPort : public HotkeyPort,
                    public SystemActionsPort,
                    public DialogPort,
                    public FilePort,
+                   public FolderPort,
                    public AnsiCodec {};
 
 // MessageBox flags and results used by the program.

@@ -42,8 +42,8 @@ AboutWindow::AboutWindow(std::function<void()> openHelp)
     : DialogWindow(kWindow, kControls), openHelp_(std::move(openHelp)) {}
 
 bool AboutWindow::Create(HINSTANCE instance, HWND owner) {
-  picture_.reset(LoadImageW(instance, MAKEINTRESOURCEW(IDB_ABOUT_PICTURE), IMAGE_BITMAP, 0, 0,
-                            LR_CREATEDIBSECTION));
+  // A run-length encoded bitmap: a DIB section cannot hold one, a screen bitmap can.
+  picture_.reset(LoadImageW(instance, MAKEINTRESOURCEW(IDB_ABOUT_PICTURE), IMAGE_BITMAP, 0, 0, 0));
   return DialogWindow::Create(instance, owner);
 }
 

@@ -114,10 +114,10 @@ void SettingsDialogModel::Activate() {
   visible_ = true;
   SetChecked(SettingsCheck::kStartWithWindows, RunEntryIsOn(settings_.GetRunEntry()));
   SetChecked(SettingsCheck::kPlaySound, FlagIsOn(settings_.Get(setting::kPlaySound)));
-  // A stored path that reads as empty would leave the list commands without a file: the
-  // field keeps the path it has.
-  std::string stored = settings_.Get(setting::kFileSave);
-  if (!TrimBlanks(stored).empty()) SetListPath(stored);
+  // The field keeps the active list path: after an import it names the imported list, not the
+  // stored one, and reading FileSave here would switch the running program back to the start
+  // list behind the grid's back, so that the next save wrote the imported bindings over it.
+  pathWhenShown_ = listPath_;
   saveChangesEnabled_ = false;
   saveHotkeyEnabled_ = false;
   Changed();
@@ -131,10 +131,9 @@ void SettingsDialogModel::SaveChanges() {
 }
 
 void SettingsDialogModel::Cancel() {
-  // The path field is the active list path for every list command; a path typed and then
-  // cancelled must not stay active.
-  std::string stored = settings_.Get(setting::kFileSave);
-  if (!TrimBlanks(stored).empty()) listPath_ = stored;
+  // The path field is the active list path for every list command; a path typed or chosen and
+  // then cancelled must not stay active. The path it held when shown is still the active one.
+  if (visible_) listPath_ = pathWhenShown_;
   visible_ = false;
   Changed();
 }

@@ -81,13 +81,14 @@ class SettingsDialogModel {
   void SetRegisteredActivation(std::optional<KeyCombination> combination);
   std::optional<KeyCombination> RegisteredActivation() const { return registered_; }
 
-  // Each time the dialog is shown: the start entry, the sound and the path are read again and
-  // both save buttons are disabled.
+  // Each time the dialog is shown: the start entry and the sound are read again and both save
+  // buttons are disabled. The path field keeps the active list path (which an import may have
+  // changed since FileSave was read).
   void Activate();
   // "保存修改 &Y": stores the path and hides the dialog.
   void SaveChanges();
-  // "取消 &C" and Esc: hides the dialog; the path field goes back to the stored path, so that
-  // no list is ever saved under a path the user walked away from.
+  // "取消 &C" and Esc: hides the dialog; the path field goes back to the path it held when the
+  // dialog was shown, so that no list is ever saved under a path the user walked away from.
   void Cancel();
   // "...": the path the save-mode list-file dialog returned (preset with ListPath()), or none
   // when it was cancelled.
@@ -116,6 +117,7 @@ class SettingsDialogModel {
   SettingsStore& settings_;
   std::string programPath_;
   std::string listPath_;
+  std::string pathWhenShown_;  // the active list path when the dialog was last shown
   std::array<bool, kSettingsCheckCount> checks_{};
   std::array<std::string, kActivationBoxCount> activation_;
   bool saveChangesEnabled_ = false;

@@ -214,6 +214,18 @@ void MainCommands::DropFile(const std::string& path) {
   view_.OpenEditor();
 }
 
+void MainCommands::SaveList() { view_.OpenSaveList(); }
+
+void MainCommands::ImportList() {
+  view_.OpenImportList();
+  ProgramFlags& flags = program_.core.flags;
+  if (!flags.ImportPending) return;  // cancelled: nothing changes
+  flags.ImportPending = false;
+  if (flags.QuitRequested) return;
+  view_.SetApplyButtonEnabled(true);
+  program_.ReplaceList();
+}
+
 std::string SelectionText(const GridPort& grid) {
   std::string text;
   bool first = true;

@@ -50,6 +50,12 @@ class MainCommands {
   // A left press on the grid: its tool tip shows the selected rows.
   void GridLeftPress();
 
+  // "保存列表(&S)": the save-list dialog.
+  void SaveList();
+  // "导入列表(&I)": the import-list dialog; when it chose a list, "应用 &Q" is enabled and the
+  // running list is replaced by the chosen one.
+  void ImportList();
+
   // "运行程序(&R)" and a double click on a row: opens the current row's target.
   void RunTarget();
   // "查找目标(&F)": opens the folder of the current row's target.

@@ -201,8 +201,13 @@ void MainWindow::OnCommand(int id) {
     case kCommand6Id:
       OpenAbout();
       break;
+    case kCmdSaveList:
+      commands_->SaveList();
+      break;
+    case kCmdImportList:
+      commands_->ImportList();
+      break;
     default:
-      // The list dialogs come with their windows.
       break;
   }
 }

@@ -156,6 +156,29 @@ void MainWindow::OpenAbout() {
   aboutWindow_->ShowModal();
 }
 
+void MainWindow::OpenSaveList() {
+  // Made on first use, then only hidden: the name box keeps the last name.
+  if (!saveListDialog_) {
+    saveListDialog_ = std::make_unique<SaveListDialog>(program_->saveList);
+    if (!saveListDialog_->Create(instance_, window_)) {
+      saveListDialog_.reset();
+      return;
+    }
+  }
+  saveListDialog_->ShowModal();
+}
+
+void MainWindow::OpenImportList() {
+  if (!importListDialog_) {
+    importListDialog_ = std::make_unique<ImportListDialog>(program_->importList);
+    if (!importListDialog_->Create(instance_, window_)) {
+      importListDialog_.reset();
+      return;
+    }
+  }
+  importListDialog_->ShowModal();
+}
+
 void MainWindow::SetGridToolTip(const std::string& text) { grid_->SetToolTip(text); }
 
 void MainWindow::DropFiles(HDROP drop) {

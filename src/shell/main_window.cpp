@@ -240,6 +240,7 @@ int MainWindow::Run() {
 
 void MainWindow::Dispatch(MSG& message) {
   if (TranslateShortcut(message)) return;
+  if (win::HandleModelessDialogMessage(message)) return;
   if (window_ != nullptr && IsDialogMessageW(window_, &message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
@@ -358,6 +359,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       editorDialog_.reset();
       helpWindow_.reset();
       aboutWindow_.reset();
+      saveListDialog_.reset();
+      importListDialog_.reset();
+      pad_.reset();
       if (appWindow_ != nullptr) DestroyWindow(appWindow_);
       appWindow_ = nullptr;
       DestroyWindow(window_);
@@ -474,8 +478,20 @@ void MainWindow::SetWindowLeft(int twips) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::ShowPad() {}  // the drag-and-save pad is not part of this build yet
-void MainWindow::ShowPadForAction() {}
+PadWindow& MainWindow::Pad() {
+  if (pad_ == nullptr || pad_->Handle() == nullptr) {
+    pad_.reset();
+    PadServices services{system_, program_->core.flags.PadContentSaved,
+                         [this] { ProcessPendingMessages(); }, nullptr, nullptr};
+    pad_ = std::make_unique<PadWindow>(std::move(services));
+    pad_->Create(instance_);
+  }
+  return *pad_;
+}
+
+void MainWindow::ShowPad() { Pad().Show(); }
+
+void MainWindow::ShowPadForAction() { Pad().ShowForAction(); }
 
 void MainWindow::RemoveTrayIcon() {
   if (!trayAdded_) return;

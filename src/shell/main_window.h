@@ -13,11 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "shell/main_commands.h"
 #include "editor/editor_dialog.h"
 #include "help/about_window.h"
 #include "help/help_window.h"
+#include "lists/import_list_dialog.h"
+#include "lists/save_list_dialog.h"
+#include "pad/pad_window.h"
 #include "settings/settings_dialog.h"
+#include "shell/main_commands.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
 #include "win/registry.h"
@@ -111,6 +114,8 @@ class MainWindow : public MainWindowView, public PadHost {
   int ScreenWidth() override;
   void SetWindowLeft(int twips) override;
   void OpenEditor() override;
+  void OpenSaveList() override;
+  void OpenImportList() override;
   void SetGridToolTip(const std::string& text) override;
   // PadHost
   void ShowPadForAction() override;
@@ -129,6 +134,8 @@ class MainWindow : public MainWindowView, public PadHost {
   void OpenHelp();
   // "关于": the about box, made on its first opening.
   void OpenAbout();
+  // The drag-and-save pad, made on first use and anew after its close box destroyed it.
+  PadWindow& Pad();
 
  private:
   static LRESULT CALLBACK ButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -200,6 +207,9 @@ class MainWindow : public MainWindowView, public PadHost {
   std::unique_ptr<EditorDialog> editorDialog_;
   std::unique_ptr<HelpWindow> helpWindow_;  // only while it is open
   std::unique_ptr<AboutWindow> aboutWindow_;
+  std::unique_ptr<SaveListDialog> saveListDialog_;
+  std::unique_ptr<ImportListDialog> importListDialog_;
+  std::unique_ptr<PadWindow> pad_;
   bool menuImagesPending_ = false;  // asked for, not loaded yet
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_

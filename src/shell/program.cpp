@@ -11,6 +11,8 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
                    programPath.empty() ? programFolder + "\\TarvekHotKey.exe" : programPath),
       editor(grid, system, [this] { ReregisterAllHotkeys(); }),
       mouseController(system),
+      saveList(grid, system, programFolder),
+      importList(system, settings, liveSettings, core.flags, programFolder),
       system_(system),
       settings_(settings),
       view_(view),
@@ -110,6 +112,17 @@ std::vector<int> Program::ReregisterAllHotkeys() {
     system_.ShowMessageBox(text, "热键冲突", kMbIconExclamation);
   }
   return refused;
+}
+
+void Program::ReplaceList() {
+  // The old list's hotkeys, table, rows and menu items, in that order.
+  core.ReleaseBindings();
+  while (grid_.Rows() > kFirstBindingRow) grid_.RemoveRow(kFirstBindingRow);
+  if (hotkeyMenu.size() > 1) hotkeyMenu.resize(1);  // item 0 stays, as a menu's first item must
+  // The load phase reads the active list path, which now names the imported list. The window
+  // procedure stays in place meanwhile: nothing is dispatched until this returns.
+  LoadPhase();
+  grid_.Redraw();
 }
 
 bool Program::InitialisePhase(bool anotherCopyRunning) {

@@ -10,6 +10,8 @@
 #include "core/list_file.h"
 #include "editor/editor_model.h"
 #include "mouse/mouse_controller.h"
+#include "lists/import_list_model.h"
+#include "lists/save_list_model.h"
 #include "settings/settings_dialog_model.h"
 #include "settings/settings_store.h"
 
@@ -57,6 +59,10 @@ class MainWindowView : public MainView {
   virtual void PopupEditMenu() = 0;                     // "编辑热键(&E)" at the pointer
   // Shows the hotkey editor "热键设置" modally; returns when it has hidden itself.
   virtual void OpenEditor() = 0;
+  // Show the save-list dialog "保存列表" and the import-list dialog "导入列表" modally; each
+  // returns when its dialog has hidden itself.
+  virtual void OpenSaveList() = 0;
+  virtual void OpenImportList() = 0;
   virtual void SetGridToolTip(const std::string& text) = 0;
   // WM_HOTKEY with this id, sent to the main window itself.
   virtual void SendHotkeyToSelf(int id) = 0;
@@ -110,6 +116,11 @@ class Program {
   // slots that could not be registered.
   std::vector<int> ReregisterAllHotkeys();
 
+  // The import command's second half, once the import-list dialog has set the active list
+  // path: every binding of the old list is freed, its rows and menu items go, and the load
+  // phase runs again on the new path, registering the new list's bindings.
+  void ReplaceList();
+
   // The hotkey-list menu for the table as loaded; emptyCaption when there is no binding.
   std::vector<MenuItem> HotkeyMenuItems(const std::string& emptyCaption) const;
   // A binding's item in the hotkey-list menu: its name, and its keys when the settings say so.
@@ -138,6 +149,9 @@ class Program {
   EditorModel editor;
   // The keypad mouse controller's registrations.
   MouseController mouseController;
+  // The named lists' dialogs, kept from one opening to the next (the name box keeps its name).
+  SaveListModel saveList;
+  ImportListModel importList;
 
  private:
   void ShowHotkeyMenu(const std::string& emptyCaption);

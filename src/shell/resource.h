@@ -4,6 +4,7 @@
 #define IDI_APP 101
 #define IDI_TRAY_PRESSED 102
 #define IDI_TRAY_DISABLED 103
+#define IDI_PAD 104
 
 // Menu pictures: the file menu's and the edit menu's items, and the mark of the binding run
 // last from the hotkey-list menu.

@@ -1,5 +1,6 @@
 #include "win/dialog_kit.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 // after commdlg.h
 #include <cderr.h>
@@ -22,6 +23,7 @@ namespace {
 int modalDepth = 0;
 bool endRequested = false;
 std::function<void()> whenModalsEnded;
+std::vector<HWND> modelessWindows;  // shown modeless and not destroyed since
 
 // Message boxes and file dialogs are the system's dialogs (class "#32770"); Cancel ends each.
 BOOL CALLBACK CancelSystemDialog(HWND window, LPARAM) {
@@ -58,8 +60,52 @@ void EndModalLoops(std::function<void()> whenDone) {
   PostMessageW(nullptr, WM_NULL, 0, 0);
 }
 
+bool HandleModelessDialogMessage(MSG& message) {
+  if (message.hwnd == nullptr) return false;
+  for (HWND window : modelessWindows) {
+    if ((message.hwnd == window || IsChild(window, message.hwnd)) && IsWindowVisible(window)) {
+      return IsDialogMessageW(window, &message) != FALSE;
+    }
+  }
+  return false;
+}
+
+namespace {
+
+bool Topmost(HWND window) { return (GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// A window of ours that stays on top of the others (the pad) would cover the message box or file
+// dialog of any other window, and with it the question the program waits on: it steps down
+// while that shows, and stays on top again once it is answered.
+class TopmostStepsDown {
+ public:
+  explicit TopmostStepsDown(HWND owner) {
+    if (owner != nullptr && Topmost(owner)) return;  // what it owns is on top as well
+    for (HWND window : modelessWindows) {
+      if (window != owner && IsWindowVisible(window) && Topmost(window)) lowered_.push_back(window);
+    }
+    for (HWND window : lowered_) Place(window, HWND_NOTOPMOST);
+  }
+  ~TopmostStepsDown() {
+    for (HWND window : lowered_) {
+      if (IsWindow(window)) Place(window, HWND_TOPMOST);
+    }
+  }
+  TopmostStepsDown(const TopmostStepsDown&) = delete;
+  TopmostStepsDown& operator=(const TopmostStepsDown&) = delete;
+
+ private:
+  static void Place(HWND window, HWND after) {
+    SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  std::vector<HWND> lowered_;
+};
+
+}  // namespace
+
 int ModalMessageBox(HWND owner, const std::string& text, const std::string& title, unsigned flags) {
   if (endRequested) return IDCANCEL;
+  TopmostStepsDown uncovered(owner);
   ModalScope scope;
   return MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), flags);
 }
@@ -84,6 +130,16 @@ HFONT MakeCellFont(UINT dpi, int cellPixels) {
   cell.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   wcscpy_s(cell.lfFaceName, L"Courier New");
   return CreateFontIndirectW(&cell);
+}
+
+void SetListBoxItems(HWND list, const std::vector<std::string>& items) {
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 std::wstring DialogFilter(std::string_view pipeSeparated) {
@@ -148,6 +204,7 @@ std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogOptions& o
     static const auto open =
         OnDemand<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
     auto run = options.save ? save : open;
+    TopmostStepsDown uncovered(owner);
     ModalScope scope;
     return run != nullptr && run(&dialog);
   };
@@ -212,6 +269,22 @@ void DialogWindow::MakeFonts() {
   OnFontsMade();
 }
 
+void DialogWindow::AddToolTip(int id, const wchar_t* text) {
+  if (toolTip_ == nullptr) {
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                               nullptr, instance_, nullptr);
+    if (toolTip_ == nullptr) return;
+  }
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = window_;
+  tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+  tool.lpszText = const_cast<wchar_t*>(text);
+  SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 UINT DialogWindow::Dpi() const { return WindowDpi(window_); }
 int DialogWindow::Px(int twips) const { return TwipsToPixels(twips, Dpi()); }
 
@@ -224,10 +297,13 @@ void DialogWindow::SetTitle(std::string_view text) { SetWindowTextW(window_, Wid
 void DialogWindow::LayOut() {
   UINT dpi = Dpi();
   auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
-  RECT frame = WindowRectFor(px(layout_.clientWidth), px(layout_.clientHeight), layout_.style,
-                             layout_.exStyle, dpi);
-  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!sized_) {
+    RECT frame = WindowRectFor(px(layout_.clientWidth), px(layout_.clientHeight), layout_.style,
+                               layout_.exStyle, dpi);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    sized_ = (layout_.style & WS_THICKFRAME) != 0;
+  }
   for (const ControlLayout& c : controls_) {
     MoveWindow(Control(c.id), px(c.left), px(c.top), px(c.width), px(c.height), TRUE);
   }
@@ -257,6 +333,19 @@ void DialogWindow::PlaceBeforeShowing() {
   SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void DialogWindow::ShowModeless() {
+  if (window_ == nullptr || endRequested) return;
+  if (std::find(modelessWindows.begin(), modelessWindows.end(), window_) == modelessWindows.end()) {
+    modelessWindows.push_back(window_);
+  }
+  if (!placed_) {
+    PlaceBeforeShowing();
+    placed_ = true;
+  }
+  ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(window_);
+}
+
 void DialogWindow::RunModal() {
   if (window_ == nullptr || inModal_ || IsWindowVisible(window_) || endRequested) return;
   ModalScope scope;
@@ -270,8 +359,8 @@ void DialogWindow::RunModal() {
   if (HWND focus = DefaultFocus(); focus != nullptr && inModal_) SetFocus(focus);
 
   // The window's own loop: the dialog keys for the window (Tab, access keys, Esc as IDCANCEL,
-  // Enter as IDOK, which our windows give to no button), everything else dispatched as the main
-  // loop would, so that hotkeys, the tray icon and timers keep working.
+  // Enter as IDOK: the id a window gives its default button, if it has one), everything else
+  // dispatched as the main loop would, so that hotkeys, the tray icon and timers keep working.
   MSG message;
   while (inModal_ && StillModal() && IsWindow(window_) && !endRequested) {
     BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -280,7 +369,7 @@ void DialogWindow::RunModal() {
       break;
     }
     if (got == -1) break;
-    if (!IsDialogMessageW(window_, &message)) {
+    if (!IsDialogMessageW(window_, &message) && !HandleModelessDialogMessage(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
@@ -302,6 +391,14 @@ LRESULT CALLBACK DialogWindow::StaticWindowProc(HWND window, UINT message, WPARA
   }
   auto* self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    // Gone for good: the object no longer names it, nor do the program's loops.
+    modelessWindows.erase(std::remove(modelessWindows.begin(), modelessWindows.end(), window),
+                          modelessWindows.end());
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->window_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
   // No exception may leave a window procedure.
   try {
     return self->WindowProc(message, wParam, lParam);
@@ -330,9 +427,12 @@ LRESULT DialogWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_DPICHANGED: {
+      // A sizable window takes the size the system suggests; the others are made at their size
+      // for the new DPI by LayOut.
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (sized_ ? 0 : SWP_NOSIZE));
       MakeFonts();
       for (const ControlLayout& c : controls_) {
         SendMessageW(Control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.id)), TRUE);

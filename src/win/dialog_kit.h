@@ -17,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ports.h"
 #include "win/dpi.h"
@@ -61,6 +62,11 @@ bool AnyModalRunning();
 void EndModalLoops(std::function<void()> whenDone);
 bool ModalEndRequested();
 
+// The dialog keys (Tab, access keys, Esc, Enter) for the program's modeless windows: true when
+// the message was one of a modeless window's and has been handled. Every message loop of the
+// program calls this before dispatching.
+bool HandleModelessDialogMessage(MSG& message);
+
 // MessageBox counted as a modal loop; IDCANCEL at once while the program is ending.
 int ModalMessageBox(HWND owner, const std::string& text, const std::string& title, unsigned flags);
 
@@ -70,6 +76,8 @@ std::string WindowText(HWND window);
 // A fixed-pitch font of the message font's height whose every character is one cell of the
 // given width: a label of plus signs and blanks then lines up with the boxes it stands between.
 HFONT MakeCellFont(UINT dpi, int cellPixels);
+// Empties a list box and adds the items in their order (the box must not sort).
+void SetListBoxItems(HWND list, const std::vector<std::string>& items);
 // "描述|*.ext" (pairs separated by "|") as the file dialogs take it.
 std::wstring DialogFilter(std::string_view pipeSeparated);
 
@@ -102,8 +110,13 @@ class DialogWindow {
   // window is showing already.
   void RunModal();
   void EndModal() { inModal_ = false; }
+  // Shows the window without a loop of its own and brings it to the front: the program's loops
+  // give it its dialog keys (HandleModelessDialogMessage). A minimised window is restored; the
+  // first showing places it, later ones leave it where the user put it.
+  void ShowModeless();
   bool InModal() const { return inModal_; }
 
+  // Null once the window is destroyed.
   HWND Handle() const { return window_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   std::string Text(int id) const { return WindowText(Control(id)); }
@@ -117,6 +130,8 @@ class DialogWindow {
   // Message boxes owned by this window, so that they stay in front of it.
   DialogPort& Messages() { return messages_; }
   std::optional<std::string> FileDialog(FileDialogOptions options) { return ShowFileDialog(window_, options); }
+  // A tool tip over a control. Like any tip it shows while the control is enabled.
+  void AddToolTip(int id, const wchar_t* text);
 
  protected:
   // After the controls are made and placed.
@@ -139,7 +154,8 @@ class DialogWindow {
   virtual HFONT FontFor(int /*id*/) const { return Font(); }
   // Fonts of the window's own are made here, at the window's DPI.
   virtual void OnFontsMade() {}
-  // Places every control of the table; a window may place some again after.
+  // Sizes the window (a sizable one only when it is made) and places every control of the
+  // table; a window may place some again after.
   virtual void LayOut();
   // Places the window on its owner (or the work area), never partly off the monitor.
   virtual void PlaceBeforeShowing();
@@ -166,7 +182,10 @@ class DialogWindow {
   OwnedMessages messages_;
   UniqueGdiObject font_;
   HWND lastFocus_ = nullptr;  // given back when the window is activated again
+  HWND toolTip_ = nullptr;    // made with the first tip; owned by the window, which ends it
   bool inModal_ = false;
+  bool sized_ = false;   // a sizable window keeps the size the user gives it
+  bool placed_ = false;  // shown modeless before
 };
 
 }  // namespace tarvek::win

@@ -1,6 +1,6 @@
 #include "win/on_demand.h"
 
-#include <objbase.h>
+#include <ole2.h>
 
 #include <string>
 
@@ -11,6 +11,7 @@ namespace {
 // COM is the thread's own: each thread takes and gives back its own.
 thread_local bool comTried = false;
 thread_local bool comTaken = false;  // taken, and to be given back
+thread_local bool oleTaken = false;
 
 template <typename Function>
 Function Ole32(const char* name) {
@@ -43,7 +44,20 @@ void EnsureCom() {
   comTaken = SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
 }
 
+bool EnsureOle() {
+  if (oleTaken) return true;
+  EnsureCom();
+  static const auto initialize = Ole32<decltype(&OleInitialize)>("OleInitialize");
+  oleTaken = initialize != nullptr && SUCCEEDED(initialize(nullptr));
+  return oleTaken;
+}
+
 void ReleaseCom() {
+  if (oleTaken) {
+    static const auto uninitialize = Ole32<decltype(&OleUninitialize)>("OleUninitialize");
+    if (uninitialize != nullptr) uninitialize();
+  }
+  oleTaken = false;
   if (comTaken) {
     static const auto uninitialize = Ole32<decltype(&CoUninitialize)>("CoUninitialize");
     if (uninitialize != nullptr) uninitialize();

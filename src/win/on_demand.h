@@ -20,6 +20,9 @@ HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx = &L
 // given back by ReleaseCom at the end of the thread.
 void EnsureCom();
 void ReleaseCom();
+// Drag and drop wants OLE on the thread, not only COM: taken on first use (false when it could
+// not be), given back by ReleaseCom too.
+bool EnsureOle();
 
 // The function, or null when the library or the function cannot be found (the caller then does
 // nothing, as a failed call would). For functions that need no COM: the notification area, the

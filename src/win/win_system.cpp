@@ -8,6 +8,7 @@
 
 #include "core/list_file.h"
 #include "win/dialog_kit.h"
+#include "win/files.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
@@ -186,23 +187,18 @@ std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-namespace {
-// A replacement writes "<file>.tmp<process id>" first; a program ended meanwhile leaves it.
-constexpr std::wstring_view kTemporarySuffix = L".tmp";
-}  // namespace
-
 void WinSystem::RemoveLeftoverTemporaries(const std::string& filePattern) {
   const std::wstring pattern = Widen(filePattern);
   const std::size_t slash = pattern.find_last_of(L"\\/");
   const std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((pattern + std::wstring(kTemporarySuffix) + L"*").c_str(), &found);
+  HANDLE search = FindFirstFileW((pattern + std::wstring(kReplaceSuffix) + L"*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     std::wstring_view name = found.cFileName;
-    const std::size_t mark = name.rfind(kTemporarySuffix);
+    const std::size_t mark = name.rfind(kReplaceSuffix);
     if (mark == std::wstring_view::npos || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    std::wstring_view digits = name.substr(mark + kTemporarySuffix.size());
+    std::wstring_view digits = name.substr(mark + kReplaceSuffix.size());
     if (digits.empty() || digits.find_first_not_of(L"0123456789") != std::wstring_view::npos) continue;
     DeleteFileW((folder + std::wstring(name)).c_str());
   } while (FindNextFileW(search, &found));
@@ -210,35 +206,31 @@ void WinSystem::RemoveLeftoverTemporaries(const std::string& filePattern) {
 }
 
 bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
-  std::wstring target = Widen(path);
-  // Windows refuses to move a file over a read-only one, but Wine does it; a list the user made
-  // read-only stays as it is on both.
-  DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return false;
-  }
-  std::wstring temporary = target + std::wstring(kTemporarySuffix) + std::to_wstring(GetCurrentProcessId());
-  {
-    UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    bool ok = bytes.empty() || (WriteFile(file.get(), bytes.data(),
-                                          static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                                written == bytes.size());
-    ok = ok && FlushFileBuffers(file.get());
-    if (!ok) {
-      file.reset();
-      DeleteFileW(temporary.c_str());
-      return false;
-    }
-  }
-  if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileW(temporary.c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFileAtomically(path, bytes);
+}
+
+std::vector<std::string> WinSystem::FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  std::wstring pattern = Widen(folder) + L"\\*";
+  HANDLE find =
+      FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+      names.push_back(Narrow(found.cFileName));
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return names;
+}
+
+bool WinSystem::RemoveFile(const std::string& path) {
+  return DeleteFileW(Widen(path).c_str()) != FALSE;
+}
+
+bool WinSystem::RenameFile(const std::string& from, const std::string& to) {
+  // Without MOVEFILE_REPLACE_EXISTING: an existing list of the new name is never overwritten.
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != FALSE;
 }
 
 std::string WinSystem::AnsiToUtf8(const std::string& ansi) { return win::AnsiToUtf8(ansi); }

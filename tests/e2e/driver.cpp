@@ -8,6 +8,7 @@
 //                                (within ms): prints the time sent and the time seen
 //   type <text>                  the text as Unicode key presses, to the focused control
 //   findwindow <title> [wait_ms] prints the window handle; waits up to wait_ms for it
+//                                (every <title> may be "class|title", e.g. "#32770|即拖即存")
 //   send <title> <msg> [wparam] [lparam]   msg: a number, WM_xxx, or a registered name
 //   visible <title>              visible and not minimized
 //   showwindow <title> <SW_x>    ShowWindow with that number (6 minimizes, 0 hides)
@@ -28,6 +29,7 @@
 //   answerandkill <box title> <button> <pid> <us>   answers the message box, then ends the
 //                                process that many microseconds later (TerminateProcess)
 //   traydelete <title> <id>      removes the window's notification-area icon
+//   version <exe>                the product name and version of its version resource
 //   meminfo <pid>                committed private bytes
 //   cputime <pid>                user + kernel time, in 100 ns units
 //   ps                           pid and exe of every process (for failure reports)
@@ -55,6 +57,21 @@
 //                                appends to log, one line each, "down x y" and "up x y" for
 //                                the left button, "rdown"/"rup" for the right, "drag x y" for
 //                                a move with the left button held (screen pixels)
+//   lbitems <title> <id>         the items of the window's list box id, one per line, then
+//                                "selected <index>" (-1 for none)
+//   lbclick <title> <id> <index> a left click on item index of the list box, through SendInput
+//   editsel <title> <id>         the edit control's text length and its selection:
+//                                "<length> <start> <end>"
+//   focus <title>                the id of the control of the window that has the keyboard
+//   enabled <title> <id>         0 when the window's control id is enabled
+//   text <title> <id>            the whole text of control id, CR, LF and backslash written as
+//                                \r, \n and \\ so that line ends survive the pipe
+//   checked <title> <id>         0 when the check box or option button id is ticked
+//   topmost <title>              0 when the window is always on top
+//   drop <title> <x> <y> files <path>... | text <text> | ansi <text> | neither
+//                                a real OLE drag (DoDragDrop, the pointer moved and the button
+//                                released through SendInput) of that data object onto the point
+//                                of the window's client area; prints the result and the effect
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -68,9 +85,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
+#include <atomic>
 #include <cwctype>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "../common/test_data_object.h"
 
 namespace {
 
@@ -254,7 +275,12 @@ int Type(const std::wstring& text) {
   return n == inputs.size() ? 0 : 1;
 }
 
-HWND Find(const std::wstring& title) { return FindWindowW(nullptr, title.c_str()); }
+// A title, or "class|title" where two windows share a title (a message box and its owner).
+HWND Find(const std::wstring& title) {
+  const size_t bar = title.find(L'|');
+  if (bar == std::wstring::npos) return FindWindowW(nullptr, title.c_str());
+  return FindWindowW(title.substr(0, bar).c_str(), title.substr(bar + 1).c_str());
+}
 
 int FindWindowCmd(const std::wstring& title, unsigned long long waitMs) {
   const ULONGLONG until = GetTickCount64() + waitMs;
@@ -483,6 +509,36 @@ int ListViewRows(const std::wstring& title) {
   return 0;
 }
 
+HWND ControlOf(const std::wstring& title, const std::wstring& idText) {
+  HWND w = Find(title);
+  unsigned long long id = 0;
+  if (!w || !ParseNumber(idText, id)) return nullptr;
+  return GetDlgItem(w, static_cast<int>(id));
+}
+
+int ControlText(const std::wstring& title, const std::wstring& id) {
+  HWND control = ControlOf(title, id);
+  if (!control) return 1;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 5000, &length)) return 1;
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_NORMAL, 5000, &got);
+  text.resize(got);
+  std::wstring escaped;
+  for (wchar_t c : text) {
+    if (c == L'\r') escaped += L"\\r";
+    else if (c == L'\n') escaped += L"\\n";
+    else if (c == L'\\') escaped += L"\\\\";
+    else escaped += c;
+  }
+  // Out's buffer is for short lines; a text goes out in pieces.
+  for (size_t at = 0; at < escaped.size(); at += 500) Out(L"%ls", escaped.substr(at, 500).c_str());
+  Out(L"\n");
+  return 0;
+}
+
 int Rect(const std::wstring& title) {
   HWND w = Find(title);
   RECT r{};
@@ -606,6 +662,157 @@ int Recorder(const std::vector<std::wstring>& a) {
     DispatchMessageW(&m);
   }
   return 0;
+}
+
+HWND FindControl(const std::wstring& title, const std::wstring& idText) {
+  HWND w = Find(title);
+  unsigned long long id = 0;
+  if (!w || !ParseNumber(idText, id)) return nullptr;
+  return GetDlgItem(w, static_cast<int>(id));
+}
+
+int ListBoxItems(const std::wstring& title, const std::wstring& idText) {
+  HWND list = FindControl(title, idText);
+  if (!list) return 1;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (length < 0) return 1;
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(length));
+    Out(L"%ls\n", text.c_str());
+  }
+  Out(L"selected %ld\n", static_cast<long>(SendMessageW(list, LB_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+// Clicks the middle of the item's row, as a user would; the item must be in view.
+int ListBoxClick(const std::wstring& title, const std::wstring& idText,
+                 const std::wstring& indexText) {
+  HWND list = FindControl(title, idText);
+  unsigned long long index = 0;
+  if (!list || !ParseNumber(indexText, index)) return 1;
+  const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
+  const LRESULT height = SendMessageW(list, LB_GETITEMHEIGHT, static_cast<WPARAM>(index), 0);
+  if (height <= 0 || static_cast<LRESULT>(index) < top) return 1;
+  POINT at{8, static_cast<LONG>((static_cast<LRESULT>(index) - top) * height + height / 2)};
+  if (!ClientToScreen(list, &at) || !MovePointer(at.x, at.y)) return 1;
+  Sleep(50);
+  INPUT press[2]{};
+  press[0].type = press[1].type = INPUT_MOUSE;
+  press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  if (SendInput(2, press, sizeof(INPUT)) != 2) return 1;
+  Sleep(50);
+  return 0;
+}
+
+int EditSelection(const std::wstring& title, const std::wstring& idText) {
+  HWND edit = FindControl(title, idText);
+  if (!edit) return 1;
+  const LRESULT selection = SendMessageW(edit, EM_GETSEL, 0, 0);
+  // Asked of the control itself: Wine answers GetWindowTextLength for another process's
+  // window from the window's caption, which an edit control does not keep.
+  const LRESULT length = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+  Out(L"%ld %d %d\n", static_cast<long>(length), LOWORD(selection), HIWORD(selection));
+  return 0;
+}
+
+int Focus(const std::wstring& title) {
+  HWND w = Find(title);
+  if (!w) return 1;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) return 1;
+  if (GetAncestor(info.hwndFocus, GA_ROOT) != w) return 1;
+  Out(L"%d\n", GetDlgCtrlID(info.hwndFocus));
+  return 0;
+}
+
+class DropSource final : public IDropSource {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDropSource)) {
+      *out = static_cast<IDropSource*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the stack of Drop
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // The button's state is asked of the system: it went down over another program's window, so
+  // this thread's own key state never saw it.
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD) override {
+    if (escape) return DRAGDROP_S_CANCEL;
+    return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0 ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+void MouseButton(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+// Drags the data object from the screen's lower right corner onto the point, as a user would:
+// the button goes down, DoDragDrop tracks the pointer that another thread moves, and the
+// release drops it. A drag that is still running 5 s after the release is cancelled with Esc.
+int Drop(const std::vector<std::wstring>& a) {
+  unsigned long long x = 0, y = 0;
+  if (a.size() < 4 || !ParseNumber(a[1], x) || !ParseNumber(a[2], y)) return 2;
+  HWND w = Find(a[0]);
+  POINT target{static_cast<LONG>(x), static_cast<LONG>(y)};
+  if (!w || !ClientToScreen(w, &target)) return 1;
+  tarvek::testdata::DataObject* data = nullptr;
+  if (a[3] == L"files" && a.size() > 4) {
+    data = tarvek::testdata::DataObject::Files({a.begin() + 4, a.end()});
+  } else if (a[3] == L"text" && a.size() == 5) {
+    data = tarvek::testdata::DataObject::UnicodeText(a[4]);
+  } else if (a[3] == L"ansi" && a.size() == 5) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, a[4].c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, a[4].c_str(), -1, ansi.data(), n, nullptr, nullptr);
+    data = tarvek::testdata::DataObject::AnsiText(ansi);
+  } else if (a[3] == L"neither" && a.size() == 4) {
+    data = tarvek::testdata::DataObject::Neither();
+  } else {
+    return 2;
+  }
+  if (FAILED(OleInitialize(nullptr))) return 1;
+  const POINT start{GetSystemMetrics(SM_CXSCREEN) - 5, GetSystemMetrics(SM_CYSCREEN) - 5};
+  MovePointer(start.x, start.y);
+  Sleep(50);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  std::atomic<bool> done{false};
+  std::thread hand([&] {
+    Sleep(300);
+    constexpr int kSteps = 12;
+    for (int i = 1; i <= kSteps; ++i) {
+      MovePointer(start.x + (target.x - start.x) * i / kSteps,
+                  start.y + (target.y - start.y) * i / kSteps);
+      Sleep(40);
+    }
+    Sleep(300);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+    for (int i = 0; i < 100 && !done; ++i) Sleep(50);
+    if (!done) {
+      INPUT esc[2] = {KeyInput(VK_ESCAPE, false), KeyInput(VK_ESCAPE, true)};
+      SendInput(2, esc, sizeof(INPUT));
+    }
+  });
+  DropSource source;
+  DWORD effect = DROPEFFECT_NONE;
+  const HRESULT hr = DoDragDrop(data, &source, DROPEFFECT_COPY, &effect);
+  done = true;
+  hand.join();
+  data->Release();
+  OleUninitialize();
+  Out(L"%ls %lu\n", hr == DRAGDROP_S_DROP ? L"dropped" : L"cancelled", effect);
+  return hr == DRAGDROP_S_DROP && effect != DROPEFFECT_NONE ? 0 : 1;
 }
 
 int TryRegister(const std::wstring& mods, const std::wstring& key) {
@@ -834,6 +1041,22 @@ int TrayDelete(const std::wstring& title, const std::wstring& idText) {
   return Shell_NotifyIconW(NIM_DELETE, &data) ? 0 : 1;
 }
 
+// The product name and version of a program file's version resource.
+int Version(const std::wstring& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  std::vector<char> info(size);
+  if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return 1;
+  for (const wchar_t* name : {L"ProductName", L"ProductVersion"}) {
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+    if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return 1;
+    Out(L"%ls\n", value);
+  }
+  return 0;
+}
+
 int MemInfo(const std::wstring& pid) {
   HANDLE h = OpenPid(pid, PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
   if (!h) return 1;
@@ -970,6 +1193,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"guicounts" && a.size() == 1) return GuiCounts(a[0]);
   if (cmd == L"answerandkill" && a.size() == 4) return AnswerAndKill(a[0], a[1], a[2], a[3]);
   if (cmd == L"traydelete" && a.size() == 2) return TrayDelete(a[0], a[1]);
+  if (cmd == L"version" && a.size() == 1) return Version(a[0]);
   if (cmd == L"meminfo" && a.size() == 1) return MemInfo(a[0]);
   if (cmd == L"cputime" && a.size() == 1) return CpuTime(a[0]);
   if (cmd == L"ps" && a.empty()) return Ps();
@@ -997,5 +1221,23 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"recorder" && a.size() == 7) return Recorder(a);
+  if (cmd == L"lbitems" && a.size() == 2) return ListBoxItems(a[0], a[1]);
+  if (cmd == L"lbclick" && a.size() == 3) return ListBoxClick(a[0], a[1], a[2]);
+  if (cmd == L"editsel" && a.size() == 2) return EditSelection(a[0], a[1]);
+  if (cmd == L"focus" && a.size() == 1) return Focus(a[0]);
+  if (cmd == L"enabled" && a.size() == 2) {
+    HWND control = FindControl(a[0], a[1]);
+    return control && IsWindowEnabled(control) ? 0 : 1;
+  }
+  if (cmd == L"drop" && a.size() >= 4) return Drop(a);
+  if (cmd == L"text" && a.size() == 2) return ControlText(a[0], a[1]);
+  if (cmd == L"checked" && a.size() == 2) {
+    HWND control = ControlOf(a[0], a[1]);
+    return control && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 0 : 1;
+  }
+  if (cmd == L"topmost" && a.size() == 1) {
+    HWND w = Find(a[0]);
+    return w && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 0 : 1;
+  }
   return Usage();
 }

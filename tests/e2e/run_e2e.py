@@ -12,6 +12,7 @@ Windows process and window lists and the program's output, and saves a screensho
 
 import argparse
 import functools
+import re
 import subprocess
 import sys
 import time
@@ -85,6 +86,19 @@ class E2ECase(unittest.TestCase):
             rc, out = self.box.driver("keys", combo(binding))
         self.assertEqual(rc, 0, f"SendInput of {combo(binding)} failed: {out}")
 
+    TRAY = "Wine System Tray"  # the notification area when no desktop provides one
+
+    def click_icon(self, times):
+        """Real clicks on our icon, the first in Wine's notification area window."""
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.TRAY)[0] == 0, 10), "no tray icon")
+        rc, out = self.box.driver("click", self.TRAY, 10, 10, times)
+        self.assertEqual(rc, 0, f"cannot click the icon: {out}")
+
+    def menu_open(self):
+        """A pop-up menu is showing: menus are visible top-level windows of class #32768."""
+        rows = [line.split("\t") for line in self.box.driver("windows")[1].splitlines()]
+        return any(row[2:4] == ["1", "#32768"] for row in rows if len(row) == 5)
+
     def assertLaunchedOnce(self, log=LOG):
         """Exactly one start recorded: waits for the first, then a while longer for a second."""
         wait_for(lambda: self.box.launches(log), 10)
@@ -156,13 +170,6 @@ class LifecycleTests(E2ECase):
         self.assertLaunchedOnce()
 
     # The main window coming and going: the tray icon's clicks, its fixed size, the edge.
-    TRAY = "Wine System Tray"  # the notification area when no desktop provides one
-
-    def click_icon(self, times):
-        """Real clicks on our icon, the first in Wine's notification area window."""
-        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.TRAY)[0] == 0, 10), "no tray icon")
-        rc, out = self.box.driver("click", self.TRAY, 10, 10, times)
-        self.assertEqual(rc, 0, f"cannot click the icon: {out}")
 
     def visible(self):
         return self.box.driver("visible", self.program.main_title)[0] == 0
@@ -175,11 +182,6 @@ class LifecycleTests(E2ECase):
     def size(self):
         left, top, right, bottom = self.rect()
         return right - left, bottom - top
-
-    def menu_open(self):
-        """A pop-up menu is showing: menus are visible top-level windows of class #32768."""
-        rows = [line.split("\t") for line in self.box.driver("windows")[1].splitlines()]
-        return any(row[2:4] == ["1", "#32768"] for row in rows if len(row) == 5)
 
     def test_tray_clicks_and_the_fixed_size(self):
         if self.program.is_floor:
@@ -574,6 +576,255 @@ class HardeningTests(E2ECase):
 def random_bytes(n):
     import random
     return random.Random(7).randbytes(n)
+SAVE_LIST, IMPORT_LIST, RENAME_BOX = "保存列表", "导入列表", "列表改名"
+LIST1, TEXT1, DELETE_LIST, RENAME_LIST = 101, 103, 104, 105  # controls of 保存列表
+LOAD_AT_START = 102  # 运行时加载 &R in 导入列表
+INPUT_TEXT = 101  # the text box of the input box
+MAIN_APPLY = 104  # 应用 &Q
+
+
+class ListsTests(E2ECase):
+    """Named lists as a new user keeps them: saved beside the program from the 高级(&O) menu,
+    renamed, deleted, imported as the running list or as the list of the next start."""
+
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def enabled(self, title, control):
+        return self.box.driver("enabled", title, control)[0] == 0
+
+    def show_main(self):
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+
+    def menu(self, letter, title):
+        """Alt+O opens 高级(&O), the letter chooses the item; the dialog comes up."""
+        self.box.driver("keys", "alt+o")
+        time.sleep(0.3)
+        self.box.driver("keys", letter)
+        self.assertTrue(wait_for(lambda: self.visible(title), 5), f"Alt+O then {letter.upper()}: no '{title}'")
+
+    def names(self, title):
+        lines = self.box.driver("lbitems", title, LIST1)[1].splitlines()
+        return lines[:-1], int(lines[-1].split()[1])
+
+    def click_name(self, title, name):
+        names, _ = self.names(title)
+        self.assertIn(name, names)
+        self.assertEqual(self.box.driver("lbclick", title, LIST1, names.index(name))[0], 0)
+        self.assertTrue(wait_for(lambda: self.names(title)[1] == names.index(name), 3), f"{name} not chosen")
+
+    def answer_box(self, title, text):
+        """A message box with the title shows the text; OK closes it."""
+        self.assertEqual(self.box.driver("findwindow", title, 10000)[0], 0, f"no message box '{title}'")
+        self.assertTrue(wait_for(lambda: text in self.box.driver("texts", title)[1], 3),
+                        f"'{title}' says {self.box.driver('texts', title)[1]!r}")
+        self.box.driver("post", title, "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", title)[0] != 0, 5), f"'{title}' stays")
+
+    def name_box_selected(self):
+        """The name box has the keyboard and its whole text is selected."""
+        def selected():
+            if self.box.driver("focus", SAVE_LIST)[1] != str(TEXT1):
+                return False
+            length, start, end = map(int, self.box.driver("editsel", SAVE_LIST, TEXT1)[1].split())
+            return length > 0 and (start, end) == (0, length)
+        return wait_for(selected, 3)
+
+    def files(self):
+        """Every file under C:\, as paths relative to it, but the system's."""
+        root = self.box.host("C:\\")
+        return {str(p.relative_to(root)) for p in root.rglob("*")
+                if p.is_file() and not str(p.relative_to(root)).lower().startswith(("windows", "programdata", "users", "program files"))}
+
+    def test_saving_renaming_and_deleting_named_lists(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no named lists")
+        other = ("Ctrl + Alt", "O", "别的", PROGRAM_DIR + r"\target.exe")
+        self.start([CALCULATOR])
+        self.box.write(PROGRAM_DIR + r"\常用热键.htk", winebox.encode_list([other, other]))
+        self.show_main()
+        self.menu("s", SAVE_LIST)
+        self.assertTrue(self.name_box_selected(), "the name box does not offer 常用热键 wholly selected")
+        self.assertIn("常用热键", self.box.driver("texts", SAVE_LIST)[1].splitlines())
+        self.assertEqual(self.names(SAVE_LIST), (["SaveKey", "常用热键"], -1))
+        self.assertFalse(self.enabled(SAVE_LIST, DELETE_LIST))
+        self.assertFalse(self.enabled(SAVE_LIST, RENAME_LIST))
+
+        # Enter saves: the list there is replaced without a question.
+        self.box.driver("keys", "enter")
+        self.answer_box("提醒", "列表保存完毕，如需使用请导入列表.")
+        self.assertTrue(wait_for(lambda: not self.visible(SAVE_LIST), 5), "saving did not close the dialog")
+        saved = self.box.host(PROGRAM_DIR + r"\常用热键.htk").read_bytes()
+        self.assertEqual(saved, self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes())
+        self.assertEqual(saved, winebox.encode_list([CALCULATOR]))
+
+        # Names that leave the folder, name a device or hold "=" are refused and write nothing.
+        before = self.files()
+        self.menu("s", SAVE_LIST)
+        self.assertTrue(self.name_box_selected(), "the name box lost its name")
+        for bad in ("a=b", r"..\..\x", r"..\evil", "CON", "x.htk"):
+            self.assertTrue(self.name_box_selected(), f"before {bad}: the name box is not ready")
+            self.assertEqual(self.box.driver("type", bad)[0], 0)
+            self.box.driver("keys", "enter")
+            self.answer_box("错误", "请输入一个合法的文件名称作为列表名称.")
+            self.assertTrue(self.visible(SAVE_LIST), f"{bad}: the dialog closed")
+        self.assertEqual(self.files(), before)
+
+        # Rename takes "=", through the input box preset with the chosen name.
+        self.click_name(SAVE_LIST, "常用热键")
+        self.assertTrue(self.enabled(SAVE_LIST, RENAME_LIST))
+        self.box.driver("keys", "alt+r")
+        self.assertTrue(wait_for(lambda: self.visible(RENAME_BOX), 5), "no input box")
+        self.assertIn("请输入新的列表文件名:", self.box.driver("texts", RENAME_BOX)[1])
+        self.assertEqual(self.box.driver("editsel", RENAME_BOX, INPUT_TEXT)[1], "4 0 4")
+        self.box.driver("type", "a=b")
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: self.names(SAVE_LIST)[0] == ["a=b", "SaveKey"], 5),
+                        f"after the rename: {self.names(SAVE_LIST)}")
+        self.assertEqual(self.box.host(PROGRAM_DIR + r"\a=b.htk").read_bytes(), saved)
+        self.assertFalse(self.box.host(PROGRAM_DIR + r"\常用热键.htk").exists())
+        self.assertFalse(self.enabled(SAVE_LIST, RENAME_LIST))
+
+        # ... but no name that leaves the folder.
+        self.click_name(SAVE_LIST, "a=b")
+        self.box.driver("keys", "alt+r")
+        self.assertTrue(wait_for(lambda: self.visible(RENAME_BOX), 5), "no input box")
+        self.box.driver("type", r"..\evil")
+        self.box.driver("keys", "enter")
+        self.answer_box(RENAME_BOX, "列表名格式错误或列表已经存在，请更改为其他的列表名")
+        self.assertEqual(self.names(SAVE_LIST)[0], ["a=b", "SaveKey"])
+
+        # Delete goes at once.
+        self.click_name(SAVE_LIST, "a=b")
+        self.box.driver("keys", "alt+d")
+        self.assertTrue(wait_for(lambda: self.names(SAVE_LIST)[0] == ["SaveKey"], 5), f"{self.names(SAVE_LIST)}")
+        self.assertFalse(self.box.host(PROGRAM_DIR + r"\a=b.htk").exists())
+        self.box.driver("keys", "esc")
+        self.assertTrue(wait_for(lambda: not self.visible(SAVE_LIST), 5), "Esc did not close the dialog")
+        self.assertEqual(self.files(), before - {r"TarvekHotKey/常用热键.htk"})
+        self.assertHeld(CALCULATOR)
+
+    def test_importing_a_list_replaces_the_running_one(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no named lists")
+        target = PROGRAM_DIR + r"\target.exe"
+        eight = [("Ctrl + Alt", k, "八" + k, target) for k in "ABCDEFGH"]
+        # The five start a target of their own, which logs beside itself.
+        five_target = r"C:\五个\target.exe"
+        self.box.put(CONFIG["target"], five_target)
+        five = [("Ctrl + Shift", k, "五" + k, five_target) for k in "JKLMN"]
+        five_log = r"C:\五个\launches.txt"
+        self.start(eight)
+        start_bytes = self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes()
+        self.box.write(PROGRAM_DIR + r"\五个.htk", winebox.encode_list(five))
+        self.show_main()
+        self.menu("i", IMPORT_LIST)
+        self.assertEqual(self.names(IMPORT_LIST), (["SaveKey", "五个"], -1))
+        self.assertFalse(self.enabled(IMPORT_LIST, IDOK))
+        self.assertFalse(self.enabled(IMPORT_LIST, LOAD_AT_START))
+        self.assertFalse(self.enabled(self.program.main_title, MAIN_APPLY))
+        self.click_name(IMPORT_LIST, "五个")
+        self.assertTrue(self.enabled(IMPORT_LIST, IDOK))
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: not self.visible(IMPORT_LIST), 5), "确定 did not close the dialog")
+
+        # The eight are free, the five work at once; grid and caption show the five.
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "a")[0] == 0, 5))
+        for binding in eight:
+            self.assertHeld(binding, held=False)
+        for binding in five:
+            self.assertHeld(binding)
+        rows = [r.split("\t")[:4] for r in self.box.driver("listview", self.program.main_title)[1].splitlines()]
+        self.assertEqual(rows[1:], [list(b) for b in five])
+        self.assertIn("热键信息(共有5个热键)", self.box.driver("texts", self.program.main_title)[1])
+        self.assertTrue(self.enabled(self.program.main_title, MAIN_APPLY))
+        # The hotkey-list menu (a click on the tray icon, which the window hides while shown)
+        # ends with the fifth new binding.
+        self.box.driver("post", self.program.main_title, "WM_CLOSE", 0, 0)
+        self.assertTrue(wait_for(lambda: not self.visible(self.program.main_title), 5), "close box")
+        self.click_icon(1)
+        self.assertTrue(wait_for(self.menu_open, 5), "a click on the icon opens no menu")
+        self.box.driver("keys", "up")
+        self.box.driver("keys", "enter")
+        self.assertEqual(self.assertLaunchedOnce(five_log).exe.lower(), five_target.lower())
+        self.assertEqual(self.box.launches(LOG), [], "the old list's binding ran from the menu")
+        self.press(five[2])
+        self.assertTrue(wait_for(lambda: len(self.box.launches(five_log)) == 2, 10), "the new hotkey did not run")
+
+        # Opening and cancelling the settings dialog keeps the imported list active: the next
+        # delete saves to it, and the start list stays as it was.
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", OTHER_SETTINGS, 0)
+        self.assertTrue(wait_for(lambda: self.visible(SETTINGS), 5), "no settings dialog")
+        self.assertIn(PROGRAM_DIR + r"\五个.htk", self.box.driver("texts", SETTINGS)[1].splitlines())
+        self.box.driver("control", SETTINGS, CANCEL, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not self.visible(SETTINGS), 5), "Cancel")
+        self.assertEqual(self.box.driver("lvselect", self.program.main_title, 1)[0], 0)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
+        self.answer_box("删除热键", "确实要删除你选择的热键吗?")
+        self.assertTrue(wait_for(lambda: self.box.host(PROGRAM_DIR + r"\五个.htk").read_bytes()
+                                 == winebox.encode_list(five[1:]), 5), "the delete was not saved to 五个.htk")
+        self.assertEqual(self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes(), start_bytes)
+        self.assertHeld(five[0], held=False)
+
+    def test_a_list_loaded_at_every_start(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no named lists")
+        games = ("Ctrl + Alt", "G", "游戏", PROGRAM_DIR + r"\target.exe")
+        proc = self.start([CALCULATOR])
+        self.box.write(PROGRAM_DIR + r"\游戏.htk", winebox.encode_list([games]))
+        self.show_main()
+        self.menu("i", IMPORT_LIST)
+        self.click_name(IMPORT_LIST, "游戏")
+        self.box.driver("keys", "alt+r")
+        self.assertTrue(wait_for(lambda: not self.enabled(IMPORT_LIST, LOAD_AT_START), 5), "运行时加载 stays enabled")
+        stored = lambda: self.box.wine("reg", "query", r"HKCU\Software\Tarvek HotKey", "/v", "FileSave").stdout.decode("gbk", "replace")
+        self.assertIn(PROGRAM_DIR + r"\游戏.htk", stored())
+        self.assertTrue(self.visible(IMPORT_LIST), "the dialog closed")
+        self.box.driver("keys", "esc")
+        self.assertTrue(wait_for(lambda: not self.visible(IMPORT_LIST), 5), "Esc did not close the dialog")
+        # The running list is the same; the next start loads the stored one.
+        self.assertHeld(CALCULATOR)
+        self.assertHeld(games, held=False)
+        self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the program did not end")
+        self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "g")[0] == 1, 5),
+                        "the stored list's hotkey is not registered at the next start")
+        self.assertHeld(CALCULATOR, held=False)
+
+
+class ReleaseTests(E2ECase):
+    """The zip a user downloads: what it holds, and the program unpacked into a folder with
+    blanks starting and running a binding."""
+
+    def test_the_zip_unpacked_into_a_folder_with_blanks_runs(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe is not released")
+        import zipfile
+        top = "TarvekHotKey-1.0-win64/"
+        with zipfile.ZipFile(CONFIG["zip"]) as archive:
+            names = sorted(archive.namelist())
+            self.assertEqual(names, sorted(top + n for n in
+                                           ("TarvekHotKey.exe", "hotkey.wav", "mouse.wav", "README.txt", "LICENSE.txt")))
+            self.assertLessEqual(archive.getinfo(top + "TarvekHotKey.exe").file_size, 350 * 1024)
+            folder = r"C:\Program Files\Tarvek 工具"
+            archive.extractall(self.box.host(folder))
+        home = folder + "\\" + top.rstrip("/")
+        exe = home + r"\TarvekHotKey.exe"
+        self.assertEqual(self.box.driver("version", exe)[1].splitlines(), ["Tarvek HotKey", "1.0"])
+        binding = (*CALCULATOR[:3], home + r"\target.exe")
+        self.box.put(CONFIG["target"], binding[3])
+        self.box.write(home + r"\SaveKey.htk", winebox.encode_list([binding]))
+        self.box.spawn(exe, cwd=home)
+        # A first start says how to bring the window back; answered, it runs in the background.
+        self.assertEqual(self.box.driver("findwindow", "Vorda2009", 20000)[0], 0, "no start-up hint")
+        self.box.driver("post", "Vorda2009", "WM_COMMAND", IDOK, 0)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertHeld(binding)
+        self.press(binding)
+        self.assertLaunchedOnce(home + r"\launches.txt")
 
 
 class StartupTests(E2ECase):
@@ -897,6 +1148,173 @@ class HelpTests(E2ECase):
         self.assertFalse(self.visible(HELP))
 
 
+PAD = ("Ctrl + Alt", "P", "即拖即存", "使用即拖即存")
+PAD_TITLE = "即拖即存"
+P_TEXT, P_CHECKS, P_OPTIONS = 100, (101, 102, 103, 104), (105, 106)
+P_CLEAR, P_COUNT, P_SAVE, P_SAVE_AS, P_OPEN = 107, 108, 109, 110, 111
+DATA = r"C:\pad-data"
+
+
+class PadTests(E2ECase):
+    """The drag-and-save pad as a new user meets it: opened by its action's hotkey, real OLE
+    drags of a file and of text from another program, its commands and file dialogs, and the
+    questions that guard unsaved text."""
+
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def text(self, title):
+        rc, out = self.box.driver("text", title, P_TEXT)
+        self.assertEqual(rc, 0, f"no text box in '{title}'")
+        return re.sub(r"\\(.)", lambda m: {"r": "\r", "n": "\n"}.get(m.group(1), m.group(1)), out)
+
+    def click(self, title, button):
+        self.assertEqual(self.box.driver("control", title, button, "BM_CLICK")[0], 0, f"no button {button}")
+
+    def question(self, title, expected):
+        """The message box of that title shows the text."""
+        rc, _ = self.box.driver("findwindow", "#32770|" + title, 10000)
+        self.assertEqual(rc, 0, f"no message box '{title}'")
+        self.assertIn(expected, self.box.driver("texts", "#32770|" + title)[1])
+
+    def answer(self, title, button):
+        self.box.driver("post", "#32770|" + title, "WM_COMMAND", button, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", "#32770|" + title)[0] != 0, 5),
+                        f"'{title}' stays")
+
+    def choose_file(self, path):
+        """Types the path into the open file dialog, as a user would, and confirms it."""
+        self.assertEqual(self.box.driver("findwindow", "#32770|保存文件", 10000)[0], 0, "no file dialog")
+        time.sleep(0.5)  # the dialog gives its name box the focus once it is up
+        self.assertEqual(self.box.driver("type", path)[0], 0)
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", "#32770|保存文件")[0] != 0, 5),
+                        "the file dialog stays")
+
+    def open_pad(self, bindings):
+        proc = self.start(bindings)
+        self.press(PAD)
+        self.assertTrue(wait_for(lambda: self.visible(PAD_TITLE), 5), "the pad's hotkey shows no pad")
+        return proc
+
+    def test_drops_count_and_the_questions_about_unsaved_text(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no pad")
+        proc = self.open_pad([PAD, CALCULATOR])
+        self.assertEqual(self.box.driver("topmost", PAD_TITLE)[0], 0, "the pad is not topmost")
+        ticked = [self.box.driver("checked", PAD_TITLE, i)[0] == 0 for i in P_CHECKS + P_OPTIONS]
+        self.assertEqual(ticked, [False, True, False, False, False, True], "default options")
+        self.assertEqual(self.text(PAD_TITLE), "")
+
+        # Typing: the close box does nothing while the text is unsaved.
+        self.box.driver("type", "中文 ab")
+        self.assertTrue(wait_for(lambda: self.text(PAD_TITLE) == "中文 ab", 5), repr(self.text(PAD_TITLE)))
+        self.box.driver("post", PAD_TITLE, "WM_CLOSE", 0, 0)
+        time.sleep(1.0)
+        self.assertTrue(self.visible(PAD_TITLE), "the close box closed an unsaved pad")
+
+        # A file dragged from another program: its text in front, its path the caption. Then text.
+        notes = DATA + r"\笔记.txt"
+        self.box.write(notes, "第一行\r\n第二行".encode("gbk"))
+        self.box.write(DATA + r"\另一个.txt", b"other")
+        rc, out = self.box.driver("drop", PAD_TITLE, 60, 40, "files", notes, DATA + r"\另一个.txt")
+        self.assertEqual(rc, 0, f"the pad refused the file: {out}")
+        self.assertEqual(self.box.driver("findwindow", notes, 5000)[0], 0, "the caption is not the file")
+        self.assertTrue(wait_for(lambda: self.text(notes) == "第一行\r\n第二行\r\n\r\n中文 ab", 5),
+                        repr(self.text(notes)))
+        rc, out = self.box.driver("drop", notes, 60, 40, "text", "拖来的")
+        self.assertEqual(rc, 0, f"the pad refused the text: {out}")
+        text = "拖来的\r\n第一行\r\n第二行\r\n\r\n中文 ab"
+        self.assertTrue(wait_for(lambda: self.text(notes) == text, 5), repr(self.text(notes)))
+
+        # Counting on code page 936: a Chinese character is two bytes.
+        self.click(notes, P_COUNT)
+        units, size = len(text.encode("utf-16-le")) // 2, len(text.encode("gbk"))
+        self.question(PAD_TITLE, f"共 {units}个字, {size}个字节.")
+        self.assertIn("其中空格 1个.", self.box.driver("texts", "#32770|" + PAD_TITLE)[1])
+        self.answer(PAD_TITLE, IDOK)
+
+        # Clearing asks; Cancel keeps the text and the caption.
+        self.click(notes, P_CLEAR)
+        self.question("清空", "文本框中的内容尚未保存，确实要清空吗?")
+        self.answer("清空", IDCANCEL)
+        self.assertEqual(self.text(notes), text)
+
+        # Exiting asks about the pad first; Cancel keeps the program and shows the pad.
+        self.box.driver("showwindow", notes, 6)  # minimised out of the way
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", EXIT, 0)
+        self.question("Vorda-即拖即存", "即拖即存中的内容还没有保存，确信不保存就退出系统吗?")
+        self.answer("Vorda-即拖即存", IDCANCEL)
+        self.assertTrue(wait_for(lambda: self.visible(notes), 5), "the pad is not shown")
+        self.assertNotEqual(self.box.driver("findwindow", "退出？", 1000)[0], 0, "the exit question came")
+
+        # Windows logging off asks the same; Cancel refuses, and every hotkey keeps working.
+        self.box.driver("post", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.question(PAD_TITLE, "即拖即存中的内容还没有保存，确信不保存就退出系统吗?")
+        self.answer(PAD_TITLE, IDCANCEL)
+        self.assertIsNone(proc.poll(), "the program ended")
+        self.assertEqual(self.text(notes), text)
+        self.press(CALCULATOR)
+        self.assertLaunchedOnce()
+
+        # With "运行后自动最小化" ticked, the action shows the pad minimised.
+        self.click(notes, P_CHECKS[3])
+        self.assertTrue(wait_for(lambda: self.box.driver("checked", notes, P_CHECKS[3])[0] == 0, 5))
+        self.press(PAD)
+        self.assertTrue(wait_for(lambda: not self.visible(notes), 5), "the pad is not minimised")
+        self.assertEqual(self.box.driver("findwindow", notes)[0], 0, "the pad went away")
+
+    def test_save_as_then_save_and_open_with_the_line_rules(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no pad")
+        self.box.write(DATA + r"\readme.txt", b"x")  # the folder the files go to
+        self.open_pad([PAD])
+        self.box.driver("type", "第一行")
+        self.box.driver("keys", "enter")
+        self.box.driver("type", "second")
+        self.assertTrue(wait_for(lambda: self.text(PAD_TITLE) == "第一行\r\nsecond", 5), repr(self.text(PAD_TITLE)))
+
+        # Save with no current file is save as; the name gets ".txt"; the text goes unchanged.
+        self.click(PAD_TITLE, P_SAVE)
+        self.choose_file(DATA + r"\新文件")
+        saved = DATA + r"\新文件.txt"
+        self.assertEqual(self.box.driver("findwindow", saved, 5000)[0], 0, "the caption is not the file")
+        self.assertEqual(self.box.host(saved).read_bytes(), "第一行\r\nsecond".encode("gbk"))
+
+        # A later save overwrites it without a question.
+        self.box.driver("type", "!")
+        self.assertTrue(wait_for(lambda: self.text(saved).endswith("!"), 5))
+        self.click(saved, P_SAVE)
+        self.assertTrue(wait_for(lambda: self.box.host(saved).read_bytes().endswith(b"!"), 5), "not saved")
+        self.assertNotEqual(self.box.driver("findwindow", "#32770|保存文件", 500)[0], 0, "save asked")
+        self.assertEqual(self.box.host(saved).read_bytes(), "第一行\r\nsecond!".encode("gbk"))
+
+        # Opening: CR LF and a lone CR end a line, a lone LF stays, every line gets CR LF.
+        lines = DATA + r"\行.txt"
+        self.box.write(lines, b"a\rb\nc\r\n" + "中".encode("gbk"))
+        self.click(saved, P_OPEN)
+        self.choose_file(lines)
+        self.assertEqual(self.box.driver("findwindow", lines, 5000)[0], 0, "the caption is not the file")
+        self.assertEqual(self.text(lines), "a\r\nb\nc\r\n中\r\n")
+        self.click(lines, P_SAVE)
+        self.assertTrue(wait_for(lambda: self.box.host(lines).read_bytes() == b"a\r\nb\nc\r\n\xd6\xd0\r\n", 5),
+                        repr(self.box.host(lines).read_bytes()))
+
+        # Nothing unsaved: the close box closes the pad; the next one starts afresh.
+        self.click(lines, P_CHECKS[0])
+        self.box.driver("post", lines, "WM_CLOSE", 0, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", lines)[0] != 0, 5), "the pad stays")
+        self.press(PAD)
+        self.assertTrue(wait_for(lambda: self.visible(PAD_TITLE), 5), "no new pad")
+        self.assertEqual(self.text(PAD_TITLE), "")
+        self.assertNotEqual(self.box.driver("checked", PAD_TITLE, P_CHECKS[0])[0], 0, "options kept")
+
+        # Exiting asks only the exit question.
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", EXIT, 0)
+        self.assertEqual(self.box.driver("findwindow", "退出？", 10000)[0], 0, "no exit question")
+        self.answer("退出？", IDCANCEL)
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"
@@ -908,6 +1326,7 @@ def main():
     parser.add_argument("--target", type=Path, default=build / "tests" / "e2e" / "target.exe")
     parser.add_argument("--template", type=Path, default=build / "wine-template")
     parser.add_argument("--artifacts", type=Path, default=build / "tests" / "e2e" / "artifacts")
+    parser.add_argument("--zip", type=Path, default=build / "TarvekHotKey-1.0-win64.zip")
     args, rest = parser.parse_known_args()
     for path in (args.exe, args.driver, args.target):
         if not path.exists():
@@ -919,7 +1338,7 @@ def main():
     try:
         winebox.ensure_template(args.template, display)
         CONFIG.update(program=Program(args.exe.resolve()), driver=args.driver, target=args.target,
-                      template=args.template, artifacts=args.artifacts, display=display)
+                      template=args.template, artifacts=args.artifacts, display=display, zip=args.zip)
         print(f"run_e2e: {args.exe} on {display.name}", file=sys.stderr)
         result = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2).result
     finally:

@@ -33,6 +33,7 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   int pendingMessageRounds = 0;
   std::function<void()> onPendingMessages;  // what arrives while messages are handled
   std::function<void()> onOpenEditor;       // what the user does in the editor
+  std::function<void()> onOpenImportList;   // what the user does in the import-list dialog
   std::string gridToolTip;
 
   void SetFrameCaption(const std::string& caption) override {
@@ -71,6 +72,11 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   void OpenEditor() override {
     calls_.push_back("View.OpenEditor");
     if (onOpenEditor) onOpenEditor();
+  }
+  void OpenSaveList() override { calls_.push_back("View.OpenSaveList"); }
+  void OpenImportList() override {
+    calls_.push_back("View.OpenImportList");
+    if (onOpenImportList) onOpenImportList();
   }
   void SetGridToolTip(const std::string& text) override { gridToolTip = text; }
   void SendHotkeyToSelf(int id) override {

@@ -120,6 +120,48 @@ bool RecordingSystem::ReplaceFileBytes(const std::string& path, const std::strin
   files[path] = bytes;
   return true;
 }
+std::vector<std::string> RecordingSystem::FileNamesIn(const std::string& folder) {
+  calls.push_back("FileNamesIn " + folder);
+  std::vector<std::string> names;
+  const std::string prefix = folder + "\\";
+  for (const auto& [path, bytes] : files) {
+    if (path.rfind(prefix, 0) == 0 && path.find('\\', prefix.size()) == std::string::npos) {
+      names.push_back(path.substr(prefix.size()));
+    }
+  }
+  return names;
+}
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+bool RecordingSystem::RemoveFile(const std::string& path) {
+  calls.push_back("RemoveFile " + path);
+  if (lockedPaths.count(path) != 0) return false;
+  return files.erase(path) != 0;
+}
+
+bool RecordingSystem::RenameFile(const std::string& from, const std::string& to) {
+  calls.push_back("RenameFile " + from + " -> " + to);
+  auto source = files.find(from);
+  if (source == files.end() || lockedPaths.count(from) != 0) return false;
+  for (const auto& [path, bytes] : files) {
+    if (path != from && Lower(path) == Lower(to)) return false;
+  }
+  std::string bytes = std::move(source->second);
+  files.erase(source);
+  files[to] = std::move(bytes);
+  return true;
+}
+
 std::string RecordingSystem::AnsiToUtf8(const std::string& ansi) { return GbkToUtf8(ansi); }
 std::optional<std::string> RecordingSystem::Utf8ToAnsi(const std::string& utf8) {
   return Utf8ToGbk(utf8);

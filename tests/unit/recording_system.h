@@ -31,6 +31,7 @@ class RecordingSystem : public SystemPort {
   std::map<std::string, std::string> files;  // path -> bytes
   std::set<std::string> unwritablePaths;
   std::set<std::string> unreadablePaths;
+  std::set<std::string> lockedPaths;  // in use: RemoveFile and RenameFile refuse them
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
@@ -56,6 +57,11 @@ class RecordingSystem : public SystemPort {
   void RemoveLeftoverTemporaries(const std::string& filePattern) override {
     calls.push_back("RemoveLeftoverTemporaries " + filePattern);
   }
+  // The names of files whose path is the folder, a backslash and the name, in path order.
+  std::vector<std::string> FileNamesIn(const std::string& folder) override;
+  bool RemoveFile(const std::string& path) override;
+  // As on Windows: a name that differs only in letter case is the same file.
+  bool RenameFile(const std::string& from, const std::string& to) override;
   std::string AnsiToUtf8(const std::string& ansi) override;
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
 

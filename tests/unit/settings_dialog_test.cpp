@@ -157,7 +157,7 @@ TEST_F(SettingsDialogTest, ShowingReadsTheSoundByItsNumberAndUnticksForAnythingB
 
 TEST_F(SettingsDialogTest, ShowingDisablesBothSaveButtonsThatItsOwnChangesEnabled) {
   settings.runEntry = kQuotedProgram;
-  settings.values["FileSave"] = "D:\\Lists\\work.htk";
+  model.SetListPath("D:\\Lists\\work.htk");
   ASSERT_TRUE(model.ChooseActivation(0, "Ctrl"));
   model.Activate();
   EXPECT_TRUE(model.Visible());
@@ -208,8 +208,9 @@ TEST_F(SettingsDialogTest, SaveChangesStoresThePathHidesAndTellsTheMainWindow) {
   EXPECT_EQ(model.ListPath(), "D:\\Lists\\work.htk");
 }
 
-TEST_F(SettingsDialogTest, CancelPutsTheStoredPathBackAndUndoesNoCheckBox) {
+TEST_F(SettingsDialogTest, CancelPutsThePathBackAndUndoesNoCheckBox) {
   settings.values["FileSave"] = "C:\\HK\\SaveKey.htk";
+  model.SetListPath("C:\\HK\\SaveKey.htk");
   model.Activate();
   model.SetListPath("D:\\Lists\\typed.htk");
   model.SetChecked(SettingsCheck::kShowInfo, true);
@@ -221,6 +222,33 @@ TEST_F(SettingsDialogTest, CancelPutsTheStoredPathBackAndUndoesNoCheckBox) {
   EXPECT_EQ(settings.Get(setting::kShowInfo), "1");
   EXPECT_EQ(system.calls, Calls{});
   EXPECT_EQ(saved, 0);
+}
+
+// An import makes another file the active list without storing it. Showing and cancelling the
+// dialog must leave that file active: with the stored path put back, the grid would show the
+// imported bindings while every save went over the start list.
+TEST_F(SettingsDialogTest, TheActiveListSurvivesShowingAndCancellingTheDialog) {
+  settings.values["FileSave"] = "C:\\HK\\SaveKey.htk";
+  model.SetListPath("C:\\HK\\SaveKey.htk");
+  model.SetListPath("C:\\HK\\工作.htk");  // what the import dialog does
+  system.calls.clear();
+  model.Activate();
+  EXPECT_EQ(model.ListPath(), "C:\\HK\\工作.htk");
+  model.SetListPath("C:\\HK\\typed.htk");
+  model.ChoosePath("D:\\Lists\\chosen.htk");
+  model.Cancel();
+  EXPECT_EQ(model.ListPath(), "C:\\HK\\工作.htk");
+  EXPECT_EQ(system.calls, Calls{});  // FileSave untouched
+
+  // A Cancel that is not the dialog's (it is hidden) changes nothing either.
+  model.SetListPath("C:\\HK\\家里.htk");
+  model.Cancel();
+  EXPECT_EQ(model.ListPath(), "C:\\HK\\家里.htk");
+
+  // 保存修改 &Y stores the field as before.
+  model.Activate();
+  model.SaveChanges();
+  EXPECT_EQ(settings.values["FileSave"], "C:\\HK\\家里.htk");
 }
 
 // --- Activation boxes -------------------------------------------------------------------------

@@ -75,6 +75,26 @@ bool PumpUntil(const std::function<bool(const MSG&)>& wanted) {
   return false;
 }
 
+HWND ShownSystemDialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM out) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+        *reinterpret_cast<HWND*>(out) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void PostKey(UINT message, WPARAM key) {
+  HWND focus = GetFocus();
+  PostMessageW(focus, message, key, message == WM_SYSCHAR ? (1 << 29) | 1 : 1);
+}
+
 TempFolder::TempFolder() {
   wchar_t temp[MAX_PATH + 1];
   DWORD n = GetTempPathW(MAX_PATH + 1, temp);

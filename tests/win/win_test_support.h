@@ -5,10 +5,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ports.h"
+#include "settings/settings_store.h"
 
 namespace tarvek::wintest {
 
@@ -44,6 +47,77 @@ class TempFolder {
 
  private:
   std::string path_;
+};
+
+// Runs the steps one by one from a thread timer, inside whatever message loop is running then
+// (the dialog's, or a file dialog's). A step that returns false is tried again at the next
+// tick. When the steps have run out and the loop still runs, giveUp ends it, so that a test
+// can fail but not hang.
+class Script {
+ public:
+  Script(std::vector<std::function<bool()>> steps, std::function<void()> giveUp)
+      : steps_(std::move(steps)), giveUp_(std::move(giveUp)) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 30, Tick);
+  }
+  Script(HWND dialog, std::vector<std::function<bool()>> steps)
+      : Script(std::move(steps), [dialog] { PostMessageW(dialog, WM_CLOSE, 0, 0); }) {}
+  ~Script() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  bool Finished() const { return next_ >= steps_.size(); }
+  // The loop had to be ended from here: the keys the steps gave did not end it.
+  bool TimedOut() const { return timedOut_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    Script* self = current_;
+    if (self == nullptr || self->running_) return;
+    self->running_ = true;
+    if (self->next_ < self->steps_.size()) {
+      if (self->steps_[self->next_]()) ++self->next_;
+    } else if (++self->idleTicks_ > 100 && !self->timedOut_) {
+      self->timedOut_ = true;
+      self->giveUp_();
+    }
+    self->running_ = false;
+  }
+
+  static inline Script* current_ = nullptr;
+  std::vector<std::function<bool()>> steps_;
+  std::function<void()> giveUp_;
+  std::size_t next_ = 0;
+  int idleTicks_ = 0;
+  bool running_ = false;
+  bool timedOut_ = false;
+  UINT_PTR timer_ = 0;
+};
+
+// The visible system dialog (a file dialog or a message box) this thread shows, if any.
+HWND ShownSystemDialog();
+
+// A key as the keyboard delivers it to the control with the focus.
+void PostKey(UINT message, WPARAM key);
+
+// Settings held in a map; a missing name reads as empty text.
+class MemoryStore : public SettingsStore {
+ public:
+  std::map<std::string, std::string, std::less<>> values;
+  std::string runEntry;
+  std::string Get(std::string_view name) override {
+    auto it = values.find(name);
+    return it == values.end() ? std::string() : it->second;
+  }
+  bool Set(std::string_view name, const std::string& value) override {
+    values[std::string(name)] = value.empty() ? " " : value;
+    return true;
+  }
+  std::string GetRunEntry() override { return runEntry; }
+  bool SetRunEntry(const std::string& value) override {
+    runEntry = value;
+    return true;
+  }
 };
 
 // Message boxes written down as "title|text" instead of shown.

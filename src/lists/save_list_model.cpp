@@ -1,0 +1,119 @@
+#include "lists/save_list_model.h"
+
+#include "core/list_file.h"
+
+namespace tarvek {
+
+namespace {
+
+constexpr const char* kInvalidSaveName = "请输入一个合法的文件名称作为列表名称.";
+constexpr const char* kRenameFailed = "列表名格式错误或列表已经存在，请更改为其他的列表名";
+
+}  // namespace
+
+SaveListModel::SaveListModel(GridPort& grid, SystemPort& system, std::string listFolder)
+    : grid_(grid), system_(system), dialogs_(&system), listFolder_(std::move(listFolder)) {}
+
+void SaveListModel::Changed() {
+  if (onChanged) onChanged();
+}
+
+void SaveListModel::RefreshLists() {
+  lists_ = ReadNamedLists(system_, listFolder_);
+  selected_ = -1;
+}
+
+const NamedList* SaveListModel::SelectedList() const {
+  if (selected_ < 0 || selected_ >= static_cast<int>(lists_.size())) return nullptr;
+  return &lists_[static_cast<std::size_t>(selected_)];
+}
+
+void SaveListModel::Activate() {
+  visible_ = true;
+  RefreshLists();
+  deleteEnabled_ = false;
+  renameEnabled_ = false;
+  Changed();
+}
+
+void SaveListModel::SetNameText(const std::string& text) {
+  if (text == nameText_) return;
+  nameText_ = text;
+  Changed();
+}
+
+void SaveListModel::ClickName(int index) {
+  if (index < 0 || index >= static_cast<int>(lists_.size())) return;
+  selected_ = index;
+  nameText_ = lists_[static_cast<std::size_t>(index)].name;
+  deleteEnabled_ = true;
+  renameEnabled_ = true;
+  Changed();
+}
+
+SaveListOutcome SaveListModel::Save() {
+  switch (CheckNameForSave(nameText_)) {
+    case ListNameCheck::kEmpty:
+      dialogs_->ShowMessageBox("请输入你要使用的列表名称。", "错误", kMbIconError | kMbOk);
+      return SaveListOutcome::kEmpty;
+    case ListNameCheck::kInvalid:
+      dialogs_->ShowMessageBox(kInvalidSaveName, "错误", kMbIconError | kMbOk);
+      return SaveListOutcome::kInvalid;
+    case ListNameCheck::kOk:
+      break;
+  }
+  // The list as the grid shows it, in the list file format, in place of a list of that name.
+  // Any failure of the write is the name's: the user is asked for another.
+  std::string bytes = SerializeList(GridBindings(grid_), system_);
+  if (!system_.ReplaceFileBytes(NamedListPath(listFolder_, nameText_), bytes)) {
+    dialogs_->ShowMessageBox(kInvalidSaveName, "错误", kMbIconError | kMbOk);
+    return SaveListOutcome::kInvalid;
+  }
+  dialogs_->ShowMessageBox("列表保存完毕，如需使用请导入列表.", "提醒", kMbOk);
+  visible_ = false;
+  Changed();
+  return SaveListOutcome::kSaved;
+}
+
+bool SaveListModel::Delete() {
+  const NamedList* list = SelectedList();
+  if (list == nullptr || !deleteEnabled_) return false;
+  // The file the name was read from, which a name alone does not always lead back to.
+  if (!system_.RemoveFile(listFolder_ + "\\" + list->fileName)) {
+    dialogs_->ShowMessageBox("文件正在使用或已经打开，不能删除.", "删除列表文件",
+                             kMbIconInformation | kMbOk);
+    return false;
+  }
+  deleteEnabled_ = false;
+  renameEnabled_ = false;
+  RefreshLists();
+  Changed();
+  return true;
+}
+
+bool SaveListModel::Rename() {
+  const NamedList* list = SelectedList();
+  if (list == nullptr || !renameEnabled_) return false;
+  const NamedList renamed = *list;  // the list may be read again while the box is open
+  std::string answer = askNewName ? askNewName(renamed.name) : std::string();
+  if (answer.empty() || answer == renamed.name) return false;
+  // The file system would take many a name that leaves the folder or names a device; such a
+  // name is refused as a failed rename is. "=" is taken here, unlike on save.
+  if (!IsValidNewName(answer) || !system_.RenameFile(listFolder_ + "\\" + renamed.fileName,
+                                                     NamedListPath(listFolder_, answer))) {
+    dialogs_->ShowMessageBox(kRenameFailed, "列表改名", kMbIconInformation | kMbOk);
+    return false;
+  }
+  RefreshLists();
+  deleteEnabled_ = false;
+  renameEnabled_ = false;
+  Changed();
+  return true;
+}
+
+void SaveListModel::Cancel() {
+  visible_ = false;
+  Changed();
+}
+
+}  // namespace tarvek

@@ -1,0 +1,208 @@
+#include "pad/pad_text.h"
+
+#include <algorithm>
+#include <map>
+
+#include "core/hotkey_table.h"
+#include "core/list_file.h"
+
+namespace tarvek {
+
+namespace {
+
+// Calls keepGoing once per kPadYieldEvery steps.
+class Yielder {
+ public:
+  explicit Yielder(const KeepGoing& keepGoing) : keepGoing_(keepGoing) {}
+  bool Step(std::size_t steps = 1) {
+    done_ += steps;
+    if (done_ < kPadYieldEvery) return true;
+    done_ = 0;
+    return !keepGoing_ || keepGoing_();
+  }
+
+ private:
+  const KeepGoing& keepGoing_;
+  std::size_t done_ = 0;
+};
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The ANSI bytes of a text the code page cannot hold whole: the characters it has take their
+// own length, every other one a '?' per UTF-16 code unit, as a conversion writes it.
+std::size_t AnsiLengthCharByChar(std::string_view text, AnsiCodec& codec) {
+  std::map<std::string, std::size_t, std::less<>> lengths;
+  std::size_t bytes = 0;
+  while (!text.empty()) {
+    std::size_t n = Utf8CharLength(text);
+    std::string_view character = text.substr(0, n);
+    text.remove_prefix(n);
+    if (n == 1) {
+      ++bytes;
+      continue;
+    }
+    auto known = lengths.find(character);
+    if (known == lengths.end()) {
+      std::optional<std::string> ansi = codec.Utf8ToAnsi(std::string(character));
+      known = lengths.emplace(character, ansi ? ansi->size() : Utf16Length(character)).first;
+    }
+    bytes += known->second;
+  }
+  return bytes;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// UTF-16 in either byte order to UTF-8; a surrogate without its partner, and an odd last byte,
+// become U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  auto unit = [&](std::size_t i) -> char32_t {
+    auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (char32_t{b0} << 8 | b1) : (char32_t{b1} << 8 | b0);
+  };
+  std::string out;
+  out.reserve(bytes.size() * 3 / 2);
+  std::size_t i = 0;
+  for (; i + 1 < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+      char32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    AppendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
+  }
+  if (i < bytes.size()) AppendUtf8(out, 0xFFFD);
+  return out;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+std::size_t Utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (char c : utf8) {
+    auto byte = static_cast<unsigned char>(c);
+    if (!IsContinuation(byte)) units += byte >= 0xF0 ? 2 : 1;  // four bytes: a surrogate pair
+  }
+  return units;
+}
+
+std::optional<PadCount> CountPadText(std::string_view text, AnsiCodec& codec,
+                                     const KeepGoing& keepGoing) {
+  PadCount count;
+  count.characters = Utf16Length(text);
+  std::string whole(text);
+  if (std::optional<std::string> ansi = codec.Utf8ToAnsi(whole)) {
+    count.bytes = ansi->size();
+  } else {
+    count.bytes = AnsiLengthCharByChar(text, codec);
+  }
+  Yielder yielder(keepGoing);
+  for (std::size_t at = 0; at < text.size(); at += kPadYieldEvery) {
+    std::string_view chunk = text.substr(at, kPadYieldEvery);
+    count.blanks += static_cast<std::size_t>(std::count(chunk.begin(), chunk.end(), ' '));
+    if (!yielder.Step(chunk.size())) return std::nullopt;
+  }
+  return count;
+}
+
+std::string PadCountMessage(const PadCount& count) {
+  // Each number as a decimal with one leading blank, where a minus sign would stand.
+  std::string text = "共 ";
+  text.append(std::to_string(count.characters)).append("个字, ");
+  text.append(std::to_string(count.bytes)).append("个字节.\r\n其中空格 ");
+  text.append(std::to_string(count.blanks)).append("个.");
+  return text;
+}
+
+std::optional<std::string> TidyPadText(std::string_view text, const KeepGoing& keepGoing) {
+  std::string out;
+  out.reserve(text.size());
+  Yielder yielder(keepGoing);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // "<" and the blank are single bytes that never occur inside a longer UTF-8 character.
+    if (!(text[i] == ' ' && i > 0 && text[i - 1] == '<')) out += text[i];
+    if (!yielder.Step()) return std::nullopt;
+  }
+  return out;
+}
+
+std::string DecodeTextFile(std::string_view bytes, AnsiCodec& codec) {
+  std::string text;
+  if (StartsWith(bytes, kUtf8Bom)) {
+    text = ValidUtf8(bytes.substr(kUtf8Bom.size()));
+  } else if (StartsWith(bytes, "\xFF\xFE")) {
+    text = Utf16ToUtf8(bytes.substr(2), false);
+  } else if (StartsWith(bytes, "\xFE\xFF")) {
+    text = Utf16ToUtf8(bytes.substr(2), true);
+  } else {
+    text = codec.AnsiToUtf8(std::string(bytes));
+  }
+  std::replace(text.begin(), text.end(), '\0', ' ');
+  return text;
+}
+
+std::optional<std::string> PadTextFromLines(std::string_view text, const KeepGoing& keepGoing) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16 + 2);
+  Yielder yielder(keepGoing);
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t cr = text.find('\r', start);
+    if (cr == std::string_view::npos) {
+      out.append(text.substr(start)).append("\r\n");  // the last line, without its line end
+      break;
+    }
+    out.append(text.substr(start, cr - start)).append("\r\n");
+    start = cr + 1;
+    if (start < text.size() && text[start] == '\n') ++start;
+    if (!yielder.Step()) return std::nullopt;
+  }
+  return out;
+}
+
+std::string EncodeTextFile(const std::string& text, AnsiCodec& codec) {
+  if (std::optional<std::string> ansi = codec.Utf8ToAnsi(text)) return *ansi;
+  return std::string(kUtf8Bom) + text;
+}
+
+std::string CombineDrop(std::string_view old, std::string_view item, bool addAfter) {
+  std::string out;
+  out.reserve(old.size() + item.size() + 2);
+  out.append(addAfter ? old : item).append("\r\n").append(addAfter ? item : old);
+  return out;
+}
+
+bool IsTextFilePath(std::string_view path) {
+  if (path.size() < 4) return false;
+  std::string tail(path.substr(path.size() - 4));
+  for (char& c : tail) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return tail == ".txt";
+}
+
+}  // namespace tarvek

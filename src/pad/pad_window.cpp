@@ -1,0 +1,450 @@
+#include "pad/pad_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "shell/resource.h"
+#include "win/common_controls.h"
+#include "win/dpi.h"
+#include "win/files.h"
+#include "win/on_demand.h"
+#include "win/strings.h"
+
+namespace tarvek {
+
+using namespace pad_ids;
+
+namespace {
+
+// Sizable, on top of every other window, with a taskbar button of its own.
+constexpr win::WindowLayout kWindow{L"TarvekHotKeyPad", L"即拖即存", 4530, 4725, WS_OVERLAPPEDWINDOW,
+                                    WS_EX_TOPMOST | WS_EX_CONTROLPARENT | WS_EX_APPWINDOW};
+
+// The frame "拖放设置" as made; what lies on it is placed relative to it.
+constexpr int kFrameLeft = 105, kFrameTop = 2880;
+constexpr int kButtonsLeft = 3285;  // the column 保存, 另存为, 打开, 关闭 within the frame
+constexpr int kTextLeft = 120, kTextTop = 120;
+constexpr int kBusyHeight = 2655;
+// The layout's rules were made for the window's outer size with the thin frame it was drawn
+// with; taking them from the client area plus that frame keeps the margins on every frame.
+constexpr int kDrawnFrameWidth = 155, kDrawnFrameHeight = 445;
+
+constexpr DWORD kTab = WS_TABSTOP | WS_GROUP;
+constexpr DWORD kCheck = BS_AUTOCHECKBOX | kTab;
+constexpr DWORD kButton = BS_PUSHBUTTON | kTab;
+
+constexpr win::ControlLayout InFrame(int id, const wchar_t* className, const wchar_t* caption,
+                                     DWORD style, int left, int top, int width, int height) {
+  return {id, className, caption, style, 0, kFrameLeft + left, kFrameTop + top, width, height};
+}
+
+// In creation order: the tab order; the frame under what lies on it; the busy panel, hidden,
+// is raised over the text when it shows.
+constexpr win::ControlLayout kControls[] = {
+    {kText1Id, L"EDIT", L"", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | kTab,
+     WS_EX_CLIENTEDGE, kTextLeft, kTextTop, 4335, 2655},
+    InFrame(kCheck1Id, L"BUTTON", L"收到拖放以后先清空原来的内容", kCheck, 120, 240, 3100, 240),
+    InFrame(kCheck2Id, L"BUTTON", L"支持文件拖放", kCheck, 120, 480, 2160, 240),
+    InFrame(kCheck3Id, L"BUTTON", L"仅支持文本文件的拖放", kCheck, 120, 720, 2160, 240),
+    InFrame(kCheck4Id, L"BUTTON", L"运行后自动最小化", kCheck, 120, 960, 2160, 240),
+    InFrame(kOption1Id, L"BUTTON", L"后接收的内容放在后面", BS_AUTORADIOBUTTON | kTab, 120, 1200,
+            2160, 240),
+    InFrame(kOption2Id, L"BUTTON", L"后接收的内容放在前面", BS_AUTORADIOBUTTON, 120, 1440, 2160,
+            240),
+    InFrame(kCommand7Id, L"BUTTON", L"修正", kButton, 2400, 570, 495, 405),
+    InFrame(kCommand4Id, L"BUTTON", L"清&R", kButton, 2400, 960, 495, 375),
+    InFrame(kCommand5Id, L"BUTTON", L"计&S", kButton, 2400, 1320, 495, 375),
+    InFrame(kCommand2Id, L"BUTTON", L"保存(&S)", kButton, kButtonsLeft, 180, 975, 375),
+    InFrame(kCommand1Id, L"BUTTON", L"另存为...", kButton, kButtonsLeft, 570, 975, 375),
+    InFrame(kCommand6Id, L"BUTTON", L"打开(&O)", kButton, kButtonsLeft, 960, 975, 390),
+    InFrame(kCommand3Id, L"BUTTON", L"关闭(&C)", kButton, kButtonsLeft, 1380, 975, 375),
+    // The four lines: under the options, and along and over the two button columns.
+    InFrame(kLine1Id, L"STATIC", nullptr, SS_ETCHEDHORZ, 120, 1710, 2160, 30),
+    InFrame(kLine2Id, L"STATIC", nullptr, SS_ETCHEDVERT, 2325, 540, 30, 1155),
+    InFrame(kLine3Id, L"STATIC", nullptr, SS_ETCHEDVERT, kButtonsLeft - 105, 180, 30, 1575),
+    InFrame(kLine4Id, L"STATIC", nullptr, SS_ETCHEDHORZ, 2400, 510, 495, 30),
+    InFrame(kFrame1Id, L"BUTTON", L"拖放设置", BS_GROUPBOX, 0, 0, 4380, kPadFrameHeight),
+    {kWait1Id, L"STATIC", L"", SS_LEFT, WS_EX_CLIENTEDGE, kTextLeft, kTextTop, 4335, kBusyHeight},
+    {kLabel2Id, L"STATIC", L"正在处理拖放内容", SS_LEFT | SS_NOPREFIX, 0, kTextLeft + 1020,
+     kTextTop + 1080, 1920, 240},
+    {kLabel3Id, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, kTextLeft + 3000, kTextTop + 1080, 1200,
+     240},
+};
+
+bool InButtonColumn(int id) {
+  return id == kCommand2Id || id == kCommand1Id || id == kCommand6Id || id == kCommand3Id ||
+         id == kLine3Id;
+}
+
+constexpr UINT_PTR kBusyTimer = 1;
+constexpr UINT_PTR kTextBoxSubclass = 1;
+constexpr UINT kTakeDropMessage = WM_APP + 1;
+// The long loops let messages through at most this often: enough for the dots and painting.
+constexpr ULONGLONG kPumpEveryMs = 30;
+// Text goes into the text box at most this many characters at a time: the box lays out about a
+// million characters a second under load, and each piece costs a little for all the text before.
+constexpr std::size_t kPiece = 1u << 17;
+
+}  // namespace
+
+bool PadWindow::Files::FileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(win::Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+PadFilePort::Read PadWindow::Files::ReadFile(const std::string& path, std::size_t maxBytes,
+                                             std::string& bytes) {
+  switch (win::ReadWholeFile(path, maxBytes, bytes)) {
+    case win::FileRead::kOk:
+      return Read::kOk;
+    case win::FileRead::kTooLarge:
+      return Read::kTooLarge;
+    case win::FileRead::kFailed:
+      break;
+  }
+  return Read::kFailed;
+}
+
+bool PadWindow::Files::ReplaceFile(const std::string& path, const std::string& bytes) {
+  return win::ReplaceFileAtomically(path, bytes);
+}
+
+PadWindow::PadWindow(PadServices services)
+    : DialogWindow(kWindow, kControls),
+      services_(std::move(services)),
+      model_(*this, files_, services_.codec,
+             services_.dialogs != nullptr ? *services_.dialogs : Messages(),
+             services_.contentSaved),
+      dropTarget_(*this) {}
+
+PadWindow::~PadWindow() {
+  dropTarget_.Revoke();
+  if (window_ != nullptr) KillTimer(window_, kBusyTimer);
+}
+
+bool PadWindow::Create(HINSTANCE instance) {
+  if (!DialogWindow::Create(instance, nullptr)) return false;
+  // Drag and drop wants OLE; without it the pad still works, without drops.
+  if (win::EnsureOle()) dropTarget_.Register(Control(kText1Id));
+  return true;
+}
+
+void PadWindow::OnCreated() {
+  HWND text = Control(kText1Id);
+  // The text box takes texts of any length, not the 32 000 characters it starts with.
+  SendMessageW(text, EM_SETLIMITTEXT, 0, 0);
+  win::AddSubclass(text, TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
+  CheckDlgButton(window_, kCheck2Id, model_.options.takeDrops ? BST_CHECKED : BST_UNCHECKED);
+  CheckRadioButton(window_, kOption1Id, kOption2Id,
+                   model_.options.addAfter ? kOption1Id : kOption2Id);
+  for (int id : {kWait1Id, kLabel2Id, kLabel3Id}) ShowWindow(Control(id), SW_HIDE);
+  HINSTANCE module = GetModuleHandleW(nullptr);
+  for (auto [size, kind] : {std::pair{SM_CXICON, ICON_BIG}, std::pair{SM_CXSMICON, ICON_SMALL}}) {
+    auto icon = LoadImageW(module, MAKEINTRESOURCEW(IDI_PAD), IMAGE_ICON, GetSystemMetrics(size),
+                           GetSystemMetrics(size), LR_SHARED);
+    if (icon != nullptr) SendMessageW(window_, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
+  }
+  SetTopmost(true);
+  model_.Created();
+}
+
+void PadWindow::Show() { ShowModeless(); }
+
+void PadWindow::ShowForAction() {
+  ShowModeless();
+  if (model_.options.minimiseAfterShow) ShowWindow(window_, SW_MINIMIZE);
+}
+
+void PadWindow::LayOut() {
+  DialogWindow::LayOut();
+  PlaceControls();
+}
+
+void PadWindow::PlaceControls() {
+  RECT client{};
+  GetClientRect(window_, &client);
+  UINT dpi = Dpi();
+  layout_ = LayOutPad(win::PixelsToTwips(client.right, dpi) + kDrawnFrameWidth,
+                      win::PixelsToTwips(client.bottom, dpi) + kDrawnFrameHeight, layout_);
+  auto place = [this](int id, int left, int top, int width, int height) {
+    MoveWindow(Control(id), Px(left), Px(top), Px(width), Px(height), TRUE);
+  };
+  for (const win::ControlLayout& c : kControls) {
+    if (c.id == kText1Id) {
+      place(c.id, c.left, c.top, layout_.textWidth, layout_.textHeight);
+    } else if (c.id == kWait1Id) {
+      place(c.id, c.left, c.top, layout_.busyWidth, kBusyHeight);
+    } else if (c.id == kFrame1Id) {
+      place(c.id, c.left, layout_.frameTop, layout_.frameWidth, c.height);
+    } else if (c.top >= kFrameTop) {
+      // On the frame: it moves with the frame, the big buttons with the frame's right edge.
+      int left = InButtonColumn(c.id) ? c.left - kButtonsLeft + layout_.buttonsLeft : c.left;
+      place(c.id, left, c.top - kFrameTop + layout_.frameTop, c.width, c.height);
+    }
+  }
+}
+
+void PadWindow::ReadOptions() {
+  auto ticked = [this](int id) { return IsDlgButtonChecked(window_, id) == BST_CHECKED; };
+  model_.options.clearBeforeDrop = ticked(kCheck1Id);
+  model_.options.takeDrops = ticked(kCheck2Id);
+  model_.options.textFilesOnly = ticked(kCheck3Id);
+  model_.options.minimiseAfterShow = ticked(kCheck4Id);
+  model_.options.addAfter = ticked(kOption1Id);
+}
+
+void PadWindow::OnCommand(int id, int notification) {
+  if (id == kText1Id) {
+    if (notification == EN_CHANGE && !settingText_) model_.TextEdited();
+    return;
+  }
+  if (notification != BN_CLICKED) return;
+  // The long commands let other messages run: the program's end waits for them as for a
+  // dialog, instead of destroying the window under them.
+  win::ModalScope scope;
+  switch (id) {
+    case kCheck1Id:
+    case kCheck2Id:
+    case kCheck3Id:
+    case kCheck4Id:
+    case kOption1Id:
+    case kOption2Id:
+      ReadOptions();
+      break;
+    case kCommand7Id:
+      model_.Tidy();
+      break;
+    case kCommand4Id:
+      model_.Clear();
+      FocusText();
+      break;
+    case kCommand5Id:
+      model_.Count();
+      FocusText();
+      break;
+    case kCommand2Id:
+      model_.Save();
+      break;
+    case kCommand1Id:
+      model_.SaveAs();
+      break;
+    case kCommand6Id:
+      model_.Open();
+      break;
+    case kCommand3Id:
+      model_.Close();
+      break;
+    default:
+      break;
+  }
+}
+
+void PadWindow::OnClose() {
+  // The close box of an unsaved pad does nothing; otherwise the pad goes, options and all.
+  if (model_.CloseBoxAllowed()) DestroyWindow(window_);
+}
+
+std::optional<LRESULT> PadWindow::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) PlaceControls();
+      return 0;
+    case WM_TIMER:
+      if (wParam != kBusyTimer) break;
+      DialogWindow::SetText(kLabel3Id, model_.NextDots());
+      return 0;
+    case kTakeDropMessage:
+      if (pendingDrop_) {
+        PadDrop drop = std::move(*pendingDrop_);
+        pendingDrop_.reset();
+        win::ModalScope scope;
+        model_.TakeDrop(drop);
+      }
+      return 0;
+    case WM_DESTROY:
+      dropTarget_.Revoke();
+      KillTimer(window_, kBusyTimer);
+      break;
+    default:
+      break;
+  }
+  return std::nullopt;
+}
+
+std::string PadWindow::Text() { return win::WindowText(Control(kText1Id)); }
+
+bool PadWindow::SetText(const std::string& text) {
+  std::wstring wanted = win::Widen(text);
+  // A NUL would end the text there: such a text is not one the box can take whole.
+  if (wanted.find(L'\0') != std::wstring::npos) return false;
+  HWND box = Control(kText1Id);
+  std::wstring old(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+  old.resize(
+      static_cast<std::size_t>(GetWindowTextW(box, old.data(), static_cast<int>(old.size()))));
+  // Only what differs is replaced: the box lays out every line it takes in, which for some
+  // megabytes takes seconds, and a drop in front of a long text or a tidy of a few tags then
+  // lays out little.
+  std::size_t shorter = std::min(old.size(), wanted.size());
+  std::size_t prefix = 0;
+  while (prefix < shorter && old[prefix] == wanted[prefix]) ++prefix;
+  std::size_t suffix = 0;
+  while (suffix < shorter - prefix &&
+         old[old.size() - 1 - suffix] == wanted[wanted.size() - 1 - suffix]) {
+    ++suffix;
+  }
+  if (prefix == old.size() && old.size() == wanted.size()) return true;
+
+  settingText_ = true;
+  // Long texts go in piece by piece, letting messages through between pieces, so that the
+  // window keeps painting and answering. Nobody types into the box meanwhile, and it is drawn
+  // once, at the end.
+  SendMessageW(box, EM_SETREADONLY, TRUE, 0);
+  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  std::wstring_view insert(wanted.data() + prefix, wanted.size() - prefix - suffix);
+  SendMessageW(box, EM_SETSEL, prefix, static_cast<LPARAM>(old.size() - suffix));
+  bool stopped = false;
+  std::size_t at = prefix;
+  do {
+    // A piece ends after a line end near its size, or else before a surrogate pair's half.
+    std::size_t size = std::min(insert.size(), kPiece);
+    if (size < insert.size()) {
+      std::size_t lineEnd = insert.rfind(L'\n', size - 1);
+      if (lineEnd != std::wstring_view::npos) {
+        size = lineEnd + 1;
+      } else if (IS_HIGH_SURROGATE(insert[size - 1])) {
+        --size;
+      }
+    }
+    std::wstring piece(insert.substr(0, size));
+    if (at != prefix) SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
+    SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    insert.remove_prefix(size);
+    at += size;
+    stopped = !insert.empty() && !KeepResponsive();  // the program is ending
+  } while (!insert.empty() && !stopped);
+  bool whole = static_cast<std::size_t>(GetWindowTextLengthW(box)) == wanted.size();
+  if (!whole && !stopped) SetWindowTextW(box, old.c_str());  // the box had no room for it
+  SendMessageW(box, EM_SETREADONLY, FALSE, 0);
+  SendMessageW(box, EM_SETSEL, 0, 0);  // as a text set in one go: the caret at its start
+  SendMessageW(box, EM_SCROLLCARET, 0, 0);
+  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
+  settingText_ = false;
+  return whole;
+}
+
+void PadWindow::ShowBusy(bool on) {
+  if (on) {
+    DialogWindow::SetText(kLabel3Id, "");
+    for (int id : {kWait1Id, kLabel2Id, kLabel3Id}) {
+      SetWindowPos(Control(id), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    }
+    SetTimer(window_, kBusyTimer, 200, nullptr);
+  } else {
+    KillTimer(window_, kBusyTimer);
+    for (int id : {kWait1Id, kLabel2Id, kLabel3Id}) ShowWindow(Control(id), SW_HIDE);
+  }
+  UpdateWindow(window_);
+}
+
+void PadWindow::SetTopmost(bool on) {
+  SetWindowPos(window_, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool PadWindow::KeepResponsive() {
+  ULONGLONG now = GetTickCount64();
+  if (now - lastPump_ >= kPumpEveryMs && services_.pumpMessages) {
+    services_.pumpMessages();
+    lastPump_ = GetTickCount64();
+  }
+  return !win::ModalEndRequested() && window_ != nullptr;
+}
+
+std::optional<std::string> PadWindow::ChooseFile(bool save, const std::string& currentFile) {
+  if (services_.chooseFile) return services_.chooseFile(save);
+  win::FileDialogOptions options;
+  options.save = save;
+  options.title = kPadDialogTitle;
+  options.filter = kPadDialogFilter;
+  options.defaultExtension = kPadDefaultExtension;
+  // The dialog starts at the current file: its name offered for saving, its folder for both.
+  std::size_t slash = currentFile.find_last_of('\\');
+  if (slash != std::string::npos) options.folder = currentFile.substr(0, slash);
+  if (save) options.file = currentFile;
+  options.flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST |
+                  (save ? 0 : OFN_FILEMUSTEXIST);
+  return FileDialog(options);
+}
+
+DWORD PadWindow::DragEffect(const win::DragOffer& offer, POINT) {
+  if (model_.Busy() || pendingDrop_) return DROPEFFECT_NONE;
+  bool takes = model_.options.takeDrops ? offer.files || offer.text : offer.text;
+  return takes ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
+
+DWORD PadWindow::Dropped(IDataObject* data, const win::DragOffer& offer, POINT screen) {
+  if (model_.Busy() || pendingDrop_) return DROPEFFECT_NONE;
+  if (!model_.options.takeDrops) {
+    // The text box by itself: text where it was dropped, no files.
+    std::optional<std::string> text = offer.text ? win::DroppedText(data) : std::nullopt;
+    if (!text) return DROPEFFECT_NONE;
+    InsertAt(screen, *text);
+    return DROPEFFECT_COPY;
+  }
+  // What the drop holds is read now, while its source waits; the pad takes it in once the
+  // source has its answer, so that no message box or long file keeps the other program waiting.
+  PadDrop drop;
+  std::vector<std::string> files = win::DroppedFiles(data);
+  if (!files.empty()) {
+    drop.firstFile = files.front();
+  } else {
+    drop.text = win::DroppedText(data);
+  }
+  bool any = drop.firstFile || drop.text;
+  pendingDrop_ = std::move(drop);
+  PostMessageW(window_, kTakeDropMessage, 0, 0);
+  return any ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
+
+void PadWindow::InsertAt(POINT screen, const std::string& text) {
+  HWND box = Control(kText1Id);
+  POINT at = screen;
+  ScreenToClient(box, &at);
+  LRESULT found =
+      SendMessageW(box, EM_CHARFROMPOS, 0, MAKELPARAM(std::max(0L, at.x), std::max(0L, at.y)));
+  // The character and line come back cut to 16 bits. The line is the visible one with those low
+  // bits; the character lies on that line.
+  auto first = static_cast<DWORD>(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0));
+  DWORD line = (first & ~0xFFFFu) | HIWORD(found);
+  if (line < first) line += 0x10000;
+  LRESULT lineStart = SendMessageW(box, EM_LINEINDEX, line, 0);
+  auto length = static_cast<DWORD>(GetWindowTextLengthW(box));
+  DWORD index = length;
+  if (lineStart >= 0) {
+    auto start = static_cast<DWORD>(lineStart);
+    index = (start & ~0xFFFFu) | LOWORD(found);
+    if (index < start) index += 0x10000;
+    index = std::min(index, length);
+  }
+  SendMessageW(box, EM_SETSEL, index, index);
+  SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(win::Widen(text).c_str()));
+  model_.TextEdited();
+}
+
+LRESULT CALLBACK PadWindow::TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR) {
+  if (message == WM_GETDLGCODE && lParam != 0) {
+    // A multi-line box wants every key; Esc it leaves to the dialog keys, which press 修正.
+    const MSG* key = reinterpret_cast<const MSG*>(lParam);
+    if (key->message == WM_KEYDOWN && key->wParam == VK_ESCAPE) {
+      return win::DefaultSubclassProc(box, message, wParam, lParam) &
+             ~(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE);
+    }
+  }
+  return win::DefaultSubclassProc(box, message, wParam, lParam);
+}
+
+}  // namespace tarvek

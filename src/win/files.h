@@ -1,0 +1,25 @@
+// Whole files read and written through the wide file calls: the list files and the pad's text
+// files both go through here.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tarvek::win {
+
+enum class FileRead { kOk, kFailed, kTooLarge };
+
+// The whole file into bytes, or kTooLarge (nothing read) when it holds more than maxBytes.
+FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
+
+// Writes the bytes to a file beside path and moves it over the old file in one step, so that no
+// reader ever sees half a file. False leaves the old file as it was; a read-only file is left
+// alone on Wine too, which would otherwise replace it.
+bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// The file beside path is named path + this + the writing process's id; a program ended while
+// it wrote leaves it behind.
+inline constexpr std::wstring_view kReplaceSuffix = L".tmp";
+
+}  // namespace tarvek::win

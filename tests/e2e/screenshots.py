@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""Makes the README's screenshots: every window of the program under Wine + Xvfb, as a new
+user opens it, each cropped to its window and written to docs/.
+
+    tests/e2e/screenshots.py [--exe build/mingw/TarvekHotKey.exe] [--out docs]
+"""
+import argparse
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import winebox  # noqa: E402
+from winebox import PROGRAM_DIR, Box, Program, wait_for  # noqa: E402
+
+MAIN = "LumekVorda2009 v1.0 beta"
+BINDINGS = [("Ctrl + Alt", "C", "计算器", r"C:\windows\system32\calc.exe"),
+            ("Ctrl + Alt", "N", "记事本", r"C:\windows\system32\notepad.exe"),
+            ("Win", "E", "我的文档", r"C:\users"),
+            ("Ctrl + Shift", "P", "即拖即存", "使用即拖即存")]
+# (file, how it is opened: a command of the main window or a button, its title, how it closes)
+WINDOWS = [
+    ("settings-dialog", ("post", 2015), "软件设置", 2),
+    ("editor", ("post", 2005), "添加热键", 2),
+    ("save-list", ("post", 2016), "保存列表", 2),
+    ("import-list", ("post", 2017), "导入列表", 2),
+    ("help", ("post", 105), "帮助", None),
+    ("about", ("post", 107), "关于", 2),
+    ("pad", ("keys", "ctrl+shift+p"), "即拖即存", None),
+]
+
+
+def crop(display, box, title, out):
+    rc, rect = box.driver("rect", title)
+    if rc != 0:
+        raise RuntimeError(f"no window '{title}'")
+    left, top, right, bottom = (int(v) for v in rect.split())
+    shot = out.with_suffix(".full.png")
+    display.screenshot(shot)
+    subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                    str(out)], check=True)
+    shot.unlink()
+    print(f"screenshots: {out}")
+
+
+def main():
+    build = winebox.REPO / "build" / "mingw"
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--exe", type=Path, default=build / "TarvekHotKey.exe")
+    parser.add_argument("--out", type=Path, default=winebox.REPO / "docs")
+    args = parser.parse_args()
+    display = winebox.Display()
+    try:
+        winebox.ensure_template(build / "wine-template", display)
+        box = Box(build / "wine-template", display, "screenshots", build / "tests" / "e2e" / "driver.exe",
+                  build / "tests" / "e2e" / "target.exe")
+        try:
+            box.install(Program(args.exe.resolve()))
+            box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list(BINDINGS))
+            box.write(PROGRAM_DIR + r"\工作.htk", b"")
+            box.write(PROGRAM_DIR + r"\游戏.htk", b"")
+            box.set_settings({"FileSave": PROGRAM_DIR + r"\SaveKey.htk", "ShowInfo": "0", "PlaySound": "0",
+                              "ShowIcon": "0"})
+            box.spawn(PROGRAM_DIR + r"\TarvekHotKey.exe")
+            box.driver("waitidle", "Tarvek HotKey", 20000)
+            box.driver("keys", "win+space")
+            wait_for(lambda: box.driver("visible", MAIN)[0] == 0, 5)
+            time.sleep(1.0)
+            crop(display, box, MAIN, args.out / "main-window.png")
+            for name, (how, what), title, close in WINDOWS:
+                if how == "post":
+                    box.driver("post", MAIN, "WM_COMMAND", what, 0)
+                else:
+                    box.driver("keys", what)
+                if not wait_for(lambda: box.driver("visible", title)[0] == 0, 5):
+                    print(f"screenshots: '{title}' did not open", file=sys.stderr)
+                    continue
+                time.sleep(1.0)
+                crop(display, box, title, args.out / f"{name}.png")
+                if close is None:
+                    box.driver("post", title, "WM_CLOSE", 0, 0)
+                else:
+                    box.driver("post", title, "WM_COMMAND", close, 0)
+                wait_for(lambda: box.driver("visible", title)[0] != 0, 5)
+        finally:
+            box.close()
+    finally:
+        display.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
