@@ -234,7 +234,7 @@ DialogWindow::~DialogWindow() {
 bool DialogWindow::Create(HINSTANCE instance, HWND owner) {
   instance_ = instance;
   owner_ = owner;
-  EnsureCommonControls();  // the controls in the system's current look, as on the main window
+  EnsureCommonControls();  // tool tips, and the controls in the system's current look
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
   if (!GetClassInfoExW(instance, layout_.className, &wc)) {
