@@ -27,9 +27,10 @@ bool GridModel::SetCell(int row, int column, const std::string& text) {
 int GridModel::AddRow(const std::string& text, int row) {
   Row added;
   std::size_t start = 0;
-  for (std::size_t c = 0; c < kGridColumns; ++c) {
+  for (int c = 0; c < kGridColumns; ++c) {
     std::size_t tab = c + 1 == kGridColumns ? std::string::npos : text.find('\t', start);
-    added.cells[c] = text.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
+    added.cells[static_cast<std::size_t>(c)] =
+        text.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
     start = tab == std::string::npos ? text.size() : tab + 1;
   }
   if (row < 1 || row > Rows()) row = Rows();
