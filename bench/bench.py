@@ -9,8 +9,8 @@ side by side in one run under Wine, so both see the same machine at the same mom
             driver makes its own first hotkey call, which connects it to the display, before
             its clock starts)
   hand-over CreateProcess -> the process has its top-level window "Tarvek HotKey", the one a
-            second copy looks for (the floor: its own window; driver start --window, polled
-            every millisecond)
+            second copy looks for (the floor: its own window; driver start --window, told by
+            the window manager's events: polling for it would slow down the start it measures)
   memory    committed private bytes after start-up (VirtualQueryEx; Wine's
             GetProcessMemoryInfo reports 0)
   idle CPU  user + kernel time used over a few idle seconds (no timers, no polling: 0)

@@ -18,7 +18,7 @@
 //   tryregister <mods> <key>     0 when the combination is free (registers, then unregisters)
 //   start [--window <title>] [--held ctrl+alt+c] <exe> [args...]
 //                                CreateProcess, (--window) the moment the process has a
-//                                top-level window of that title (polled every millisecond),
+//                                top-level window of that title (as the window manager tells),
 //                                WaitForInputIdle and (--held) the moment the combination is
 //                                taken; prints the pid and the times
 //   waitexit <pid> <ms>          0 when the process has ended within ms
@@ -875,21 +875,63 @@ unsigned long long WaitHeld(DWORD pid, HANDLE process, const Combo& combo) {
   return 0;
 }
 
-// The moment the process owns a top-level window titled `title` (hidden ones count): what a
-// second copy of the program looks for when it hands over.
-unsigned long long WaitWindow(DWORD pid, HANDLE process, const std::wstring& title) {
-  const ULONGLONG until = GetTickCount64() + 30000;
-  while (GetTickCount64() < until && WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, nullptr, title.c_str()); w != nullptr;
-         w = FindWindowExW(nullptr, w, nullptr, title.c_str())) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(w, &owner);
-      if (owner == pid) return Now();
-    }
-    Sleep(1);
+// The moment the process has a top-level window titled `title` (hidden ones count): what a
+// second copy of the program looks for when it hands over. The window manager tells of each
+// window made or renamed in the process; finding it by polling instead would keep the window
+// server so busy that the start it measures slows down.
+struct WindowWatch {
+  std::wstring title;
+  unsigned long long seen = 0;
+};
+WindowWatch* watch = nullptr;
+
+void CALLBACK OnWindowEvent(HWINEVENTHOOK, DWORD, HWND w, LONG object, LONG child, DWORD, DWORD) {
+  if (watch == nullptr || watch->seen != 0 || w == nullptr || object != OBJID_WINDOW ||
+      child != CHILDID_SELF || GetAncestor(w, GA_PARENT) != GetDesktopWindow()) {
+    return;
   }
-  return 0;
+  wchar_t text[256] = L"";
+  GetWindowTextW(w, text, 256);
+  if (watch->title == text) watch->seen = Now();
 }
+
+// Watches the process's windows from before its first instruction: it is made suspended.
+class WindowWatcher {
+ public:
+  WindowWatcher(DWORD pid, const std::wstring& title) : watch_{title} {
+    MSG m;
+    PeekMessageW(&m, nullptr, 0, 0, PM_NOREMOVE);  // a queue to be told on
+    watch = &watch_;
+    for (DWORD event : {EVENT_OBJECT_CREATE, EVENT_OBJECT_NAMECHANGE}) {
+      hooks_.push_back(SetWinEventHook(event, event, nullptr, OnWindowEvent, pid, 0,
+                                       WINEVENT_OUTOFCONTEXT));
+    }
+  }
+  ~WindowWatcher() {
+    for (HWINEVENTHOOK hook : hooks_) {
+      if (hook != nullptr) UnhookWinEvent(hook);
+    }
+    watch = nullptr;
+  }
+  WindowWatcher(const WindowWatcher&) = delete;
+  WindowWatcher& operator=(const WindowWatcher&) = delete;
+
+  unsigned long long Wait(HANDLE process) {
+    const ULONGLONG until = GetTickCount64() + 30000;
+    for (ULONGLONG now = GetTickCount64(); watch_.seen == 0 && now < until; now = GetTickCount64()) {
+      DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, static_cast<DWORD>(until - now),
+                                          QS_ALLINPUT);
+      if (r != WAIT_OBJECT_0 + 1) break;  // ended, or no more time
+      MSG m;
+      while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    }
+    return watch_.seen;
+  }
+
+ private:
+  WindowWatch watch_;
+  std::vector<HWINEVENTHOOK> hooks_;
+};
 
 // start [--window <title>] [--held <combo>] <exe> [args...]
 int Start(std::vector<std::wstring> a) {
@@ -914,11 +956,17 @@ int Start(std::vector<std::wstring> a) {
   // Wine): done here, before the clock starts, it is not counted against the program.
   if (held.vk && RegisterHotKey(nullptr, 1, held.mods, held.vk)) UnregisterHotKey(nullptr, 1);
   const unsigned long long t0 = Now();
-  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  const DWORD flags = window.empty() ? 0 : CREATE_SUSPENDED;
+  if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &si, &pi)) {
     Err(L"cannot start %ls (error %lu)\n", cmd.c_str(), GetLastError());
     return 1;
   }
-  const unsigned long long tw = window.empty() ? 0 : WaitWindow(pi.dwProcessId, pi.hProcess, window);
+  unsigned long long tw = 0;
+  if (!window.empty()) {
+    WindowWatcher watcher(pi.dwProcessId, window);
+    ResumeThread(pi.hThread);
+    tw = watcher.Wait(pi.hProcess);
+  }
   // Input-idle comes early under Wine (see WaitIdle); --held waits for what matters here.
   const DWORD idle = WaitForInputIdle(pi.hProcess, 30000);
   const unsigned long long t1 = Now();
