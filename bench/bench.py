@@ -66,11 +66,11 @@ class Subject:
         self.pid = int(fields["pid"])
         if record:
             start, window, idle, held = (int(fields[k]) for k in ("start", "window", "idle", "held"))
+            # One entry per start, None where nothing was seen, so that the two subjects' n-th
+            # starts stay side by side.
             self.idles.append((idle - start) / TICKS_PER_MS)
-            if window:
-                self.handovers.append((window - start) / TICKS_PER_MS)
-            if held:
-                self.startups.append((held - start) / TICKS_PER_MS)
+            self.handovers.append((window - start) / TICKS_PER_MS if window else None)
+            self.startups.append((held - start) / TICKS_PER_MS if held else None)
 
     def stop(self):
         self.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
@@ -108,8 +108,7 @@ class Subject:
             raise RuntimeError(f"{self.label}: SendInput failed: {out}")
         sent = int(out.split()[0])
         launches = wait_for(lambda: self.box.launches(LOG)[before:], 5, interval=0.01)
-        if launches:
-            self.latencies.append((launches[0].time - sent) / TICKS_PER_MS)
+        self.latencies.append((launches[0].time - sent) / TICKS_PER_MS if launches else None)
         time.sleep(0.2)  # let the target end before the next press
 
     def open_editor(self, times):
@@ -131,30 +130,39 @@ class Subject:
 W = 40  # width of the first column
 
 
-def ratio_line(name, ours, floor, limit=None, unit=" ms"):
-    if ours != ours or floor != floor or floor <= 0:  # NaN, or nothing to divide by
+def ratio_line(name, ours_values, floor_values, limit=None, counted="", unit=" ms"):
+    """The medians of both, and the median of the ratios of measurements taken side by side
+    (the n-th of ours against the n-th of the floor): a slow stretch of the machine then makes
+    one odd pair, where it would move one median and not the other."""
+    ours, floor = median(ours_values), median(floor_values)
+    ratios = [a / b for a, b in zip(ours_values, floor_values) if a is not None and b]
+    if counted:
+        name = f"{name} ({len(measured(ours_values))}/{len(measured(floor_values))} {counted})"
+    if not ratios:
         return f"{name:<{W}}{'n/a':>12}{'n/a':>12}"
-    ratio = ours / floor
+    ratio = statistics.median(ratios)
     line = f"{name:<{W}}{ours:>9.1f}{unit}{floor:>9.1f}{unit}{ratio:>9.2f}x"
     if limit is not None:
         line += f"{'≤ ' + format(limit, '.1f') + 'x':>10}  {'ok' if ratio <= limit else 'over'}"
     return line
 
 
+def measured(values):
+    return [v for v in values if v is not None]
+
+
 def median(values):
+    values = measured(values)
     return statistics.median(values) if values else float("nan")
 
 
 def report(ours, floor, idle_seconds):
     print()
     print(f"{'medians':<{W}}{ours.label:>12}{floor.label:>12}{'ratio':>10}{'target':>10}")
-    print(ratio_line(f"hotkey -> target start ({len(ours.latencies)}/{len(floor.latencies)} presses)",
-                     median(ours.latencies), median(floor.latencies), 1.1))
-    print(ratio_line(f"start -> hotkey held ({len(ours.startups)}/{len(floor.startups)} starts)",
-                     median(ours.startups), median(floor.startups), 1.3))
-    print(ratio_line(f"start -> hand-over window ({len(ours.handovers)}/{len(floor.handovers)} starts)",
-                     median(ours.handovers), median(floor.handovers), 1.5))
-    print(ratio_line("  start -> input idle (reference only)", median(ours.idles), median(floor.idles)))
+    print(ratio_line("hotkey -> target start", ours.latencies, floor.latencies, 1.1, "presses"))
+    print(ratio_line("start -> hotkey held", ours.startups, floor.startups, 1.3, "starts"))
+    print(ratio_line("start -> hand-over window", ours.handovers, floor.handovers, 1.5, "starts"))
+    print(ratio_line("  start -> input idle (reference only)", ours.idles, floor.idles))
     diff = ours.memory - floor.memory
     print(f"{'committed private memory':<{W}}{ours.memory:>9.2f} MB{floor.memory:>9.2f} MB"
           f"{diff:>+8.2f} MB{'≤ +1 MB':>10}  {'ok' if diff <= 1.0 else 'over'}")
@@ -166,9 +174,10 @@ def report(ours, floor, idle_seconds):
           f"{'':>10}{'0 ms':>10}  {'ok' if busy < 0.5 else 'over'}")
     print(f"{'  same by GetProcessTimes (reference only)':<{W}}{ours.idle_cpu[0]:>9.1f} ms{floor.idle_cpu[0]:>9.1f} ms")
     print()
-    print("Ratios within ±10% are noise; other load on the machine (a parallel ctest, say) shows up")
-    print("as larger ones, so run it alone. Start-up ends when the process answers messages and its")
-    print("combination is taken; Wine may report input-idle earlier, at the first message peek.")
+    print("Each ratio is the median of side-by-side pairs. Within ±10% they are noise; other load on")
+    print("the machine (a parallel ctest, say) shows up as larger ones, so run it alone, or more than")
+    print("once. Start-up ends when the process answers messages and its combination is taken; Wine")
+    print("may report input-idle earlier, at the first message peek.")
     print("Idle CPU comes from the kernel's per-thread schedstat of the Wine process ('ok' below 0.5 ms);")
     print("Wine's GetProcessTimes counts in 10 ms steps over live threads only and can even go backwards.")
 
