@@ -415,11 +415,17 @@ int Texts(const std::wstring& title) {
 int ListViewSelect(const std::wstring& title, const std::vector<std::wstring>& items) {
   HWND w = Find(title);
   HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
-  if (!list) return 1;
+  if (!list) {
+    Err(L"no list control in '%ls' (window %p)\n", title.c_str(), static_cast<void*>(w));
+    return 1;
+  }
   DWORD pid = 0;
   GetWindowThreadProcessId(list, &pid);
   HANDLE h = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!h) return 1;
+  if (!h) {
+    Err(L"cannot open process %lu (error %lu)\n", pid, GetLastError());
+    return 1;
+  }
   void* remote = VirtualAllocEx(h, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
   auto setState = [&](int index, UINT state, UINT mask) {
     LVITEMW item{};
