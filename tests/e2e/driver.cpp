@@ -667,15 +667,8 @@ int Recorder(const std::vector<std::wstring>& a) {
   return 0;
 }
 
-HWND FindControl(const std::wstring& title, const std::wstring& idText) {
-  HWND w = Find(title);
-  unsigned long long id = 0;
-  if (!w || !ParseNumber(idText, id)) return nullptr;
-  return GetDlgItem(w, static_cast<int>(id));
-}
-
 int ListBoxItems(const std::wstring& title, const std::wstring& idText) {
-  HWND list = FindControl(title, idText);
+  HWND list = ControlOf(title, idText);
   if (!list) return 1;
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -693,7 +686,7 @@ int ListBoxItems(const std::wstring& title, const std::wstring& idText) {
 // Clicks the middle of the item's row, as a user would; the item must be in view.
 int ListBoxClick(const std::wstring& title, const std::wstring& idText,
                  const std::wstring& indexText) {
-  HWND list = FindControl(title, idText);
+  HWND list = ControlOf(title, idText);
   unsigned long long index = 0;
   if (!list || !ParseNumber(indexText, index)) return 1;
   const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
@@ -712,7 +705,7 @@ int ListBoxClick(const std::wstring& title, const std::wstring& idText,
 }
 
 int EditSelection(const std::wstring& title, const std::wstring& idText) {
-  HWND edit = FindControl(title, idText);
+  HWND edit = ControlOf(title, idText);
   if (!edit) return 1;
   const LRESULT selection = SendMessageW(edit, EM_GETSEL, 0, 0);
   // Asked of the control itself: Wine answers GetWindowTextLength for another process's
@@ -1187,7 +1180,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"editsel" && a.size() == 2) return EditSelection(a[0], a[1]);
   if (cmd == L"focus" && a.size() == 1) return Focus(a[0]);
   if (cmd == L"enabled" && a.size() == 2) {
-    HWND control = FindControl(a[0], a[1]);
+    HWND control = ControlOf(a[0], a[1]);
     return control && IsWindowEnabled(control) ? 0 : 1;
   }
   if (cmd == L"drop" && a.size() >= 4) return Drop(a);
