@@ -21,9 +21,11 @@ for t in "${targets[@]}"; do
   corpus=build/sanitize/fuzz-corpus/$t findings=build/sanitize/findings/$t
   mkdir -p "$corpus" "$findings"
   began=$SECONDS
-  log=$(build/sanitize/tests/fuzz/${t}_fuzz -runs="$runs" -rss_limit_mb=2048 -max_len=65536 \
-          -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "tests/fuzz/corpus/$t" 2>&1)
-  executed=$(grep -o 'number_of_executed_units: [0-9]*' <<<"$log" | tail -1 | grep -o '[0-9]*$')
+  # libFuzzer's own report, progress lines included, goes to findings/<target>.log.
+  build/sanitize/tests/fuzz/${t}_fuzz -runs="$runs" -rss_limit_mb=2048 -max_len=16384 \
+    -print_final_stats=1 -artifact_prefix="$findings/" "$corpus" "tests/fuzz/corpus/$t" \
+    >"$findings.log" 2>&1
+  executed=$(grep -o 'number_of_executed_units: [0-9]*' "$findings.log" | tail -1 | grep -o '[0-9]*$')
   found=$(find "$findings" -type f | wc -l)
   printf '%-12s %14s %9s %8s\n' "$t" "${executed:-?}" "$found" "$((SECONDS - began))"
 done

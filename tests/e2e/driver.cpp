@@ -418,11 +418,17 @@ int Texts(const std::wstring& title) {
 int ListViewSelect(const std::wstring& title, const std::vector<std::wstring>& items) {
   HWND w = Find(title);
   HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
-  if (!list) return 1;
+  if (!list) {
+    Err(L"no list control in '%ls' (window %p)\n", title.c_str(), static_cast<void*>(w));
+    return 1;
+  }
   DWORD pid = 0;
   GetWindowThreadProcessId(list, &pid);
   HANDLE h = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!h) return 1;
+  if (!h) {
+    Err(L"cannot open process %lu (error %lu)\n", pid, GetLastError());
+    return 1;
+  }
   void* remote = VirtualAllocEx(h, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
   auto setState = [&](int index, UINT state, UINT mask) {
     LVITEMW item{};
@@ -664,15 +670,8 @@ int Recorder(const std::vector<std::wstring>& a) {
   return 0;
 }
 
-HWND FindControl(const std::wstring& title, const std::wstring& idText) {
-  HWND w = Find(title);
-  unsigned long long id = 0;
-  if (!w || !ParseNumber(idText, id)) return nullptr;
-  return GetDlgItem(w, static_cast<int>(id));
-}
-
 int ListBoxItems(const std::wstring& title, const std::wstring& idText) {
-  HWND list = FindControl(title, idText);
+  HWND list = ControlOf(title, idText);
   if (!list) return 1;
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -690,7 +689,7 @@ int ListBoxItems(const std::wstring& title, const std::wstring& idText) {
 // Clicks the middle of the item's row, as a user would; the item must be in view.
 int ListBoxClick(const std::wstring& title, const std::wstring& idText,
                  const std::wstring& indexText) {
-  HWND list = FindControl(title, idText);
+  HWND list = ControlOf(title, idText);
   unsigned long long index = 0;
   if (!list || !ParseNumber(indexText, index)) return 1;
   const LRESULT top = SendMessageW(list, LB_GETTOPINDEX, 0, 0);
@@ -709,7 +708,7 @@ int ListBoxClick(const std::wstring& title, const std::wstring& idText,
 }
 
 int EditSelection(const std::wstring& title, const std::wstring& idText) {
-  HWND edit = FindControl(title, idText);
+  HWND edit = ControlOf(title, idText);
   if (!edit) return 1;
   const LRESULT selection = SendMessageW(edit, EM_GETSEL, 0, 0);
   // Asked of the control itself: Wine answers GetWindowTextLength for another process's
@@ -1274,7 +1273,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"editsel" && a.size() == 2) return EditSelection(a[0], a[1]);
   if (cmd == L"focus" && a.size() == 1) return Focus(a[0]);
   if (cmd == L"enabled" && a.size() == 2) {
-    HWND control = FindControl(a[0], a[1]);
+    HWND control = ControlOf(a[0], a[1]);
     return control && IsWindowEnabled(control) ? 0 : 1;
   }
   if (cmd == L"drop" && a.size() >= 4) return Drop(a);

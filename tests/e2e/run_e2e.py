@@ -398,7 +398,8 @@ class EditorTests(E2ECase):
         self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
 
         def delete(*items):
-            self.assertEqual(self.box.driver("lvselect", self.program.main_title, *items)[0], 0)
+            rc, out = self.box.driver("lvselect", self.program.main_title, *items)
+            self.assertEqual(rc, 0, out)
             self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
             self.assertEqual(self.box.driver("findwindow", "删除热键", 10000)[0], 0, "no question")
             self.box.driver("post", "删除热键", "WM_COMMAND", IDOK, 0)
