@@ -10,7 +10,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 runs=${1:-10000000}
 shift || true
-cmake --preset sanitize >/dev/null && cmake --build --preset sanitize >/dev/null || exit 1
+cmake --preset sanitize >/dev/null && cmake --build --preset sanitize >/dev/null ||
+  { echo "fuzz: the sanitize build failed (is another build of it running?)" >&2; exit 1; }
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for exe in build/sanitize/tests/fuzz/*_fuzz; do targets+=("$(basename "$exe" _fuzz)"); done
