@@ -62,7 +62,7 @@ int wmain() {
   // Appending is not atomic between processes under Wine (it finds the end, then writes
   // there), so copies that start together take turns.
   HANDLE turn = CreateMutexW(nullptr, FALSE, L"TarvekE2ELaunchLog");
-  if (turn) WaitForSingleObject(turn, 10000);
+  if (turn) WaitForSingleObject(turn, 120000);  // a burst queues hundreds of copies
   for (int attempt = 0; attempt < 200; ++attempt) {
     HANDLE h = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
