@@ -67,10 +67,17 @@ void WinSystem::StartProgram(const std::string& exePath) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+  // ERROR_INTERNAL_ERROR means the new process died before it ran a line of its own (Wine
+  // reports this now and then when many processes start at once): nothing started, so a
+  // second try cannot start the program twice.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
+      return;
+    }
+    if (GetLastError() != ERROR_INTERNAL_ERROR) return;
   }
 }
 

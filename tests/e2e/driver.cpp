@@ -1004,7 +1004,11 @@ int StartMany(const std::wstring& count, const std::wstring& exe) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 1;
+    // Wine now and then loses a start among many (ERROR_INTERNAL_ERROR: nothing ran).
+    int attempt = 0;
+    while (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+      if (GetLastError() != ERROR_INTERNAL_ERROR || ++attempt == 3) return 1;
+    }
     started.push_back(pi);
   }
   for (PROCESS_INFORMATION& pi : started) {
