@@ -196,12 +196,18 @@ class Box:
         """Runs a program to its end. Output goes through files, not pipes: whatever the
         program starts inherits its Unix stdout and stderr, and a pipe would stay open (and
         the read waiting) for as long as that runs."""
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            proc = subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=err, timeout=timeout,
-                                  cwd=self.host(cwd))
-            out.seek(0)
-            err.seek(0)
-            return subprocess.CompletedProcess(proc.args, proc.returncode, out.read(), err.read())
+        for attempt in range(3):
+            with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+                proc = subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=err, timeout=timeout,
+                                      cwd=self.host(cwd))
+                out.seek(0)
+                err.seek(0)
+                done = subprocess.CompletedProcess(proc.args, proc.returncode, out.read(), err.read())
+            # Wine now and then fails to start a process at all ("ShellExecuteEx" and an internal
+            # error, in the prefix's language): nothing ran, so it is safe to start it again.
+            if b"ShellExecuteEx" not in done.stdout + done.stderr:
+                return done
+        return done
 
     def driver(self, *args, timeout=60, cwd="C:\\"):
         """(exit code, stdout) of driver.exe; stderr follows stdout when there is any."""
