@@ -196,7 +196,7 @@ class Box:
         """Runs a program to its end. Output goes through files, not pipes: whatever the
         program starts inherits its Unix stdout and stderr, and a pipe would stay open (and
         the read waiting) for as long as that runs."""
-        for attempt in range(3):
+        for _ in range(3):
             with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
                 proc = subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=err, timeout=timeout,
                                       cwd=self.host(cwd))
