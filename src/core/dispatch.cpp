@@ -36,6 +36,7 @@ std::optional<std::intptr_t> HotkeyCore::MainWindowProc(unsigned message, std::u
     return std::nullopt;
   }
   if (message == wm::kQueryEndSession) return OnQueryEndSession();
+  if (message == wm::kEndSession) return OnEndSession(wParam != 0);
   if (message == wm::kHotkey) return OnHotkey(static_cast<int>(wParam), lParam);
   return std::nullopt;
 }
@@ -86,6 +87,13 @@ std::optional<std::intptr_t> HotkeyCore::OnQueryEndSession() {
       return 0;  // refuses the log-off or shut-down; everything keeps working
     }
   }
+  // Another program or the user may still cancel the end of the session: nothing is given
+  // back before Windows says that it really ends.
+  return std::nullopt;
+}
+
+std::optional<std::intptr_t> HotkeyCore::OnEndSession(bool ending) {
+  if (!ending) return 0;  // cancelled: the program goes on as if nothing had happened
   system_.UnregisterHotkey(ActivationHotkeyId);
   ReleaseBindings();
   actions.ShowHiddenWindowAgain();
@@ -93,7 +101,7 @@ std::optional<std::intptr_t> HotkeyCore::OnQueryEndSession() {
   view_.RestoreWindowProcedures();
   flags.QuitRequested = true;
   view_.Unload();
-  return std::nullopt;
+  return 0;
 }
 
 std::optional<std::intptr_t> HotkeyCore::OnHotkey(int id, std::intptr_t lParam) {

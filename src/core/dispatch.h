@@ -15,6 +15,7 @@ namespace tarvek {
 
 namespace wm {
 inline constexpr unsigned kQueryEndSession = 0x0011;
+inline constexpr unsigned kEndSession = 0x0016;
 inline constexpr unsigned kNcMouseMove = 0x00A0;
 inline constexpr unsigned kTimer = 0x0113;
 inline constexpr unsigned kMouseMove = 0x0200;
@@ -95,6 +96,7 @@ class HotkeyCore {
   void OnTrayMouse(unsigned mouseMessage);
   std::optional<std::intptr_t> OnHotkey(int id, std::intptr_t lParam);
   std::optional<std::intptr_t> OnQueryEndSession();
+  std::optional<std::intptr_t> OnEndSession(bool ending);
   void ClickForegroundWindow();
 
   SystemPort& system_;

@@ -57,6 +57,14 @@ void MainCommands::Exit() {
 }
 
 void MainCommands::HideTrayIcon() {
+  if (!program_.ActivationRegistered()) {
+    // The icon would be the only way back to a hidden window.
+    system_.ShowMessageBox("激活本程序所用的热键 " + grid_.Cell(1, 0) + " + " + grid_.Cell(1, 1) +
+                               " 没有生效（已被系统或其他程序占用），隐藏图标后将无法再显示本程序。\n\n"
+                               "请先在“软件设置”中另选一个激活热键。",
+                           "隐藏", kMbIconError | kMbOk);
+    return;
+  }
   view_.RemoveTrayIcon();
   hideIconChecked_ = true;
   view_.SetMenuChecked(MenuItemId::kHideIcon, true);

@@ -25,7 +25,29 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
 }
 
 ListFileContext Program::ListContext() {
-  return ListFileContext{grid_, core.table, system_, system_, system_};
+  return ListFileContext{grid_, core.table, system_, system_, startMessages_};
+}
+
+int StartMessages::ShowMessageBox(const std::string& text, const std::string& title,
+                                  unsigned flags) {
+  // A question cannot wait for its answer.
+  if (!holding_ || (flags & 0xF) != kMbOk) return dialogs_.ShowMessageBox(text, title, flags);
+  held_.push_back({text, title, flags});
+  return kIdOk;
+}
+
+void StartMessages::Release() {
+  holding_ = false;
+  std::vector<Held> held = std::move(held_);
+  held_.clear();
+  for (const Held& m : held) dialogs_.ShowMessageBox(m.text, m.title, m.flags);
+}
+
+bool Program::StartUp(bool anotherCopyRunning) {
+  if (anotherCopyRunning) return InitialisePhase(true);
+  startMessages_.Hold();
+  LoadPhase();
+  return InitialisePhase(false);
 }
 
 std::vector<MenuItem> Program::HotkeyMenuItems(const std::string& emptyCaption) const {
@@ -170,9 +192,6 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
   // A start with the controller on adds the letter keys, under ids of their own.
   if (core.flags.MouseControllerOn) mouseController.RegisterLetterKeys();
-  // In hotkey activation mode the program starts in the background.
-  hiddenAtStart = activationOption == 0;
-  if (hiddenAtStart) view_.Hide();
   view_.AcceptDroppedFiles();
   if (!TrimBlanks(activationHotkeyText).empty()) {  // a stored blank keeps Win + Space
     ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
@@ -180,6 +199,11 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
     activationRegistered =
         system_.RegisterHotkey(ActivationHotkeyId, combo.modifiers, combo.virtualKey);
   }
+  // In hotkey activation mode the program starts in the background, unless the key that would
+  // bring it back is held by the system (Windows keeps Win + Space for the input methods) or
+  // by another program: a hidden window could then never be found again.
+  hiddenAtStart = activationOption == 0 && activationRegistered;
+  if (hiddenAtStart) view_.Hide();
   grid_.MarkRowHeld(1, !activationRegistered);
   liveSettings.ShowActivationHotkey(activationHotkeyText);
   if (activationRegistered) {
@@ -193,11 +217,18 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   system_.RemoveLeftoverTemporaries(ListPath());
   system_.RemoveLeftoverTemporaries(programFolder_ + "\\*.htk");
 
-  if (liveSettings.Checked(SettingsCheck::kShowInfo)) {
-    system_.ShowMessageBox(StartHintText(activationHotkeyText), "Vorda2009",
-                           kMbIconExclamation | kMbOk);
-  }
+  // The icon first: a message shown at start must not keep the way back from the user.
   if (liveSettings.Checked(SettingsCheck::kShowIcon)) view_.AddTrayIcon();
+  startMessages_.Release();
+  if (liveSettings.Checked(SettingsCheck::kShowInfo)) {
+    if (activationRegistered) {
+      system_.ShowMessageBox(StartHintText(activationHotkeyText), "Vorda2009",
+                             kMbIconExclamation | kMbOk);
+    } else {
+      system_.ShowMessageBox(ActivationTakenText(activationHotkeyText), "Vorda2009",
+                             kMbIconExclamation | kMbOk);
+    }
+  }
   return true;
 }
 
@@ -206,10 +237,26 @@ bool IsDriveRoot(const std::string& folder) {
   return drive && (folder.size() == 2 || (folder.size() == 3 && (folder[2] == '\\' || folder[2] == '/')));
 }
 
+namespace {
+
+ActivationCombo StartedCombo(const std::string& activationHotkeyText) {
+  return ParseActivationHotkeyText(TrimBlanks(activationHotkeyText).empty() ? kDefaultActivationHotkeyText
+                                                                             : activationHotkeyText);
+}
+
+}  // namespace
+
 std::string StartHintText(const std::string& activationHotkeyText) {
-  ActivationCombo combo = ParseActivationHotkeyText(activationHotkeyText);
-  if (TrimBlanks(activationHotkeyText).empty()) combo = ParseActivationHotkeyText(kDefaultActivationHotkeyText);
+  ActivationCombo combo = StartedCombo(activationHotkeyText);
   return "程序已经运行,请按" + combo.modifierText + " + " + combo.keyName + "键显示程序";
+}
+
+std::string ActivationTakenText(const std::string& activationHotkeyText) {
+  ActivationCombo combo = StartedCombo(activationHotkeyText);
+  std::string keys = combo.modifierText + " + " + combo.keyName;
+  std::string text = "激活本程序所用的热键 " + keys + " 已被系统或其他程序占用，按下它不能显示本程序";
+  if (combo.modifiers == kModWin && combo.virtualKey == 32) text += "（Windows 用 Win + Space 切换输入法）";
+  return text + "。\n\n请在“软件设置”中另选一个激活热键：菜单 软件设置 → 其他设置...";
 }
 
 void Program::ActivationOptionClick(int index) {

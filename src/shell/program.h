@@ -90,6 +90,26 @@ class MainWindowView : public MainView {
 };
 
 inline constexpr const char* kDefaultActivationHotkeyText = "Win\tSpace";
+
+// Message boxes that tell something and ask nothing wait while the start-up runs: shown at
+// once, they would come before the window a second copy hands over to, and before the tray
+// icon. Held ones are shown, in order, by Release.
+class StartMessages : public DialogPort {
+ public:
+  explicit StartMessages(DialogPort& dialogs) : dialogs_(dialogs) {}
+  int ShowMessageBox(const std::string& text, const std::string& title, unsigned flags) override;
+  void Hold() { holding_ = true; }
+  void Release();
+
+ private:
+  struct Held {
+    std::string text, title;
+    unsigned flags;
+  };
+  DialogPort& dialogs_;
+  bool holding_ = false;
+  std::vector<Held> held_;
+};
 inline constexpr int kGridColumnWidths[2] = {1400, 800};
 
 class Program {
@@ -107,6 +127,13 @@ class Program {
   // activation hotkey, the "~" key and the mouse keys, shows the start-up hint and the tray
   // icon. In hotkey activation mode the window is hidden.
   bool InitialisePhase(bool anotherCopyRunning = false);
+  // The whole start as the main window runs it. A copy started while another runs hands over
+  // before it loads anything: it registers nothing and says nothing. Otherwise what the load
+  // has to say is shown once the start is complete, after the tray icon. False: this copy
+  // ends now.
+  bool StartUp(bool anotherCopyRunning);
+  // The activation hotkey is registered now: without it the tray icon is the only way back.
+  bool ActivationRegistered() const { return liveSettings.RegisteredActivation().has_value(); }
   // Gives back every registration and the tray icon; shows a window the hide action hid.
   void ShutDown();
 
@@ -159,6 +186,7 @@ class Program {
   std::vector<int> ShowAndRegisterBindings(bool insertAtRow2);
 
   SystemPort& system_;
+  StartMessages startMessages_{system_};
   SettingsStore& settings_;
   MainWindowView& view_;
   GridPort& grid_;
@@ -180,5 +208,7 @@ bool IsDriveRoot(const std::string& folder);
 
 // The hint shown at start: how to bring the window back.
 std::string StartHintText(const std::string& activationHotkeyText);
+// Said at start instead of the hint when the activation hotkey could not be registered.
+std::string ActivationTakenText(const std::string& activationHotkeyText);
 
 }  // namespace tarvek

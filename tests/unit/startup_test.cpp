@@ -6,6 +6,7 @@
 
 #include "recording_main_window.h"
 #include "recording_system.h"
+#include "shell/main_commands.h"
 #include "shell/program.h"
 
 namespace tarvek {
@@ -59,7 +60,7 @@ TEST_F(StartUpTest, FirstStartOnACleanMachine) {
   EXPECT_LT(IndexOf("View.Hide"), system.calls.size());
   EXPECT_EQ(system.CallsStartingWith("MessageBox"),
             Calls{"MessageBox [程序已经运行,请按Win + Space键显示程序] [Vorda2009] 0x30"});
-  EXPECT_LT(IndexOf("MessageBox"), IndexOf("View.AddTrayIcon"));  // the hint, then the icon
+  EXPECT_LT(IndexOf("View.AddTrayIcon"), IndexOf("MessageBox"));  // the icon, then the hint
   EXPECT_EQ(view.frameCaption, "热键信息(共有0个热键)");
   ASSERT_EQ(view.menu.size(), 1u);
   EXPECT_EQ(view.menu[0].caption, "没有设置热键程序");
@@ -136,6 +137,51 @@ TEST_F(StartUpTest, TheFirstCopyClaimsItsTitleBeforeAnyMessageBox) {
   EXPECT_LT(IndexOf("View.ClaimInstanceTitle"), IndexOf("MessageBox"));
   EXPECT_LT(IndexOf("View.InstallButtonBehaviour"), IndexOf("View.ClaimInstanceTitle"));
   EXPECT_LT(IndexOf("View.AcceptDroppedFiles"), system.calls.size());
+}
+
+TEST_F(StartUpTest, AnActivationHotkeyHeldBySystemShowsTheWindowAndSaysSo) {
+  system.heldByOthers.insert({kModWin, 32});  // Windows keeps Win + Space for the input methods
+  ASSERT_TRUE(Start());
+  EXPECT_FALSE(program->hiddenAtStart);
+  EXPECT_EQ(IndexOf("View.Hide"), system.calls.size());
+  EXPECT_TRUE(grid.RowHeld(1));
+  EXPECT_FALSE(program->ActivationRegistered());
+  ASSERT_EQ(system.CallsStartingWith("MessageBox").size(), 1u);
+  const std::string said = system.CallsStartingWith("MessageBox")[0];
+  EXPECT_EQ(said.find("请按"), std::string::npos) << said;  // never the hint of a dead key
+  EXPECT_NE(said.find("Win + Space 已被系统或其他程序占用"), std::string::npos) << said;
+  EXPECT_NE(said.find("软件设置"), std::string::npos) << said;
+  EXPECT_LT(IndexOf("View.AddTrayIcon"), IndexOf("MessageBox"));
+  // Another stored key taken the same way gets no word about the input methods.
+  EXPECT_EQ(ActivationTakenText("Ctrl + Alt\tF5").find("输入法"), std::string::npos);
+
+  // The icon would be the only way back: hiding it is refused.
+  MainCommands commands(*program, system, view, grid);
+  system.calls.clear();
+  commands.HideTrayIcon();
+  EXPECT_EQ(IndexOf("View.RemoveTrayIcon"), system.calls.size());
+  EXPECT_FALSE(commands.HideIconChecked());
+  ASSERT_EQ(system.CallsStartingWith("MessageBox").size(), 1u);
+}
+
+TEST_F(StartUpTest, WhatTheLoadSaysWaitsUntilTheStartIsCompleteAndASecondCopyLoadsNothing) {
+  settings.values["FileSave"] = "C:\\HK\\SaveKey.htk";
+  system.files["C:\\HK\\SaveKey.htk"] = "Ctrl\r\nA\r\nname\r\n";  // a binding cut short
+  Program& p = Make("C:\\HK");
+  ASSERT_TRUE(p.StartUp(false));
+  ASSERT_EQ(system.CallsStartingWith("MessageBox").size(), 2u);
+  EXPECT_NE(system.CallsStartingWith("MessageBox")[0].find("没有载入"), std::string::npos);
+  EXPECT_LT(IndexOf("View.ClaimInstanceTitle"), IndexOf("MessageBox"));
+  EXPECT_LT(IndexOf("View.AddTrayIcon"), IndexOf("MessageBox"));
+
+  system.calls.clear();
+  RecordingMainWindow secondView{system.calls};
+  FakeGrid secondGrid;
+  Program second(system, settings, secondView, secondGrid, secondView, "C:\\HK");
+  EXPECT_FALSE(second.StartUp(true));
+  EXPECT_TRUE(system.CallsStartingWith("MessageBox").empty());
+  EXPECT_TRUE(system.CallsStartingWith("RegisterHotkey").empty());
+  EXPECT_EQ(secondGrid.Rows(), 1);
 }
 
 }  // namespace
