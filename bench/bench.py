@@ -74,6 +74,7 @@ class Subject:
 
     def stop(self):
         self.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.driver("send", self.program.main_title, "WM_ENDSESSION", 1, 0)
         if self.driver("waitexit", self.pid, 10000)[0] != 0:
             self.driver("kill", self.pid)
             self.driver("waitexit", self.pid, 10000)

@@ -19,6 +19,7 @@ add_library(tarvek_win STATIC
   src/win/input_box.cpp
   src/win/files.cpp
   src/win/drop_target.cpp
+  src/win/message_filter.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
   src/help/help_window.cpp

@@ -4,6 +4,7 @@
 
 #include "shell/main_window.h"
 #include "shell/resource.h"
+#include "win/dpi.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -247,10 +248,22 @@ void MainWindow::EnsureMenuImages() {
       {kFileMenuIndex, 2, IDB_MENU_LOCK},      {kFileMenuIndex, 4, IDB_MENU_QUIT},
       {kEditMenuIndex, 0, IDB_MENU_ADD},       {kEditMenuIndex, 1, IDB_MENU_CHANGE},
       {kEditMenuIndex, 2, IDB_MENU_DELETE},    {kEditMenuIndex, 7, IDB_MENU_FIND}};
-  auto load = [this](int resource) {
-    // The pictures' grey becomes the system's face colour.
+  const UINT dpi = win::WindowDpi(window_);
+  auto load = [this, dpi](int resource) {
+    // The pictures' grey becomes the system's face colour. Drawn for 96 dots per inch, they
+    // grow with the window's DPI as the menu's text does.
     auto bitmap = static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    BITMAP size{};
+    if (bitmap != nullptr && dpi != 96 && GetObjectW(bitmap, sizeof(size), &size) != 0) {
+      auto scaled = static_cast<HBITMAP>(LoadImageW(
+          instance_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, MulDiv(size.bmWidth, dpi, 96),
+          MulDiv(size.bmHeight, dpi, 96), LR_LOADMAP3DCOLORS));
+      if (scaled != nullptr) {
+        DeleteObject(bitmap);
+        bitmap = scaled;
+      }
+    }
     menuImages_.emplace_back(bitmap);
     return bitmap;
   };
@@ -263,6 +276,15 @@ void MainWindow::EnsureMenuImages() {
   for (int i = 0; i < GetMenuItemCount(hotkeyMenu_.get()); ++i) {
     SetMenuItemBitmaps(hotkeyMenu_.get(), static_cast<UINT>(i), MF_BYPOSITION, nullptr, ranImage_);
   }
+}
+
+void MainWindow::ReloadMenuImages() {
+  if (menuImages_.empty()) return;  // none loaded yet: they come at the right size when wanted
+  // The menus take the new pictures before the old ones go.
+  std::vector<win::UniqueGdiObject> old = std::move(menuImages_);
+  menuImages_.clear();
+  menuImagesPending_ = true;
+  EnsureMenuImages();
 }
 
 void MainWindow::SetHotkeyMenu(const std::vector<MenuItem>& items) {

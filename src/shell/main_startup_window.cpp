@@ -7,6 +7,7 @@
 
 #include "win/common_controls.h"
 #include "win/dialog_kit.h"
+#include "win/message_filter.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 
@@ -17,16 +18,19 @@ namespace {
 constexpr wchar_t kAppClass[] = L"TarvekHotKeyApp";
 constexpr wchar_t kAppTitle[] = L"Tarvek HotKey";  // what a second copy looks for
 constexpr UINT_PTR kSubclassId = 1;
+constexpr UINT kCopyGlobalData = 0x0049;  // carries a drop's data across to the window
 constexpr int kCommandButtons[] = {main_ids::kCommand4Id, main_ids::kCommand3Id,
                                    main_ids::kCommand1Id, main_ids::kCommand2Id,
                                    main_ids::kCommand5Id, main_ids::kCommand6Id};
 
 }  // namespace
 
+HWND MainWindow::FindHandOverWindow() { return FindWindowW(kAppClass, kAppTitle); }
+
 void MainWindow::HandOverToFirstCopy(unsigned instanceMessage) {
   // Our own window must not be the one found.
   SetWindowTextW(window_, L"");
-  HWND first = FindWindowW(nullptr, kAppTitle);
+  HWND first = FindHandOverWindow();
   if (first != nullptr) {
     // Only the program the user is working with, this copy just started, may bring a window
     // to the front: the right goes to the first copy, which shows its window.
@@ -34,7 +38,10 @@ void MainWindow::HandOverToFirstCopy(unsigned instanceMessage) {
     GetWindowThreadProcessId(first, &firstProcess);
     if (firstProcess != 0) AllowSetForegroundWindow(firstProcess);
     static const std::int32_t kZero = 0;
-    SendMessageW(first, instanceMessage, 0, reinterpret_cast<LPARAM>(&kZero));
+    // A first copy that does not answer must not keep this one from ending.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(first, instanceMessage, 0, reinterpret_cast<LPARAM>(&kZero),
+                        SMTO_ABORTIFHUNG | SMTO_NORMAL, 5000, &result);
   }
 }
 
@@ -47,6 +54,8 @@ void MainWindow::ClaimInstanceTitle() {
   RegisterClassExW(&app);
   appWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, kAppTitle, WS_POPUP, 0, 0, 0, 0,
                                nullptr, nullptr, instance_, this);
+  // A second start by an ordinary program reaches a copy that runs as administrator.
+  win::AllowMessagesFromOrdinaryPrograms(appWindow_, {program_->core.instanceMessage, WM_COPYDATA});
 }
 
 // The command buttons never take the keyboard focus (so they draw no focus rectangle and the
@@ -110,6 +119,8 @@ void MainWindow::AcceptDropsOnGrid() {
   HWND grid = grid_->Handle();
   SetWindowLongPtrW(grid, GWL_EXSTYLE, GetWindowLongPtrW(grid, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
   gridSubclassed_ = win::AddSubclass(grid, GridProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  // Files dragged from an ordinary Explorer onto a copy that runs as administrator.
+  win::AllowMessagesFromOrdinaryPrograms(grid, {WM_DROPFILES, WM_COPYDATA, kCopyGlobalData});
 }
 
 void MainWindow::OpenSettingsDialog() {

@@ -6,6 +6,7 @@
 #include "win/common_controls.h"
 #include "win/dialog_kit.h"
 #include "win/dpi.h"
+#include "win/message_filter.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 
@@ -21,6 +22,11 @@ constexpr wchar_t kInstanceMutex[] = L"Local\\TarvekHotKey.Instance";
 
 constexpr UINT kUnloadMessage = WM_APP + 1;  // the main window is unloaded after the handler ends
 constexpr UINT kAddTrayMessage = WM_APP + 2;  // the start-up's tray icon, once start-up is over
+// At log-on the taskbar may not take icons yet: the icon is offered again this often, this
+// many times (its restart message brings the icon as well).
+constexpr UINT_PTR kTrayRetryTimerId = 2;
+constexpr UINT kTrayRetryMilliseconds = 2000;
+constexpr int kTrayRetries = 150;
 
 // The whole window, menu bar and frame included, in twips; the user cannot change it.
 constexpr int kWindowWidth = 8160, kWindowHeight = 6765;
@@ -73,14 +79,37 @@ MainWindow::MainWindow() = default;
 
 MainWindow::~MainWindow() = default;
 
+// The copy that runs owns the mutex of the user's session for as long as it runs; the system
+// gives it to a waiting copy when that one ends, even when it ends without a word.
 bool MainWindow::AnotherCopyRunning() {
-  instanceMutex_.reset(CreateMutexW(nullptr, FALSE, kInstanceMutex));
-  return GetLastError() == ERROR_ALREADY_EXISTS;
+  instanceMutex_.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
+  // A copy that runs as administrator made the mutex out of our reach: it runs all the same.
+  if (!instanceMutex_) return GetLastError() == ERROR_ACCESS_DENIED;
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+  DWORD owned = WaitForSingleObject(instanceMutex_.get(), 0);
+  return owned != WAIT_OBJECT_0 && owned != WAIT_ABANDONED;
+}
+
+// The copy that runs may still be starting, or ending. Waits until its hand-over window is
+// there (true), or until it has ended and the mutex is ours (false: this copy is the one that
+// runs now). A copy that never gets that far is given up on after a while.
+bool MainWindow::WaitForFirstCopy() {
+  const ULONGLONG until = GetTickCount64() + 10000;
+  do {
+    if (FindHandOverWindow() != nullptr) return true;
+    if (instanceMutex_) {
+      DWORD owned = WaitForSingleObject(instanceMutex_.get(), 100);
+      if (owned == WAIT_OBJECT_0 || owned == WAIT_ABANDONED) return false;
+    } else {
+      Sleep(100);
+    }
+  } while (GetTickCount64() < until);
+  return true;
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
   instance_ = instance;
-  anotherCopy_ = AnotherCopyRunning();
+  anotherCopy_ = AnotherCopyRunning() && WaitForFirstCopy();
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -114,11 +143,12 @@ bool MainWindow::Create(HINSTANCE instance) {
                                 win::ProgramPathForRunEntry());
   commands_ = std::make_unique<MainCommands>(*program_, system_, *this, *grid_);
   program_->core.instanceMessage = RegisterWindowMessageW(L"MYMESSAGE");
-  program_->LoadPhase();
   mainProcInstalled_ = true;
-
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  if (!program_->InitialisePhase(anotherCopy_)) {
+  // Run as administrator, the program would not hear the notification area's restart from the
+  // ordinary programs around it.
+  win::AllowMessagesFromOrdinaryPrograms(window_, {taskbarCreated_, wm::kTrayCallback});
+  if (!program_->StartUp(anotherCopy_)) {
     // A drive's root folder, or a copy that already runs: this copy ends now.
     program_->ShutDown();
     DestroyWindow(window_);
@@ -297,7 +327,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
   }
   if (taskbarCreated_ != 0 && message == taskbarCreated_) {
-    if (trayAdded_) NotifyIcon(NIM_ADD, &tray_);
+    // The new taskbar may sit on a screen of another DPI.
+    ReloadTrayIcons();
+    trayRetriesLeft_ = kTrayRetries;
+    OfferTrayIcon();
     return 0;
   }
   switch (message) {
@@ -345,8 +378,15 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case kAddTrayMessage:
-      if (trayAdded_) NotifyIcon(NIM_ADD, &tray_);
+      OfferTrayIcon();
       return 0;
+    case WM_TIMER:
+      if (wParam == kTrayRetryTimerId) {
+        KillTimer(window_, kTrayRetryTimerId);
+        OfferTrayIcon();
+        return 0;
+      }
+      break;
     case kUnloadMessage:
       if (win::AnyModalRunning()) {
         // A dialog, message box or file dialog of ours is still in its loop, with its window
@@ -378,6 +418,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
       SetControlFont();
       LayOut();
+      ReloadTrayIcons();
+      if (trayAdded_) NotifyIcon(NIM_MODIFY, &tray_);
+      ReloadMenuImages();
       return 0;
     }
     default:
@@ -430,9 +473,10 @@ void MainWindow::StopTrayMenuTimer() { KillTimer(window_, wm::kTrayMenuTimerId);
 HICON MainWindow::TrayIcon(TrayPicture picture) {
   auto load = [this](win::UniqueIcon& icon, int id) {
     if (!icon) {
-      icon.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0)));
+      // At the size the notification area draws at its screen's DPI, not stretched by it.
+      const int size = win::SystemMetricAtDpi(SM_CXSMICON, win::TaskbarDpi());
+      icon.reset(static_cast<HICON>(
+          LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
     }
     return icon.get();
   };
@@ -440,6 +484,27 @@ HICON MainWindow::TrayIcon(TrayPicture picture) {
   if (picture == TrayPicture::kPressed) chosen = load(trayPressed_, IDI_TRAY_PRESSED);
   if (picture == TrayPicture::kDisabled) chosen = load(trayDisabled_, IDI_TRAY_DISABLED);
   return chosen != nullptr ? chosen : load(trayNormal_, IDI_APP);
+}
+
+void MainWindow::ReloadTrayIcons() {
+  // The notification area keeps its own copy of the picture it shows, so the old ones can go.
+  trayNormal_.reset();
+  trayPressed_.reset();
+  trayDisabled_.reset();
+  tray_.hIcon = TrayIcon(trayRecordPicture_);
+}
+
+void MainWindow::OfferTrayIcon() {
+  if (!trayAdded_) return;
+  // An icon already there (the taskbar answered late) only takes the new picture.
+  if (NotifyIcon(NIM_ADD, &tray_) || NotifyIcon(NIM_MODIFY, &tray_)) {
+    KillTimer(window_, kTrayRetryTimerId);
+    return;
+  }
+  if (trayRetriesLeft_ > 0) {
+    --trayRetriesLeft_;
+    SetTimer(window_, kTrayRetryTimerId, kTrayRetryMilliseconds, nullptr);
+  }
 }
 
 void MainWindow::SetTrayRecordPicture(TrayPicture picture) {
@@ -495,6 +560,7 @@ void MainWindow::ShowPadForAction() { Pad().ShowForAction(); }
 
 void MainWindow::RemoveTrayIcon() {
   if (!trayAdded_) return;
+  KillTimer(window_, kTrayRetryTimerId);
   NotifyIcon(NIM_DELETE, &tray_);
   trayAdded_ = false;
 }
@@ -520,13 +586,14 @@ void MainWindow::AddTrayIcon() {
   // Kept even when no notification area runs yet: the icon is added again whenever the
   // taskbar is (re)created.
   trayAdded_ = true;
+  trayRetriesLeft_ = kTrayRetries;
   if (!started_) {
     // The icon is the last thing start-up does, and talking to the notification area takes
     // longer than all the rest: the hotkeys work while it is added, right after.
     PostMessageW(window_, kAddTrayMessage, 0, 0);
     return;
   }
-  NotifyIcon(NIM_ADD, &tray_);
+  OfferTrayIcon();
 }
 
 void MainWindow::SetApplyButtonEnabled(bool enabled) {

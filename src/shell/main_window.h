@@ -158,7 +158,15 @@ class MainWindow : public MainWindowView, public PadHost {
   void AddToolTip(HWND control, const wchar_t* text);
   void LayOut();
   bool AnotherCopyRunning();
+  bool WaitForFirstCopy();
+  // The running copy's hidden window, by its class and its title: a window of another
+  // program that happens to bear the title (a folder named so) is never taken for it.
+  static HWND FindHandOverWindow();
   HICON TrayIcon(TrayPicture picture);
+  // The tray pictures again, at the size for the taskbar's DPI now.
+  void ReloadTrayIcons();
+  // Adds the icon, or tries again a little later while the taskbar cannot take it yet.
+  void OfferTrayIcon();
   // One message of the loop: shortcuts, then the dialog keys, then the window.
   void Dispatch(MSG& message);
 
@@ -170,6 +178,8 @@ class MainWindow : public MainWindowView, public PadHost {
   void PopupMenu(HMENU menu);
   // The pictures start-up asked for, given to the menus before one is first shown.
   void EnsureMenuImages();
+  // The pictures again at the window's new DPI.
+  void ReloadMenuImages();
 
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
@@ -191,6 +201,7 @@ class MainWindow : public MainWindowView, public PadHost {
   bool mainProcInstalled_ = false;
   bool trayAdded_ = false;
   UINT taskbarCreated_ = 0;
+  int trayRetriesLeft_ = 0;
   NOTIFYICONDATAW tray_{};
   TrayPicture trayRecordPicture_ = TrayPicture::kNormal;
   win::UniqueIcon trayNormal_;

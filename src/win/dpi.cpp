@@ -16,6 +16,27 @@ UINT WindowDpi(HWND window) {
   return dpi == 0 ? 96 : dpi;
 }
 
+namespace {
+
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+int SystemMetricAtDpi(int index, UINT dpi) {
+  using ForDpi = int(WINAPI*)(int, UINT);
+  static const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  if (forDpi != nullptr && dpi != 0) return forDpi(index, dpi);
+  return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi == 0 ? 96 : dpi), SystemDpi());
+}
+
+UINT TaskbarDpi() { return WindowDpi(FindWindowW(L"Shell_TrayWnd", nullptr)); }
+
 LOGFONTW MessageFont(UINT dpi) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);

@@ -14,6 +14,12 @@ inline int PixelsToTwips(int pixels, UINT dpi) {
 // The window's DPI, or the system's where the per-window call is missing.
 UINT WindowDpi(HWND window);
 
+// A system metric (an icon's or a menu check mark's size) at the given DPI.
+int SystemMetricAtDpi(int index, UINT dpi);
+
+// The DPI of the screen that holds the taskbar, at which the notification area draws its icons.
+UINT TaskbarDpi();
+
 // The system's message font, at the given DPI.
 LOGFONTW MessageFont(UINT dpi);
 

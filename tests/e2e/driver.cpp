@@ -36,6 +36,8 @@
 //   modules <title>              the full path of every module loaded in the window's process
 //   post <title> <msg> [wparam] [lparam]   PostMessage: for commands that open a message box
 //   hold <mods> <key> <ms>       holds the combination as another program would, for ms
+//   lookalike <title> <ms> <hung>   a top-level window of another class with that title (as a
+//                                folder window named so), answering messages or (hung 1) not
 //   texts <title>                the texts of the window's child controls, one per line
 //   control <title> <id> <msg> [wparam] [lparam]   PostMessage to the window's control id
 //                                (e.g. BM_CLICK presses a button or a check box)
@@ -392,6 +394,32 @@ int Hold(const std::wstring& mods, const std::wstring& key, const std::wstring& 
   fflush(stdout);
   Sleep(static_cast<DWORD>(wait));
   UnregisterHotKey(nullptr, 1);
+  return 0;
+}
+
+int LookAlike(const std::wstring& title, const std::wstring& ms, const std::wstring& hung) {
+  unsigned long long wait = 0;
+  if (!ParseNumber(ms, wait)) return 2;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"CabinetWClass";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                           0, 0, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+  if (w == nullptr) return 1;
+  Out(L"shown\n");
+  fflush(stdout);
+  const ULONGLONG until = GetTickCount64() + wait;
+  if (hung == L"1") {
+    Sleep(static_cast<DWORD>(wait));
+    return 0;
+  }
+  while (GetTickCount64() < until) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+  }
   return 0;
 }
 
@@ -1251,6 +1279,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"modules" && a.size() == 1) return Modules(a[0]);
   if (cmd == L"post" && a.size() >= 2 && a.size() <= 4) return Post(a);
   if (cmd == L"hold" && a.size() == 3) return Hold(a[0], a[1], a[2]);
+  if (cmd == L"lookalike" && a.size() == 3) return LookAlike(a[0], a[1], a[2]);
   if (cmd == L"control" && a.size() >= 3 && a.size() <= 5) return Control(a);
   if (cmd == L"select" && a.size() == 3) return Select(a[0], a[1], a[2]);
   if (cmd == L"texts" && a.size() == 1) return Texts(a[0]);

@@ -74,6 +74,13 @@ class E2ECase(unittest.TestCase):
             self.assertHeld(binding)
         return proc
 
+    def end_session(self):
+        """Windows logging off: the question, then (when not refused) the end itself."""
+        rc, out = self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        if rc == 0 and not self.program.is_floor:
+            rc, out = self.box.driver("send", self.program.main_title, "WM_ENDSESSION", 1, 0)
+        return rc, out
+
     def assertHeld(self, binding, held=True):
         rc, out = self.box.driver("tryregister", binding[0], binding[1])
         self.assertEqual(rc, 1 if held else 0, f"{combo(binding)}: expected {'held' if held else 'free'}, got {out}")
@@ -144,7 +151,7 @@ class LaunchTests(E2ECase):
 class LifecycleTests(E2ECase):
     def test_query_end_session_releases_hotkeys_and_ends(self):
         proc = self.start([CALCULATOR])
-        rc, out = self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        rc, out = self.end_session()
         self.assertEqual(rc, 0, f"WM_QUERYENDSESSION not answered: {out}")
         # Checked before the process is gone: its end would release everything anyway.
         self.assertHeld(CALCULATOR, held=False)
@@ -295,7 +302,7 @@ class SettingsTests(E2ECase):
             self.skipTest("floor.exe has no settings")
         proc = self.start([CALCULATOR])
         self.open_settings()
-        rc, out = self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        rc, out = self.end_session()
         self.assertEqual(rc, 0, f"WM_QUERYENDSESSION not answered: {out}")
         self.assertHeld(CALCULATOR, held=False)
         self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "still running after the log-off")
@@ -465,7 +472,7 @@ class HardeningTests(E2ECase):
         rng = random.Random(20261207)
         bindings = many_bindings(101)
         self.start(bindings[:1])  # settings and the prefix warmed up
-        self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.end_session()
         self.box.write(self.LIST, winebox.encode_list(bindings))
         outcomes = {"old": 0, "new": 0}
         for _ in range(100):
@@ -573,9 +580,93 @@ class HardeningTests(E2ECase):
             self.assertTrue(started, f"{what}: no start")
             self.assertIsNone(proc.poll(), f"{what}: the program ended")
             self.assertEqual(self.box.driver("send", self.program.main_title, "WM_NULL", 0, 0)[0], 0, f"{what}: no answer")
-            self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+            self.end_session()
             self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), f"{what}: did not end")
             self.assertEqual(self.box.host(self.LIST).read_bytes(), data, f"{what}: the list file was changed")
+
+
+HIDE_ICON = 2001  # the menu item "隐藏图标(&H)"
+
+
+class ReachableTests(E2ECase):
+    """The program stays within the user's reach on a real desktop: the activation key taken by
+    the system, a second start during a start-up message or next to a look-alike window, a
+    log-off that is called off."""
+
+    def running(self):
+        return [line for line in self.box.driver("ps")[1].splitlines() if line.endswith("TarvekHotKey.exe")]
+
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def test_a_taken_activation_key_shows_the_window_and_says_so(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no activation key")
+        # Windows keeps Win + Space for the input methods: here another program holds it.
+        self.box.spawn(TOOLS_DIR + r"\driver.exe", "hold", "win", "space", "120000")
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "win", "space")[0] == 1, 10))
+        self.start([CALCULATOR], {"ShowInfo": "1"})
+        self.assertEqual(self.box.driver("findwindow", "Vorda2009", 10000)[0], 0, "no start-up message")
+        said = self.box.driver("texts", "Vorda2009")[1]
+        self.assertIn("已被系统或其他程序占用", said)
+        self.assertNotIn("请按Win + Space键显示程序", said)
+        # The icon is there while the message is, and the window is not hidden.
+        self.assertTrue(wait_for(lambda: self.visible(self.TRAY), 5), "no tray icon while the message shows")
+        self.box.driver("post", "Vorda2009", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "the window is hidden")
+        # Hiding the icon would leave no way back.
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", HIDE_ICON, 0)
+        self.assertEqual(self.box.driver("findwindow", "隐藏", 10000)[0], 0, "no refusal")
+        self.assertIn("无法再显示本程序", self.box.driver("texts", "隐藏")[1])
+        self.box.driver("post", "隐藏", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(self.visible(self.TRAY), "the icon went")
+        self.press(CALCULATOR)
+        self.assertLaunchedOnce()
+
+    def test_a_second_start_during_the_load_report_leaves_one_copy(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no second-instance hand-over")
+        list_path = PROGRAM_DIR + r"\SaveKey.htk"
+        self.box.write(list_path, winebox.encode_list(many_bindings(102)))
+        self.box.set_settings({"FileSave": list_path, "ShowInfo": "0", "PlaySound": "0"})
+        self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("findwindow", "热键列表", 20000)[0], 0, "no load report")
+        second = self.box.spawn(self.program.installed)
+        self.assertTrue(wait_for(lambda: second.poll() is not None, 15), "the second copy still runs")
+        self.assertEqual(len(self.running()), 1, f"running: {self.running()}")
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5),
+                        "the running copy did not come forward")
+        self.assertEqual(self.box.driver("findwindow", "热键列表")[0], 0, "the report went")
+
+    def test_a_look_alike_window_does_not_catch_the_hand_over(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no second-instance hand-over")
+        first = self.start([CALCULATOR])
+        self.assertFalse(self.visible(self.program.main_title))
+        # A folder window named like the program, which does not even answer.
+        self.box.spawn(TOOLS_DIR + r"\driver.exe", "lookalike", "Tarvek HotKey", "60000", "1")
+        self.assertEqual(self.box.driver("findwindow", "CabinetWClass|Tarvek HotKey", 10000)[0], 0)
+        second = self.box.spawn(self.program.installed)
+        self.assertTrue(wait_for(lambda: second.poll() is not None, 15), "the second copy hangs")
+        self.assertIsNone(first.poll())
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5),
+                        "the running copy did not come forward")
+
+    def test_a_log_off_called_off_keeps_the_program_and_its_hotkeys(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe ends at the question")
+        proc = self.start([CALCULATOR])
+        rc, out = self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.assertEqual(rc, 0, out)
+        self.assertHeld(CALCULATOR)  # nothing is given back at the question
+        rc, out = self.box.driver("send", self.program.main_title, "WM_ENDSESSION", 0, 0)
+        self.assertEqual(rc, 0, out)
+        time.sleep(1.0)
+        self.assertIsNone(proc.poll(), "the program ended")
+        self.assertHeld(CALCULATOR)
+        self.assertHeld(("Win", "Space"))
+        self.press(CALCULATOR)
+        self.assertLaunchedOnce()
 
 
 def random_bytes(n):
@@ -791,7 +882,7 @@ class ListsTests(E2ECase):
         # The running list is the same; the next start loads the stored one.
         self.assertHeld(CALCULATOR)
         self.assertHeld(games, held=False)
-        self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.end_session()
         self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the program did not end")
         self.box.spawn(self.program.installed)
         self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
@@ -893,7 +984,7 @@ class StartupTests(E2ECase):
             self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0,
                              f"no start with the key line {damaged!r}")
             self.assertHeld(CALCULATOR)
-            self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+            self.end_session()
             self.assertTrue(wait_for(lambda: proc.poll() is not None, 10))
 
     def test_a_drives_root_folder_is_refused(self):
