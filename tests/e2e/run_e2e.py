@@ -437,6 +437,38 @@ class EditorTests(E2ECase):
         self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "取消 did not close the editor")
         self.assertFalse(wait_for(lambda: self.visible(EDITOR), 1), "a third editor opened")
 
+    def text(self, control):
+        return self.box.driver("text", EDITOR, control)[1].rstrip("\n")
+
+    def open_editor(self):
+        """F12 on the main window, until the editor shows with the focus in its first box."""
+        self.box.driver("keys", "f12")
+        self.assertTrue(wait_for(lambda: self.visible(EDITOR), 5), "F12 did not open the editor")
+        focus = lambda: self.box.driver("focus", EDITOR)[1].strip()
+        self.assertTrue(wait_for(lambda: focus() == str(E_BOXES[0]), 5), f"focus in {focus()}")
+
+    def test_typing_goes_to_the_box_the_user_chose(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no editor")
+        self.start([CALCULATOR])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        self.open_editor()
+        for _ in range(4):  # the two modifier boxes, the key box, the target box, the name box
+            self.box.driver("keys", "tab")
+        self.assertEqual(self.box.driver("type", "abc")[0], 0)
+        self.assertTrue(wait_for(lambda: self.text(E_NAME) == "abc", 3), f"name box: {self.text(E_NAME)!r}")
+        self.assertEqual(self.text(E_BOXES[0]), "无")
+        self.box.driver("keys", "esc")
+        self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "Esc did not close the editor")
+
+        self.open_editor()  # the next opening: a click into the target box, then typing
+        self.assertEqual(self.box.driver("clickcontrol", EDITOR, E_TARGET)[0], 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("focus", EDITOR)[1].strip() != str(E_BOXES[0]), 3))
+        self.assertEqual(self.box.driver("type", "notepad")[0], 0)
+        self.assertTrue(wait_for(lambda: self.text(E_TARGET) == "notepad", 3), f"target: {self.text(E_TARGET)!r}")
+        self.assertEqual([self.text(E_BOXES[0]), self.text(E_NAME)], ["无", "abc"])
+
 
 def many_bindings(n):
     """n bindings of distinct combinations, all to target.exe."""
