@@ -89,4 +89,12 @@ std::string ComposeHotkeyRow(const ComposeInput& in, const GridPort& grid, Dialo
   return GridRowText(modifierText, in.key, in.name, in.target);
 }
 
+bool RoomForBindings(const GridPort& grid, int adding, DialogPort& dialogs) {
+  if (grid.Rows() - kFirstBindingRow + adding <= kTableSlots) return true;
+  dialogs.ShowMessageBox("热键列表最多只能有 " + std::to_string(kTableSlots) +
+                             " 个热键，现在已经满了。请先删除不用的热键，再添加新的热键。",
+                         "热键已满", kMbIconError | kMbOk);
+  return false;
+}
+
 }  // namespace tarvek

@@ -44,4 +44,9 @@ struct ComposeInput {
 // text.
 std::string ComposeHotkeyRow(const ComposeInput& input, const GridPort& grid, DialogPort& dialogs);
 
+// The grid never holds more bindings than the table has slots: the reload after the next save
+// would leave the bottom ones out of the list for good. True when the grid, with adding more
+// rows, still fits; otherwise one message box.
+bool RoomForBindings(const GridPort& grid, int adding, DialogPort& dialogs);
+
 }  // namespace tarvek

@@ -172,8 +172,12 @@ void EditorDialog::Refresh() {
   Enable(kCommand1Id, model_.OkEnabled());
   if (win::WindowText(window_) != model_.Title()) SetTitle(model_.Title());
   refreshing_ = false;
+  // A focus request is for the moment it is made. The one of a showing (the first box) is
+  // carried out as the window shows; kept until then, it would pull the focus away from
+  // wherever the user has put it at the next change, such as the first letter typed.
+  const EditorFocus focus = model_.TakeFocusRequest();
   if (!IsWindowVisible(window_)) return;
-  switch (model_.TakeFocusRequest()) {
+  switch (focus) {
     case EditorFocus::kModifier0: SetFocus(Control(kCombo1Id0)); break;
     case EditorFocus::kModifier1: SetFocus(Control(kCombo1Id1)); break;
     case EditorFocus::kKey: SetFocus(Control(kCombo1Id2)); break;
@@ -185,7 +189,7 @@ void EditorDialog::Refresh() {
 
 void EditorDialog::ShowModal() {
   if (window_ == nullptr || IsWindowVisible(window_)) return;
-  // Shown first, then activated: the focus request of the showing goes to the first box.
+  // Shown first, then activated: the window gives the focus to the first box as it shows.
   model_.Shown();
   RunModal();
   Refresh();  // the title and states as the opening left them

@@ -229,6 +229,14 @@ bool EditorModel::Apply() {
   // The title says what is going on while the validation's messages are up.
   title_ = kEditorApplyingTitle;
   Changed();
+  // Each apply of an opening adds a row, the first of a change excepted, which replaces one.
+  const bool replaces = handOver.EditorChangeMode && handOver.EditorRow >= kFirstBindingRow &&
+                        handOver.EditorRow < grid_.Rows();
+  if (!replaces && !RoomForBindings(grid_, 1, *dialogs_)) {
+    title_ = kEditorTitle;
+    Changed();
+    return false;
+  }
   ComposeInput input;
   input.m1 = boxes_[0];
   input.m2 = boxes_[1];
@@ -276,6 +284,9 @@ bool EditorModel::Apply() {
 }
 
 void EditorModel::Ok() {
+  // The applies keep within the limit; should rows have come in another way, nothing is saved
+  // that the reload would cut short.
+  if (!RoomForBindings(grid_, 0, *dialogs_)) return;
   focus_ = EditorFocus::kTarget;
   title_ = kEditorSavingTitle;
   Changed();

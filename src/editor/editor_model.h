@@ -101,9 +101,11 @@ class EditorModel {
   static std::string TipsText();
 
   // "应用 &A": validates the boxes and, when they pass, puts the binding at the top of the
-  // bindings and empties the boxes for the next one. False when refused (a message was shown).
+  // bindings and empties the boxes for the next one. False when refused (a message was shown),
+  // among others when it would add a binding to a grid that holds as many as the table has slots.
   bool Apply();
-  // "确定 &C": saves and registers the grid as the applies left it, and hides.
+  // "确定 &C": saves and registers the grid as the applies left it, and hides; refused (with a
+  // message, the dialog staying open) when the grid holds more bindings than the table has slots.
   void Ok();
   // "取消 &C" and Esc: takes this opening's rows out of the grid again, puts back the row a
   // change replaced, and hides.

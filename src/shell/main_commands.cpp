@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/validation.h"
+
 namespace tarvek {
 
 MainCommands::MainCommands(Program& program, SystemPort& system, MainWindowView& view,
@@ -215,7 +217,9 @@ void MainCommands::ShrinkHotkeyMenu() {
 }
 
 void MainCommands::DropFile(const std::string& path) {
-  // A drop always adds, whatever the last change left.
+  // A drop always adds, whatever the last change left; into a full list it is refused at once,
+  // leaving the editor's boxes as they were.
+  if (!RoomForBindings(grid_, 1, system_)) return;
   program_.editor.handOver.EditorChangeMode = false;
   program_.editor.SetTargetForDrop(path);
   view_.Show();

@@ -45,7 +45,7 @@ class MainCommands {
   // "删除热键(&D)": asks, then deletes the selected bindings, frees their hotkeys and saves.
   void Delete();
   // A file dropped on the grid: the editor adds a binding with the file as its target. The
-  // view calls this once per file, one after another.
+  // view calls this once per file, one after another. A full list refuses it with a message.
   void DropFile(const std::string& path);
   // A left press on the grid: its tool tip shows the selected rows.
   void GridLeftPress();

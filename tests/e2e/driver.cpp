@@ -74,6 +74,8 @@
 //                                a real OLE drag (DoDragDrop, the pointer moved and the button
 //                                released through SendInput) of that data object onto the point
 //                                of the window's client area; prints the result and the effect
+//   clickcontrol <title> <id>    a left click at the middle of the window's control id, through
+//                                SendInput
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -1225,6 +1227,15 @@ int Modules(const std::wstring& title) {
   return 0;
 }
 
+int ClickControl(const std::wstring& title, const std::wstring& id) {
+  HWND control = ControlOf(title, id);
+  RECT r{};
+  if (!control || !GetWindowRect(control, &r)) return 1;
+  POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  if (!ScreenToClient(Find(title), &middle) || middle.x < 0 || middle.y < 0) return 1;
+  return Click({title, std::to_wstring(middle.x), std::to_wstring(middle.y)});
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1319,5 +1330,6 @@ int wmain(int argc, wchar_t** argv) {
     HWND w = Find(a[0]);
     return w && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 0 : 1;
   }
+  if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
   return Usage();
 }

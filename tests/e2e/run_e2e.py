@@ -444,6 +444,73 @@ class EditorTests(E2ECase):
         self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "取消 did not close the editor")
         self.assertFalse(wait_for(lambda: self.visible(EDITOR), 1), "a third editor opened")
 
+    def text(self, control):
+        return self.box.driver("text", EDITOR, control)[1].rstrip("\n")
+
+    def open_editor(self):
+        """F12 on the main window, until the editor shows with the focus in its first box."""
+        self.box.driver("keys", "f12")
+        self.assertTrue(wait_for(lambda: self.visible(EDITOR), 5), "F12 did not open the editor")
+        focus = lambda: self.box.driver("focus", EDITOR)[1].strip()
+        self.assertTrue(wait_for(lambda: focus() == str(E_BOXES[0]), 5), f"focus in {focus()}")
+
+    def test_typing_goes_to_the_box_the_user_chose(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no editor")
+        self.start([CALCULATOR])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+        self.open_editor()
+        for _ in range(4):  # the two modifier boxes, the key box, the target box, the name box
+            self.box.driver("keys", "tab")
+        self.assertEqual(self.box.driver("type", "abc")[0], 0)
+        self.assertTrue(wait_for(lambda: self.text(E_NAME) == "abc", 3), f"name box: {self.text(E_NAME)!r}")
+        self.assertEqual(self.text(E_BOXES[0]), "无")
+        self.box.driver("keys", "esc")
+        self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "Esc did not close the editor")
+
+        self.open_editor()  # the next opening: a click into the target box, then typing
+        self.assertEqual(self.box.driver("clickcontrol", EDITOR, E_TARGET)[0], 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("focus", EDITOR)[1].strip() != str(E_BOXES[0]), 3))
+        self.assertEqual(self.box.driver("type", "notepad")[0], 0)
+        self.assertTrue(wait_for(lambda: self.text(E_TARGET) == "notepad", 3), f"target: {self.text(E_TARGET)!r}")
+        self.assertEqual([self.text(E_BOXES[0]), self.text(E_NAME)], ["无", "abc"])
+
+    def test_a_binding_beyond_the_101st_is_refused_and_all_101_are_kept(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no editor")
+        bindings = many_bindings(101)
+        list_path = PROGRAM_DIR + r"\SaveKey.htk"
+        # Not self.start: it would try all 101 combinations; the bottom one stands for them.
+        self.box.write(list_path, winebox.encode_list(bindings))
+        self.box.set_settings({"FileSave": list_path, "ShowInfo": "0", "PlaySound": "0"})
+        self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertHeld(bindings[-1])
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+
+        self.open_editor()
+        self.assertEqual(self.box.driver("select", EDITOR, E_BOXES[0], MODIFIERS.index("Win"))[0], 0)
+        self.assertEqual(self.box.driver("select", EDITOR, E_KEY, KEYS.index("Z"))[0], 0)
+        self.assertEqual(self.box.driver("clickcontrol", EDITOR, E_TARGET)[0], 0)
+        self.assertEqual(self.box.driver("type", PROGRAM_DIR + r"\target.exe")[0], 0)
+        self.assertEqual(self.box.driver("clickcontrol", EDITOR, E_NAME)[0], 0)  # suggests "target"
+        self.assertTrue(wait_for(lambda: self.text(E_NAME) == "target", 3), f"name: {self.text(E_NAME)!r}")
+        self.box.driver("control", EDITOR, E_APPLY, "BM_CLICK")
+        rc, _ = self.box.driver("findwindow", "#32770|热键已满", 10000)
+        self.assertEqual(rc, 0, "no message about the full list")
+        self.assertIn("最多只能有 101 个热键", self.box.driver("texts", "#32770|热键已满")[1])
+        self.box.driver("post", "#32770|热键已满", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", "#32770|热键已满")[0] != 0, 5))
+        self.box.driver("control", EDITOR, IDCANCEL, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "取消 did not close the editor")
+
+        # "应用 &Q" saves the grid as it stands; sent, so that the save is done when it returns.
+        self.assertEqual(self.box.driver("send", self.program.main_title, "WM_COMMAND", APPLY, 0)[0], 0)
+        self.assertEqual(self.box.host(list_path).read_bytes(), winebox.encode_list(bindings))
+        self.assertHeld(bindings[-1])
+
 
 def many_bindings(n):
     """n bindings of distinct combinations, all to target.exe."""

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/hotkey_table.h"
 #include "core/validation.h"
 #include "recording_system.h"
 
@@ -265,6 +266,45 @@ TEST_F(EditorModelTest, CancelWithdrawsTheAppliedRowsAndPutsTheChangedOneBack) {
   ASSERT_TRUE(model.Apply());
   model.Cancel();
   EXPECT_EQ(Column(2), before);
+}
+
+TEST_F(EditorModelTest, AddsStopAtTheTableSizeChangesDoNot) {
+  const Texts full{"MessageBox [热键列表最多只能有 101 个热键，现在已经满了。"
+                   "请先删除不用的热键，再添加新的热键。] [热键已满] 0x10"};
+  while (grid.Rows() < kFirstBindingRow + kTableSlots - 2) {
+    grid.AddRow("Ctrl + Shift\tZ\t程序" + std::to_string(grid.Rows()) + "\tx.exe");
+  }
+  auto apply = [this](const char* key) {
+    Enter("Win", "无", key, "notepad", key);
+    system.calls.clear();
+    return model.Apply();
+  };
+  // The applies of one opening count: two fill the grid, the third is refused as it stands.
+  model.Shown();
+  EXPECT_TRUE(apply("1"));
+  EXPECT_TRUE(apply("2"));
+  EXPECT_FALSE(apply("3"));
+  EXPECT_EQ(system.calls, full);
+  EXPECT_EQ(grid.Rows(), kFirstBindingRow + kTableSlots);
+  EXPECT_EQ(Boxes(), (Texts{"Win", "无", "3", "notepad", "3"}));
+  EXPECT_EQ(model.AppliedCount(), 2);
+  model.Ok();
+  EXPECT_EQ(saves, 1);
+
+  // A change replaces its row, on a full grid too; what the opening applies after it adds.
+  model.FillFromRow(5);
+  model.Shown();
+  EXPECT_TRUE(apply("4"));
+  EXPECT_FALSE(apply("5"));
+  EXPECT_EQ(grid.Rows(), kFirstBindingRow + kTableSlots);
+
+  // OK never saves more than the table takes back: the reload would drop the bottom rows.
+  grid.AddRow("Alt\tZ\t多出来的\tx.exe");
+  system.calls.clear();
+  model.Ok();
+  EXPECT_EQ(saves, 1);
+  EXPECT_EQ(system.calls, full);
+  EXPECT_TRUE(model.Visible());
 }
 
 }  // namespace

@@ -754,5 +754,23 @@ TEST_F(MainCommandsTest, EachDroppedFileOpensTheEditorToAddIt) {
   EXPECT_EQ(grid.Rows(), 5);
 }
 
+TEST_F(MainCommandsTest, ADropOnAFullListIsRefusedAndKeepsTheEditorAsItWas) {
+  std::vector<BindingTexts> full;
+  for (int i = 0; i < kTableSlots; ++i) {
+    full.push_back({"Ctrl", "A", "程序" + std::to_string(i), "x.exe"});
+  }
+  StartUp(full);
+  program.editor.TargetEdited("C:\\typed.txt");
+  system.calls.clear();
+  commands.DropFile("C:\\a.txt");
+  EXPECT_EQ(system.calls, Calls{"MessageBox [热键列表最多只能有 101 个热键，现在已经满了。"
+                                "请先删除不用的热键，再添加新的热键。] [热键已满] 0x10"});
+  EXPECT_EQ(program.editor.Target(), "C:\\typed.txt");
+  grid.RemoveRow(kFirstBindingRow);  // one below the limit: room for one more
+  system.calls.clear();
+  commands.DropFile("C:\\a.txt");
+  EXPECT_EQ(system.calls, (Calls{"View.Show", "View.OpenEditor"}));
+}
+
 }  // namespace
 }  // namespace tarvek
