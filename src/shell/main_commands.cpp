@@ -216,14 +216,15 @@ void MainCommands::ShrinkHotkeyMenu() {
   view_.SetHotkeyMenu(items);
 }
 
-void MainCommands::DropFile(const std::string& path) {
+bool MainCommands::DropFile(const std::string& path) {
   // A drop always adds, whatever the last change left; into a full list it is refused at once,
   // leaving the editor's boxes as they were.
-  if (!RoomForBindings(grid_, 1, system_)) return;
+  if (!RoomForBindings(grid_, 1, system_)) return false;
   program_.editor.handOver.EditorChangeMode = false;
   program_.editor.SetTargetForDrop(path);
   view_.Show();
   view_.OpenEditor();
+  return true;
 }
 
 void MainCommands::SaveList() { view_.OpenSaveList(); }

@@ -46,7 +46,8 @@ class MainCommands {
   void Delete();
   // A file dropped on the grid: the editor adds a binding with the file as its target. The
   // view calls this once per file, one after another. A full list refuses it with a message.
-  void DropFile(const std::string& path);
+  // False when the list is full: the files after it are not offered (one message is enough).
+  bool DropFile(const std::string& path);
   // A left press on the grid: its tool tip shows the selected rows.
   void GridLeftPress();
 

@@ -209,7 +209,7 @@ void MainWindow::DropFiles(HDROP drop) {
   if (dragFinish != nullptr) dragFinish(drop);
   for (const std::string& path : paths) {
     if (program_->core.flags.QuitRequested || win::ModalEndRequested()) break;
-    commands_->DropFile(path);
+    if (!commands_->DropFile(path)) break;
   }
 }
 

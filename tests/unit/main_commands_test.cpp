@@ -762,13 +762,13 @@ TEST_F(MainCommandsTest, ADropOnAFullListIsRefusedAndKeepsTheEditorAsItWas) {
   StartUp(full);
   program.editor.TargetEdited("C:\\typed.txt");
   system.calls.clear();
-  commands.DropFile("C:\\a.txt");
+  EXPECT_FALSE(commands.DropFile("C:\\a.txt"));  // the files after it are not offered
   EXPECT_EQ(system.calls, Calls{"MessageBox [热键列表最多只能有 101 个热键，现在已经满了。"
                                 "请先删除不用的热键，再添加新的热键。] [热键已满] 0x10"});
   EXPECT_EQ(program.editor.Target(), "C:\\typed.txt");
   grid.RemoveRow(kFirstBindingRow);  // one below the limit: room for one more
   system.calls.clear();
-  commands.DropFile("C:\\a.txt");
+  EXPECT_TRUE(commands.DropFile("C:\\a.txt"));
   EXPECT_EQ(system.calls, (Calls{"View.Show", "View.OpenEditor"}));
 }
 
