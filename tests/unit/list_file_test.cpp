@@ -318,7 +318,10 @@ TEST_F(ListFileTest, ForeignListsLoadAsWrittenAndSaveInTheirForm) {
   };
   std::string utf8, lf;
   for (const BindingTexts& b : bindings) {
-    for (const std::string& text : b) utf8 += text + "\r\n", lf += text + "\n";
+    for (const std::string& text : b) {
+      utf8 += text + "\r\n";
+      lf += text + "\n";
+    }
   }
   const std::string gbk = *testing::Utf8ToGbk(utf8);
   const std::string marked = std::string(kUtf8Bom) + utf8;
