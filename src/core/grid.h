@@ -2,6 +2,7 @@
 // hotkey, rows 2 and up one binding each; columns modifier text, key name, name, target.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,10 @@ namespace tarvek {
 
 inline constexpr int kGridColumns = 4;
 inline constexpr int kFirstBindingRow = 2;
+
+// A row's four texts, kept apart: a name or target may hold a Tab (a hand edit), and joining
+// the cells at Tabs would move its text into the next column.
+using RowCells = std::array<std::string, kGridColumns>;
 
 class GridPort {
  public:
@@ -18,6 +23,8 @@ class GridPort {
   virtual void SetCell(int row, int column, const std::string& text) = 0;
   // Adds a row from its four texts joined by Tab, at index row, or as the last row when row < 0.
   virtual void AddRow(const std::string& tabJoinedText, int row = -1) = 0;
+  // Adds a row from its four texts as they are, at index row, or as the last row when row < 0.
+  virtual void AddRowCells(const RowCells& cells, int row = -1) = 0;
   virtual void RemoveRow(int row) = 0;
   virtual void SetColumnWidth(int column, int twips) = 0;
   // The row of the current cell: the row the user last clicked or moved to; 1 before that, 0

@@ -25,14 +25,20 @@ bool GridModel::SetCell(int row, int column, const std::string& text) {
 }
 
 int GridModel::AddRow(const std::string& text, int row) {
-  Row added;
+  RowCells cells;
   std::size_t start = 0;
   for (int c = 0; c < kGridColumns; ++c) {
     std::size_t tab = c + 1 == kGridColumns ? std::string::npos : text.find('\t', start);
-    added.cells[static_cast<std::size_t>(c)] =
+    cells[static_cast<std::size_t>(c)] =
         text.substr(start, tab == std::string::npos ? std::string::npos : tab - start);
     start = tab == std::string::npos ? text.size() : tab + 1;
   }
+  return AddRowCells(cells, row);
+}
+
+int GridModel::AddRowCells(const RowCells& cells, int row) {
+  Row added;
+  added.cells = cells;
   if (row < 1 || row > Rows()) row = Rows();
   rows_.insert(rows_.begin() + (row - 1), std::move(added));
   return row;

@@ -39,6 +39,8 @@ class GridModel {
   // Adds a row from its four texts joined by Tab (missing ones are empty) at index row, or as
   // the last row when row is not one of 1 to Rows(). Returns the row it became.
   int AddRow(const std::string& tabJoinedText, int row);
+  // The same from the four texts as they are.
+  int AddRowCells(const RowCells& cells, int row);
 
   int ColumnWidth(int column) const;  // twips
   const std::array<std::string, kGridColumns>& Headers() const { return headers_; }

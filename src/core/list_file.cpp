@@ -1,8 +1,56 @@
 #include "core/list_file.h"
 
+#include <algorithm>
 #include <optional>
 
+#include "core/text_encoding.h"
+
 namespace tarvek {
+
+namespace {
+
+enum class ListBytes { kAnsi, kUtf8Mark, kUtf16Le, kUtf16Be, kUtf8, kGbk };
+
+// Code pages of two bytes a character, whose text is often well-formed UTF-8 by chance.
+bool DoubleByteCodePage(unsigned codePage) {
+  return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+ListBytes ClassifyListBytes(std::string_view bytes, unsigned codePage) {
+  if (bytes.starts_with(kUtf8Bom)) return ListBytes::kUtf8Mark;
+  // Neither mark begins a GBK text: FF is no lead byte, and FE takes no FF after it.
+  if (bytes.starts_with("\xFF\xFE")) return ListBytes::kUtf16Le;
+  if (bytes.starts_with("\xFE\xFF")) return ListBytes::kUtf16Be;
+  Utf8Check utf8 = CheckUtf8(bytes);
+  if (utf8.ascii) return ListBytes::kAnsi;
+  if (codePage == kUtf8CodePage) return utf8.wellFormed ? ListBytes::kUtf8 : ListBytes::kGbk;
+  // Notepad's UTF-8 without the mark. A GBK list that is well-formed UTF-8 by chance reads as
+  // two-byte characters only, where real Chinese text in UTF-8 has three-byte ones.
+  if (utf8.wellFormed && (utf8.wide || !DoubleByteCodePage(codePage))) return ListBytes::kUtf8;
+  return ListBytes::kAnsi;
+}
+
+}  // namespace
+
+DecodedList DecodeList(std::string_view bytes, AnsiCodec& codec) {
+  switch (ClassifyListBytes(bytes, codec.AnsiCodePage())) {
+    case ListBytes::kUtf8Mark:
+      // A hand edit or a damaged disk may have cut a character short.
+      return {ValidUtf8(bytes.substr(kUtf8Bom.size())), ListTextForm::kUtf8};
+    case ListBytes::kUtf16Le:
+      return {Utf16ToUtf8(bytes.substr(2), false), ListTextForm::kUtf8};
+    case ListBytes::kUtf16Be:
+      return {Utf16ToUtf8(bytes.substr(2), true), ListTextForm::kUtf8};
+    case ListBytes::kUtf8:
+      return {std::string(bytes), ListTextForm::kUtf8};
+    case ListBytes::kGbk:
+      // The system was switched to UTF-8 after the list was written in its old code page.
+      return {ValidUtf8(codec.Cp936ToUtf8(std::string(bytes))), ListTextForm::kUtf8};
+    case ListBytes::kAnsi:
+      break;
+  }
+  return {codec.AnsiToUtf8(std::string(bytes)), ListTextForm::kAnsi};
+}
 
 std::string TrimBlanks(std::string_view text) {
   std::size_t b = text.find_first_not_of(' ');
@@ -11,15 +59,18 @@ std::string TrimBlanks(std::string_view text) {
   return std::string(text.substr(b, e - b + 1));
 }
 
-std::string SerializeList(const std::vector<BindingTexts>& bindings, AnsiCodec& codec) {
+std::string SerializeList(const std::vector<BindingTexts>& bindings, AnsiCodec& codec,
+                          ListTextForm form) {
   std::string utf8;
   for (const BindingTexts& binding : bindings) {
     for (const std::string& cell : binding) utf8.append(cell).append("\r\n");
   }
-  std::optional<std::string> ansi = codec.Utf8ToAnsi(utf8);
-  // ANSI bytes that happen to begin like the UTF-8 byte-order mark (on code page 936, "锘" and
-  // a character whose first byte is BF) would be read back as UTF-8: those go as UTF-8 too.
-  if (ansi && !ansi->starts_with(kUtf8Bom)) return *ansi;
+  if (form == ListTextForm::kAnsi) {
+    std::optional<std::string> ansi = codec.Utf8ToAnsi(utf8);
+    // ANSI bytes that a load would take for another form (on code page 936, "锘" and a
+    // character whose first byte is BF begin like the UTF-8 mark) go as UTF-8 too.
+    if (ansi && ClassifyListBytes(*ansi, codec.AnsiCodePage()) == ListBytes::kAnsi) return *ansi;
+  }
   // Some name or target has no form in the ANSI code page: keep it whole rather than lose it.
   return std::string(kUtf8Bom) + utf8;
 }
@@ -52,14 +103,16 @@ ListLoadReport ParseList(const std::string& bytes, AnsiCodec& codec, HotkeyTable
     slot.VirtualKey = 0;
   }
   ListLoadReport report;
-  std::string text;
-  if (bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0) {
-    // Written by us as UTF-8, but a hand edit or a damaged disk may have cut a character short.
-    text = ValidUtf8(std::string_view(bytes).substr(kUtf8Bom.size()));
-  } else {
-    text = codec.AnsiToUtf8(bytes);
-  }
-  std::vector<std::string> lines = SplitLines(text);
+  DecodedList decoded = DecodeList(bytes, codec);
+  report.form = decoded.form;
+  std::vector<std::string> lines = SplitLines(decoded.text);
+  // Empty lines after the last binding (editors like to end a file with some) are no binding.
+  // They may only complete the last binding, whose last texts are empty: a binding with an
+  // empty target ends the file with "\r\n\r\n".
+  std::size_t used = lines.size();
+  while (used > 0 && lines[used - 1].empty()) --used;
+  if (used % 4 != 0 && used + (4 - used % 4) <= lines.size()) used += 4 - used % 4;
+  lines.resize(used);
   std::size_t complete = lines.size() / 4;
   report.incompleteTail = lines.size() % 4 != 0;
   int count = 0;
@@ -114,11 +167,21 @@ std::string LoadReportText(const std::string& path, const ListLoadReport& report
   return text;
 }
 
+// Paths as Windows compares them: blanks around them and the case of ASCII letters aside.
+bool SameListPath(std::string_view a, std::string_view b) {
+  std::string x = TrimBlanks(a), y = TrimBlanks(b);
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(),
+                                            [&](char p, char q) { return lower(p) == lower(q); });
+}
+
 }  // namespace
 
 bool HotkeyListFile(std::string_view mode, const std::string& path, ListFileContext ctx) {
   if (mode == "get") {
     std::string trimmed = TrimBlanks(path);
+    // A list that is not there, or cannot be read, is written anew as today's lists are.
+    if (ctx.activeForm != nullptr) *ctx.activeForm = {trimmed, ListTextForm::kAnsi};
     std::int16_t previousCount = ctx.table.HotkeyCount;
     if (trimmed.empty() || !ctx.files.FileExists(trimmed)) {
       ParseList({}, ctx.codec, ctx.table);  // empties the table; the count stays
@@ -133,12 +196,17 @@ bool HotkeyListFile(std::string_view mode, const std::string& path, ListFileCont
       return false;
     }
     ListLoadReport report = ParseList(*bytes, ctx.codec, ctx.table);
+    if (ctx.activeForm != nullptr) ctx.activeForm->form = report.form;
     if (!report.Clean()) {
       ctx.dialogs.ShowMessageBox(LoadReportText(trimmed, report), "热键列表", kMbIconExclamation);
     }
     return true;
   }
-  std::string bytes = SerializeList(GridBindings(ctx.grid), ctx.codec);
+  ListTextForm form = ListTextForm::kAnsi;
+  if (ctx.activeForm != nullptr && SameListPath(ctx.activeForm->path, path)) {
+    form = ctx.activeForm->form;
+  }
+  std::string bytes = SerializeList(GridBindings(ctx.grid), ctx.codec, form);
   if (ctx.files.ReplaceFileBytes(path, bytes)) return true;
   ctx.dialogs.ShowMessageBox("无法保存热键列表文件：\n" + path + "\n\n原来的文件没有改动。", "错误!",
                          kMbIconError);

@@ -108,7 +108,15 @@ class AnsiCodec {
   virtual std::string AnsiToUtf8(const std::string& ansi) = 0;
   // Empty when the text holds a character the code page cannot represent.
   virtual std::optional<std::string> Utf8ToAnsi(const std::string& utf8) = 0;
+  // Which code page "ANSI" is: 936 on Simplified Chinese Windows, 65001 where the system uses
+  // UTF-8 for programs that are not Unicode.
+  virtual unsigned AnsiCodePage() = 0;
+  // Code page 936 (GBK) to UTF-8, whatever the ANSI code page is: the lists written before the
+  // system was switched to UTF-8 are in it.
+  virtual std::string Cp936ToUtf8(const std::string& gbk) = 0;
 };
+
+inline constexpr unsigned kUtf8CodePage = 65001;
 
 // Everything at once, as the program's one system object and the tests' fake provide it.
 class SystemPort : public HotkeyPort,

@@ -52,10 +52,17 @@ std::int16_t CountOccurrences(std::string_view text, std::string_view part) {
   return count;
 }
 
-std::string ComposeHotkeyRow(const ComposeInput& in, const GridPort& grid, DialogPort& dialogs) {
-  auto refuse = [&dialogs](const char* text, const char* title, unsigned flags) {
+std::string ComposeHotkeyRow(const ComposeInput& input, const GridPort& grid, DialogPort& dialogs) {
+  std::optional<RowCells> cells = ComposeHotkeyCells(input, grid, dialogs);
+  return cells ? GridRowText((*cells)[0], (*cells)[1], (*cells)[2], (*cells)[3]) : std::string();
+}
+
+std::optional<RowCells> ComposeHotkeyCells(const ComposeInput& in, const GridPort& grid,
+                                           DialogPort& dialogs) {
+  auto refuse = [&dialogs](const char* text, const char* title,
+                           unsigned flags) -> std::optional<RowCells> {
     dialogs.ShowMessageBox(text, title, flags);
-    return std::string();
+    return std::nullopt;
   };
   if (in.name.empty()) return refuse("请输入你的程序的功能。", "错误", kMbIconInformation | kMbHelp);
   if (in.m1 != kNoModifier && in.m1 == in.m2) {
@@ -86,7 +93,7 @@ std::string ComposeHotkeyRow(const ComposeInput& in, const GridPort& grid, Dialo
       return refuse("此热键已经被系统使用，不能定义.", "定义热键错误!", kMbIconError);
     }
   }
-  return GridRowText(modifierText, in.key, in.name, in.target);
+  return RowCells{modifierText, in.key, in.name, in.target};
 }
 
 bool RoomForBindings(const GridPort& grid, int adding, DialogPort& dialogs) {

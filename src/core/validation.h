@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,9 @@ struct ComposeInput {
 // The binding's grid row text when every test passes; otherwise one message box and empty
 // text.
 std::string ComposeHotkeyRow(const ComposeInput& input, const GridPort& grid, DialogPort& dialogs);
+// The same tests; the row's four texts as they are (a Tab in the name stays in the name).
+std::optional<RowCells> ComposeHotkeyCells(const ComposeInput& input, const GridPort& grid,
+                                           DialogPort& dialogs);
 
 // The grid never holds more bindings than the table has slots: the reload after the next save
 // would leave the bottom ones out of the list for good. True when the grid, with adding more

@@ -247,8 +247,8 @@ bool EditorModel::Apply() {
   input.checkKeyInUse = checkKeyInUse_;
   input.changeMode = handOver.EditorChangeMode;
   input.editorRow = handOver.EditorRow;
-  std::string rowText = ComposeHotkeyRow(input, grid_, *dialogs_);
-  if (rowText.empty()) {
+  std::optional<RowCells> cells = ComposeHotkeyCells(input, grid_, *dialogs_);
+  if (!cells) {
     // The boxes keep what was refused, for the user to correct.
     title_ = kEditorTitle;
     Changed();
@@ -260,15 +260,15 @@ bool EditorModel::Apply() {
     int row = handOver.EditorRow;
     if (row >= kFirstBindingRow && row < grid_.Rows()) {
       replaced_ = ReplacedRow{row,
-                              GridRowText(grid_.Cell(row, 0), grid_.Cell(row, 1),
-                                          grid_.Cell(row, 2), grid_.Cell(row, 3)),
+                              {grid_.Cell(row, 0), grid_.Cell(row, 1), grid_.Cell(row, 2),
+                               grid_.Cell(row, 3)},
                               grid_.RowHeld(row), grid_.RowSlot(row)};
       grid_.RemoveRow(row);
     }
     handOver.EditorChangeMode = false;
   }
   // The new binding goes to the top; it has no slot until OK reloads the list.
-  grid_.AddRow(rowText, kFirstBindingRow);
+  grid_.AddRowCells(*cells, kFirstBindingRow);
 
   boxes_ = {std::string(ModifierNames()[0]), std::string(ModifierNames()[0]),
             std::string(KeyNames()[0])};
@@ -304,7 +304,7 @@ void EditorModel::Cancel() {
   if (replaced_) {
     // The replaced binding is still registered and in the list file: it comes back as it was,
     // so that the grid keeps showing what is registered.
-    grid_.AddRow(replaced_->text, replaced_->row);
+    grid_.AddRowCells(replaced_->cells, replaced_->row);
     grid_.MarkRowHeld(replaced_->row, replaced_->held);
     grid_.SetRowSlot(replaced_->row, replaced_->slot);
     replaced_.reset();

@@ -132,7 +132,7 @@ class EditorModel {
   // back where it was: its texts, its held mark and its slot.
   struct ReplacedRow {
     int row = 0;
-    std::string text;
+    RowCells cells;
     bool held = false;
     int slot = -1;
   };

@@ -5,6 +5,7 @@
 
 #include "core/hotkey_table.h"
 #include "core/list_file.h"
+#include "core/text_encoding.h"
 
 namespace tarvek {
 
@@ -49,50 +50,6 @@ std::size_t AnsiLengthCharByChar(std::string_view text, AnsiCodec& codec) {
     bytes += known->second;
   }
   return bytes;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-// UTF-16 in either byte order to UTF-8; a surrogate without its partner, and an odd last byte,
-// become U+FFFD.
-std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
-  auto unit = [&](std::size_t i) -> char32_t {
-    auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);
-    return bigEndian ? (char32_t{b0} << 8 | b1) : (char32_t{b1} << 8 | b0);
-  };
-  std::string out;
-  out.reserve(bytes.size() * 3 / 2);
-  std::size_t i = 0;
-  for (; i + 1 < bytes.size(); i += 2) {
-    char32_t c = unit(i);
-    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
-      char32_t low = unit(i + 2);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
-        i += 2;
-        continue;
-      }
-    }
-    AppendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
-  }
-  if (i < bytes.size()) AppendUtf8(out, 0xFFFD);
-  return out;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {

@@ -10,8 +10,6 @@ namespace tarvek {
 
 namespace {
 
-constexpr const char* kActivationRowTail = "\t显示本软件\t无";
-
 int CheckIndex(SettingsCheck box) { return static_cast<int>(box) - 1; }
 
 bool Offers(int index, std::string_view name) {
@@ -192,7 +190,7 @@ SaveHotkeyOutcome SettingsDialogModel::SaveHotkey(GridPort& grid, HotkeyPort& ho
   const std::string activationText = modifierText + "\t" + key;
   settings_.Set(setting::kHotKeyName, activationText);
   if (grid.Rows() > 1) grid.RemoveRow(1);
-  grid.AddRow(activationText + kActivationRowTail, 1);
+  grid.AddRowCells({modifierText, key, "显示本软件", "无"}, 1);
   grid.MarkRowHeld(1, false);
   if (onActivationSaved) onActivationSaved(activationText);
   return SaveHotkeyOutcome::kSaved;

@@ -25,7 +25,7 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
 }
 
 ListFileContext Program::ListContext() {
-  return ListFileContext{grid_, core.table, system_, system_, startMessages_};
+  return ListFileContext{grid_, core.table, system_, system_, startMessages_, &activeListForm_};
 }
 
 int StartMessages::ShowMessageBox(const std::string& text, const std::string& title,
@@ -88,7 +88,8 @@ std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
   int n = 0;
   for (; n < kTableSlots && !core.table.slots[n].ModifierText.empty(); ++n) {
     int row = insertAtRow2 ? std::min(kFirstBindingRow + n, grid_.Rows()) : grid_.Rows();
-    grid_.AddRow(GridRowText(core.table.slots[n]), row);
+    const HotkeyEntry& e = core.table.slots[n];
+    grid_.AddRowCells({e.ModifierText, e.KeyText, e.Name, e.Target}, row);
     grid_.SetRowSlot(row, n);
   }
   std::vector<int> refused = core.RegisterBindings();
@@ -188,7 +189,8 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   if (activationHotkeyText.empty()) activationHotkeyText = kDefaultActivationHotkeyText;
   // Win + Space first, whatever is stored; the stored combination takes its place below.
   bool activationRegistered = system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
-  grid_.AddRow(activationHotkeyText + "\t显示本软件\t无", 1);
+  ActivationCombo shown = ParseActivationHotkeyText(activationHotkeyText);
+  grid_.AddRowCells({shown.modifierText, shown.keyName, "显示本软件", "无"}, 1);
   system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
   // A start with the controller on adds the letter keys, under ids of their own.
   if (core.flags.MouseControllerOn) mouseController.RegisterLetterKeys();

@@ -191,6 +191,7 @@ class Program {
   MainWindowView& view_;
   GridPort& grid_;
   std::string programFolder_;
+  ActiveListForm activeListForm_;  // how the active list was read, for its next save
   bool shutDown_ = false;
 };
 

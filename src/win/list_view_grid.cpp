@@ -65,6 +65,10 @@ void ListViewGrid::SetCell(int row, int column, const std::string& text) {
 
 void ListViewGrid::AddRow(const std::string& text, int row) { InsertItem(model_.AddRow(text, row)); }
 
+void ListViewGrid::AddRowCells(const RowCells& cells, int row) {
+  InsertItem(model_.AddRowCells(cells, row));
+}
+
 void ListViewGrid::RemoveRow(int row) {
   if (model_.RemoveRow(row) && list_ != nullptr) ListView_DeleteItem(list_, row - 1);
 }

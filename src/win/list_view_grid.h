@@ -31,6 +31,7 @@ class ListViewGrid : public GridPort {
   std::string Cell(int row, int column) const override;
   void SetCell(int row, int column, const std::string& text) override;
   void AddRow(const std::string& tabJoinedText, int row = -1) override;
+  void AddRowCells(const RowCells& cells, int row = -1) override;
   void RemoveRow(int row) override;
   void SetColumnWidth(int column, int twips) override;
   int CurrentRow() const override;

@@ -22,11 +22,14 @@ std::string Narrow(std::wstring_view utf16) {
   return out;
 }
 
-std::string AnsiToUtf8(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+std::string AnsiToUtf8(std::string_view ansi) { return CodePageToUtf8(CP_ACP, ansi); }
+
+std::string CodePageToUtf8(unsigned codePage, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  if (n <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
   return Narrow(wide);
 }
 

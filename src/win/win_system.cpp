@@ -246,4 +246,8 @@ std::optional<std::string> WinSystem::Utf8ToAnsi(const std::string& utf8) {
   return win::Utf8ToAnsi(utf8);
 }
 
+unsigned WinSystem::AnsiCodePage() { return GetACP(); }
+
+std::string WinSystem::Cp936ToUtf8(const std::string& gbk) { return win::CodePageToUtf8(936, gbk); }
+
 }  // namespace tarvek::win

@@ -40,6 +40,8 @@ class WinSystem : public SystemPort {
   bool RenameFile(const std::string& from, const std::string& to) override;
   std::string AnsiToUtf8(const std::string& ansi) override;
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
+  unsigned AnsiCodePage() override;
+  std::string Cp936ToUtf8(const std::string& gbk) override;
 
  private:
   HWND window_ = nullptr;

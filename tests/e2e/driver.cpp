@@ -45,6 +45,9 @@
 //   listview <title>             each row of the window's list control: the four cells and
 //                                whether the row is marked (bit 0 of its item data), Tab-separated
 //   lvselect <title> <item>...   selects exactly these items of the list (the first current)
+//   lvcells <title>              each row of the window's list control: its four cells,
+//                                Tab-separated, a Tab, CR, LF or backslash inside a cell
+//                                written as \t, \r, \n and a doubled backslash
 //   dropfiles <title> <path>...  drops the files on the window's list control (Wine only)
 //   screen                       the screen's width and height, in pixels
 //   rect <title>                 the window's rectangle: left top right bottom, in pixels
@@ -1236,6 +1239,51 @@ int ClickControl(const std::wstring& title, const std::wstring& id) {
   return Click({title, std::to_wstring(middle.x), std::to_wstring(middle.y)});
 }
 
+// The list's cells as they are, whatever they hold: a cell's own Tab must not look like the
+// separator.
+int ListViewCells(const std::wstring& title) {
+  HWND w = Find(title);
+  HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
+  DWORD pid = 0;
+  if (!list || !GetWindowThreadProcessId(list, &pid)) return 1;
+  HANDLE h = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!h) return 1;
+  constexpr SIZE_T kText = 1024;
+  auto* remote = static_cast<char*>(
+      VirtualAllocEx(h, nullptr, sizeof(LVITEMW) + kText * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    std::wstring line;
+    for (int c = 0; c < 4; ++c) {
+      LVITEMW item{};
+      item.mask = LVIF_TEXT;
+      item.iItem = i;
+      item.iSubItem = c;
+      item.pszText = remoteText;
+      item.cchTextMax = static_cast<int>(kText);
+      WriteProcessMemory(h, remote, &item, sizeof item, nullptr);
+      SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+      wchar_t text[kText] = L"";
+      ReadProcessMemory(h, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
+      if (c > 0) line += L'\t';
+      for (const wchar_t* p = text; *p != L'\0'; ++p) {
+        switch (*p) {
+          case L'\t': line += L"\\t"; break;
+          case L'\r': line += L"\\r"; break;
+          case L'\n': line += L"\\n"; break;
+          case L'\\': line += L"\\\\"; break;
+          default: line += *p;
+        }
+      }
+    }
+    Out(L"%ls\n", line.c_str());
+  }
+  VirtualFreeEx(h, remote, 0, MEM_RELEASE);
+  CloseHandle(h);
+  return 0;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1331,5 +1379,6 @@ int wmain(int argc, wchar_t** argv) {
     return w && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 0 : 1;
   }
   if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
+  if (cmd == L"lvcells" && a.size() == 1) return ListViewCells(a[0]);
   return Usage();
 }

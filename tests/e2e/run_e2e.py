@@ -1478,6 +1478,78 @@ class PadTests(E2ECase):
         self.answer("退出？", IDCANCEL)
 
 
+def unescape_cell(cell):
+    """A cell as driver.exe lvcells writes it, back to its text."""
+    return re.sub(r"\\(.)", lambda m: {"t": "\t", "r": "\r", "n": "\n"}.get(m.group(1), m.group(1)), cell)
+
+
+class ForeignListTests(E2ECase):
+    """Lists as other programs write them: they show what the user wrote, survive a delete and
+    a restart, and a target in a Chinese folder starts."""
+
+    LIST = PROGRAM_DIR + r"\SaveKey.htk"
+    FOLDER = r"C:\工具\我的程序"
+
+    def start_list(self, data=None):
+        if data is not None:
+            self.box.write(self.LIST, data)
+        self.box.set_settings({"FileSave": self.LIST, "ShowInfo": "0", "PlaySound": "0"})
+        proc = self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0, "no start")
+        return proc
+
+    def shown_rows(self):
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5))
+        rc, out = self.box.driver("lvcells", self.program.main_title)
+        self.assertEqual(rc, 0, out)
+        return [tuple(unescape_cell(c) for c in line.split("\t")) for line in out.splitlines()]
+
+    def end(self, proc):
+        self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the program does not end")
+
+    def test_foreign_lists_show_as_written_survive_a_delete_and_start_their_targets(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe reads no list file")
+        target = self.FOLDER + r"\target.exe"
+        log = self.FOLDER + r"\launches.txt"
+        self.box.put(CONFIG["target"], target)
+        chinese = ("Ctrl + Alt", "J", "我的程序", target)
+        tabbed = ("Ctrl + Alt", "K", "  名\t字 ", "\t" + PROGRAM_DIR + r"\target.exe")  # a hand edit
+        doomed = ("Ctrl + Alt", "L", "删掉的", r"C:\没有.exe")
+        text = "".join(field + "\r\n" for b in (chinese, tabbed, doomed) for field in b)
+        files = {
+            "UTF-8 without mark, blank lines at the end": text.encode("utf-8") + b"\r\n\r\n",
+            "UTF-16 LE": b"\xff\xfe" + text.encode("utf-16-le"),
+            "UTF-16 BE": b"\xfe\xff" + text.encode("utf-16-be"),
+        }
+        activation = ("Win", "Space", "显示本软件", "无")
+        for what, data in files.items():
+            with self.subTest(what):
+                self.box.host(log).unlink(missing_ok=True)
+                proc = self.start_list(data)
+                self.assertNotEqual(self.box.driver("findwindow", "热键列表")[0], 0, "a load report")
+                self.assertEqual(self.shown_rows(), [activation, chinese, tabbed, doomed])
+                self.assertEqual(self.box.driver("lvselect", self.program.main_title, 3)[0], 0)
+                self.box.driver("keys", "delete")
+                self.assertEqual(self.box.driver("findwindow", "删除热键", 10000)[0], 0, "Del asked nothing")
+                self.box.driver("post", "删除热键", "WM_COMMAND", IDOK, 0)
+                self.assertTrue(wait_for(lambda: not self.box.driver("tryregister", "ctrl+alt", "l")[0], 5))
+                saved = b"\xef\xbb\xbf" + "".join(f + "\r\n" for b in (chinese, tabbed) for f in b).encode("utf-8")
+                wait_for(lambda: self.box.host(self.LIST).read_bytes() == saved, 5)
+                self.assertEqual(self.box.host(self.LIST).read_bytes(), saved)
+                self.end(proc)
+
+                proc = self.start_list()
+                self.assertHeld(chinese)
+                self.assertHeld(tabbed)
+                self.assertEqual(self.shown_rows(), [activation, chinese, tabbed])
+                self.press(chinese)
+                self.assertEqual(self.assertLaunchedOnce(log).exe.lower(), target.lower())
+                self.end(proc)
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"

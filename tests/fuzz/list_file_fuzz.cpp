@@ -34,9 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (ValidUtf8(text) != text) std::abort();  // every later step gets valid UTF-8
     }
   }
-  // Written back (as a save would) and read again: the same bindings.
-  HotkeyTable again;
-  ParseList(SerializeList(loaded, codec), codec, again);
-  if (Texts(again) != loaded) std::abort();
+  // Written back (as a save would, in the form it was read in, and as a named list) and read
+  // again: the same bindings.
+  for (ListTextForm form : {report.form, ListTextForm::kAnsi}) {
+    HotkeyTable again;
+    ParseList(SerializeList(loaded, codec, form), codec, again);
+    if (Texts(again) != loaded) std::abort();
+  }
   return 0;
 }

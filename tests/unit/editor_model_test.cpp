@@ -307,5 +307,19 @@ TEST_F(EditorModelTest, AddsStopAtTheTableSizeChangesDoNot) {
   EXPECT_TRUE(model.Visible());
 }
 
+// A hand edit put Tabs into a name and a target: a change keeps every text in its column, and
+// Cancel puts the row back as it was.
+TEST_F(EditorModelTest, TabsInNameAndTargetStayInTheirColumns) {
+  grid.AddRowCells({"Ctrl", "F7", "工\t具", "\tC:\\x.exe"});
+  const int row = grid.Rows() - 1;
+  model.FillFromRow(row);
+  model.Shown();
+  model.ChooseKey(2, "F8");
+  ASSERT_TRUE(model.Apply());
+  EXPECT_EQ(grid.rows[2], (Texts{"Ctrl", "F8", "工\t具", "\tC:\\x.exe"}));
+  model.Cancel();
+  EXPECT_EQ(grid.rows[row], (Texts{"Ctrl", "F7", "工\t具", "\tC:\\x.exe"}));
+}
+
 }  // namespace
 }  // namespace tarvek

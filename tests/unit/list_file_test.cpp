@@ -23,16 +23,16 @@ class ListFileTest : public ::testing::Test {
  protected:
   ListFileTest() { grid.AddRow("Win\tSpace\t显示本软件\t无"); }  // row 1, the activation row
 
-  ListFileContext Context() { return {grid, table, system, system, system}; }
+  ListFileContext Context() { return {grid, table, system, system, system, &activeForm}; }
   bool Put(const std::string& path = kPath) { return HotkeyListFile("put", path, Context()); }
   void Get(const std::string& path = kPath) { HotkeyListFile("get", path, Context()); }
 
-  void AddBinding(const BindingTexts& b) { grid.AddRow(GridRowText(b[0], b[1], b[2], b[3])); }
+  void AddBinding(const BindingTexts& b) { grid.AddRowCells(b); }
 
   // The grid rebuilt from the table, as the reload after a save does it.
   void RefillGridFromTable() {
     while (grid.Rows() > kFirstBindingRow) grid.RemoveRow(grid.Rows() - 1);
-    for (int i = 0; i < table.Used(); ++i) grid.AddRow(GridRowText(table.slots[i]));
+    for (const BindingTexts& b : Loaded()) grid.AddRowCells(b);
   }
 
   std::vector<BindingTexts> Loaded() const {
@@ -49,6 +49,7 @@ class ListFileTest : public ::testing::Test {
   RecordingSystem system;
   FakeGrid grid;
   HotkeyTable table;
+  ActiveListForm activeForm;
 };
 
 std::string AsciiList(int bindings) {
@@ -306,6 +307,113 @@ TEST_F(ListFileTest, AnyModeButGetWrites) {
   AddBinding({"Ctrl", "A", "a", "calc"});
   EXPECT_TRUE(HotkeyListFile("PUT", kPath, Context()));
   EXPECT_EQ(system.files[kPath], "Ctrl\r\nA\r\na\r\ncalc\r\n");
+}
+
+// The same two bindings as other programs write them. Each loads as written, with no message;
+// the active list is saved back in its form, a named list as today's lists are.
+TEST_F(ListFileTest, ForeignListsLoadAsWrittenAndSaveInTheirForm) {
+  const std::vector<BindingTexts> bindings = {
+      {"Ctrl + Alt", "C", "我的计算器", "C:\\工具\\calc.exe"},
+      {"Alt", "F5", "  记\t事本 ", "\tnotepad "},  // a hand edit: blanks and Tabs kept
+  };
+  std::string utf8, lf;
+  for (const BindingTexts& b : bindings) {
+    for (const std::string& text : b) {
+      utf8 += text + "\r\n";
+      lf += text + "\n";
+    }
+  }
+  const std::string gbk = *testing::Utf8ToGbk(utf8);
+  const std::string marked = std::string(kUtf8Bom) + utf8;
+  const std::string le = "\xFF\xFE" + *testing::Recode("UTF-16LE", "UTF-8", utf8);
+  const std::string be = "\xFE\xFF" + *testing::Recode("UTF-16BE", "UTF-8", utf8);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    unsigned codePage;
+    std::string saved;
+  };
+  for (const Case& c : {Case{"GBK", gbk, 936, gbk},
+                        Case{"GBK, blank lines at the end", gbk + "\r\n\r\n\r\n", 936, gbk},
+                        Case{"UTF-8 with mark", marked, 936, marked},
+                        Case{"UTF-8 without mark", utf8, 936, marked},
+                        Case{"UTF-8 without mark, LF only", lf + "\n", 936, marked},
+                        Case{"UTF-16 LE", le, 936, marked},
+                        Case{"UTF-16 BE", be, 936, marked},
+                        Case{"GBK on a UTF-8 system", gbk, 65001, marked},
+                        Case{"UTF-8 on a UTF-8 system", utf8, 65001, marked}}) {
+    SCOPED_TRACE(c.what);
+    system.ansiCodePage = c.codePage;
+    system.files = {{kPath, c.bytes}};
+    Get();
+    EXPECT_EQ(Loaded(), bindings);
+    EXPECT_TRUE(MessageBoxes().empty());
+    RefillGridFromTable();
+    ASSERT_TRUE(Put());
+    EXPECT_EQ(system.files[kPath], c.saved);
+    ASSERT_TRUE(Put("C:\\HK\\named.htk"));
+    EXPECT_EQ(system.files["C:\\HK\\named.htk"], c.codePage == 936 ? gbk : marked);
+    system.calls.clear();
+  }
+}
+
+// GBK text is often well-formed UTF-8 by chance ("系统" is CF B5 CD B3): real names and paths,
+// and every GB2312 character alone, are all read as GBK.
+TEST_F(ListFileTest, GbkListsAreNeverTakenForUtf8) {
+  std::vector<std::string> texts = {
+      "系统", "学习", "影院", "一些", "确实要删", "系统维护", "家庭影院", "我的电脑", "记事本",
+      "腾讯QQ", "微信", "网易云音乐", "酷狗音乐", "迅雷", "百度网盘", "搜狗输入法", "画图",
+      "截图工具", "控制面板", "任务管理器", "命令提示符", "浏览器", "关闭计算机", "清空回收站",
+      "穹顶",  // F1 B7 B6 A5: a four-byte character beyond plane 1
+      "C:\\Program Files\\腾讯\\QQ\\Bin\\QQ.exe", "D:\\软件\\系统工具\\清理.exe",
+      "D:\\我的文档\\工作\\报表.xls", "E:\\学习\\英语\\单词.txt", "C:\\用户\\桌面\\影院.lnk"};
+  for (int lead = 0xB0; lead <= 0xF7; ++lead) {
+    for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+      std::string character = testing::GbkToUtf8({static_cast<char>(lead), static_cast<char>(trail)});
+      if (character != "?") texts.push_back(character);
+    }
+  }
+  std::vector<std::string> misread;
+  for (const std::string& text : texts) {
+    HotkeyTable read;
+    ListLoadReport report =
+        ParseList(*testing::Utf8ToGbk("Ctrl\r\nA\r\n" + text + "\r\nC:\\a.exe\r\n"), system, read);
+    if (read.slots[0].Name != text || report.form != ListTextForm::kAnsi) misread.push_back(text);
+  }
+  EXPECT_EQ(misread, std::vector<std::string>{});
+
+  // Where the code page has one byte a character, two-byte UTF-8 is UTF-8 after all.
+  HotkeyTable read;
+  system.ansiCodePage = 1252;
+  EXPECT_EQ(ParseList("Ctrl\r\nA\r\nCaf\xC3\xA9\r\nx\r\n", system, read).form, ListTextForm::kUtf8);
+  EXPECT_EQ(read.slots[0].Name, "Café");
+  ParseList("Ctrl\r\nA\r\nCaf\xE9\r\nx\r\n", system, read);
+  EXPECT_EQ(read.slots[0].Name, "Café");
+}
+
+// Our own ANSI save of a name whose GBK bytes are well-formed UTF-8 ("鎴戠殑" is "我的" in
+// UTF-8) goes as UTF-8 with the mark, so that it reads back as written.
+TEST_F(ListFileTest, AnsiBytesThatWouldReadAsUtf8AreSavedAsUtf8) {
+  AddBinding({"Ctrl", "A", "鎴戠殑", "calc"});
+  ASSERT_TRUE(Put());
+  EXPECT_EQ(system.files[kPath].substr(0, 3), kUtf8Bom);
+  Get();
+  EXPECT_EQ(table.slots[0].Name, "鎴戠殑");
+}
+
+TEST_F(ListFileTest, EmptyLinesAtTheEndAreNoBindingButMayEndTheLast) {
+  for (const char* tail : {"\r\n", "\r\n\r\n\r\n\r\n\r\n\r\n", "\n\n"}) {
+    SCOPED_TRACE(::testing::PrintToString(tail));
+    system.files[kPath] = AsciiList(2) + tail;
+    Get();
+    EXPECT_EQ(table.HotkeyCount, 2);
+    // A last binding without a target ends "\r\n\r\n": the empty lines give it its target.
+    system.files[kPath] = AsciiList(1) + "Alt\r\nB\r\nno target\r\n" + tail;
+    Get();
+    ASSERT_EQ(Loaded().size(), 2u);
+    EXPECT_EQ(Loaded()[1], (BindingTexts{"Alt", "B", "no target", ""}));
+  }
+  EXPECT_TRUE(MessageBoxes().empty());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <utility>
 
+#include "core/hotkey_table.h"
+
 namespace tarvek::testing {
 
 namespace {
@@ -19,7 +21,9 @@ std::string Join(std::initializer_list<std::string> parts) {
   return line;
 }
 
-std::optional<std::string> Convert(const char* to, const char* from, const std::string& in) {
+}  // namespace
+
+std::optional<std::string> Recode(const char* to, const char* from, const std::string& in) {
   // Opened once per direction for the whole run (opening loads the converter: slow, and the
   // fuzz targets convert for every input).
   static auto* opened = new std::map<std::pair<std::string, std::string>, iconv_t>;
@@ -38,14 +42,12 @@ std::optional<std::string> Convert(const char* to, const char* from, const std::
   return out;
 }
 
-}  // namespace
-
 std::string GbkToUtf8(const std::string& gbk) {
-  return Convert("UTF-8", "GBK", gbk).value_or("?");
+  return Recode("UTF-8", "GBK", gbk).value_or("?");
 }
 
 std::optional<std::string> Utf8ToGbk(const std::string& utf8) {
-  return Convert("GBK", "UTF-8", utf8);
+  return Recode("GBK", "UTF-8", utf8);
 }
 
 std::vector<std::string> RecordingSystem::CallsStartingWith(const std::string& prefix) const {
@@ -168,9 +170,18 @@ bool RecordingSystem::RenameFile(const std::string& from, const std::string& to)
   return true;
 }
 
-std::string RecordingSystem::AnsiToUtf8(const std::string& ansi) { return GbkToUtf8(ansi); }
+std::string RecordingSystem::AnsiToUtf8(const std::string& ansi) {
+  if (ansiCodePage == 936) return GbkToUtf8(ansi);
+  if (ansiCodePage == kUtf8CodePage) return ValidUtf8(ansi);
+  return Recode("UTF-8", ("CP" + std::to_string(ansiCodePage)).c_str(), ansi).value_or("?");
+}
+
+std::string RecordingSystem::Cp936ToUtf8(const std::string& gbk) { return GbkToUtf8(gbk); }
+
 std::optional<std::string> RecordingSystem::Utf8ToAnsi(const std::string& utf8) {
-  return Utf8ToGbk(utf8);
+  if (ansiCodePage == 936) return Utf8ToGbk(utf8);
+  if (ansiCodePage == kUtf8CodePage) return utf8;
+  return Recode(("CP" + std::to_string(ansiCodePage)).c_str(), "UTF-8", utf8);
 }
 
 FakeGrid::FakeGrid() {
@@ -216,6 +227,13 @@ void FakeGrid::AddRow(const std::string& text, int row) {
   }
   if (row < 0 || row > Rows()) row = Rows();
   rows.insert(rows.begin() + row, cells);
+  held.insert(held.begin() + row, false);
+  slots.insert(slots.begin() + row, -1);
+}
+
+void FakeGrid::AddRowCells(const RowCells& cells, int row) {
+  if (row < 0 || row > Rows()) row = Rows();
+  rows.insert(rows.begin() + row, std::vector<std::string>(cells.begin(), cells.end()));
   held.insert(held.begin() + row, false);
   slots.insert(slots.begin() + row, -1);
 }

@@ -1,5 +1,6 @@
 // A SystemPort that records every call as one line of text ("RegisterHotkey -14077 3 67") and
-// answers as the test tells it to. The ANSI code page is GBK, through iconv.
+// answers as the test tells it to. The ANSI code page is GBK (936), through iconv, unless a test
+// sets another.
 #pragma once
 
 #include <map>
@@ -32,6 +33,9 @@ class RecordingSystem : public SystemPort {
   std::set<std::string> unwritablePaths;
   std::set<std::string> unreadablePaths;
   std::set<std::string> lockedPaths;  // in use: RemoveFile and RenameFile refuse them
+  // 65001 is UTF-8, as Windows does it (bytes that are not UTF-8 become U+FFFD); any other
+  // code page goes through iconv under its "CP" name.
+  unsigned ansiCodePage = 936;
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
@@ -64,6 +68,8 @@ class RecordingSystem : public SystemPort {
   bool RenameFile(const std::string& from, const std::string& to) override;
   std::string AnsiToUtf8(const std::string& ansi) override;
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
+  unsigned AnsiCodePage() override { return ansiCodePage; }
+  std::string Cp936ToUtf8(const std::string& gbk) override;
 
  private:
   std::size_t nextAnswer_ = 0;
@@ -72,6 +78,8 @@ class RecordingSystem : public SystemPort {
 // GBK <-> UTF-8 with iconv, as Wine's code page 936 does it.
 std::string GbkToUtf8(const std::string& gbk);
 std::optional<std::string> Utf8ToGbk(const std::string& utf8);
+// Any conversion iconv knows ("UTF-16LE", "CP1252", ...); empty when the text does not convert.
+std::optional<std::string> Recode(const char* to, const char* from, const std::string& text);
 
 // A grid held as rows of four texts; row 0 is the header row.
 class FakeGrid : public GridPort {
@@ -89,6 +97,7 @@ class FakeGrid : public GridPort {
   std::string Cell(int row, int column) const override;
   void SetCell(int row, int column, const std::string& text) override;
   void AddRow(const std::string& tabJoinedText, int row = -1) override;
+  void AddRowCells(const RowCells& cells, int row = -1) override;
   void RemoveRow(int row) override;
   void SetColumnWidth(int column, int twips) override { widths[column] = twips; }
   int CurrentRow() const override { return currentRow; }

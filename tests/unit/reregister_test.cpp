@@ -174,5 +174,21 @@ TEST_F(ReregisterTest, AHeldBindingIsMarkedAtStartUpWithoutAMessage) {
   }
 }
 
+// A hand-edited UTF-16 list whose name and target hold Tabs: the grid shows each text in its
+// own column after the load and after the reload of an apply, which saves it as UTF-8.
+TEST_F(ReregisterTest, TabsStayInTheirTextsAndAUtf16ListIsSavedAsUtf8) {
+  const Row tabbed{"Ctrl", "Q", "甲\t乙", "\tC:\\工具\\q.exe"};
+  std::string utf8;
+  for (const std::string& text : tabbed) utf8 += text + "\r\n";
+  system.files[kListPath] = "\xFF\xFE" + *testing::Recode("UTF-16LE", "UTF-8", utf8);
+  program.ReplaceList();
+  ASSERT_EQ(grid.Rows(), 3);
+  EXPECT_EQ(grid.rows[2], tabbed);
+  program.ReregisterAllHotkeys();
+  EXPECT_EQ(system.files[kListPath], "\xEF\xBB\xBF" + utf8);
+  EXPECT_EQ(grid.rows[2], tabbed);
+  EXPECT_EQ(system.CallsStartingWith("MessageBox"), Calls{});
+}
+
 }  // namespace
 }  // namespace tarvek
