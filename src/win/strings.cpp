@@ -36,6 +36,9 @@ std::string CodePageToUtf8(unsigned codePage, std::string_view bytes) {
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
   std::wstring wide = Widen(utf8);
   if (wide.empty()) return std::string();
+  // With "UTF-8 for non-Unicode programs" every character has a form, and the system refuses
+  // the flags below for that code page.
+  if (GetACP() == CP_UTF8) return Narrow(wide);
   BOOL usedDefault = FALSE;
   int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
                               static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
