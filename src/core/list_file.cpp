@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "core/active_list.h"
+
 namespace tarvek {
 
 std::string TrimBlanks(std::string_view text) {
@@ -99,45 +101,8 @@ std::vector<BindingTexts> GridBindings(const GridPort& grid) {
   return bindings;
 }
 
-namespace {
-
-std::string LoadReportText(const std::string& path, const ListLoadReport& report) {
-  std::string text = "热键列表文件 " + path + " 中有些内容没有载入：";
-  if (report.surplus > 0) {
-    text += "\n超过 101 个热键，后面的 " + std::to_string(report.surplus) + " 个没有载入。";
-  }
-  if (report.withoutModifier > 0) {
-    text += "\n有 " + std::to_string(report.withoutModifier) + " 个热键缺少功能键，没有载入。";
-  }
-  if (report.incompleteTail) text += "\n最后一个热键不完整（少于四行），没有载入。";
-  text += "\n\n保存热键列表时，没有载入的内容将不会保存。请先备份该文件。";
-  return text;
-}
-
-}  // namespace
-
 bool HotkeyListFile(std::string_view mode, const std::string& path, ListFileContext ctx) {
-  if (mode == "get") {
-    std::string trimmed = TrimBlanks(path);
-    std::int16_t previousCount = ctx.table.HotkeyCount;
-    if (trimmed.empty() || !ctx.files.FileExists(trimmed)) {
-      ParseList({}, ctx.codec, ctx.table);  // empties the table; the count stays
-      ctx.table.HotkeyCount = previousCount;
-      return true;
-    }
-    std::optional<std::string> bytes = ctx.files.ReadFileBytes(trimmed);
-    if (!bytes) {
-      ParseList({}, ctx.codec, ctx.table);
-      ctx.table.HotkeyCount = previousCount;
-      ctx.dialogs.ShowMessageBox("无法读取热键列表文件：\n" + trimmed, "错误!", kMbIconError);
-      return false;
-    }
-    ListLoadReport report = ParseList(*bytes, ctx.codec, ctx.table);
-    if (!report.Clean()) {
-      ctx.dialogs.ShowMessageBox(LoadReportText(trimmed, report), "热键列表", kMbIconExclamation);
-    }
-    return true;
-  }
+  if (mode == "get") return ReadListFile(path, ctx).Loaded();
   std::string bytes = SerializeList(GridBindings(ctx.grid), ctx.codec);
   if (ctx.files.ReplaceFileBytes(path, bytes)) return true;
   ctx.dialogs.ShowMessageBox("无法保存热键列表文件：\n" + path + "\n\n原来的文件没有改动。", "错误!",
