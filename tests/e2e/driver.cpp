@@ -72,6 +72,9 @@
 //                                a real OLE drag (DoDragDrop, the pointer moved and the button
 //                                released through SendInput) of that data object onto the point
 //                                of the window's client area; prints the result and the effect
+//   holdfile <path> <release>    opens the file sharing it with nobody, as another program
+//                                holding it would; prints "holding", keeps it until the file
+//                                release exists (at most a minute)
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -1197,6 +1200,22 @@ int Modules(const std::wstring& title) {
   return 0;
 }
 
+int HoldFile(const std::wstring& path, const std::wstring& release) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Err(L"cannot open (error %lu)\n", GetLastError());
+    return 1;
+  }
+  Out(L"holding\n");
+  fflush(stdout);
+  for (int i = 0; i < 1200 && GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    Sleep(50);
+  }
+  CloseHandle(file);
+  return 0;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1290,5 +1309,6 @@ int wmain(int argc, wchar_t** argv) {
     HWND w = Find(a[0]);
     return w && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 0 : 1;
   }
+  if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
   return Usage();
 }
