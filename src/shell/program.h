@@ -111,10 +111,10 @@ class Program {
   // Gives back every registration and the tray icon; shows a window the hide action hid.
   void ShutDown();
 
-  // After an add, change or apply: saves the grid to the active list file, drops every
-  // binding's registration, reads the file back and rebuilds the rows, registrations, menu and
-  // count. Tells the user, in one message, which bindings another program holds. Returns the
-  // slots that could not be registered.
+  // After an add, change or apply: saves the grid to the active list file (asking first while
+  // that list is not loaded), drops every binding's registration, reads the file back and
+  // rebuilds the rows, registrations, menu and count. Tells the user, in one message, which
+  // bindings another program holds. Returns the slots that could not be registered.
   std::vector<int> ReregisterAllHotkeys();
   // After a delete: saves the grid to the active list file. When the list was loaded only now,
   // the merged list is shown and registered anew.
