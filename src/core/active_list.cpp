@@ -13,19 +13,28 @@ using PathState = FilePort::PathState;
 
 constexpr const char* kNotLoadedTitle = "热键列表没有载入";
 
+// Why the list could not be loaded, as the user can act on it: for kNoFolder, kLocked and
+// kUnreadable, in that order. "%" stands for the list's path in every text here.
+constexpr std::string_view kNotLoadedReasons[] = {
+    "找不到热键列表文件所在的文件夹或驱动器：\n%\n\n"
+    "可能是 U 盘、移动硬盘、网络驱动器或云盘文件夹还没有连接。",
+    "热键列表文件正被其他程序占用，现在无法读取：\n%",
+    "无法读取热键列表文件：\n%\n\n可能没有读取它的权限，或者磁盘出错。",
+};
+
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Why the list at path could not be loaded, as the user can act on it.
-std::string NotLoadedReason(PathState state, const std::string& path) {
-  switch (state) {
-    case PathState::kNoFolder:
-      return "找不到热键列表文件所在的文件夹或驱动器：\n" + path +
-             "\n\n可能是 U 盘、移动硬盘、网络驱动器或云盘文件夹还没有连接。";
-    case PathState::kLocked:
-      return "热键列表文件正被其他程序占用，现在无法读取：\n" + path;
-    default:
-      return "无法读取热键列表文件：\n" + path + "\n\n可能没有读取它的权限，或者磁盘出错。";
-  }
+// The text with its "%" replaced by value.
+std::string Fill(std::string_view text, std::string_view value) {
+  std::size_t at = text.find('%');
+  std::string filled(text.substr(0, at));
+  if (at != std::string_view::npos) filled.append(value).append(text.substr(at + 1));
+  return filled;
+}
+
+std::string NotLoadedReason(PathState state, std::string_view path) {
+  int i = state == PathState::kNoFolder ? 0 : state == PathState::kLocked ? 1 : 2;
+  return Fill(kNotLoadedReasons[i], path);
 }
 
 std::string LoadReportText(const std::string& path, const ListLoadReport& report,
@@ -40,28 +49,34 @@ std::string LoadReportText(const std::string& path, const ListLoadReport& report
   if (report.incompleteTail) text += "\n最后一个热键不完整（少于四行），没有载入。";
   text += "\n\n保存热键列表时，没有载入的内容将不会保存。";
   if (copy.empty()) return text + "请先备份该文件。";
-  return text + "第一次保存之前，会先把原文件完整地复制为：\n" + copy;
+  return text + Fill("第一次保存之前，会先把原文件完整地复制为：\n%", copy);
+}
+
+// The table's bindings in the grid's rows 2 and up, in place of those there.
+void ShowBindings(GridPort& grid, const std::vector<BindingTexts>& bindings) {
+  while (grid.Rows() > kFirstBindingRow) grid.RemoveRow(grid.Rows() - 1);
+  for (const BindingTexts& b : bindings) {
+    std::string row = b[0];
+    for (int i = 1; i < kGridColumns; ++i) row.append(1, '\t').append(b[i]);
+    grid.AddRow(row);
+  }
 }
 
 std::vector<BindingTexts> TableBindings(const HotkeyTable& table) {
   std::vector<BindingTexts> bindings;
-  for (const HotkeyEntry& e : table.slots) {
-    if (e.ModifierText.empty()) break;
+  for (int i = 0; i < table.Used(); ++i) {
+    const HotkeyEntry& e = table.slots[i];
     bindings.push_back({e.ModifierText, e.KeyText, e.Name, e.Target});
   }
   return bindings;
-}
-
-void ShowBindings(GridPort& grid, const std::vector<BindingTexts>& bindings) {
-  while (grid.Rows() > kFirstBindingRow) grid.RemoveRow(grid.Rows() - 1);
-  for (const BindingTexts& b : bindings) grid.AddRow(b[0] + '\t' + b[1] + '\t' + b[2] + '\t' + b[3]);
 }
 
 std::string LeftOutText(const std::vector<BindingTexts>& leftOut) {
   std::string text = "重新载入的热键列表中已经有下列热键的名称或按键（或者已满 101 个），"
                      "它们没有加入：\n";
   for (const BindingTexts& b : leftOut) {
-    text += "\n" + b[2] + "（" + b[0] + " + " + b[1] + "）  " + b[3];
+    text.append("\n").append(b[2]).append("（").append(b[0]).append(" + ").append(b[1]);
+    text.append("）  ").append(b[3]);
   }
   return text + "\n\n如果还需要它们，请换一个名称或按键再添加。";
 }
@@ -69,10 +84,11 @@ std::string LeftOutText(const std::vector<BindingTexts>& leftOut) {
 }  // namespace
 
 bool SamePath(std::string_view a, std::string_view b) {
-  std::string x = TrimBlanks(a), y = TrimBlanks(b);
-  return x.size() == y.size() &&
-         std::equal(x.begin(), x.end(), y.begin(),
-                    [](char p, char q) { return AsciiLower(p) == AsciiLower(q); });
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
 }
 
 std::string FolderOfPath(std::string_view path) {
@@ -95,11 +111,10 @@ ListRead ReadListFile(const std::string& path, ListFileContext ctx, bool tellNot
     ParseList({}, ctx.codec, ctx.table);  // empties the table; the count stays
     ctx.table.HotkeyCount = previousCount;
     if (!read.Loaded() && tellNotLoaded) {
-      ctx.dialogs.ShowMessageBox(
-          NotLoadedReason(read.state, trimmed) +
-              "\n\n这次没有载入其中的热键，程序也不会改写这个文件。连接好或关闭占用它的程序后，"
-              "添加或删除热键时可以选择重新载入它。",
-          kNotLoadedTitle, kMbIconError);
+      std::string text = NotLoadedReason(read.state, trimmed);
+      text += "\n\n这次没有载入其中的热键，程序也不会改写这个文件。连接好或关闭占用它的程序后，"
+              "添加或删除热键时可以选择重新载入它。";
+      ctx.dialogs.ShowMessageBox(text, kNotLoadedTitle, kMbIconError);
     }
     return read;
   }
@@ -115,7 +130,9 @@ ListRead ReadListFile(const std::string& path, ListFileContext ctx, bool tellNot
 
 std::string BackupPathFor(const std::string& path, const std::string& bytes, FilePort& files) {
   for (int n = 1; n < 100; ++n) {
-    std::string copy = path + (n == 1 ? std::string() : "." + std::to_string(n)) + ".bak";
+    std::string copy = path;
+    if (n > 1) copy.append(1, '.').append(std::to_string(n));
+    copy += ".bak";
     if (!files.FileExists(copy)) return copy;
     if (files.ReadFileBytes(copy) == bytes) return copy;
   }
@@ -156,13 +173,13 @@ bool ActiveList::Load(const std::string& path, ListFileContext ctx) {
 
 bool ActiveList::Decide(const std::string& path, ListFileContext ctx, ListSaveOutcome& outcome) {
   while (notLoaded_) {
-    int answer = ctx.dialogs.ShowMessageBox(
-        NotLoadedReason(*notLoaded_, TrimBlanks(path)) +
-            "\n\n要保存刚才的修改，请选择：\n"
-            "“是”：重新载入这个文件，把刚才添加的热键加进去以后一起保存；\n"
-            "“否”：用列表中现在的热键替换这个文件（能读取时，原文件先在旁边复制一份）；\n"
-            "“取消”：这次不保存，文件保持原样。",
-        kNotLoadedTitle, kMbYesNoCancel | kMbIconExclamation);
+    std::string question = NotLoadedReason(*notLoaded_, TrimBlanks(path));
+    question += "\n\n要保存刚才的修改，请选择：\n"
+                "“是”：重新载入这个文件，把刚才添加的热键加进去以后一起保存；\n"
+                "“否”：用列表中现在的热键替换这个文件（能读取时，原文件先在旁边复制一份）；\n"
+                "“取消”：这次不保存，文件保持原样。";
+    int answer =
+        ctx.dialogs.ShowMessageBox(question, kNotLoadedTitle, kMbYesNoCancel | kMbIconExclamation);
     if (answer == kIdNo) return KeepCopy(path, {}, ctx);
     if (answer != kIdYes) return false;
     // Read beside the table: the table's slots are the registered ones until the caller
@@ -210,9 +227,9 @@ bool ActiveList::KeepCopy(const std::string& path, const std::string& bytesIfUnr
     return true;
   }
   ctx.dialogs.ShowMessageBox(
-      "保存之前，要先把热键列表文件复制一份，以免丢失其中没有载入的内容，但无法保存这份副本：\n" +
-          (copy.empty() ? trimmed + ".bak" : copy) +
-          "\n\n这次没有保存热键列表，文件保持原样。",
+      Fill("保存之前，要先把热键列表文件复制一份，以免丢失其中没有载入的内容，但无法保存这份副本：\n%"
+           "\n\n这次没有保存热键列表，文件保持原样。",
+           copy.empty() ? trimmed : copy),
       "错误!", kMbIconError);
   return false;
 }
@@ -222,22 +239,16 @@ void ActiveList::WarnIfFolderRefusesFiles(const std::string& path,
                                           ListFileContext ctx) {
   const std::string folder = FolderOfPath(TrimBlanks(path));
   // A folder that is not there was named when the list was not loaded.
-  if (folder.empty() || notLoaded_ || ctx.files.FolderWritable(folder)) return;
-  std::string key = folder;
-  std::transform(key.begin(), key.end(), key.begin(), AsciiLower);
-  if (!warnedFolders_.insert(key).second) return;
-  std::string text;
-  if (SamePath(folder, programFolder)) {
-    text = "本程序所在的文件夹不能写入：\n" + folder +
-           "\n\n（例如 C:\\Program Files 下的文件夹，普通用户不能在那里保存文件。）"
-           "对热键的修改和保存的列表都将无法保存。\n\n"
-           "请退出本程序，把整个程序文件夹移到你自己的文件夹中，例如“文档”下的一个文件夹，"
-           "再从那里启动本程序。";
-  } else {
-    text = "热键列表文件所在的文件夹不能写入：\n" + folder +
-           "\n\n对热键的修改都将无法保存。请在“软件设置”中把“热键列表存放路径”改到你自己的"
-           "文件夹中，例如“文档”下的一个文件夹。";
-  }
+  if (warned_ || folder.empty() || notLoaded_ || ctx.files.FolderWritable(folder)) return;
+  warned_ = true;
+  const std::string text = Fill(
+      SamePath(folder, programFolder)
+          ? "本程序所在的文件夹不能写入：\n%\n\n（例如 C:\\Program Files 下的文件夹，普通用户不能在"
+            "那里保存文件。）对热键的修改和保存的列表都将无法保存。\n\n请退出本程序，把整个程序"
+            "文件夹移到你自己的文件夹中，例如“文档”下的一个文件夹，再从那里启动本程序。"
+          : "热键列表文件所在的文件夹不能写入：\n%\n\n对热键的修改都将无法保存。请在“软件设置”中"
+            "把“热键列表存放路径”改到你自己的文件夹中，例如“文档”下的一个文件夹。",
+      folder);
   ctx.dialogs.ShowMessageBox(text, "无法保存热键列表", kMbIconExclamation);
 }
 

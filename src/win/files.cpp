@@ -134,8 +134,8 @@ FilePort::PathState QueryPathState(const std::string& path) {
 }
 
 bool CanMakeFilesIn(const std::string& folder) {
-  std::wstring probe = Widen(folder) + L"\\~TarvekHotKey-write-test-" +
-                       std::to_wstring(GetCurrentProcessId());
+  std::wstring probe =
+      Widen(folder + "\\~TarvekHotKey-write-test-" + std::to_string(GetCurrentProcessId()));
   UniqueKernelHandle file(CreateFileW(
       probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
