@@ -106,8 +106,9 @@ std::vector<int> Program::ReloadBindings(bool fromFile) {
   while (grid_.Rows() > kFirstBindingRow) grid_.RemoveRow(grid_.Rows() - 1);
   // When the file could not be written (it keeps its old bindings), or not read back (another
   // program holds it), the list the user sees stays the one registered: an empty table here
-  // would empty the grid, and the next save would write that over the file.
-  if (!fromFile || !HotkeyListFile("get", ListPath(), ListContext())) {
+  // would empty the grid, and the next save would write that over the file. A file just
+  // written holds what the grid shows, so a failed reading of it is nothing to tell.
+  if (!fromFile || !ReadListFile(ListPath(), ListContext(), /*tellNotLoaded=*/false).Loaded()) {
     ParseList(bytes, system_, core.table);
   }
   std::vector<int> refused = ShowAndRegisterBindings(true);
