@@ -239,8 +239,7 @@ void ActiveList::WarnIfFolderRefusesFiles(const std::string& path,
                                           ListFileContext ctx) {
   const std::string folder = FolderOfPath(TrimBlanks(path));
   // A folder that is not there was named when the list was not loaded.
-  if (warned_ || folder.empty() || notLoaded_ || ctx.files.FolderWritable(folder)) return;
-  warned_ = true;
+  if (folder.empty() || notLoaded_ || ctx.files.FolderWritable(folder)) return;
   const std::string text = Fill(
       SamePath(folder, programFolder)
           ? "本程序所在的文件夹不能写入：\n%\n\n（例如 C:\\Program Files 下的文件夹，普通用户不能在"

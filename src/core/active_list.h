@@ -70,8 +70,8 @@ class ActiveList {
   // grid's bindings, or save nothing. A save that would drop lines the load left out keeps a
   // copy of the file first; when no copy can be made nothing is saved.
   ListSaveOutcome Save(const std::string& path, ListFileContext context);
-  // Once a run: a list whose folder takes no new file (a standard user in a
-  // folder under Program Files) cannot be saved, and the user is told where to go instead.
+  // At start: a list whose folder takes no new file (a standard user in a folder under
+  // Program Files) cannot be saved, and the user is told where to go instead.
   void WarnIfFolderRefusesFiles(const std::string& path, const std::string& programFolder,
                                 ListFileContext context);
   bool Loaded() const { return !notLoaded_; }
@@ -86,7 +86,6 @@ class ActiveList {
   std::string path_;  // the list the state below is about
   std::optional<FilePort::PathState> notLoaded_;  // why it is not loaded
   std::optional<std::string> dropped_;  // the bytes the last load left lines of out
-  bool warned_ = false;
 };
 
 }  // namespace tarvek

@@ -57,7 +57,6 @@ void Program::LoadPhase() {
     liveSettings.SetListPath(ResolveStartList(settings_, programFolder_).path);
   }
   activeList.Load(ListPath(), ListContext());
-  activeList.WarnIfFolderRefusesFiles(ListPath(), programFolder_, ListContext());
   ShowAndRegisterBindings(false);
   ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());
@@ -172,6 +171,8 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   std::string showIcon = settings_.Get(setting::kShowIcon);
   liveSettings.SetChecked(SettingsCheck::kShowIcon, showIcon.empty() || FlagIsOn(showIcon));
   StoreStartList(settings_, startList);
+  // Only the copy that goes on running tries its folder, and only after its bindings are taken.
+  activeList.WarnIfFolderRefusesFiles(ListPath(), programFolder_, ListContext());
   std::string showInfo = settings_.Get(setting::kShowInfo);
   liveSettings.SetChecked(SettingsCheck::kShowInfo, showInfo.empty() || FlagIsOn(showInfo));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);

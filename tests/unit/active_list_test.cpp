@@ -174,12 +174,11 @@ TEST(ActiveListTest, TheFirstSaveThatDropsLinesKeepsACopyUnderAFreeName) {
   EXPECT_EQ(w.system.CallsStartingWith("ReplaceFileBytes"), Calls{"ReplaceFileBytes " + kList});
 }
 
-// Said once per folder, with where to go: the program folder itself, or the list's.
-TEST(ActiveListTest, AFolderThatTakesNoFileIsReportedOnce) {
+// Said at start, with where to go: the program folder itself, or the list's.
+TEST(ActiveListTest, AFolderThatTakesNoFileIsReportedAtStart) {
   World w(kFolder + "\\SaveKey.htk");
   w.system.readOnlyFolders = {kFolder};
   w.Start();
-  w.program.ReplaceList();  // the load runs again, as on import
   Calls said = w.Boxes("[无法保存热键列表]");
   ASSERT_EQ(said.size(), 1u);
   EXPECT_NE(said[0].find("本程序所在的文件夹不能写入：\n" + kFolder), std::string::npos);
