@@ -101,12 +101,6 @@ TEST(ActiveListTest, AListThatCouldNotBeReadIsKeptAndARetrySavesTheUnion) {
     EXPECT_EQ(w.Bound(), 4);
     EXPECT_EQ(w.system.registered.count(BindingIdBase + 3), 1u);
   }
-  // No file in a folder that is there is an empty list: nothing said, nothing asked.
-  World w;
-  w.Start();
-  w.Add(kTwo[0]);
-  EXPECT_EQ(w.system.files[kList], SerializeList({kTwo[0]}, w.system));
-  EXPECT_EQ(w.Boxes("没有载入"), Calls{});
 }
 
 // A retry that still cannot read asks again; "否" replaces the file once it can be written,
@@ -209,14 +203,12 @@ TEST(ActiveListTest, TheListBesideAMovedProgramFollowsAChosenOneStays) {
   }
   s.values = {{"FileSave", "c:\\new\\savekey.HTK"}};
   EXPECT_TRUE(ResolveStartList(s, "C:\\New").besideProgram);
-  // Choosing another folder's list takes the mark away; choosing the own one sets it.
+  // Choosing another program folder's list takes the mark away.
   s.values = {{"FileSave", "C:\\New\\SaveKey.htk"}, {"FileSaveDefault", "C:\\New\\SaveKey.htk"}};
   SettingsDialogModel dialog(s, "C:\\New\\TarvekHotKey.exe");
   dialog.SetListPath("C:\\Old\\SaveKey.htk");
   dialog.SaveChanges();
   EXPECT_EQ(ResolveStartList(s, "C:\\New").path, "C:\\Old\\SaveKey.htk");
-  StoreChosenListPath(s, "C:\\NEW\\SaveKey.htk", "C:\\New");
-  EXPECT_EQ(s.values["FileSaveDefault"], "C:\\NEW\\SaveKey.htk");
 }
 
 }  // namespace
