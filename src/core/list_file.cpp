@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/active_list.h"
 #include "core/text_encoding.h"
 
 namespace tarvek {
@@ -152,60 +153,11 @@ std::vector<BindingTexts> GridBindings(const GridPort& grid) {
   return bindings;
 }
 
-namespace {
-
-std::string LoadReportText(const std::string& path, const ListLoadReport& report) {
-  std::string text = "热键列表文件 " + path + " 中有些内容没有载入：";
-  if (report.surplus > 0) {
-    text += "\n超过 101 个热键，后面的 " + std::to_string(report.surplus) + " 个没有载入。";
-  }
-  if (report.withoutModifier > 0) {
-    text += "\n有 " + std::to_string(report.withoutModifier) + " 个热键缺少功能键，没有载入。";
-  }
-  if (report.incompleteTail) text += "\n最后一个热键不完整（少于四行），没有载入。";
-  text += "\n\n保存热键列表时，没有载入的内容将不会保存。请先备份该文件。";
-  return text;
-}
-
-// Paths as Windows compares them: blanks around them and the case of ASCII letters aside.
-bool SameListPath(std::string_view a, std::string_view b) {
-  std::string x = TrimBlanks(a), y = TrimBlanks(b);
-  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(),
-                                            [&](char p, char q) { return lower(p) == lower(q); });
-}
-
-}  // namespace
-
 bool HotkeyListFile(std::string_view mode, const std::string& path, ListFileContext ctx) {
-  if (mode == "get") {
-    std::string trimmed = TrimBlanks(path);
-    // A list that is not there, or cannot be read, is written anew as today's lists are.
-    if (ctx.activeForm != nullptr) *ctx.activeForm = {trimmed, ListTextForm::kAnsi};
-    std::int16_t previousCount = ctx.table.HotkeyCount;
-    if (trimmed.empty() || !ctx.files.FileExists(trimmed)) {
-      ParseList({}, ctx.codec, ctx.table);  // empties the table; the count stays
-      ctx.table.HotkeyCount = previousCount;
-      return true;
-    }
-    std::optional<std::string> bytes = ctx.files.ReadFileBytes(trimmed);
-    if (!bytes) {
-      ParseList({}, ctx.codec, ctx.table);
-      ctx.table.HotkeyCount = previousCount;
-      ctx.dialogs.ShowMessageBox("无法读取热键列表文件：\n" + trimmed, "错误!", kMbIconError);
-      return false;
-    }
-    ListLoadReport report = ParseList(*bytes, ctx.codec, ctx.table);
-    if (ctx.activeForm != nullptr) ctx.activeForm->form = report.form;
-    if (!report.Clean()) {
-      ctx.dialogs.ShowMessageBox(LoadReportText(trimmed, report), "热键列表", kMbIconExclamation);
-    }
-    return true;
-  }
+  if (mode == "get") return ReadListFile(path, ctx).Loaded();
+  // The list read last is written back in the form it was read in.
   ListTextForm form = ListTextForm::kAnsi;
-  if (ctx.activeForm != nullptr && SameListPath(ctx.activeForm->path, path)) {
-    form = ctx.activeForm->form;
-  }
+  if (ctx.activeForm != nullptr && SamePath(ctx.activeForm->path, path)) form = ctx.activeForm->form;
   std::string bytes = SerializeList(GridBindings(ctx.grid), ctx.codec, form);
   if (ctx.files.ReplaceFileBytes(path, bytes)) return true;
   ctx.dialogs.ShowMessageBox("无法保存热键列表文件：\n" + path + "\n\n原来的文件没有改动。", "错误!",

@@ -73,10 +73,11 @@ struct ListFileContext {
   ActiveListForm* activeForm = nullptr;
 };
 
-// "get" reads the file at path into the table (a blank or missing path empties the table and
-// says nothing); any other mode writes the grid's binding rows to path. Returns false when a
-// "put" could not write the file (the old file stays) or a "get" could not read a file that is
-// there (the table is left empty); the user was told.
+// "get" reads the file at path into the table (a blank path, or no file in a folder that is
+// there, empties the table and says nothing); any other mode writes the grid's binding rows to
+// path. Returns false when a "put" could not write the file (the old file stays) or a "get"
+// could not read a list that is or may be there (its folder or drive is missing, another
+// program holds it, it cannot be read: the table is left empty); the user was told.
 bool HotkeyListFile(std::string_view mode, const std::string& path, ListFileContext context);
 
 std::string TrimBlanks(std::string_view text);

@@ -85,6 +85,20 @@ class FilePort {
   // Deletes what a replacement cut short left behind: the temporary files of its naming beside
   // the files the pattern names (it may hold wildcards, "C:\\Tools\\*.htk").
   virtual void RemoveLeftoverTemporaries(const std::string& filePattern) = 0;
+
+  // What stands at path, told apart so that a list the program cannot read now is never taken
+  // for an empty one: a drive or folder that is not there yet (a USB stick, a network drive
+  // at log-on, a cloud folder offline) is not a file that does not exist.
+  enum class PathState {
+    kFile,           // a file is there and can be opened for reading
+    kNoFile,         // the folder is there, the file is not
+    kNoFolder,       // the folder or its drive is not there, or cannot be reached
+    kLocked,         // another program holds the file open and shares it with nobody
+    kUnreadable,     // it is there but cannot be read (no right to it, a disk error)
+  };
+  virtual PathState QueryPath(const std::string& path) = 0;
+  // Whether a file can be made in the folder: a temporary file is made there and deleted.
+  virtual bool FolderWritable(const std::string& folder) = 0;
 };
 
 // The files of one folder, and deleting and renaming a file: the named lists beside the program.
@@ -132,11 +146,14 @@ class SystemPort : public HotkeyPort,
 // MessageBox flags and results used by the program.
 inline constexpr unsigned kMbOk = 0x0;
 inline constexpr unsigned kMbOkCancel = 0x1;
+inline constexpr unsigned kMbYesNoCancel = 0x3;
 inline constexpr unsigned kMbIconError = 0x10;
 inline constexpr unsigned kMbIconExclamation = 0x30;
 inline constexpr unsigned kMbIconInformation = 0x40;
 inline constexpr unsigned kMbHelp = 0x4000;
 inline constexpr int kIdOk = 1;
 inline constexpr int kIdCancel = 2;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
 
 }  // namespace tarvek

@@ -1,5 +1,7 @@
 #include "lists/import_list_model.h"
 
+#include "settings/list_path.h"
+
 namespace tarvek {
 
 ImportListModel::ImportListModel(FolderPort& folder, SettingsStore& settings,
@@ -61,7 +63,7 @@ void ImportListModel::LoadAtStart() {
   std::string path = ChosenPath();
   if (path.empty()) return;
   // A failed write is not reported: the button is spent either way, and the list stays as it is.
-  settings_.Set(setting::kFileSave, path);
+  StoreChosenListPath(settings_, path, listFolder_);
   loadAtStartEnabled_ = false;
   Changed();
 }

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "core/active_list.h"
 #include "core/hotkey_table.h"
 #include "core/list_file.h"
 #include "core/validation.h"
+#include "settings/list_path.h"
 
 namespace tarvek {
 
@@ -122,7 +124,7 @@ void SettingsDialogModel::Activate() {
 }
 
 void SettingsDialogModel::SaveChanges() {
-  settings_.Set(setting::kFileSave, listPath_);
+  StoreChosenListPath(settings_, listPath_, FolderOfPath(programPath_));
   visible_ = false;
   Changed();
   if (onSaved) onSaved();

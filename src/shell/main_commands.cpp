@@ -193,7 +193,7 @@ void MainCommands::Delete() {
   }
   ShrinkHotkeyMenu();
   program_.SetCountCaption(grid_.Rows() - kFirstBindingRow);
-  HotkeyListFile("put", program_.ListPath(), program_.ListContext());
+  program_.SaveAfterDelete();
 }
 
 void MainCommands::ShrinkHotkeyMenu() {

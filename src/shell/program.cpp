@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "settings/list_path.h"
+
 namespace tarvek {
 
 Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& view, GridPort& grid,
@@ -73,11 +75,10 @@ void Program::LoadPhase() {
   liveSettings.SetChecked(SettingsCheck::kShowHotKeyNameInMenu,
                            FlagIsOn(settings_.Get(setting::kShowHotKeyNameInMenu)));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);
-  if (TrimBlanks(ListPath()).empty()) liveSettings.SetListPath(settings_.Get(setting::kFileSave));
-  // Without a stored path the list is the one in the program's folder, wherever the program
-  // was started from.
-  if (TrimBlanks(ListPath()).empty()) liveSettings.SetListPath(programFolder_ + "\\SaveKey.htk");
-  HotkeyListFile("get", ListPath(), ListContext());
+  if (TrimBlanks(ListPath()).empty()) {
+    liveSettings.SetListPath(ResolveStartList(settings_, programFolder_).path);
+  }
+  activeList.Load(ListPath(), ListContext());
   ShowAndRegisterBindings(false);
   ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());
@@ -113,14 +114,25 @@ void Program::SetCountCaption(int n) {
 }
 
 std::vector<int> Program::ReregisterAllHotkeys() {
+  return ReloadBindings(activeList.Save(ListPath(), ListContext()).saved);
+}
+
+void Program::SaveAfterDelete() {
+  ListSaveOutcome outcome = activeList.Save(ListPath(), ListContext());
+  if (outcome.merged) ReloadBindings(outcome.saved);
+}
+
+std::vector<int> Program::ReloadBindings(bool fromFile) {
   std::string bytes = SerializeList(GridBindings(grid_), system_);
-  bool saved = HotkeyListFile("put", ListPath(), ListContext());
   core.ReleaseBindings();
   while (grid_.Rows() > kFirstBindingRow) grid_.RemoveRow(grid_.Rows() - 1);
   // When the file could not be written (it keeps its old bindings), or not read back (another
   // program holds it), the list the user sees stays the one registered: an empty table here
-  // would empty the grid, and the next save would write that over the file.
-  if (!saved || !HotkeyListFile("get", ListPath(), ListContext())) ParseList(bytes, system_, core.table);
+  // would empty the grid, and the next save would write that over the file. A file just
+  // written holds what the grid shows, so a failed reading of it is nothing to tell.
+  if (!fromFile || !ReadListFile(ListPath(), ListContext(), /*tellNotLoaded=*/false).Loaded()) {
+    ParseList(bytes, system_, core.table);
+  }
   std::vector<int> refused = ShowAndRegisterBindings(true);
   ShowHotkeyMenu("没有设置热键");
   SetCountCaption(core.table.Used());
@@ -175,13 +187,15 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   liveSettings.SetChecked(SettingsCheck::kPlaySound, FlagIsOn(settings_.Get(setting::kPlaySound)));
   bool controller = FlagIsOn(settings_.Get(setting::kMouseCtrl));
   if (controller != core.flags.MouseControllerOn) MouseControllerBoxClick(controller);
-  liveSettings.SetListPath(settings_.Get(setting::kFileSave));
+  // The list beside the program is this folder's SaveKey.htk, also when the folder was moved
+  // or copied since FileSave was written; a list the user chose stays where it is.
+  StartList startList = ResolveStartList(settings_, programFolder_);
+  liveSettings.SetListPath(startList.path);
   std::string showIcon = settings_.Get(setting::kShowIcon);
   liveSettings.SetChecked(SettingsCheck::kShowIcon, showIcon.empty() || FlagIsOn(showIcon));
-  if (TrimBlanks(ListPath()).empty()) {
-    liveSettings.SetListPath(programFolder_ + "\\SaveKey.htk");
-    settings_.Set(setting::kFileSave, ListPath());
-  }
+  StoreStartList(settings_, startList);
+  // Only the copy that goes on running tries its folder, and only after its bindings are taken.
+  activeList.WarnIfFolderRefusesFiles(ListPath(), programFolder_, ListContext());
   std::string showInfo = settings_.Get(setting::kShowInfo);
   liveSettings.SetChecked(SettingsCheck::kShowInfo, showInfo.empty() || FlagIsOn(showInfo));
   for (int column = 0; column < 2; ++column) grid_.SetColumnWidth(column, kGridColumnWidths[column]);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/active_list.h"
 #include "core/dispatch.h"
 #include "core/grid.h"
 #include "core/list_file.h"
@@ -137,11 +138,14 @@ class Program {
   // Gives back every registration and the tray icon; shows a window the hide action hid.
   void ShutDown();
 
-  // After an add, change or apply: saves the grid to the active list file, drops every
-  // binding's registration, reads the file back and rebuilds the rows, registrations, menu and
-  // count. Tells the user, in one message, which bindings another program holds. Returns the
-  // slots that could not be registered.
+  // After an add, change or apply: saves the grid to the active list file (asking first while
+  // that list is not loaded), drops every binding's registration, reads the file back and
+  // rebuilds the rows, registrations, menu and count. Tells the user, in one message, which
+  // bindings another program holds. Returns the slots that could not be registered.
   std::vector<int> ReregisterAllHotkeys();
+  // After a delete: saves the grid to the active list file. When the list was loaded only now,
+  // the merged list is shown and registered anew.
+  void SaveAfterDelete();
 
   // The import command's second half, once the import-list dialog has set the active list
   // path: every binding of the old list is freed, its rows and menu items go, and the load
@@ -168,6 +172,8 @@ class Program {
   // The settings as they live while the program runs: the settings dialog's fields.
   SettingsDialogModel liveSettings;
   const std::string& ListPath() const { return liveSettings.ListPath(); }  // the active list
+  // Whether the active list was loaded, and what guards its file until it is.
+  ActiveList activeList;
   bool hiddenAtStart = false;   // start-up left the window hidden (hotkey activation mode)
   std::string activationHotkeyText;
   int activationOption = 0;         // the selected option; 0 until start-up selects another
@@ -184,6 +190,10 @@ class Program {
   void ShowHotkeyMenu(const std::string& emptyCaption);
   // Shows the table's bindings as grid rows 2 and up, registers them and marks the refused.
   std::vector<int> ShowAndRegisterBindings(bool insertAtRow2);
+  // Drops every binding's registration and row, reads the active list file back (or, when
+  // fromFile is false or it cannot be read, takes what the grid showed), and rebuilds the rows,
+  // registrations, menu and count.
+  std::vector<int> ReloadBindings(bool fromFile);
 
   SystemPort& system_;
   StartMessages startMessages_{system_};

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/ports.h"
+
 namespace tarvek::win {
 
 enum class FileRead { kOk, kFailed, kTooLarge };
@@ -17,6 +19,15 @@ FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::strin
 // reader ever sees half a file. False leaves the old file as it was; a read-only file is left
 // alone on Wine too, which would otherwise replace it.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// What stands at path: a file that opens for reading, no file in a folder that is there, no
+// folder (or drive, or network share), a file another program holds without sharing, or one
+// that cannot be read.
+FilePort::PathState QueryPathState(const std::string& path);
+
+// Whether this user can make a file in the folder: a hidden temporary file is made there, and
+// goes when it is closed.
+bool CanMakeFilesIn(const std::string& folder);
 
 // The file beside path is named path + this + the writing process's id; a program ended while
 // it wrote leaves it behind.

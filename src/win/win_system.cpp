@@ -212,6 +212,10 @@ void WinSystem::RemoveLeftoverTemporaries(const std::string& filePattern) {
   FindClose(search);
 }
 
+FilePort::PathState WinSystem::QueryPath(const std::string& path) { return QueryPathState(path); }
+
+bool WinSystem::FolderWritable(const std::string& folder) { return CanMakeFilesIn(folder); }
+
 bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   return ReplaceFileAtomically(path, bytes);
 }

@@ -35,6 +35,8 @@ class WinSystem : public SystemPort {
   std::optional<std::string> ReadFileBytes(const std::string& path) override;
   bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override;
   void RemoveLeftoverTemporaries(const std::string& filePattern) override;
+  PathState QueryPath(const std::string& path) override;
+  bool FolderWritable(const std::string& folder) override;
   std::vector<std::string> FileNamesIn(const std::string& folder) override;
   bool RemoveFile(const std::string& path) override;
   bool RenameFile(const std::string& from, const std::string& to) override;

@@ -79,6 +79,9 @@
 //                                of the window's client area; prints the result and the effect
 //   clickcontrol <title> <id>    a left click at the middle of the window's control id, through
 //                                SendInput
+//   holdfile <path> <release>    opens the file sharing it with nobody, as another program
+//                                holding it would; prints "holding", keeps it until the file
+//                                release exists (at most a minute)
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -1284,6 +1287,22 @@ int ListViewCells(const std::wstring& title) {
   return 0;
 }
 
+int HoldFile(const std::wstring& path, const std::wstring& release) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Err(L"cannot open (error %lu)\n", GetLastError());
+    return 1;
+  }
+  Out(L"holding\n");
+  fflush(stdout);
+  for (int i = 0; i < 1200 && GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    Sleep(50);
+  }
+  CloseHandle(file);
+  return 0;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1380,5 +1399,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
   if (cmd == L"lvcells" && a.size() == 1) return ListViewCells(a[0]);
+  if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
   return Usage();
 }

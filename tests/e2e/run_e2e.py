@@ -971,7 +971,7 @@ class ReleaseTests(E2ECase):
             names = sorted(archive.namelist())
             self.assertEqual(names, sorted(top + n for n in
                                            ("TarvekHotKey.exe", "hotkey.wav", "mouse.wav", "README.txt", "LICENSE.txt")))
-            self.assertLessEqual(archive.getinfo(top + "TarvekHotKey.exe").file_size, 350 * 1024)
+            self.assertLessEqual(archive.getinfo(top + "TarvekHotKey.exe").file_size, 370 * 1024)
             folder = r"C:\Program Files\Tarvek 工具"
             archive.extractall(self.box.host(folder))
         home = folder + "\\" + top.rstrip("/")
@@ -1506,7 +1506,7 @@ class ForeignListTests(E2ECase):
         return [tuple(unescape_cell(c) for c in line.split("\t")) for line in out.splitlines()]
 
     def end(self, proc):
-        self.box.driver("send", self.program.main_title, "WM_QUERYENDSESSION", 0, 0)
+        self.end_session()
         self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the program does not end")
 
     def test_foreign_lists_show_as_written_survive_a_delete_and_start_their_targets(self):
@@ -1548,6 +1548,118 @@ class ForeignListTests(E2ECase):
                 self.press(chinese)
                 self.assertEqual(self.assertLaunchedOnce(log).exe.lower(), target.lower())
                 self.end(proc)
+
+
+class ListSafetyTests(E2ECase):
+    """A list file is never written over or thinned without the user's word."""
+
+    LIST = PROGRAM_DIR + r"\SaveKey.htk"
+    NOT_LOADED = "热键列表没有载入"
+    IDYES = 6
+    TWO = [CALCULATOR, ("Ctrl + Shift", "E", "编辑器", PROGRAM_DIR + r"\target.exe")]
+
+    def setUp(self):
+        super().setUp()
+        if self.program.is_floor:
+            self.skipTest("floor.exe reads no list file")
+
+    def answer(self, title, button, wait_ms=20000):
+        self.assertEqual(self.box.driver("findwindow", title, wait_ms)[0], 0, f"no '{title}'")
+
+        def answered():  # a box just made may not take the first answer (seen under Wine)
+            self.box.driver("post", title, "WM_COMMAND", button, 0)
+            return wait_for(lambda: self.box.driver("findwindow", title)[0] != 0, 1)
+        self.assertTrue(wait_for(answered, 10), f"'{title}' stays")
+
+    def spawn_with(self, list_path):
+        self.box.set_settings({"FileSave": list_path, "ShowInfo": "0", "PlaySound": "0"})
+        return self.box.spawn(self.program.installed)
+
+    def settled(self):
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0, "no start")
+
+    def add_answering_yes(self):
+        """Ctrl + Alt + Q to target.exe through the editor, as a user adds it; the question
+        about the list that was not loaded is answered 是 (load it again)."""
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5))
+        self.box.driver("keys", "f12")
+        self.assertEqual(self.box.driver("findwindow", EDITOR, 5000)[0], 0, "F12 did not open the editor")
+        self.box.driver("keys", "ctrl")
+        self.box.driver("keys", "alt")
+        self.assertEqual(self.box.driver("select", EDITOR, E_KEY, KEYS.index("Q"))[0], 0)
+        self.box.driver("keys", "tab")
+        target = PROGRAM_DIR + r"\target.exe"
+        self.box.driver("type", target)
+        self.box.driver("keys", "tab")  # the name box suggests "target"
+        texts = lambda: self.box.driver("texts", EDITOR)[1].splitlines()
+        self.assertTrue(wait_for(lambda: "target" in texts(), 3), f"{texts()}")
+        self.box.driver("control", EDITOR, E_APPLY, "BM_CLICK")
+        self.box.driver("control", EDITOR, E_OK, "BM_CLICK")
+        self.answer(self.NOT_LOADED, self.IDYES, 10000)
+        return ("Ctrl + Alt", "Q", "target", target)
+
+    def assertKeptAll(self, list_path, before, added):
+        want = winebox.encode_list(before + [added])
+        saved = lambda: self.box.host(list_path).read_bytes()
+        self.assertTrue(wait_for(lambda: saved() == want, 5), f"saved: {saved()!r}")
+        for binding in before + [added]:
+            self.assertHeld(binding)
+
+    def test_a_list_whose_folder_is_missing_at_start_keeps_its_bindings(self):
+        synced = r"C:\云盘\热键.htk"
+        self.spawn_with(synced)
+        self.answer(self.NOT_LOADED, IDOK)
+        self.settled()
+        self.box.write(synced, winebox.encode_list(self.TWO))  # the drive is there now
+        self.assertKeptAll(synced, self.TWO, self.add_answering_yes())
+
+    def test_a_list_locked_at_start_keeps_its_bindings(self):
+        self.box.write(self.LIST, winebox.encode_list(self.TWO))
+        release = TOOLS_DIR + r"\release"
+        output = self.box.prefix / f"wine-output-{len(self.box.procs)}.txt"
+        holder = self.box.spawn(TOOLS_DIR + r"\driver.exe", "holdfile", self.LIST, release)
+        self.assertTrue(wait_for(lambda: b"holding" in output.read_bytes(), 20), "the file is not held")
+        self.spawn_with(self.LIST)
+        self.answer(self.NOT_LOADED, IDOK)
+        self.settled()
+        self.box.write(release, b"")
+        self.assertTrue(wait_for(lambda: holder.poll() is not None, 10), "the file is still held")
+        self.assertKeptAll(self.LIST, self.TWO, self.add_answering_yes())
+
+    def test_a_list_of_120_keeps_the_rest_in_a_copy(self):
+        target = PROGRAM_DIR + r"\target.exe"
+        bindings = many_bindings(108) + [("Ctrl + Win", k, f"程序{108 + i}", target) for i, k in enumerate("ABCDEFGHIJKL")]
+        original = winebox.encode_list(bindings)
+        self.box.write(self.LIST, original)
+        self.spawn_with(self.LIST)
+        self.assertEqual(self.box.driver("findwindow", "热键列表", 20000)[0], 0, "no load report")
+        self.assertIn(r"SaveKey.htk.bak", self.box.driver("texts", "热键列表")[1])
+        self.answer("热键列表", IDOK)
+        self.settled()
+
+        def chosen():  # "显示界面" until the window is there to choose from
+            if self.box.driver("visible", self.program.main_title)[0] != 0:
+                self.box.driver("post", self.program.main_title, "WM_COMMAND", SHOW_WINDOW, 0)
+                return False
+            return self.box.driver("lvselect", self.program.main_title, 1)[0] == 0
+        self.assertTrue(wait_for(chosen, 10), "the first binding not chosen")
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
+        self.answer("删除热键", IDOK, 10000)
+        want = winebox.encode_list(bindings[1:101])
+        self.assertTrue(wait_for(lambda: self.box.host(self.LIST).read_bytes() == want, 5), "not saved")
+        self.assertEqual(self.box.host(self.LIST + ".bak").read_bytes(), original)
+
+    def test_a_moved_program_folder_keeps_its_list(self):
+        proc = self.start([CALCULATOR])
+        self.end_session()
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the first start still runs")
+        moved = r"C:\Tools\热键"
+        self.box.host(moved).parent.mkdir(parents=True, exist_ok=True)
+        self.box.host(PROGRAM_DIR).rename(self.box.host(moved))
+        self.box.spawn(moved + "\\" + self.program.exe.name, cwd=moved)
+        self.settled()
+        self.assertHeld(CALCULATOR)
 
 
 def main():

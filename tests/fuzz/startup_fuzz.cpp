@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::MemorySettings settings;
   for (std::string_view name :
        {setting::kHotKeyName, setting::kActivateStatus, setting::kFileSave, setting::kShowIcon,
-        setting::kShowInfo, setting::kMouseCtrl, setting::kPlaySound, setting::kShowHotKeyNameInMenu}) {
+        setting::kShowInfo, setting::kMouseCtrl, setting::kPlaySound, setting::kShowHotKeyNameInMenu,
+        setting::kFileSaveDefault}) {
     if (input.ConsumeBool()) settings.values[std::string(name)] = input.ConsumeRandomLengthString(64);
   }
   settings.runEntry = input.ConsumeRandomLengthString(64);

@@ -114,17 +114,46 @@ int RecordingSystem::ShowMessageBox(const std::string& text, const std::string& 
   calls.push_back(line.str());
   return nextAnswer_ < messageBoxAnswers.size() ? messageBoxAnswers[nextAnswer_++] : kIdOk;
 }
-bool RecordingSystem::FileExists(const std::string& path) { return files.count(path) != 0; }
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+bool Under(const std::string& path, const std::set<std::string>& folders) {
+  for (const std::string& folder : folders) {
+    if (path == folder || path.rfind(folder + "\\", 0) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool RecordingSystem::FileExists(const std::string& path) {
+  return files.count(path) != 0 && !Under(path, absentFolders);
+}
+FilePort::PathState RecordingSystem::QueryPath(const std::string& path) {
+  if (Under(path, absentFolders)) return PathState::kNoFolder;
+  if (lockedPaths.count(path) != 0) return PathState::kLocked;
+  if (unreadablePaths.count(path) != 0) return PathState::kUnreadable;
+  return files.count(path) != 0 ? PathState::kFile : PathState::kNoFile;
+}
+bool RecordingSystem::FolderWritable(const std::string& folder) {
+  return !Under(folder, absentFolders) && readOnlyFolders.count(folder) == 0;
+}
 std::optional<std::string> RecordingSystem::ReadFileBytes(const std::string& path) {
   calls.push_back("ReadFileBytes " + path);
-  if (unreadablePaths.count(path) != 0) return std::nullopt;
+  if (unreadablePaths.count(path) != 0 || lockedPaths.count(path) != 0) return std::nullopt;
+  if (Under(path, absentFolders)) return std::nullopt;
   auto it = files.find(path);
   if (it == files.end()) return std::nullopt;
   return it->second;
 }
 bool RecordingSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   calls.push_back("ReplaceFileBytes " + path);
-  if (unwritablePaths.count(path) != 0) return false;
+  if (unwritablePaths.count(path) != 0 || lockedPaths.count(path) != 0) return false;
+  if (Under(path, absentFolders) || readOnlyFolders.count(FolderOf(path)) != 0) return false;
   files[path] = bytes;
   return true;
 }

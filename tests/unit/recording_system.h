@@ -32,10 +32,15 @@ class RecordingSystem : public SystemPort {
   std::map<std::string, std::string> files;  // path -> bytes
   std::set<std::string> unwritablePaths;
   std::set<std::string> unreadablePaths;
-  std::set<std::string> lockedPaths;  // in use: RemoveFile and RenameFile refuse them
   // 65001 is UTF-8, as Windows does it (bytes that are not UTF-8 become U+FFFD); any other
   // code page goes through iconv under its "CP" name.
   unsigned ansiCodePage = 936;
+  // Held open without sharing by another program: nothing reads, replaces, removes or renames
+  // them.
+  std::set<std::string> lockedPaths;
+  // Folders (and everything under them) that are not there: a drive not connected.
+  std::set<std::string> absentFolders;
+  std::set<std::string> readOnlyFolders;  // nothing can be made in them
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
@@ -61,6 +66,8 @@ class RecordingSystem : public SystemPort {
   void RemoveLeftoverTemporaries(const std::string& filePattern) override {
     calls.push_back("RemoveLeftoverTemporaries " + filePattern);
   }
+  PathState QueryPath(const std::string& path) override;
+  bool FolderWritable(const std::string& folder) override;
   // The names of files whose path is the folder, a backslash and the name, in path order.
   std::vector<std::string> FileNamesIn(const std::string& folder) override;
   bool RemoveFile(const std::string& path) override;

@@ -149,7 +149,7 @@ TEST_F(ReregisterTest, AFailedReadBackKeepsWhatWasWritten) {
   EXPECT_EQ(program.core.table.Used(), 3);
   EXPECT_EQ(system.CallsStartingWith("RegisterHotkey").size(), 3u);
   EXPECT_EQ(view.menu.size(), 3u);
-  EXPECT_EQ(system.CallsStartingWith("MessageBox").size(), 1u);
+  EXPECT_EQ(system.CallsStartingWith("MessageBox"), Calls{});  // nothing of the list is lost
   system.unreadablePaths.clear();
   std::string written = system.files[kListPath];
   program.ReregisterAllHotkeys();

@@ -46,12 +46,13 @@ class StartUpTest : public ::testing::Test {
 
 TEST_F(StartUpTest, FirstStartOnACleanMachine) {
   ASSERT_TRUE(Start());
-  // The list file's place is written back, the activation mode is selected and stores itself,
-  // and the two boxes that a missing value ticks store their value as a click on them does; the
-  // rest stays missing.
+  // The list file's place is written back and marked as the one beside the program, the
+  // activation mode is selected and stores itself, and the two boxes that a missing value ticks
+  // store their value as a click on them does; the rest stays missing.
   EXPECT_EQ(settings.values, (std::map<std::string, std::string, std::less<>>{
                                  {"ActivateStatus", "0"},
                                  {"FileSave", "C:\\Tools\\HK\\SaveKey.htk"},
+                                 {"FileSaveDefault", "C:\\Tools\\HK\\SaveKey.htk"},
                                  {"ShowIcon", "1"},
                                  {"ShowInfo", "1"}}));
   EXPECT_EQ(program->ListPath(), "C:\\Tools\\HK\\SaveKey.htk");

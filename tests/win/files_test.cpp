@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win/strings.h"
+#include "win/unique_handle.h"
 #include "win/win_system.h"
 #include "win_test_support.h"
 
@@ -97,6 +98,27 @@ TEST_F(Files, MissingFilesAndFolders) {
   // A read-only list is still a list that can be read.
   MakeReadOnly(path);
   EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>("x"));
+}
+
+// A list is taken for empty only when its folder is there and the file is not.
+TEST_F(Files, WhatStandsAtAPathIsToldApartAndTheWriteProbeLeavesNothing) {
+  using State = FilePort::PathState;
+  const std::string list = folder.Join("热键.htk");
+  ASSERT_TRUE(system.ReplaceFileBytes(list, "x"));
+  EXPECT_EQ(system.QueryPath(list), State::kFile);
+  EXPECT_EQ(system.QueryPath(folder.Join("没有.htk")), State::kNoFile);
+  EXPECT_EQ(system.QueryPath(folder.Join("没有\\热键.htk")), State::kNoFolder);
+  EXPECT_EQ(system.QueryPath(folder.Join("热键.htk\\a.htk")), State::kNoFolder);  // a file, no folder
+  {
+    UniqueKernelHandle held(CreateFileW(Widen(list).c_str(), GENERIC_READ, 0, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(system.QueryPath(list), State::kLocked);
+    EXPECT_EQ(system.ReadFileBytes(list), std::nullopt);
+  }
+  EXPECT_TRUE(system.FolderWritable(folder.Path()));
+  EXPECT_FALSE(system.FolderWritable(folder.Join("没有")));
+  EXPECT_EQ(folder.Entries(), Names{"热键.htk"});
 }
 
 }  // namespace
