@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/hotkey_table.h"
 #include "core/list_file.h"
 #include "win/dialog_kit.h"
 #include "win/files.h"
@@ -43,7 +44,7 @@ std::string ProgramFolder() {
 }
 
 bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
-  return ::RegisterHotKey(window_, id, static_cast<UINT>(modifiers),
+  return ::RegisterHotKey(window_, id, static_cast<UINT>(ModifiersToRegister(id, modifiers)),
                           static_cast<UINT>(virtualKey)) != FALSE;
 }
 
