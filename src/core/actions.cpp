@@ -32,8 +32,33 @@ LaunchPlan PlanLaunch(std::string_view target) {
                    [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::tolower(c) : c); });
     isProgram = tail == ".exe";
   }
+  bool onNetwork = command.size() >= 2 && (command[0] == '\\' || command[0] == '/') &&
+                   (command[1] == '\\' || command[1] == '/');
+  bool inBackground = !isProgram || onNetwork;
   return {isProgram ? LaunchPlan::Kind::kStartProgram : LaunchPlan::Kind::kShellOpen,
-          std::move(command)};
+          std::move(command), inBackground};
+}
+
+std::string ShellWorkingFolder(const std::string& command, PathKind kind) {
+  if (kind == PathKind::kFolder) return command;
+  if (kind != PathKind::kFile) return {};
+  std::size_t slash = command.find_last_of("\\/");
+  if (slash == std::string::npos) return {};
+  // "C:\\a.txt" is in "C:\\", not in "C:", which is whatever folder drive C is in now.
+  if (slash == 2 && command[1] == ':') return command.substr(0, 3);
+  return command.substr(0, slash);
+}
+
+namespace {
+
+void OpenThroughShell(SystemPort& system, const std::string& command) {
+  system.ShellOpen(command, ShellWorkingFolder(command, system.KindOfPath(command)));
+}
+
+}  // namespace
+
+void ShellOpenInBackground(SystemPort& system, const std::string& command) {
+  system.RunInBackground([command](SystemPort& worker) { OpenThroughShell(worker, command); });
 }
 
 void ActionRunner::RunTarget(const std::string& target) {
@@ -48,12 +73,12 @@ void ActionRunner::RunTarget(const std::string& target) {
   if (target == kMaximizeWindow) return MaximizeForegroundWindow();
   if (target == kCloseWindow) return CloseForegroundWindow();
   if (target == kUsePad) return pad_.ShowPadForAction();
-  if (target == kOpenMyComputer) return system_.ShellOpen("C:\\");
+  if (target == kOpenMyComputer) return ShellOpenInBackground(system_, "C:\\");
   if (target == kOpenBrowser) {
     // The fixed path is what the action has always opened; machines without it get the
     // user's default browser rather than nothing.
     if (system_.FileExists(std::string(kInternetExplorerPath))) {
-      return system_.ShellOpen(std::string(kInternetExplorerPath));
+      return ShellOpenInBackground(system_, std::string(kInternetExplorerPath));
     }
     return system_.OpenDefaultBrowser();
   }
@@ -62,11 +87,10 @@ void ActionRunner::RunTarget(const std::string& target) {
 
 void ActionRunner::Launch(const std::string& target) {
   LaunchPlan plan = PlanLaunch(target);
-  if (plan.kind == LaunchPlan::Kind::kStartProgram) {
-    system_.StartProgram(plan.command);
-  } else {
-    system_.ShellOpen(plan.command);
-  }
+  if (plan.kind == LaunchPlan::Kind::kShellOpen) return ShellOpenInBackground(system_, plan.command);
+  if (!plan.inBackground) return system_.StartProgram(plan.command);
+  system_.RunInBackground(
+      [exePath = plan.command](SystemPort& worker) { worker.StartProgram(exePath); });
 }
 
 // Current Windows ignores ExitWindowsEx from a process that has not enabled the shut-down
@@ -87,8 +111,11 @@ void ActionRunner::LogOffUser() {
 }
 
 void ActionRunner::EmptyRecycleBin() {
-  // The icon is refreshed when the call returns anything but 0, an already empty bin included.
-  if (system_.EmptyRecycleBin() != 0) system_.UpdateRecycleBinIcon();
+  // A large bin takes its time. The icon is refreshed when the call returns anything but 0,
+  // an already empty bin included.
+  system_.RunInBackground([](SystemPort& worker) {
+    if (worker.EmptyRecycleBin() != 0) worker.UpdateRecycleBinIcon();
+  });
 }
 
 void ActionRunner::ToggleHideForegroundWindow() {

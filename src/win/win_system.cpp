@@ -8,6 +8,7 @@
 
 #include "core/hotkey_table.h"
 #include "core/list_file.h"
+#include "win/background.h"
 #include "win/dialog_kit.h"
 #include "win/files.h"
 #include "win/on_demand.h"
@@ -50,12 +51,22 @@ bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
 
 void WinSystem::UnregisterHotkey(int id) { ::UnregisterHotKey(window_, id); }
 
-void WinSystem::ShellOpen(const std::string& command) {
-  static const auto shellExecute =
-      OnDemand<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
-  if (shellExecute != nullptr) {
-    shellExecute(nullptr, nullptr, Widen(command).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  }
+// What runs on a worker thread keeps no function-local static (see RunOnWorker).
+void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder) {
+  const auto shellExecuteEx =
+      OnDemand<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  if (shellExecuteEx == nullptr) return;
+  std::wstring file = Widen(command);
+  std::wstring folder = Widen(workingFolder);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  // A target that cannot be opened fails without a message; and the call returns only once
+  // the shell is done, since a worker gives its COM back when its jobs are done.
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = file.c_str();
+  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  shellExecuteEx(&info);
 }
 
 void WinSystem::StartProgram(const std::string& exePath) {
@@ -93,7 +104,7 @@ void WinSystem::OpenDefaultBrowser() {
     StartProgram(Narrow(exe));
     return;
   }
-  ShellOpen("about:blank");
+  RunInBackground([](SystemPort& worker) { worker.ShellOpen("about:blank", {}); });
 }
 
 WindowRef WinSystem::ForegroundWindow() {
@@ -101,7 +112,8 @@ WindowRef WinSystem::ForegroundWindow() {
 }
 
 void WinSystem::ShowWindow(WindowRef window, int showCommand) {
-  ::ShowWindow(AsHwnd(window), showCommand);
+  // ShowWindow would wait for the window's thread, for ever when its program hangs.
+  ::ShowWindowAsync(AsHwnd(window), showCommand);
 }
 
 void WinSystem::PostClose(WindowRef window) { PostMessageW(AsHwnd(window), WM_CLOSE, 0, 0); }
@@ -134,7 +146,7 @@ void WinSystem::SendMciCommand(const std::string& command) {
 }
 
 long WinSystem::EmptyRecycleBin() {
-  static const auto emptyRecycleBin =
+  const auto emptyRecycleBin =
       OnDemand<decltype(&SHEmptyRecycleBinW)>(L"shell32.dll", "SHEmptyRecycleBinW");
   if (emptyRecycleBin == nullptr) return E_FAIL;
   return static_cast<long>(emptyRecycleBin(window_, nullptr, SHERB_NOCONFIRMATION));
@@ -142,7 +154,7 @@ long WinSystem::EmptyRecycleBin() {
 
 void WinSystem::UpdateRecycleBinIcon() {
   // Not in every SDK's headers; the shell still exports it.
-  static const auto update = OnDemand<void(WINAPI*)()>(L"shell32.dll", "SHUpdateRecycleBinIcon");
+  const auto update = OnDemand<void(WINAPI*)()>(L"shell32.dll", "SHUpdateRecycleBinIcon");
   if (update != nullptr) update();
 }
 
@@ -239,6 +251,19 @@ bool WinSystem::RemoveFile(const std::string& path) {
 bool WinSystem::RenameFile(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING: an existing list of the new name is never overwritten.
   return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != FALSE;
+}
+
+void WinSystem::RunInBackground(std::function<void(SystemPort&)> job) {
+  RunOnWorker([job = std::move(job)] {
+    WinSystem worker;  // no owner window: the user-interface thread's may be gone
+    job(worker);
+  });
+}
+
+PathKind WinSystem::KindOfPath(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kNeither;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
 }
 
 std::string WinSystem::AnsiToUtf8(const std::string& ansi) { return win::AnsiToUtf8(ansi); }

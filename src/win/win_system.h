@@ -15,7 +15,7 @@ class WinSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  void ShellOpen(const std::string& command) override;
+  void ShellOpen(const std::string& command, const std::string& workingFolder) override;
   void StartProgram(const std::string& exePath) override;
   void OpenDefaultBrowser() override;
   WindowRef ForegroundWindow() override;
@@ -40,6 +40,8 @@ class WinSystem : public SystemPort {
   bool RenameFile(const std::string& from, const std::string& to) override;
   std::string AnsiToUtf8(const std::string& ansi) override;
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
+  void RunInBackground(std::function<void(SystemPort&)> job) override;
+  PathKind KindOfPath(const std::string& path) override;
 
  private:
   HWND window_ = nullptr;
