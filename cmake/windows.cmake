@@ -43,7 +43,7 @@ if(MINGW)
   target_link_options(TarvekHotKey PRIVATE -municode)
   # Every window and every static of the program lives on its one user-interface thread, so
   # function-local statics need no guard: smaller code, as the release's size limit wants. The
-  # worker threads (src/win/background.cpp) run only code that keeps no such static.
+  # jobs of the worker threads (src/win/background.cpp) run only code that keeps no such static.
   foreach(part tarvek_logic tarvek_win TarvekHotKey)
     target_compile_options(${part} PRIVATE -fno-threadsafe-statics)
   endforeach()

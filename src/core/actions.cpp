@@ -51,14 +51,29 @@ std::string ShellWorkingFolder(const std::string& command, PathKind kind) {
 
 namespace {
 
-void OpenThroughShell(SystemPort& system, const std::string& command) {
-  system.ShellOpen(command, ShellWorkingFolder(command, system.KindOfPath(command)));
-}
+// What the actions hand to a worker, as one kind of job.
+struct BackgroundJob {
+  enum class Kind { kShellOpen, kStartProgram, kEmptyRecycleBin } kind;
+  std::string command;
+  void operator()(SystemPort& worker) const {
+    switch (kind) {
+      case Kind::kShellOpen:
+        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)));
+      case Kind::kStartProgram:
+        return worker.StartProgram(command);
+      case Kind::kEmptyRecycleBin:
+        // The icon is refreshed when the call returns anything but 0, an already empty bin
+        // included.
+        if (worker.EmptyRecycleBin() != 0) worker.UpdateRecycleBinIcon();
+        return;
+    }
+  }
+};
 
 }  // namespace
 
 void ShellOpenInBackground(SystemPort& system, const std::string& command) {
-  system.RunInBackground([command](SystemPort& worker) { OpenThroughShell(worker, command); });
+  system.RunInBackground(BackgroundJob{BackgroundJob::Kind::kShellOpen, command});
 }
 
 void ActionRunner::RunTarget(const std::string& target) {
@@ -89,8 +104,7 @@ void ActionRunner::Launch(const std::string& target) {
   LaunchPlan plan = PlanLaunch(target);
   if (plan.kind == LaunchPlan::Kind::kShellOpen) return ShellOpenInBackground(system_, plan.command);
   if (!plan.inBackground) return system_.StartProgram(plan.command);
-  system_.RunInBackground(
-      [exePath = plan.command](SystemPort& worker) { worker.StartProgram(exePath); });
+  system_.RunInBackground(BackgroundJob{BackgroundJob::Kind::kStartProgram, std::move(plan.command)});
 }
 
 // Current Windows ignores ExitWindowsEx from a process that has not enabled the shut-down
@@ -111,11 +125,8 @@ void ActionRunner::LogOffUser() {
 }
 
 void ActionRunner::EmptyRecycleBin() {
-  // A large bin takes its time. The icon is refreshed when the call returns anything but 0,
-  // an already empty bin included.
-  system_.RunInBackground([](SystemPort& worker) {
-    if (worker.EmptyRecycleBin() != 0) worker.UpdateRecycleBinIcon();
-  });
+  // A large bin takes its time.
+  system_.RunInBackground(BackgroundJob{BackgroundJob::Kind::kEmptyRecycleBin, {}});
 }
 
 void ActionRunner::ToggleHideForegroundWindow() {

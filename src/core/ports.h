@@ -128,8 +128,7 @@ class BackgroundPort {
   virtual ~BackgroundPort() = default;
   // Runs the job on a worker thread with COM taken apartment-threaded and returns at once. The
   // job is given a system of that thread (no owner window); it holds what it needs by value
-  // and touches nothing of the user-interface thread's. Jobs given one after another start in
-  // that order.
+  // and touches nothing of the user-interface thread's.
   virtual void RunInBackground(std::function<void(SystemPort&)> job) = 0;
   // May wait on the network as long as a launch would: for the worker thread.
   virtual PathKind KindOfPath(const std::string& path) = 0;

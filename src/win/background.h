@@ -5,12 +5,14 @@
 
 #include <functional>
 
+#include "core/ports.h"
+
 namespace tarvek::win {
 
-// Runs the job on a worker thread that has COM taken apartment-threaded, and returns at once.
-// Jobs start in the order given. A few workers run at a time, so that one job left waiting
-// holds up only itself; a worker with nothing to do ends after a while, its COM with it. A job
-// must own what it uses: the program may end, and its windows go, while a job still waits.
-void RunOnWorker(std::function<void()> job);
+// Runs the job on a thread of the system's pool, told that the job may take long (so that one
+// job left waiting holds up no other), with COM taken apartment-threaded for the job and a
+// system of that thread (no owner window); returns at once. A job must own what it uses: the
+// program may end, and its windows go, while a job still waits.
+void RunOnWorker(std::function<void(SystemPort&)> job);
 
 }  // namespace tarvek::win

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <optional>
 
 #include "win/strings.h"
 #include "win/unique_handle.h"
@@ -34,42 +33,6 @@ FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::strin
 
 namespace {
 
-// The file a path names now, as a replacement must treat it.
-struct ExistingFile {
-  std::wstring path;  // the file itself: a symbolic link followed to its end
-  DWORD attributes = 0;
-  DWORD links = 1;  // names the file has (hard links)
-};
-
-std::optional<ExistingFile> FindExisting(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-  ExistingFile found{path, attributes};
-  // Opening follows every link; what the handle says is the file's own.
-  UniqueKernelHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file) return found;
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileInformationByHandle(file.get(), &info)) {
-    found.attributes = info.dwFileAttributes;
-    found.links = info.nNumberOfLinks;
-  }
-  std::wstring finalPath(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = GetFinalPathNameByHandleW(file.get(), finalPath.data(),
-                                        static_cast<DWORD>(finalPath.size()), FILE_NAME_NORMALIZED);
-    if (n == 0) break;  // a file system that cannot tell keeps the path as given
-    if (n < finalPath.size()) {
-      finalPath.resize(n);
-      found.path = std::move(finalPath);
-      break;
-    }
-    finalPath.resize(n);
-  }
-  return found;
-}
-
 bool WriteAll(HANDLE file, const std::string& bytes) {
   for (std::size_t done = 0; done < bytes.size();) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 24));
@@ -82,34 +45,41 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
   return FlushFileBuffers(file) != FALSE;
 }
 
-// A file with more than one name loses the others when another file takes the place of one of
-// them, so it is written where it is: not in one step, but every name sees the new content.
-bool WriteInPlace(const std::wstring& path, const std::string& bytes) {
-  UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file && WriteAll(file.get(), bytes) && SetEndOfFile(file.get());
-}
-
 // What ReplaceFileW carries over from the old file on Windows; Wine's does not.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY |
-                                      FILE_ATTRIBUTE_OFFLINE | kKeptAttributes;
 
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
   std::wstring target = Widen(path);
-  std::optional<ExistingFile> existing = FindExisting(target);
-  if (existing) {
+  BY_HANDLE_FILE_INFORMATION old{};
+  bool exists = false;
+  {
+    // Opening follows every link: what the handle tells is the file's own.
+    UniqueKernelHandle file(CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    exists = file && GetFileInformationByHandle(file.get(), &old);
+    wchar_t finalPath[MAX_PATH * 4];
+    DWORD n = exists ? GetFinalPathNameByHandleW(file.get(), finalPath, MAX_PATH * 4, 0) : 0;
+    // A list kept elsewhere (a synced folder) through a symbolic link stays there and stays
+    // linked. A file system that cannot tell keeps the path as given.
+    if (n > 0 && n < MAX_PATH * 4) target.assign(finalPath, n);
+  }
+  if (exists) {
     // Windows refuses to replace a read-only file, but Wine does it; a file the user made
     // read-only stays as it is on both.
-    if ((existing->attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+    if ((old.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
       return false;
     }
-    // A list kept elsewhere (a synced folder) through a link stays there and stays linked.
-    target = existing->path;
-    if (existing->links > 1) return WriteInPlace(target, bytes);
+    if (old.nNumberOfLinks > 1) {
+      // A file with other names (hard links) would lose them to a replacement: it is written
+      // where it is, not in one step, but every name sees the new content.
+      UniqueKernelHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      return file && WriteAll(file.get(), bytes) && SetEndOfFile(file.get());
+    }
   }
   std::wstring temporary =
       target + std::wstring(kReplaceSuffix) + Widen(std::to_string(GetCurrentProcessId()));
@@ -123,32 +93,26 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
       return false;
     }
   }
-  if (!existing) {
-    if (MoveFileExW(temporary.c_str(), target.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
-    }
+  // ReplaceFileW keeps the old file's attributes, security and creation time. Its one failure
+  // that leaves the old file gone has the new one still under its temporary name.
+  bool replaced =
+      exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                            REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                            nullptr, nullptr) != FALSE
+             : false;
+  if (!replaced && (!exists || (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+                                GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES))) {
+    replaced = MoveFileExW(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  }
+  if (!replaced) {
     DeleteFileW(temporary.c_str());
     return false;
   }
-  // ReplaceFileW keeps the old file's attributes, security and creation time.
-  if (!ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                    REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                    nullptr)) {
-    // This failure leaves the old file gone and the new one under its temporary name: it
-    // only has to be moved into place.
-    bool oldGone = GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-                   GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES;
-    if (!oldGone || !MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-      DeleteFileW(temporary.c_str());
-      return false;
-    }
-  }
   DWORD now = GetFileAttributesW(target.c_str());
-  DWORD wanted = existing->attributes & kKeptAttributes;
-  if (now != INVALID_FILE_ATTRIBUTES && (now & kKeptAttributes) != wanted) {
-    DWORD settable = ((now & ~kKeptAttributes) | wanted) & kSettableAttributes;
-    SetFileAttributesW(target.c_str(), settable != 0 ? settable : FILE_ATTRIBUTE_NORMAL);
+  DWORD kept = old.dwFileAttributes & kKeptAttributes;
+  if (exists && now != INVALID_FILE_ATTRIBUTES && (now & kKeptAttributes) != kept) {
+    SetFileAttributesW(target.c_str(), (now & FILE_ATTRIBUTE_ARCHIVE) | kept);
   }
   return true;
 }

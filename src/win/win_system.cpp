@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/hotkey_table.h"
+#include "core/actions.h"
 #include "core/list_file.h"
 #include "win/background.h"
 #include "win/dialog_kit.h"
@@ -104,7 +105,7 @@ void WinSystem::OpenDefaultBrowser() {
     StartProgram(Narrow(exe));
     return;
   }
-  RunInBackground([](SystemPort& worker) { worker.ShellOpen("about:blank", {}); });
+  ShellOpenInBackground(*this, "about:blank");
 }
 
 WindowRef WinSystem::ForegroundWindow() {
@@ -254,10 +255,7 @@ bool WinSystem::RenameFile(const std::string& from, const std::string& to) {
 }
 
 void WinSystem::RunInBackground(std::function<void(SystemPort&)> job) {
-  RunOnWorker([job = std::move(job)] {
-    WinSystem worker;  // no owner window: the user-interface thread's may be gone
-    job(worker);
-  });
+  RunOnWorker(std::move(job));
 }
 
 PathKind WinSystem::KindOfPath(const std::string& path) {

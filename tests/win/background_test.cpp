@@ -1,7 +1,5 @@
 // Calls that may wait long: jobs on worker threads that have COM, where one job left waiting
 // holds up no other; and a window whose thread hangs, shown or hidden without waiting for it.
-#include "win/background.h"
-
 #include <windows.h>
 // after windows.h
 #include <objbase.h>
@@ -25,12 +23,13 @@ TEST(Background, AJobLeftWaitingHoldsUpNeitherThisThreadNorTheNextJob) {
   UniqueKernelHandle release = NewEvent(), firstDone = NewEvent(), secondDone = NewEvent();
   DWORD firstThread = 0, secondThread = 0, firstWoke = WAIT_FAILED;
   HRESULT apartment = S_OK;
-  RunOnWorker([&] {
+  WinSystem system;
+  system.RunInBackground([&](SystemPort&) {
     firstThread = GetCurrentThreadId();
     firstWoke = WaitForSingleObject(release.get(), kBound);
     SetEvent(firstDone.get());
   });
-  RunOnWorker([&] {
+  system.RunInBackground([&](SystemPort&) {
     secondThread = GetCurrentThreadId();
     // A thread in a single-threaded apartment cannot join the multithreaded one.
     apartment = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
