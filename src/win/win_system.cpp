@@ -62,7 +62,7 @@ void WinSystem::ShellOpen(const std::string& command, const std::string& working
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   // A target that cannot be opened fails without a message; and the call returns only once
-  // the shell is done, since a worker gives its COM back when its jobs are done.
+  // the shell is done, since a worker gives its COM back as soon as its job returns.
   info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
   info.lpFile = file.c_str();
   info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
