@@ -45,7 +45,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
   return FlushFileBuffers(file) != FALSE;
 }
 
-// What ReplaceFileW carries over from the old file on Windows; Wine's does not.
+// What the new file takes over from the old one. Its security it takes from the folder, as
+// the old file did unless the user gave it rights of its own.
 constexpr DWORD kKeptAttributes =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
@@ -81,11 +82,16 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
       return file && WriteAll(file.get(), bytes) && SetEndOfFile(file.get());
     }
   }
+  // ReplaceFileW would keep more of the old file, but it is not one step: Wine moves the old
+  // file aside before the new one comes, and Windows documents a failure that leaves the old
+  // one gone. A program ended in between would lose the list. The new file is made with the
+  // old one's attributes instead, and a rename puts it in place.
+  DWORD kept = exists ? old.dwFileAttributes & kKeptAttributes : 0;
   std::wstring temporary =
       target + std::wstring(kReplaceSuffix) + Widen(std::to_string(GetCurrentProcessId()));
   {
     UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+                                        kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     if (!WriteAll(file.get(), bytes)) {
       file.reset();
@@ -93,26 +99,10 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
       return false;
     }
   }
-  // ReplaceFileW keeps the old file's attributes, security and creation time. Its one failure
-  // that leaves the old file gone has the new one still under its temporary name.
-  bool replaced =
-      exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                            REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                            nullptr, nullptr) != FALSE
-             : false;
-  if (!replaced && (!exists || (GetLastError() == ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
-                                GetFileAttributesW(target.c_str()) == INVALID_FILE_ATTRIBUTES))) {
-    replaced = MoveFileExW(temporary.c_str(), target.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-  }
-  if (!replaced) {
+  if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DeleteFileW(temporary.c_str());
     return false;
-  }
-  DWORD now = GetFileAttributesW(target.c_str());
-  DWORD kept = old.dwFileAttributes & kKeptAttributes;
-  if (exists && now != INVALID_FILE_ATTRIBUTES && (now & kKeptAttributes) != kept) {
-    SetFileAttributesW(target.c_str(), (now & FILE_ATTRIBUTE_ARCHIVE) | kept);
   }
   return true;
 }

@@ -15,10 +15,10 @@ FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::strin
 
 // Writes the bytes to a file beside path and puts it in place of the old file in one step, so
 // that no reader ever sees half a file. What the old file was stays: a symbolic link is
-// followed and stays a link, the attributes (hidden) and security are kept, and a file with
-// more than one name (hard links) is written in place, so that every name sees the new
-// content. False leaves the old file as it was; a read-only file is left alone on Wine too,
-// which would otherwise replace it.
+// followed and stays a link, the attributes (hidden) are kept, and a file with more than one
+// name (hard links) is written in place, so that every name sees the new content. False
+// leaves the old file as it was; a read-only file is left alone on Wine too, which would
+// otherwise replace it.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
 
 // The file beside path is named path + this + the writing process's id; a program ended while
