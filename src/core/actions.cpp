@@ -102,9 +102,10 @@ void ActionRunner::RunTarget(const std::string& target) {
 
 void ActionRunner::Launch(const std::string& target) {
   LaunchPlan plan = PlanLaunch(target);
-  if (plan.kind == LaunchPlan::Kind::kShellOpen) return ShellOpenInBackground(system_, plan.command);
   if (!plan.inBackground) return system_.StartProgram(plan.command);
-  system_.RunInBackground(BackgroundJob{BackgroundJob::Kind::kStartProgram, std::move(plan.command)});
+  auto kind = plan.kind == LaunchPlan::Kind::kShellOpen ? BackgroundJob::Kind::kShellOpen
+                                                        : BackgroundJob::Kind::kStartProgram;
+  system_.RunInBackground(BackgroundJob{kind, std::move(plan.command)});
 }
 
 // Current Windows ignores ExitWindowsEx from a process that has not enabled the shut-down

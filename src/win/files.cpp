@@ -60,7 +60,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     // Opening follows every link: what the handle tells is the file's own.
     UniqueKernelHandle file(CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
     exists = file && GetFileInformationByHandle(file.get(), &old);
     wchar_t finalPath[MAX_PATH * 4];
     DWORD n = exists ? GetFinalPathNameByHandleW(file.get(), finalPath, MAX_PATH * 4, 0) : 0;

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "core/hotkey_table.h"
 #include "core/actions.h"
+#include "core/hotkey_table.h"
 #include "core/list_file.h"
 #include "win/background.h"
 #include "win/dialog_kit.h"

@@ -59,8 +59,10 @@ TEST_F(ActionsTest, EverythingElseGoesToTheShell) {
   CheckLaunched("calc", "Background ShellOpen calc");
   CheckLaunched("C:\\", "Background ShellOpen C:\\");
   CheckLaunched("D:\\文档\\报告.doc", "Background ShellOpen D:\\文档\\报告.doc");
-  CheckLaunched("http://example.com/get.exe?x=1", "Background ShellOpen http://example.com/get.exe?x=1");
-  CheckLaunched("notepad.exe ", "Background ShellOpen notepad.exe ");  // the blank is part of the end
+  CheckLaunched("http://example.com/get.exe?x=1",
+                "Background ShellOpen http://example.com/get.exe?x=1");
+  // The blank is part of the end.
+  CheckLaunched("notepad.exe ", "Background ShellOpen notepad.exe ");
   CheckLaunched("exe", "Background ShellOpen exe");
 }
 
@@ -86,7 +88,8 @@ TEST_F(ActionsTest, NearlyAnActionNameIsLaunchedNotRun) {
   CheckLaunched(" 注销", "Background ShellOpen  注销");
   CheckLaunched("关闭计算", "Background ShellOpen 关闭计算");
   CheckLaunched("重新启动电脑", "Background ShellOpen 重新启动电脑");
-  CheckLaunched("隐藏/显示当前窗口", "Background ShellOpen 隐藏/显示当前窗口");  // slash, not backslash
+  // A slash, not a backslash.
+  CheckLaunched("隐藏/显示当前窗口", "Background ShellOpen 隐藏/显示当前窗口");
   CheckLaunched("打开浏览器2", "Background ShellOpen 打开浏览器2");
 }
 
@@ -122,7 +125,8 @@ TEST_F(ActionsTest, BrowserIsTheFixedPathWhereItExistsElseTheDefaultOne) {
   CheckAction("打开浏览器", {"OpenDefaultBrowser"});
   const std::string ie = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
   system.files[ie] = "";
-  CheckAction("打开浏览器", {"Background ShellOpen " + ie + " in C:\\Program Files\\Internet Explorer"});
+  CheckAction("打开浏览器",
+              {"Background ShellOpen " + ie + " in C:\\Program Files\\Internet Explorer"});
 }
 
 TEST_F(ActionsTest, CdDoorOpensFirstThenAlternates) {

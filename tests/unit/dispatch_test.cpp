@@ -171,7 +171,8 @@ TEST_F(DispatchTest, BindingPlaysTheSoundThenRunsItsTarget) {
   Bind(0, "Ctrl", "A", "notepad");
   Bind(1, "Ctrl + Alt", "C", "calc");
   Bind(2, "Win", "F5", "关闭当前窗口");
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 1, (0x43 << 16) | 3), (Calls{kWave, "Background ShellOpen calc"}));
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 1, (0x43 << 16) | 3),
+            (Calls{kWave, "Background ShellOpen calc"}));
   EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), (Calls{kWave, "PostClose 256"}));
   core.sound.on = false;
   EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"Background ShellOpen notepad"});

@@ -690,7 +690,8 @@ TEST_F(MainCommandsTest, RowsFindTheirOwnBindingAfterADeletionAboveThem) {
   EXPECT_TRUE(view.menu[1].checked);
 
   // Row 3 shows 网站 now, which is still slot 2.
-  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget), Calls{"Background ShellOpen http://example.com/"});
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget),
+            Calls{"Background ShellOpen http://example.com/"});
   system.calls.clear();
   commands.RunFromHotkeyMenu(1);
   EXPECT_EQ(system.calls[0], "View.SendHotkey -14078");

@@ -17,7 +17,9 @@ namespace {
 // Far longer than any of these steps takes; a wait that runs out means the step never came.
 constexpr DWORD kBound = 20000;
 
-UniqueKernelHandle NewEvent() { return UniqueKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
+UniqueKernelHandle NewEvent() {
+  return UniqueKernelHandle(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
 
 TEST(Background, AJobLeftWaitingHoldsUpNeitherThisThreadNorTheNextJob) {
   UniqueKernelHandle release = NewEvent(), firstDone = NewEvent(), secondDone = NewEvent();

@@ -39,17 +39,17 @@ TEST(CurrentFolder, TheProgramsOwnFromTheStartAndAfterAFileDialog) {
   options.filter = "文本文件|*.txt";
   options.folder = browsed.Path();
   options.flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
-  wintest::Script script(
-      {[&] {
-        HWND shown = wintest::ShownSystemDialog();
-        if (shown == nullptr) return false;
-        SetDlgItemTextW(shown, cmb13, Widen(chosen).c_str());
-        PostMessageW(shown, WM_COMMAND, IDOK, 0);
-        return true;
-      }},
-      [] {
-        if (HWND shown = wintest::ShownSystemDialog()) PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
-      });
+  auto giveUp = [] {
+    if (HWND shown = wintest::ShownSystemDialog()) PostMessageW(shown, WM_COMMAND, IDCANCEL, 0);
+  };
+  wintest::Script script({[&] {
+                           HWND shown = wintest::ShownSystemDialog();
+                           if (shown == nullptr) return false;
+                           SetDlgItemTextW(shown, cmb13, Widen(chosen).c_str());
+                           PostMessageW(shown, WM_COMMAND, IDOK, 0);
+                           return true;
+                         }},
+                         giveUp);
   EXPECT_EQ(ShowFileDialog(owner.get(), options), std::optional<std::string>(chosen));
   EXPECT_FALSE(script.TimedOut());
   EXPECT_EQ(CurrentFolder(), ProgramFolder());
