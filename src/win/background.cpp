@@ -14,16 +14,19 @@ namespace {
 
 using Job = std::function<void(SystemPort&)>;
 
-DWORD WINAPI Run(void* parameter) {
-  Job* job = static_cast<Job*>(parameter);
-  // The pool's threads serve others after us: COM is taken and given back for each job.
-  EnsureCom();
+void RunJob(Job* job) {
   WinSystem system;  // no owner window: the user-interface thread's may be gone
   try {
     (*job)(system);
   } catch (...) {  // nothing a job throws may end the program
   }
   delete job;
+}
+
+DWORD WINAPI Work(void* job) {
+  // The pool's threads serve others after us: COM is taken and given back for each job.
+  EnsureCom();
+  RunJob(static_cast<Job*>(job));
   ReleaseCom();
   return 0;
 }
@@ -33,8 +36,10 @@ DWORD WINAPI Run(void* parameter) {
 void RunOnWorker(Job run) {
   Job* job = new (std::nothrow) Job(std::move(run));
   if (job == nullptr) return;
-  // A pool that cannot take the job: it runs here rather than never.
-  if (!QueueUserWorkItem(Run, job, WT_EXECUTELONGFUNCTION)) Run(job);
+  if (QueueUserWorkItem(Work, job, WT_EXECUTELONGFUNCTION)) return;
+  // A pool that cannot take the job: it runs here, with this thread's COM, rather than never.
+  EnsureCom();
+  RunJob(job);
 }
 
 }  // namespace tarvek::win

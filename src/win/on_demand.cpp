@@ -35,15 +35,6 @@ HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx) {
   return LoadLibraryW(path.c_str());
 }
 
-void SearchLibrariesInSystemFolderOnly() {
-  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
-  const auto setDefault =
-      reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
-          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-  if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
-  SetDllDirectoryW(L"");
-}
-
 void EnsureCom() {
   if (comTried) return;
   comTried = true;

@@ -20,7 +20,14 @@ HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx = &L
 // program's folder, where a zip unpacked into Downloads may have put anything. For the very
 // start of the program. A system without SetDefaultDllDirectories (Windows 7 as it shipped)
 // at least leaves the current folder out of the search.
-void SearchLibrariesInSystemFolderOnly();
+inline void SearchLibrariesInSystemFolderOnly() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  const auto setDefault =
+      reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  SetDllDirectoryW(L"");
+}
 
 // The shell and the file dialogs want COM on the calling thread, apartment-threaded. It is
 // taken on the thread's first look-up of such a function (ole32 is loaded only then), and
