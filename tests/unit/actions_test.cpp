@@ -77,7 +77,6 @@ TEST_F(ActionsTest, WhatCanWaitRunsInTheBackgroundInItsOwnFolder) {
   CheckLaunched("D:\\文档", "Background ShellOpen D:\\文档 in D:\\文档");
   CheckLaunched("D:\\文档\\没有.doc", "Background ShellOpen D:\\文档\\没有.doc");
   CheckLaunched("\\\\nas\\工具\\tool.exe", "Background StartProgram \\\\nas\\工具\\tool.exe");
-  CheckLaunched("//nas/tools/tool.exe", "Background StartProgram //nas/tools/tool.exe");
   CheckLaunched("C:\\nas\\tool.exe", "StartProgram C:\\nas\\tool.exe");
   system.folders.insert("C:\\");
   CheckAction("打开我的电脑", {"Background ShellOpen C:\\ in C:\\"});

@@ -3,10 +3,7 @@
 // dialog; here the flag is left out to make Wine move it as well).
 #include "win/current_folder.h"
 
-#include <windows.h>
-// after windows.h
 #include <dlgs.h>
-
 #include <gtest/gtest.h>
 
 #include <optional>
