@@ -11,6 +11,7 @@ add_library(tarvek_win STATIC
   src/win/strings.cpp
   src/win/dpi.cpp
   src/win/on_demand.cpp
+  src/win/background.cpp
   src/win/common_controls.cpp
   src/win/list_view_grid.cpp
   src/win/registry.cpp
@@ -42,7 +43,8 @@ target_link_libraries(TarvekHotKey PRIVATE tarvek_win)
 if(MINGW)
   target_link_options(TarvekHotKey PRIVATE -municode)
   # Every window and every static of the program lives on its one user-interface thread, so
-  # function-local statics need no guard: smaller code, as the release's size limit wants.
+  # function-local statics need no guard: smaller code, as the release's size limit wants. The
+  # jobs of the worker threads (src/win/background.cpp) run only code that keeps no such static.
   foreach(part tarvek_logic tarvek_win TarvekHotKey)
     target_compile_options(${part} PRIVATE -fno-threadsafe-statics)
   endforeach()

@@ -32,8 +32,48 @@ LaunchPlan PlanLaunch(std::string_view target) {
                    [](unsigned char c) { return static_cast<char>(c < 0x80 ? std::tolower(c) : c); });
     isProgram = tail == ".exe";
   }
+  bool onNetwork = command.size() >= 2 && (command[0] == '\\' || command[0] == '/') &&
+                   (command[1] == '\\' || command[1] == '/');
+  bool inBackground = !isProgram || onNetwork;
   return {isProgram ? LaunchPlan::Kind::kStartProgram : LaunchPlan::Kind::kShellOpen,
-          std::move(command)};
+          std::move(command), inBackground};
+}
+
+std::string ShellWorkingFolder(const std::string& command, PathKind kind) {
+  if (kind == PathKind::kFolder) return command;
+  if (kind != PathKind::kFile) return {};
+  std::size_t slash = command.find_last_of("\\/");
+  if (slash == std::string::npos) return {};
+  // "C:\\a.txt" is in "C:\\", not in "C:", which is whatever folder drive C is in now.
+  if (slash == 2 && command[1] == ':') return command.substr(0, 3);
+  return command.substr(0, slash);
+}
+
+namespace {
+
+// What the actions hand to a worker, as one kind of job.
+struct BackgroundJob {
+  enum class Kind { kShellOpen, kStartProgram, kEmptyRecycleBin } kind;
+  std::string command;
+  void operator()(SystemPort& worker) const {
+    switch (kind) {
+      case Kind::kShellOpen:
+        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)));
+      case Kind::kStartProgram:
+        return worker.StartProgram(command);
+      case Kind::kEmptyRecycleBin:
+        // The icon is refreshed when the call returns anything but 0, an already empty bin
+        // included.
+        if (worker.EmptyRecycleBin() != 0) worker.UpdateRecycleBinIcon();
+        return;
+    }
+  }
+};
+
+}  // namespace
+
+void ShellOpenInBackground(SystemPort& system, const std::string& command) {
+  system.RunInBackground(BackgroundJob{BackgroundJob::Kind::kShellOpen, command});
 }
 
 void ActionRunner::RunTarget(const std::string& target) {
@@ -48,12 +88,12 @@ void ActionRunner::RunTarget(const std::string& target) {
   if (target == kMaximizeWindow) return MaximizeForegroundWindow();
   if (target == kCloseWindow) return CloseForegroundWindow();
   if (target == kUsePad) return pad_.ShowPadForAction();
-  if (target == kOpenMyComputer) return system_.ShellOpen("C:\\");
+  if (target == kOpenMyComputer) return ShellOpenInBackground(system_, "C:\\");
   if (target == kOpenBrowser) {
     // The fixed path is what the action has always opened; machines without it get the
     // user's default browser rather than nothing.
     if (system_.FileExists(std::string(kInternetExplorerPath))) {
-      return system_.ShellOpen(std::string(kInternetExplorerPath));
+      return ShellOpenInBackground(system_, std::string(kInternetExplorerPath));
     }
     return system_.OpenDefaultBrowser();
   }
@@ -62,11 +102,10 @@ void ActionRunner::RunTarget(const std::string& target) {
 
 void ActionRunner::Launch(const std::string& target) {
   LaunchPlan plan = PlanLaunch(target);
-  if (plan.kind == LaunchPlan::Kind::kStartProgram) {
-    system_.StartProgram(plan.command);
-  } else {
-    system_.ShellOpen(plan.command);
-  }
+  if (!plan.inBackground) return system_.StartProgram(plan.command);
+  auto kind = plan.kind == LaunchPlan::Kind::kShellOpen ? BackgroundJob::Kind::kShellOpen
+                                                        : BackgroundJob::Kind::kStartProgram;
+  system_.RunInBackground(BackgroundJob{kind, std::move(plan.command)});
 }
 
 // Current Windows ignores ExitWindowsEx from a process that has not enabled the shut-down
@@ -87,8 +126,8 @@ void ActionRunner::LogOffUser() {
 }
 
 void ActionRunner::EmptyRecycleBin() {
-  // The icon is refreshed when the call returns anything but 0, an already empty bin included.
-  if (system_.EmptyRecycleBin() != 0) system_.UpdateRecycleBinIcon();
+  // A large bin takes its time.
+  system_.RunInBackground(BackgroundJob{BackgroundJob::Kind::kEmptyRecycleBin, {}});
 }
 
 void ActionRunner::ToggleHideForegroundWindow() {

@@ -62,12 +62,22 @@ void PlaySoundFile(const std::string& path, const SoundSetting& sound, SystemAct
 // True when the target is the exact name of a built-in action.
 bool IsBuiltInAction(std::string_view target);
 
-// How a target that is no built-in action is launched.
+// How a target that is no built-in action is launched. Everything the shell opens goes to a
+// worker thread, since the shell waits as long as an offline network path or a hung handler
+// makes it; a program file starts here (quick and local), unless it lies on a network path.
 struct LaunchPlan {
   enum class Kind { kShellOpen, kStartProgram } kind;
   std::string command;
+  bool inBackground = false;
 };
 LaunchPlan PlanLaunch(std::string_view target);
+
+// The working folder the shell is given for a command: a file's own folder, a folder itself,
+// none for anything else (a web address, a program found on the search path).
+std::string ShellWorkingFolder(const std::string& command, PathKind kind);
+
+// Opens the command through the shell on a worker thread, in its working folder.
+void ShellOpenInBackground(SystemPort& system, const std::string& command);
 
 class ActionRunner {
  public:

@@ -10,6 +10,11 @@ int HotkeyTable::Used() const {
   return n;
 }
 
+int ModifiersToRegister(int id, int modifiers) {
+  bool mouseKey = id > MouseKeyIdBase && id <= MouseKeyIdLast;
+  return mouseKey ? modifiers : modifiers | kModNoRepeat;
+}
+
 std::int16_t ModifierFlagsFromText(std::string_view text) {
   std::int16_t flags = 0;
   if (text.find("Ctrl") != std::string_view::npos) flags += kModControl;

@@ -14,12 +14,21 @@ inline constexpr int kModAlt = 1;
 inline constexpr int kModControl = 2;
 inline constexpr int kModShift = 4;
 inline constexpr int kModWin = 8;
+// A held combination fires once, not again at the keyboard's repeat rate (MOD_NOREPEAT).
+inline constexpr int kModNoRepeat = 0x4000;
 
 // Hotkey ids. Slot i of the table is registered as BindingIdBase + i.
 inline constexpr int BindingIdBase = -14080;
 inline constexpr int ActivationHotkeyId = -12544;
 inline constexpr int MouseKeyIdBase = 14736;  // + 1 to 8
 inline constexpr int ForegroundClickHotkeyId = -15598;
+// The mouse controller's keys, keypad and letters, lie in MouseKeyIdBase + 1 to this.
+inline constexpr int MouseKeyIdLast = MouseKeyIdBase + 15;
+
+// The modifiers the system is given for a hotkey of this id. Every hotkey but the mouse
+// controller's fires once per press: a held combination would otherwise start its target
+// some thirty times a second. The controller's keys repeat, so that a held key keeps moving.
+int ModifiersToRegister(int id, int modifiers);
 
 inline constexpr int kTableSlots = 101;  // slots 0 to 100, not 100
 inline constexpr int kLastSlot = kTableSlots - 1;

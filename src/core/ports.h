@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,8 +28,10 @@ class HotkeyPort {
 class LaunchPort {
  public:
   virtual ~LaunchPort() = default;
-  // ShellExecute with the default verb, no parameters, no folder, shown normally.
-  virtual void ShellOpen(const std::string& command) = 0;
+  // ShellExecute with the default verb, no parameters, shown normally, in the working folder
+  // given (none when empty). It returns when the shell has done with the command, which an
+  // offline network path can make long: see BackgroundPort.
+  virtual void ShellOpen(const std::string& command, const std::string& workingFolder) = 0;
   // Starts the program file at exePath as one quoted path, in the program's own folder.
   virtual void StartProgram(const std::string& exePath) = 0;
   // Opens the user's default web browser with no page given.
@@ -40,6 +43,8 @@ class WindowPort {
  public:
   virtual ~WindowPort() = default;
   virtual WindowRef ForegroundWindow() = 0;
+  // Asks the window's own thread to show it so and returns at once: a window whose program
+  // hangs cannot hold this one.
   virtual void ShowWindow(WindowRef window, int showCommand) = 0;
   virtual void PostClose(WindowRef window) = 0;
   virtual Rect WindowRect(WindowRef window) = 0;
@@ -131,6 +136,24 @@ class AnsiCodec {
 };
 
 inline constexpr unsigned kUtf8CodePage = 65001;
+class SystemPort;
+
+// What a path names at the moment.
+enum class PathKind { kNeither, kFile, kFolder };
+
+// Work that can wait for as long as the network or another program likes (a launch through
+// the shell of an offline network path, emptying a large recycle bin) runs off the
+// user-interface thread, so that the hotkeys and the tray keep answering meanwhile.
+class BackgroundPort {
+ public:
+  virtual ~BackgroundPort() = default;
+  // Runs the job on a worker thread with COM taken apartment-threaded and returns at once. The
+  // job is given a system of that thread (no owner window); it holds what it needs by value
+  // and touches nothing of the user-interface thread's.
+  virtual void RunInBackground(std::function<void(SystemPort&)> job) = 0;
+  // May wait on the network as long as a launch would: for the worker thread.
+  virtual PathKind KindOfPath(const std::string& path) = 0;
+};
 
 // Everything at once, as the program's one system object and the tests' fake provide it.
 class SystemPort : public HotkeyPort,
@@ -141,7 +164,8 @@ class SystemPort : public HotkeyPort,
                    public DialogPort,
                    public FilePort,
                    public FolderPort,
-                   public AnsiCodec {};
+                   public AnsiCodec,
+                   public BackgroundPort {};
 
 // MessageBox flags and results used by the program.
 inline constexpr unsigned kMbOk = 0x0;

@@ -18,6 +18,7 @@ namespace tarvek {
 // that is taken already is not kept by every system (Wine replaces the first key), so the
 // keypad keys and the letter keys never share an id.
 inline constexpr int MouseLetterKeyIdBase = MouseKeyIdBase + 8;  // + 1 to 7
+static_assert(MouseLetterKeyIdBase + 7 == MouseKeyIdLast);
 
 enum class MouseRoutine {
   MouseMoveLeft,    // 10 mickeys to the left

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "shell/main_window.h"
+#include "win/current_folder.h"
 #include "win/on_demand.h"
 
 #if defined(__MINGW32__)
@@ -17,6 +18,9 @@ extern "C" char* __cxa_demangle(const char*, char*, std::size_t*, int* status) {
 #endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything can load a library or read a relative path.
+  tarvek::win::SearchLibrariesInSystemFolderOnly();
+  tarvek::win::EnterProgramFolder();
   // The start-up runs here, outside any window procedure: nothing it throws may end the
   // program without a word.
   int exitCode = 0;

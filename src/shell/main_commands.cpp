@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/actions.h"
 #include "core/validation.h"
 
 namespace tarvek {
@@ -264,7 +265,7 @@ void MainCommands::GridLeftPress() {
 void MainCommands::RunTarget() {
   // Through the shell only: a built-in action's name opens nothing here.
   std::optional<std::string> target = CurrentTarget();
-  if (target && !target->empty()) system_.ShellOpen(*target);
+  if (target && !target->empty()) ShellOpenInBackground(system_, *target);
 }
 
 std::string TargetFolder(const std::string& target) {
@@ -276,7 +277,7 @@ void MainCommands::FindTarget() {
   std::optional<std::string> target = CurrentTarget();
   if (!target) return;
   std::string folder = TargetFolder(*target);
-  if (!folder.empty()) system_.ShellOpen(folder);
+  if (!folder.empty()) ShellOpenInBackground(system_, folder);
 }
 
 void MainCommands::ToggleShowPath() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "win/common_controls.h"
+#include "win/current_folder.h"
 #include "win/dpi.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
@@ -178,6 +179,7 @@ RECT WindowRectFor(int clientWidth, int clientHeight, DWORD style, DWORD exStyle
 
 std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogOptions& options) {
   if (endRequested) return std::nullopt;
+  CurrentFolderKept kept;  // OFN_NOCHANGEDIR does not keep the open dialog from moving it
   const std::wstring filter = DialogFilter(options.filter);
   const std::wstring extension = Widen(options.defaultExtension);
   const std::wstring title = Widen(options.title);

@@ -15,9 +15,12 @@ enum class FileRead { kOk, kFailed, kTooLarge };
 // The whole file into bytes, or kTooLarge (nothing read) when it holds more than maxBytes.
 FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes);
 
-// Writes the bytes to a file beside path and moves it over the old file in one step, so that no
-// reader ever sees half a file. False leaves the old file as it was; a read-only file is left
-// alone on Wine too, which would otherwise replace it.
+// Writes the bytes to a file beside path and puts it in place of the old file in one step, so
+// that no reader ever sees half a file. What the old file was stays: a symbolic link is
+// followed and stays a link, the attributes (hidden) are kept, and a file with more than one
+// name (hard links) is written in place, so that every name sees the new content. False
+// leaves the old file as it was; a read-only file is left alone on Wine too, which would
+// otherwise replace it.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
 
 // What stands at path: a file that opens for reading, no file in a folder that is there, no

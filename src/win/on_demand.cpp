@@ -8,7 +8,8 @@ namespace tarvek::win {
 
 namespace {
 
-// COM is the thread's own: each thread takes and gives back its own.
+// COM is the thread's own: each thread takes and gives back its own. Worker threads come here
+// too, so nothing here is kept in a function-local static (they are built without guards).
 thread_local bool comTried = false;
 thread_local bool comTaken = false;  // taken, and to be given back
 thread_local bool oleTaken = false;
@@ -37,7 +38,7 @@ HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx) {
 void EnsureCom() {
   if (comTried) return;
   comTried = true;
-  static const auto initialize = Ole32<decltype(&CoInitializeEx)>("CoInitializeEx");
+  const auto initialize = Ole32<decltype(&CoInitializeEx)>("CoInitializeEx");
   if (initialize == nullptr) return;
   // S_FALSE (already taken on this thread) must be given back too; a thread that runs COM
   // multithreaded keeps it so.
@@ -47,19 +48,19 @@ void EnsureCom() {
 bool EnsureOle() {
   if (oleTaken) return true;
   EnsureCom();
-  static const auto initialize = Ole32<decltype(&OleInitialize)>("OleInitialize");
+  const auto initialize = Ole32<decltype(&OleInitialize)>("OleInitialize");
   oleTaken = initialize != nullptr && SUCCEEDED(initialize(nullptr));
   return oleTaken;
 }
 
 void ReleaseCom() {
   if (oleTaken) {
-    static const auto uninitialize = Ole32<decltype(&OleUninitialize)>("OleUninitialize");
+    const auto uninitialize = Ole32<decltype(&OleUninitialize)>("OleUninitialize");
     if (uninitialize != nullptr) uninitialize();
   }
   oleTaken = false;
   if (comTaken) {
-    static const auto uninitialize = Ole32<decltype(&CoUninitialize)>("CoUninitialize");
+    const auto uninitialize = Ole32<decltype(&CoUninitialize)>("CoUninitialize");
     if (uninitialize != nullptr) uninitialize();
   }
   comTaken = false;

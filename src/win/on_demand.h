@@ -15,6 +15,20 @@ using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
 // loadEx stands in for LoadLibraryExW.
 HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx = &LoadLibraryExW);
 
+// Libraries loaded by name, by the program or by system libraries on its behalf (shell32,
+// comdlg32 and ole32 load more as they go), come from the system folder only, never from the
+// program's folder, where a zip unpacked into Downloads may have put anything. For the very
+// start of the program. A system without SetDefaultDllDirectories (Windows 7 as it shipped)
+// at least leaves the current folder out of the search.
+inline void SearchLibrariesInSystemFolderOnly() {
+  using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+  const auto setDefault =
+      reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+  SetDllDirectoryW(L"");
+}
+
 // The shell and the file dialogs want COM on the calling thread, apartment-threaded. It is
 // taken on the thread's first look-up of such a function (ole32 is loaded only then), and
 // given back by ReleaseCom at the end of the thread.

@@ -6,7 +6,10 @@
 
 #include <string>
 
+#include "core/actions.h"
+#include "core/hotkey_table.h"
 #include "core/list_file.h"
+#include "win/background.h"
 #include "win/dialog_kit.h"
 #include "win/files.h"
 #include "win/on_demand.h"
@@ -43,18 +46,28 @@ std::string ProgramFolder() {
 }
 
 bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
-  return ::RegisterHotKey(window_, id, static_cast<UINT>(modifiers),
+  return ::RegisterHotKey(window_, id, static_cast<UINT>(ModifiersToRegister(id, modifiers)),
                           static_cast<UINT>(virtualKey)) != FALSE;
 }
 
 void WinSystem::UnregisterHotkey(int id) { ::UnregisterHotKey(window_, id); }
 
-void WinSystem::ShellOpen(const std::string& command) {
-  static const auto shellExecute =
-      OnDemand<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
-  if (shellExecute != nullptr) {
-    shellExecute(nullptr, nullptr, Widen(command).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  }
+// What runs on a worker thread keeps no function-local static (see RunOnWorker).
+void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder) {
+  const auto shellExecuteEx =
+      OnDemand<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+  if (shellExecuteEx == nullptr) return;
+  std::wstring file = Widen(command);
+  std::wstring folder = Widen(workingFolder);
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  // A target that cannot be opened fails without a message; and the call returns only once
+  // the shell is done, since a worker gives its COM back as soon as its job returns.
+  info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+  info.lpFile = file.c_str();
+  info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  shellExecuteEx(&info);
 }
 
 void WinSystem::StartProgram(const std::string& exePath) {
@@ -92,7 +105,7 @@ void WinSystem::OpenDefaultBrowser() {
     StartProgram(Narrow(exe));
     return;
   }
-  ShellOpen("about:blank");
+  ShellOpenInBackground(*this, "about:blank");
 }
 
 WindowRef WinSystem::ForegroundWindow() {
@@ -100,7 +113,8 @@ WindowRef WinSystem::ForegroundWindow() {
 }
 
 void WinSystem::ShowWindow(WindowRef window, int showCommand) {
-  ::ShowWindow(AsHwnd(window), showCommand);
+  // ShowWindow would wait for the window's thread, for ever when its program hangs.
+  ::ShowWindowAsync(AsHwnd(window), showCommand);
 }
 
 void WinSystem::PostClose(WindowRef window) { PostMessageW(AsHwnd(window), WM_CLOSE, 0, 0); }
@@ -133,7 +147,7 @@ void WinSystem::SendMciCommand(const std::string& command) {
 }
 
 long WinSystem::EmptyRecycleBin() {
-  static const auto emptyRecycleBin =
+  const auto emptyRecycleBin =
       OnDemand<decltype(&SHEmptyRecycleBinW)>(L"shell32.dll", "SHEmptyRecycleBinW");
   if (emptyRecycleBin == nullptr) return E_FAIL;
   return static_cast<long>(emptyRecycleBin(window_, nullptr, SHERB_NOCONFIRMATION));
@@ -141,7 +155,7 @@ long WinSystem::EmptyRecycleBin() {
 
 void WinSystem::UpdateRecycleBinIcon() {
   // Not in every SDK's headers; the shell still exports it.
-  static const auto update = OnDemand<void(WINAPI*)()>(L"shell32.dll", "SHUpdateRecycleBinIcon");
+  const auto update = OnDemand<void(WINAPI*)()>(L"shell32.dll", "SHUpdateRecycleBinIcon");
   if (update != nullptr) update();
 }
 
@@ -242,6 +256,16 @@ bool WinSystem::RemoveFile(const std::string& path) {
 bool WinSystem::RenameFile(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING: an existing list of the new name is never overwritten.
   return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != FALSE;
+}
+
+void WinSystem::RunInBackground(std::function<void(SystemPort&)> job) {
+  RunOnWorker(std::move(job));
+}
+
+PathKind WinSystem::KindOfPath(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kNeither;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
 }
 
 std::string WinSystem::AnsiToUtf8(const std::string& ansi) { return win::AnsiToUtf8(ansi); }

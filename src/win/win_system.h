@@ -15,7 +15,7 @@ class WinSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  void ShellOpen(const std::string& command) override;
+  void ShellOpen(const std::string& command, const std::string& workingFolder) override;
   void StartProgram(const std::string& exePath) override;
   void OpenDefaultBrowser() override;
   WindowRef ForegroundWindow() override;
@@ -44,6 +44,8 @@ class WinSystem : public SystemPort {
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
   unsigned AnsiCodePage() override;
   std::string Cp936ToUtf8(const std::string& gbk) override;
+  void RunInBackground(std::function<void(SystemPort&)> job) override;
+  PathKind KindOfPath(const std::string& path) override;
 
  private:
   HWND window_ = nullptr;

@@ -1662,6 +1662,49 @@ class ListSafetyTests(E2ECase):
         self.assertHeld(CALCULATOR)
 
 
+class LinkedListFileTests(E2ECase):
+    """A list kept elsewhere through a symbolic link made from the Linux side, which Wine
+    follows: a save goes to the file linked to, and the link stays."""
+
+    def test_a_save_goes_through_a_symbolic_link_and_keeps_it(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe saves nothing")
+        import os
+        real = self.box.host(r"C:\Synced\SaveKey.htk")
+        real.parent.mkdir(parents=True)
+        link = self.box.host(PROGRAM_DIR + r"\SaveKey.htk")
+        os.symlink(os.path.relpath(real, link.parent), link)
+        b = ("Ctrl + Alt", "D", "程序D", PROGRAM_DIR + r"\target.exe")
+        self.start([CALCULATOR, b])  # the list goes through the link
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5))
+        self.assertEqual(self.box.driver("lvselect", self.program.main_title, 1)[0], 0)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
+        self.assertEqual(self.box.driver("findwindow", "删除热键", 10000)[0], 0, "no question")
+        self.box.driver("post", "删除热键", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: real.read_bytes() == winebox.encode_list([b]), 5),
+                        f"the linked file: {real.read_bytes()!r}")
+        self.assertTrue(link.is_symlink(), "the link became a file of its own")
+        self.assertEqual([p.name for p in real.parent.iterdir()], ["SaveKey.htk"])
+
+
+class ShellLaunchTests(E2ECase):
+    """Targets that the shell opens: on a worker thread, in the target's own folder."""
+
+    def test_a_document_opens_in_its_own_folder(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe gives the shell no folder")
+        folder = r"C:\Tarvek 文档"
+        script = folder + r"\run.bat"
+        self.box.write(script, b'@"' + PROGRAM_DIR.encode() + b'\\target.exe"\r\n')
+        binding = ("Ctrl + Shift", "F6", "批处理", script)
+        self.start([binding])
+        self.press(binding)
+        launch = self.assertLaunchedOnce()
+        self.assertEqual(launch.current_dir.rstrip("\\").lower(), folder.lower(),
+                         "a document must open in its own folder")
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"

@@ -43,8 +43,8 @@ class ActionsTest : public ::testing::Test {
 };
 
 TEST_F(ActionsTest, MailAddressOpensAsMailto) {
-  CheckLaunched("someone@example.com", "ShellOpen mailto:someone@example.com");
-  CheckLaunched("@", "ShellOpen mailto:@");
+  CheckLaunched("someone@example.com", "Background ShellOpen mailto:someone@example.com");
+  CheckLaunched("@", "Background ShellOpen mailto:@");
 }
 
 TEST_F(ActionsTest, ExeInAnyCaseStartsTheWholePath) {
@@ -56,21 +56,40 @@ TEST_F(ActionsTest, ExeInAnyCaseStartsTheWholePath) {
 }
 
 TEST_F(ActionsTest, EverythingElseGoesToTheShell) {
-  CheckLaunched("calc", "ShellOpen calc");
-  CheckLaunched("C:\\", "ShellOpen C:\\");
-  CheckLaunched("D:\\文档\\报告.doc", "ShellOpen D:\\文档\\报告.doc");
-  CheckLaunched("http://example.com/get.exe?x=1", "ShellOpen http://example.com/get.exe?x=1");
-  CheckLaunched("notepad.exe ", "ShellOpen notepad.exe ");  // the blank is part of the end
-  CheckLaunched("exe", "ShellOpen exe");
+  CheckLaunched("calc", "Background ShellOpen calc");
+  CheckLaunched("C:\\", "Background ShellOpen C:\\");
+  CheckLaunched("D:\\文档\\报告.doc", "Background ShellOpen D:\\文档\\报告.doc");
+  CheckLaunched("http://example.com/get.exe?x=1",
+                "Background ShellOpen http://example.com/get.exe?x=1");
+  // The blank is part of the end.
+  CheckLaunched("notepad.exe ", "Background ShellOpen notepad.exe ");
+  CheckLaunched("exe", "Background ShellOpen exe");
+}
+
+// A document opens in its own folder and a folder in itself; what is neither (missing, a web
+// address) gets none. A program on a network path waits on the network as the shell does.
+TEST_F(ActionsTest, WhatCanWaitRunsInTheBackgroundInItsOwnFolder) {
+  system.files["D:\\文档\\报告.doc"] = "";
+  system.files["C:\\a.txt"] = "";
+  system.folders.insert("D:\\文档");
+  CheckLaunched("D:\\文档\\报告.doc", "Background ShellOpen D:\\文档\\报告.doc in D:\\文档");
+  CheckLaunched("C:\\a.txt", "Background ShellOpen C:\\a.txt in C:\\");
+  CheckLaunched("D:\\文档", "Background ShellOpen D:\\文档 in D:\\文档");
+  CheckLaunched("D:\\文档\\没有.doc", "Background ShellOpen D:\\文档\\没有.doc");
+  CheckLaunched("\\\\nas\\工具\\tool.exe", "Background StartProgram \\\\nas\\工具\\tool.exe");
+  CheckLaunched("C:\\nas\\tool.exe", "StartProgram C:\\nas\\tool.exe");
+  system.folders.insert("C:\\");
+  CheckAction("打开我的电脑", {"Background ShellOpen C:\\ in C:\\"});
 }
 
 TEST_F(ActionsTest, NearlyAnActionNameIsLaunchedNotRun) {
-  CheckLaunched("关闭计算机 ", "ShellOpen 关闭计算机 ");
-  CheckLaunched(" 注销", "ShellOpen  注销");
-  CheckLaunched("关闭计算", "ShellOpen 关闭计算");
-  CheckLaunched("重新启动电脑", "ShellOpen 重新启动电脑");
-  CheckLaunched("隐藏/显示当前窗口", "ShellOpen 隐藏/显示当前窗口");  // slash, not backslash
-  CheckLaunched("打开浏览器2", "ShellOpen 打开浏览器2");
+  CheckLaunched("关闭计算机 ", "Background ShellOpen 关闭计算机 ");
+  CheckLaunched(" 注销", "Background ShellOpen  注销");
+  CheckLaunched("关闭计算", "Background ShellOpen 关闭计算");
+  CheckLaunched("重新启动电脑", "Background ShellOpen 重新启动电脑");
+  // A slash, not a backslash.
+  CheckLaunched("隐藏/显示当前窗口", "Background ShellOpen 隐藏/显示当前窗口");
+  CheckLaunched("打开浏览器2", "Background ShellOpen 打开浏览器2");
 }
 
 TEST_F(ActionsTest, SessionEndingActionsEnableThePrivilegeFirst) {
@@ -82,11 +101,11 @@ TEST_F(ActionsTest, SessionEndingActionsEnableThePrivilegeFirst) {
 
 TEST_F(ActionsTest, RecycleBinIconIsRefreshedWhenTheCallReturnsNonZero) {
   system.recycleBinResult = 0;
-  CheckAction("清空回收站", {"EmptyRecycleBin"});
+  CheckAction("清空回收站", {"Background EmptyRecycleBin"});
   system.recycleBinResult = 1;
-  CheckAction("清空回收站", {"EmptyRecycleBin", "UpdateRecycleBinIcon"});
+  CheckAction("清空回收站", {"Background EmptyRecycleBin", "Background UpdateRecycleBinIcon"});
   system.recycleBinResult = -2147418113;  // a failure HRESULT
-  CheckAction("清空回收站", {"EmptyRecycleBin", "UpdateRecycleBinIcon"});
+  CheckAction("清空回收站", {"Background EmptyRecycleBin", "Background UpdateRecycleBinIcon"});
 }
 
 TEST_F(ActionsTest, ForegroundWindowActions) {
@@ -97,7 +116,7 @@ TEST_F(ActionsTest, ForegroundWindowActions) {
 }
 
 TEST_F(ActionsTest, ShellActionsAndThePad) {
-  CheckAction("打开我的电脑", {"ShellOpen C:\\"});
+  CheckAction("打开我的电脑", {"Background ShellOpen C:\\"});
   CheckAction("使用即拖即存", {"Pad.ShowForAction"});
 }
 
@@ -105,7 +124,8 @@ TEST_F(ActionsTest, BrowserIsTheFixedPathWhereItExistsElseTheDefaultOne) {
   CheckAction("打开浏览器", {"OpenDefaultBrowser"});
   const std::string ie = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
   system.files[ie] = "";
-  CheckAction("打开浏览器", {"ShellOpen " + ie});
+  CheckAction("打开浏览器",
+              {"Background ShellOpen " + ie + " in C:\\Program Files\\Internet Explorer"});
 }
 
 TEST_F(ActionsTest, CdDoorOpensFirstThenAlternates) {

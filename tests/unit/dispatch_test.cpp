@@ -171,29 +171,30 @@ TEST_F(DispatchTest, BindingPlaysTheSoundThenRunsItsTarget) {
   Bind(0, "Ctrl", "A", "notepad");
   Bind(1, "Ctrl + Alt", "C", "calc");
   Bind(2, "Win", "F5", "关闭当前窗口");
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 1, (0x43 << 16) | 3), (Calls{kWave, "ShellOpen calc"}));
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 1, (0x43 << 16) | 3),
+            (Calls{kWave, "Background ShellOpen calc"}));
   EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), (Calls{kWave, "PostClose 256"}));
   core.sound.on = false;
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"ShellOpen notepad"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"Background ShellOpen notepad"});
 }
 
 TEST_F(DispatchTest, BindingIdArrivesEitherSignExtendedOrAsThirtyTwoBits) {
   Bind(3, "Ctrl + Alt", "C", "calc");
   const std::uint32_t id32 = static_cast<std::uint32_t>(BindingIdBase + 3);
-  EXPECT_EQ(CallsOf(wm::kHotkey, id32), Calls{"ShellOpen calc"});
+  EXPECT_EQ(CallsOf(wm::kHotkey, id32), Calls{"Background ShellOpen calc"});
 }
 
 TEST_F(DispatchTest, MenuClickWithAnAddressInLParamRunsTheBinding) {
   Bind(0, "Ctrl", "A", "calc");
   std::int16_t zero = 0;
   EXPECT_EQ(CallsOfHotkey(BindingIdBase, reinterpret_cast<std::intptr_t>(&zero)),
-            Calls{"ShellOpen calc"});
+            Calls{"Background ShellOpen calc"});
 }
 
 TEST_F(DispatchTest, BindingWithoutModifiersRunsWhileTheMouseControllerIsOn) {
   core.flags.MouseControllerOn = true;
   Bind(0, "无", "K", "calc");
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase, 0x4B << 16), Calls{"ShellOpen calc"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase, 0x4B << 16), Calls{"Background ShellOpen calc"});
 }
 
 TEST_F(DispatchTest, IdsOutsideTheLoadedListAreIgnored) {
@@ -208,8 +209,8 @@ TEST_F(DispatchTest, IdsOutsideTheLoadedListAreIgnored) {
 
 TEST_F(DispatchTest, EveryOneOfTheHundredAndOneSlotsRunsAndNoMore) {
   for (int i = 0; i < kTableSlots; ++i) Bind(i, "Alt", "A", "t" + std::to_string(i));
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"ShellOpen t0"});
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 100), Calls{"ShellOpen t100"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"Background ShellOpen t0"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 100), Calls{"Background ShellOpen t100"});
   EXPECT_EQ(CallsOfHotkey(BindingIdBase + 101), Calls{});
   // The fixed ids never reach a slot, however full the table is.
   EXPECT_EQ(CallsOfHotkey(ActivationHotkeyId), Calls{"View.Show"});
@@ -243,7 +244,7 @@ TEST_F(EndSessionTest, UnsavedPadAnsweredCancelRefusesAndKeepsEverything) {
   EXPECT_EQ(Send(wm::kQueryEndSession), std::optional<std::intptr_t>(0));
   EXPECT_EQ(system.calls, (Calls{question, "View.ShowPad"}));
   EXPECT_FALSE(core.flags.QuitRequested);
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), Calls{"ShellOpen notepad"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), Calls{"Background ShellOpen notepad"});
 }
 
 TEST_F(EndSessionTest, TheQueryOnlyAsksAndTheEndTearsDownInOrder) {
@@ -265,7 +266,7 @@ TEST_F(EndSessionTest, ACancelledEndKeepsEverythingWorking) {
   EXPECT_EQ(Send(wm::kEndSession, 0), std::optional<std::intptr_t>(0));
   EXPECT_EQ(system.calls, Calls{question});
   EXPECT_FALSE(core.flags.QuitRequested);
-  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), Calls{"ShellOpen notepad"});
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase + 2), Calls{"Background ShellOpen notepad"});
 }
 
 }  // namespace

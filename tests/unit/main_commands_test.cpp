@@ -465,16 +465,16 @@ TEST_F(MainCommandsTest, ReloadingTheListKeepsTheCheckMark) {
 
 TEST_F(MainCommandsTest, RunOpensTheTargetOfTheCurrentRowThroughTheShellOnly) {
   StartUp({{"Ctrl + Alt", "C", "我的计算器", "calc"}, {"Ctrl", "K", "关机", "关闭计算机"}});
-  EXPECT_EQ(CallsAtRow(2, &MainCommands::RunTarget), Calls{"ShellOpen calc"});
+  EXPECT_EQ(CallsAtRow(2, &MainCommands::RunTarget), Calls{"Background ShellOpen calc"});
   // A built-in action's name goes to the shell too, which opens nothing.
-  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget), Calls{"ShellOpen 关闭计算机"});
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget), Calls{"Background ShellOpen 关闭计算机"});
   for (int row : {1, 0, 4, -1})
     EXPECT_EQ(CallsAtRow(row, &MainCommands::RunTarget), Calls{}) << row;
 }
 
 TEST_F(MainCommandsTest, FindTargetOpensTheFolderOfTheTarget) {
   StartUp();
-  EXPECT_EQ(CallsAtRow(3, &MainCommands::FindTarget), Calls{"ShellOpen C:\\Tools\\"});
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::FindTarget), Calls{"Background ShellOpen C:\\Tools\\"});
   EXPECT_EQ(CallsAtRow(2, &MainCommands::FindTarget), Calls{});  // "calc": no folder
   EXPECT_EQ(CallsAtRow(4, &MainCommands::FindTarget), Calls{});  // a web address
   EXPECT_EQ(CallsAtRow(1, &MainCommands::FindTarget), Calls{});  // the activation row
@@ -690,7 +690,8 @@ TEST_F(MainCommandsTest, RowsFindTheirOwnBindingAfterADeletionAboveThem) {
   EXPECT_TRUE(view.menu[1].checked);
 
   // Row 3 shows 网站 now, which is still slot 2.
-  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget), Calls{"ShellOpen http://example.com/"});
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget),
+            Calls{"Background ShellOpen http://example.com/"});
   system.calls.clear();
   commands.RunFromHotkeyMenu(1);
   EXPECT_EQ(system.calls[0], "View.SendHotkey -14078");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -166,6 +167,24 @@ TEST_F(MouseRegistrationTest,
   EXPECT_EQ(Held(), Range(14737, 14744));
   program.MouseControllerBoxClick(false);
   EXPECT_EQ(Held(), std::set<int>{});
+}
+
+// What the system is given for every hotkey a start with the controller on registers: the
+// controller's keys repeat while held, every other hotkey fires once per press.
+TEST_F(MouseRegistrationTest, OnlyTheControllersKeysRepeatWhileHeld) {
+  settings.values["FileSave"] = "C:\\HK\\SaveKey.htk";
+  system.files["C:\\HK\\SaveKey.htk"] = "Ctrl + Alt\r\nC\r\ncalc\r\ncalc\r\n";
+  StartWithTheControllerOn();
+  std::set<int> once, repeating;
+  for (const std::string& call : system.CallsStartingWith("RegisterHotkey ")) {
+    int id = 0, modifiers = 0;
+    ASSERT_EQ(std::sscanf(call.c_str(), "RegisterHotkey %d %d", &id, &modifiers), 2) << call;
+    int given = ModifiersToRegister(id, modifiers);
+    EXPECT_EQ(given & ~kModNoRepeat, modifiers) << call;
+    (given & kModNoRepeat ? once : repeating).insert(id);
+  }
+  EXPECT_EQ(repeating, Range(14737, 14751));
+  EXPECT_EQ(once, (std::set<int>{ForegroundClickHotkeyId, ActivationHotkeyId, BindingIdBase}));
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ void RecordingSystem::UnregisterHotkey(int id) {
   calls.push_back("UnregisterHotkey " + std::to_string(id));
   registered.erase(id);
 }
-void RecordingSystem::ShellOpen(const std::string& command) {
-  calls.push_back("ShellOpen " + command);
+void RecordingSystem::ShellOpen(const std::string& command, const std::string& workingFolder) {
+  calls.push_back("ShellOpen " + command + (workingFolder.empty() ? "" : " in " + workingFolder));
 }
 void RecordingSystem::StartProgram(const std::string& exePath) {
   calls.push_back("StartProgram " + exePath);
@@ -211,6 +211,16 @@ std::optional<std::string> RecordingSystem::Utf8ToAnsi(const std::string& utf8) 
   if (ansiCodePage == 936) return Utf8ToGbk(utf8);
   if (ansiCodePage == kUtf8CodePage) return utf8;
   return Recode(("CP" + std::to_string(ansiCodePage)).c_str(), "UTF-8", utf8);
+}
+
+void RecordingSystem::RunInBackground(std::function<void(SystemPort&)> job) {
+  const std::size_t first = calls.size();
+  job(*this);
+  for (std::size_t i = first; i < calls.size(); ++i) calls[i] = "Background " + calls[i];
+}
+PathKind RecordingSystem::KindOfPath(const std::string& path) {
+  if (files.count(path) != 0) return PathKind::kFile;
+  return folders.count(path) != 0 ? PathKind::kFolder : PathKind::kNeither;
 }
 
 FakeGrid::FakeGrid() {

@@ -3,6 +3,7 @@
 // sets another.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -44,7 +45,8 @@ class RecordingSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  void ShellOpen(const std::string& command) override;
+  // "ShellOpen command", with " in folder" when a working folder is given.
+  void ShellOpen(const std::string& command, const std::string& workingFolder) override;
   void StartProgram(const std::string& exePath) override;
   void OpenDefaultBrowser() override;
   WindowRef ForegroundWindow() override;
@@ -77,6 +79,13 @@ class RecordingSystem : public SystemPort {
   std::optional<std::string> Utf8ToAnsi(const std::string& utf8) override;
   unsigned AnsiCodePage() override { return ansiCodePage; }
   std::string Cp936ToUtf8(const std::string& gbk) override;
+
+  // Work off the user-interface thread: the job runs at once, and every call it makes is
+  // recorded with "Background " in front ("Background ShellOpen calc").
+  void RunInBackground(std::function<void(SystemPort&)> job) override;
+  // A path of files is a file, one of folders a folder.
+  PathKind KindOfPath(const std::string& path) override;
+  std::set<std::string> folders;
 
  private:
   std::size_t nextAnswer_ = 0;

@@ -76,6 +76,29 @@ TEST_F(Files, FailedReplaceKeepsTheOldFile) {
   EXPECT_EQ(folder.Entries(), Names{"SaveKey.htk"});  // the temporary file went too
 }
 
+// What the old file was stays: a hidden list stays hidden, and a file with a second name (a
+// hard link) changes under both names instead of losing one.
+TEST_F(Files, ReplaceKeepsTheAttributesAndEveryNameOfTheFile) {
+  const std::string path = folder.Join("SaveKey.htk");
+  const std::string second = folder.Join("同步\\热键.htk");
+  ASSERT_TRUE(system.ReplaceFileBytes(path, "old"));
+  ASSERT_TRUE(SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(system.ReplaceFileBytes(path, "new"));
+  EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>("new"));
+  EXPECT_NE(GetFileAttributesW(Widen(path).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(folder.Entries(), Names{"SaveKey.htk"});
+
+  ASSERT_TRUE(CreateDirectoryW(Widen(folder.Join("同步")).c_str(), nullptr));
+  ASSERT_TRUE(CreateHardLinkW(Widen(second).c_str(), Widen(path).c_str(), nullptr));
+  for (const char* bytes : {"longer than before", "short"}) {
+    ASSERT_TRUE(system.ReplaceFileBytes(second, bytes));
+    EXPECT_EQ(system.ReadFileBytes(path), std::optional<std::string>(bytes));
+    EXPECT_EQ(system.ReadFileBytes(second), std::optional<std::string>(bytes));
+  }
+  EXPECT_NE(GetFileAttributesW(Widen(path).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(folder.Entries(), (Names{"SaveKey.htk", "同步"}));
+}
+
 TEST_F(Files, ReplaceOfAFolderFails) {
   const std::string path = folder.Join("SaveKey.htk");
   ASSERT_TRUE(CreateDirectoryW(Widen(path).c_str(), nullptr));

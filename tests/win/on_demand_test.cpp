@@ -79,5 +79,19 @@ TEST(OnDemand, TheShellFindsComApartmentThreadedUntilItIsGivenBack) {
   EXPECT_EQ(afterwards, S_OK);  // no apartment left on the thread
 }
 
+// As the program's start leaves it: a library beside the program is no longer taken for one
+// loaded by name, while the system's are found as before.
+TEST(OnDemand, OnceRestrictedLibrariesByNameComeFromTheSystemFolderOnly) {
+  HMODULE planted = LoadLibraryW(L"tarvek_planted.dll");
+  ASSERT_NE(planted, nullptr) << "not beside the tests";
+  FreeLibrary(planted);
+  SearchLibrariesInSystemFolderOnly();
+  EXPECT_EQ(LoadLibraryW(L"tarvek_planted.dll"), nullptr);
+  HMODULE system = LoadLibraryW(L"winmm.dll");
+  ASSERT_NE(system, nullptr);
+  EXPECT_EQ(ModulePath(system), InSystemFolder(L"winmm.dll"));
+  FreeLibrary(system);
+}
+
 }  // namespace
 }  // namespace tarvek::win

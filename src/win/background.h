@@ -1,0 +1,18 @@
+// Worker threads for the calls that wait as long as the network or another program likes: a
+// launch through the shell of an offline network path, emptying a large recycle bin. The
+// user-interface thread hands the call over and goes on answering hotkeys and the tray.
+#pragma once
+
+#include <functional>
+
+#include "core/ports.h"
+
+namespace tarvek::win {
+
+// Runs the job on a thread of the system's pool, told that the job may take long (so that one
+// job left waiting holds up no other), with COM taken apartment-threaded for the job and a
+// system of that thread (no owner window); returns at once. A job must own what it uses: the
+// program may end, and its windows go, while a job still waits.
+void RunOnWorker(std::function<void(SystemPort&)> job);
+
+}  // namespace tarvek::win
