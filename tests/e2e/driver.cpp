@@ -513,7 +513,10 @@ int DropFiles(const std::wstring& title, const std::vector<std::wstring>& paths)
   return PostMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) ? 0 : 1;
 }
 
-int ListViewRows(const std::wstring& title) {
+// listview: each row's four cells joined by Tab, then whether the row is marked. lvcells
+// (escaped): the cells as they are, whatever they hold; a cell's own Tab, CR, LF and backslash
+// are escaped so that they cannot look like the separator.
+int PrintListView(const std::wstring& title, bool escaped) {
   HWND w = Find(title);
   HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
   if (!list) return 1;
@@ -540,9 +543,22 @@ int ListViewRows(const std::wstring& title) {
       wchar_t text[kText] = L"";
       ReadProcessMemory(h, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
       ReadProcessMemory(h, remote, &item, sizeof item, nullptr);
-      line += text;
-      line += L"\t";
-      if (c == 3) line += (item.lParam & 1) != 0 ? L"marked" : L"plain";
+      if (!escaped) {
+        line += text;
+        line += L"\t";
+        if (c == 3) line += (item.lParam & 1) != 0 ? L"marked" : L"plain";
+        continue;
+      }
+      if (c > 0) line += L'\t';
+      for (const wchar_t* p = text; *p != L'\0'; ++p) {
+        switch (*p) {
+          case L'\t': line += L"\\t"; break;
+          case L'\r': line += L"\\r"; break;
+          case L'\n': line += L"\\n"; break;
+          case L'\\': line += L"\\\\"; break;
+          default: line += *p;
+        }
+      }
     }
     Out(L"%ls\n", line.c_str());
   }
@@ -1242,51 +1258,6 @@ int ClickControl(const std::wstring& title, const std::wstring& id) {
   return Click({title, std::to_wstring(middle.x), std::to_wstring(middle.y)});
 }
 
-// The list's cells as they are, whatever they hold: a cell's own Tab must not look like the
-// separator.
-int ListViewCells(const std::wstring& title) {
-  HWND w = Find(title);
-  HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
-  DWORD pid = 0;
-  if (!list || !GetWindowThreadProcessId(list, &pid)) return 1;
-  HANDLE h = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!h) return 1;
-  constexpr SIZE_T kText = 1024;
-  auto* remote = static_cast<char*>(
-      VirtualAllocEx(h, nullptr, sizeof(LVITEMW) + kText * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
-  wchar_t* remoteText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
-  const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    std::wstring line;
-    for (int c = 0; c < 4; ++c) {
-      LVITEMW item{};
-      item.mask = LVIF_TEXT;
-      item.iItem = i;
-      item.iSubItem = c;
-      item.pszText = remoteText;
-      item.cchTextMax = static_cast<int>(kText);
-      WriteProcessMemory(h, remote, &item, sizeof item, nullptr);
-      SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
-      wchar_t text[kText] = L"";
-      ReadProcessMemory(h, remoteText, text, sizeof text - sizeof(wchar_t), nullptr);
-      if (c > 0) line += L'\t';
-      for (const wchar_t* p = text; *p != L'\0'; ++p) {
-        switch (*p) {
-          case L'\t': line += L"\\t"; break;
-          case L'\r': line += L"\\r"; break;
-          case L'\n': line += L"\\n"; break;
-          case L'\\': line += L"\\\\"; break;
-          default: line += *p;
-        }
-      }
-    }
-    Out(L"%ls\n", line.c_str());
-  }
-  VirtualFreeEx(h, remote, 0, MEM_RELEASE);
-  CloseHandle(h);
-  return 0;
-}
-
 int HoldFile(const std::wstring& path, const std::wstring& release) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -1362,7 +1333,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"select" && a.size() == 3) return Select(a[0], a[1], a[2]);
   if (cmd == L"texts" && a.size() == 1) return Texts(a[0]);
   if (cmd == L"dropfiles" && a.size() >= 2) return DropFiles(a[0], {a.begin() + 1, a.end()});
-  if (cmd == L"listview" && a.size() == 1) return ListViewRows(a[0]);
+  if (cmd == L"listview" && a.size() == 1) return PrintListView(a[0], false);
   if (cmd == L"lvselect" && a.size() >= 2) return ListViewSelect(a[0], {a.begin() + 1, a.end()});
   if (cmd == L"screen" && a.empty()) {
     Out(L"%d %d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
@@ -1398,7 +1369,7 @@ int wmain(int argc, wchar_t** argv) {
     return w && (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 0 : 1;
   }
   if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
-  if (cmd == L"lvcells" && a.size() == 1) return ListViewCells(a[0]);
+  if (cmd == L"lvcells" && a.size() == 1) return PrintListView(a[0], true);
   if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
   return Usage();
 }
