@@ -36,6 +36,7 @@ add_executable(TarvekHotKey WIN32
   src/shell/main_window.cpp
   src/shell/main_startup_window.cpp
   src/shell/main_menu_window.cpp
+  src/shell/main_tray_window.cpp
   res/app.rc
 )
 target_include_directories(TarvekHotKey PRIVATE src res)

@@ -21,12 +21,6 @@ constexpr wchar_t kMainCaption[] = L"LumekVorda2009 v1.0 beta";
 constexpr wchar_t kInstanceMutex[] = L"Local\\TarvekHotKey.Instance";
 
 constexpr UINT kUnloadMessage = WM_APP + 1;  // the main window is unloaded after the handler ends
-constexpr UINT kAddTrayMessage = WM_APP + 2;  // the start-up's tray icon, once start-up is over
-// At log-on the taskbar may not take icons yet: the icon is offered again this often, this
-// many times (its restart message brings the icon as well).
-constexpr UINT_PTR kTrayRetryTimerId = 2;
-constexpr UINT kTrayRetryMilliseconds = 2000;
-constexpr int kTrayRetries = 150;
 
 // The whole window, menu bar and frame included, in twips; the user cannot change it.
 constexpr int kWindowWidth = 8160, kWindowHeight = 6765;
@@ -64,14 +58,6 @@ constexpr ControlLayout kControls[] = {
 
 // The grid inside Frame1, relative to the frame.
 constexpr int kGridLeft = 120, kGridTop = 240, kGridWidth = 6375, kGridHeight = 4935;
-
-// The notification area is the shell's: its library is loaded when the icon is first added.
-// The icon needs no COM, which would cost the start more than the icon itself.
-BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
-  static const auto notify =
-      win::SystemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
-  return notify != nullptr ? notify(message, data) : FALSE;
-}
 
 }  // namespace
 
@@ -326,13 +312,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return *result;
     }
   }
-  if (taskbarCreated_ != 0 && message == taskbarCreated_) {
-    // The new taskbar may sit on a screen of another DPI.
-    ReloadTrayIcons();
-    trayRetriesLeft_ = kTrayRetries;
-    OfferTrayIcon();
-    return 0;
-  }
+  if (std::optional<LRESULT> result = OnTrayMessage(message, wParam)) return *result;
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 || lParam == 0) OnCommand(LOWORD(wParam));
@@ -377,16 +357,6 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         commands_->Hide();
       }
       return 0;
-    case kAddTrayMessage:
-      OfferTrayIcon();
-      return 0;
-    case WM_TIMER:
-      if (wParam == kTrayRetryTimerId) {
-        KillTimer(window_, kTrayRetryTimerId);
-        OfferTrayIcon();
-        return 0;
-      }
-      break;
     case kUnloadMessage:
       if (win::AnyModalRunning()) {
         // A dialog, message box or file dialog of ours is still in its loop, with its window
@@ -418,8 +388,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
       SetControlFont();
       LayOut();
-      ReloadTrayIcons();
-      if (trayAdded_) NotifyIcon(NIM_MODIFY, &tray_);
+      TrayDpiChanged();
       ReloadMenuImages();
       return 0;
     }
@@ -468,55 +437,6 @@ void MainWindow::StartTrayMenuTimer() {
 
 void MainWindow::StopTrayMenuTimer() { KillTimer(window_, wm::kTrayMenuTimerId); }
 
-// Each picture is loaded when it is first wanted: most runs never show the pressed or the
-// disabled one, and none shows any before start-up is over.
-HICON MainWindow::TrayIcon(TrayPicture picture) {
-  auto load = [this](win::UniqueIcon& icon, int id) {
-    if (!icon) {
-      // At the size the notification area draws at its screen's DPI, not stretched by it.
-      const int size = win::SystemMetricAtDpi(SM_CXSMICON, win::TaskbarDpi());
-      icon.reset(static_cast<HICON>(
-          LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
-    }
-    return icon.get();
-  };
-  HICON chosen = nullptr;
-  if (picture == TrayPicture::kPressed) chosen = load(trayPressed_, IDI_TRAY_PRESSED);
-  if (picture == TrayPicture::kDisabled) chosen = load(trayDisabled_, IDI_TRAY_DISABLED);
-  return chosen != nullptr ? chosen : load(trayNormal_, IDI_APP);
-}
-
-void MainWindow::ReloadTrayIcons() {
-  // The notification area keeps its own copy of the picture it shows, so the old ones can go.
-  trayNormal_.reset();
-  trayPressed_.reset();
-  trayDisabled_.reset();
-  tray_.hIcon = TrayIcon(trayRecordPicture_);
-}
-
-void MainWindow::OfferTrayIcon() {
-  if (!trayAdded_) return;
-  // An icon already there (the taskbar answered late) only takes the new picture.
-  if (NotifyIcon(NIM_ADD, &tray_) || NotifyIcon(NIM_MODIFY, &tray_)) {
-    KillTimer(window_, kTrayRetryTimerId);
-    return;
-  }
-  if (trayRetriesLeft_ > 0) {
-    --trayRetriesLeft_;
-    SetTimer(window_, kTrayRetryTimerId, kTrayRetryMilliseconds, nullptr);
-  }
-}
-
-void MainWindow::SetTrayRecordPicture(TrayPicture picture) {
-  trayRecordPicture_ = picture;
-  tray_.hIcon = TrayIcon(picture);
-}
-
-void MainWindow::SetTrayPicture(TrayPicture picture) {
-  SetTrayRecordPicture(picture);
-  if (trayAdded_) NotifyIcon(NIM_MODIFY, &tray_);
-}
-
 void MainWindow::RevealFromEdge() {
   RECT r{};
   GetWindowRect(window_, &r);
@@ -558,13 +478,6 @@ void MainWindow::ShowPad() { Pad().Show(); }
 
 void MainWindow::ShowPadForAction() { Pad().ShowForAction(); }
 
-void MainWindow::RemoveTrayIcon() {
-  if (!trayAdded_) return;
-  KillTimer(window_, kTrayRetryTimerId);
-  NotifyIcon(NIM_DELETE, &tray_);
-  trayAdded_ = false;
-}
-
 void MainWindow::RestoreWindowProcedures() { mainProcInstalled_ = false; }
 
 void MainWindow::Unload() { PostMessageW(window_, kUnloadMessage, 0, 0); }
@@ -572,28 +485,6 @@ void MainWindow::Unload() { PostMessageW(window_, kUnloadMessage, 0, 0); }
 void MainWindow::SetFrameCaption(const std::string& caption) {
   frameCaption_ = caption;
   if (controlsCreated_) SetDlgItemTextW(window_, kFrame1Id, win::Widen(caption).c_str());
-}
-
-void MainWindow::AddTrayIcon() {
-  tray_ = {};
-  tray_.cbSize = sizeof(tray_);
-  tray_.hWnd = window_;
-  tray_.uID = 0;
-  tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  tray_.uCallbackMessage = wm::kTrayCallback;
-  tray_.hIcon = TrayIcon(trayRecordPicture_);
-  wcscpy_s(tray_.szTip, L"LumekVorda2009");
-  // Kept even when no notification area runs yet: the icon is added again whenever the
-  // taskbar is (re)created.
-  trayAdded_ = true;
-  trayRetriesLeft_ = kTrayRetries;
-  if (!started_) {
-    // The icon is the last thing start-up does, and talking to the notification area takes
-    // longer than all the rest: the hotkeys work while it is added, right after.
-    PostMessageW(window_, kAddTrayMessage, 0, 0);
-    return;
-  }
-  OfferTrayIcon();
 }
 
 void MainWindow::SetApplyButtonEnabled(bool enabled) {

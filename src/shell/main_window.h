@@ -69,6 +69,8 @@ enum CommandId : int {
   kCmdShowIconOn,
 };
 inline constexpr int kHotkeyMenuBase = 1000;
+// Posted by start-up: the tray icon is added once start-up is over.
+inline constexpr UINT kAddTrayMessage = WM_APP + 2;
 }  // namespace main_ids
 
 class MainWindow : public MainWindowView, public PadHost {
@@ -167,6 +169,10 @@ class MainWindow : public MainWindowView, public PadHost {
   void ReloadTrayIcons();
   // Adds the icon, or tries again a little later while the taskbar cannot take it yet.
   void OfferTrayIcon();
+  // main_tray_window.cpp: the taskbar's restart, the start-up's icon and the retries; empty for
+  // any other message.
+  std::optional<LRESULT> OnTrayMessage(UINT message, WPARAM wParam);
+  void TrayDpiChanged();
   // One message of the loop: shortcuts, then the dialog keys, then the window.
   void Dispatch(MSG& message);
 
