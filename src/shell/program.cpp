@@ -233,8 +233,10 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   system_.RemoveLeftoverTemporaries(ListPath());
   system_.RemoveLeftoverTemporaries(programFolder_ + "\\*.htk");
 
-  // The icon first: a message shown at start must not keep the way back from the user.
+  // The icon first: a message shown at start must not keep the way back from the user. Without
+  // an activation hotkey the window itself is that way, and the message speaks of it.
   if (liveSettings.Checked(SettingsCheck::kShowIcon)) view_.AddTrayIcon();
+  if (!activationRegistered) view_.Show();
   startMessages_.Release();
   if (liveSettings.Checked(SettingsCheck::kShowInfo)) {
     if (activationRegistered) {

@@ -153,6 +153,7 @@ TEST_F(StartUpTest, AnActivationHotkeyHeldBySystemShowsTheWindowAndSaysSo) {
   EXPECT_NE(said.find("Win + Space 已被系统或其他程序占用"), std::string::npos) << said;
   EXPECT_NE(said.find("软件设置"), std::string::npos) << said;
   EXPECT_LT(IndexOf("View.AddTrayIcon"), IndexOf("MessageBox"));
+  EXPECT_LT(IndexOf("View.Show"), IndexOf("MessageBox"));  // the message speaks of the window
   // Another stored key taken the same way gets no word about the input methods.
   EXPECT_EQ(ActivationTakenText("Ctrl + Alt\tF5").find("输入法"), std::string::npos);
 
