@@ -55,20 +55,8 @@ std::string LoadReportText(const std::string& path, const ListLoadReport& report
 // The table's bindings in the grid's rows 2 and up, in place of those there.
 void ShowBindings(GridPort& grid, const std::vector<BindingTexts>& bindings) {
   while (grid.Rows() > kFirstBindingRow) grid.RemoveRow(grid.Rows() - 1);
-  for (const BindingTexts& b : bindings) {
-    std::string row = b[0];
-    for (int i = 1; i < kGridColumns; ++i) row.append(1, '\t').append(b[i]);
-    grid.AddRow(row);
-  }
-}
-
-std::vector<BindingTexts> TableBindings(const HotkeyTable& table) {
-  std::vector<BindingTexts> bindings;
-  for (int i = 0; i < table.Used(); ++i) {
-    const HotkeyEntry& e = table.slots[i];
-    bindings.push_back({e.ModifierText, e.KeyText, e.Name, e.Target});
-  }
-  return bindings;
+  // Cell by cell: a Tab a hand edit put into a name stays in that name.
+  for (const BindingTexts& b : bindings) grid.AddRowCells(b);
 }
 
 std::string LeftOutText(const std::vector<BindingTexts>& leftOut) {

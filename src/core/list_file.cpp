@@ -143,6 +143,15 @@ ListLoadReport ParseList(const std::string& bytes, AnsiCodec& codec, HotkeyTable
   return report;
 }
 
+std::vector<BindingTexts> TableBindings(const HotkeyTable& table) {
+  std::vector<BindingTexts> bindings;
+  for (int i = 0; i < table.Used(); ++i) {
+    const HotkeyEntry& e = table.slots[i];
+    bindings.push_back({e.ModifierText, e.KeyText, e.Name, e.Target});
+  }
+  return bindings;
+}
+
 std::vector<BindingTexts> GridBindings(const GridPort& grid) {
   std::vector<BindingTexts> bindings;
   for (int row = kFirstBindingRow; row < grid.Rows(); ++row) {

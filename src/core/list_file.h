@@ -55,6 +55,8 @@ ListLoadReport ParseList(const std::string& bytes, AnsiCodec& codec, HotkeyTable
 
 // The binding rows of the grid (rows 2 to the last), four texts each.
 std::vector<BindingTexts> GridBindings(const GridPort& grid);
+// The table's bindings as loaded, four texts each.
+std::vector<BindingTexts> TableBindings(const HotkeyTable& table);
 
 // The form the active list was last read in: its next save keeps it.
 struct ActiveListForm {

@@ -11,24 +11,13 @@
 
 using namespace tarvek;
 
-namespace {
-std::vector<BindingTexts> Texts(const HotkeyTable& table) {
-  std::vector<BindingTexts> texts;
-  for (int i = 0; i < table.Used(); ++i) {
-    const HotkeyEntry& e = table.slots[i];
-    texts.push_back({e.ModifierText, e.KeyText, e.Name, e.Target});
-  }
-  return texts;
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   testing::RecordingSystem codec;
   HotkeyTable table;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const ListLoadReport report = ParseList(bytes, codec, table);
   if (report.loaded != table.HotkeyCount || table.Used() > kTableSlots) std::abort();
-  const std::vector<BindingTexts> loaded = Texts(table);
+  const std::vector<BindingTexts> loaded = TableBindings(table);
   for (const BindingTexts& b : loaded) {
     for (const std::string& text : b) {
       if (ValidUtf8(text) != text) std::abort();  // every later step gets valid UTF-8
@@ -39,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (ListTextForm form : {report.form, ListTextForm::kAnsi}) {
     HotkeyTable again;
     ParseList(SerializeList(loaded, codec, form), codec, again);
-    if (Texts(again) != loaded) std::abort();
+    if (TableBindings(again) != loaded) std::abort();
   }
   return 0;
 }
