@@ -76,7 +76,7 @@ void ShellOpenInBackground(SystemPort& system, const std::string& command) {
   system.RunInBackground(BackgroundJob{BackgroundJob::Kind::kShellOpen, command});
 }
 
-void ActionRunner::RunTarget(const std::string& target) {
+void ActionRunner::RunTarget(const std::string& target, const LaunchOptions& options) {
   using namespace action_name;
   if (target == kShutDown) return ShutDownComputer();
   if (target == kRestart || target == kRestartAsOffered) return RestartComputer();
@@ -97,10 +97,11 @@ void ActionRunner::RunTarget(const std::string& target) {
     }
     return system_.OpenDefaultBrowser();
   }
-  Launch(target);
+  Launch(target, options);
 }
 
-void ActionRunner::Launch(const std::string& target) {
+void ActionRunner::Launch(const std::string& target, const LaunchOptions& options) {
+  (void)options;  // not yet used
   LaunchPlan plan = PlanLaunch(target);
   if (!plan.inBackground) return system_.StartProgram(plan.command);
   auto kind = plan.kind == LaunchPlan::Kind::kShellOpen ? BackgroundJob::Kind::kShellOpen

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/launch_options.h"
 #include "core/ports.h"
 
 namespace tarvek {
@@ -83,8 +84,8 @@ class ActionRunner {
  public:
   ActionRunner(SystemPort& system, PadHost& pad) : system_(system), pad_(pad) {}
 
-  // Runs the built-in action of that name, or launches the target through the shell.
-  void RunTarget(const std::string& target);
+  // Runs the built-in action of that name, or launches the target with its options.
+  void RunTarget(const std::string& target, const LaunchOptions& options = {});
 
   void ShutDownComputer();
   void RestartComputer();
@@ -104,7 +105,7 @@ class ActionRunner {
   WindowRef HiddenWindow() const { return hiddenWindow_; }
 
  private:
-  void Launch(const std::string& target);
+  void Launch(const std::string& target, const LaunchOptions& options);
 
   SystemPort& system_;
   PadHost& pad_;

@@ -129,7 +129,8 @@ void HotkeyCore::RunSlot(int slot) {
   PlaySoundFile(sound.HotkeyWave(), sound, system_);
   // The target is copied: the action may run a nested message loop that reloads the table.
   std::string target = entry.Target;
-  actions.RunTarget(target);
+  LaunchOptions options = entry.Options;
+  actions.RunTarget(target, options);
 }
 
 void HotkeyCore::ClickForegroundWindow() {

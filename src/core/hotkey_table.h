@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/launch_options.h"
+
 namespace tarvek {
 
 // Modifier flags as RegisterHotKey takes them.
@@ -40,6 +42,8 @@ struct HotkeyEntry {
   std::string Target;        // a path, address, mail address or built-in action name
   std::int16_t Modifiers = 0;   // derived from ModifierText on load
   std::int16_t VirtualKey = 0;  // derived from KeyText on load
+  // Kept beside the list, not in it; the defaults for a binding without options.
+  LaunchOptions Options;
 };
 
 struct HotkeyTable {

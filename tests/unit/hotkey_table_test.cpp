@@ -121,18 +121,18 @@ TEST(HotkeyIds, BindingRangeTakesNoOtherId) {
 TEST(HotkeyTable, UsedEndsAtFirstSlotWithoutModifierOrKey) {
   HotkeyTable table;
   EXPECT_EQ(table.Used(), 0);
-  table.slots[0] = {"Ctrl", "A", "a", "x", 2, 65};
-  table.slots[1] = {"Alt", "B", "b", "y", 1, 66};
-  table.slots[3] = {"Alt", "C", "c", "z", 1, 67};  // after a gap: not part of the list
+  table.slots[0] = {"Ctrl", "A", "a", "x", 2, 65, {}};
+  table.slots[1] = {"Alt", "B", "b", "y", 1, 66, {}};
+  table.slots[3] = {"Alt", "C", "c", "z", 1, 67, {}};  // after a gap: not part of the list
   EXPECT_EQ(table.Used(), 2);
   table.slots[1].VirtualKey = 0;
   EXPECT_EQ(table.Used(), 1);
-  for (int i = 0; i < kTableSlots; ++i) table.slots[i] = {"Ctrl", "A", "a", "x", 2, 65};
+  for (int i = 0; i < kTableSlots; ++i) table.slots[i] = {"Ctrl", "A", "a", "x", 2, 65, {}};
   EXPECT_EQ(table.Used(), 101);
 }
 
 TEST(GridRowText, JoinsFourColumnsWithTabsKeepingEmptyOnes) {
-  EXPECT_EQ(GridRowText(HotkeyEntry{"Ctrl + Alt", "C", "我的计算器", "calc", 3, 67}),
+  EXPECT_EQ(GridRowText(HotkeyEntry{"Ctrl + Alt", "C", "我的计算器", "calc", 3, 67, {}}),
             "Ctrl + Alt\tC\t我的计算器\tcalc");
   EXPECT_EQ(GridRowText("无", "F5", "", ""), "无\tF5\t\t");
 }
