@@ -21,6 +21,7 @@ add_library(tarvek_win STATIC
   src/win/files.cpp
   src/win/drop_target.cpp
   src/win/message_filter.cpp
+  src/win/command_channel.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
   src/help/help_window.cpp
@@ -35,6 +36,7 @@ add_executable(TarvekHotKey WIN32
   src/shell/main.cpp
   src/shell/main_window.cpp
   src/shell/main_startup_window.cpp
+  src/shell/main_command_line_window.cpp
   src/shell/main_menu_window.cpp
   src/shell/main_tray_window.cpp
   res/app.rc

@@ -232,6 +232,10 @@ void MainCommands::SaveList() { view_.OpenSaveList(); }
 
 void MainCommands::ImportList() {
   view_.OpenImportList();
+  FinishImport();
+}
+
+void MainCommands::FinishImport() {
   ProgramFlags& flags = program_.core.flags;
   if (!flags.ImportPending) return;  // cancelled: nothing changes
   flags.ImportPending = false;

@@ -56,6 +56,9 @@ class MainCommands {
   // "导入列表(&I)": the import-list dialog; when it chose a list, "应用 &Q" is enabled and the
   // running list is replaced by the chosen one.
   void ImportList();
+  // The import's second half, once a list has been chosen (ImportPending raised): the same for
+  // the dialog and for a list chosen from the command line.
+  void FinishImport();
 
   // "运行程序(&R)" and a double click on a row: opens the current row's target.
   void RunTarget();

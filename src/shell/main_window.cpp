@@ -93,9 +93,10 @@ bool MainWindow::WaitForFirstCopy() {
   return true;
 }
 
-bool MainWindow::Create(HINSTANCE instance) {
+bool MainWindow::Create(HINSTANCE instance, const CommandRequest& request) {
   instance_ = instance;
   anotherCopy_ = AnotherCopyRunning() && WaitForFirstCopy();
+  if (request.which != Switch::kNone && !SwitchBeforeStart(request)) return false;
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -128,6 +129,7 @@ bool MainWindow::Create(HINSTANCE instance) {
       std::make_unique<Program>(system_, settings_, *this, *grid_, *this, win::ProgramFolder(),
                                 win::ProgramPathForRunEntry());
   commands_ = std::make_unique<MainCommands>(*program_, system_, *this, *grid_);
+  commandActions_ = std::make_unique<CommandActions>(*program_, *commands_, *this, *grid_, system_, *this);
   program_->core.instanceMessage = RegisterWindowMessageW(L"MYMESSAGE");
   mainProcInstalled_ = true;
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
@@ -146,6 +148,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     UpdateWindow(window_);
   }
   started_ = true;
+  if (request.which != Switch::kNone) SwitchAfterStart(request);
   return true;
 }
 
@@ -251,7 +254,7 @@ void MainWindow::LayOut() {
 int MainWindow::Run() {
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) Dispatch(message);
-  return static_cast<int>(message.wParam);
+  return exitCode_ != 0 ? exitCode_ : static_cast<int>(message.wParam);
 }
 
 void MainWindow::Dispatch(MSG& message) {
@@ -298,6 +301,14 @@ LRESULT CALLBACK MainWindow::AppWindowProc(HWND window, UINT message, WPARAM wPa
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self != nullptr && message == WM_COPYDATA) {
+    try {  // no exception may leave a window procedure
+      return self->OnCopyData(reinterpret_cast<HWND>(wParam),
+                              reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    } catch (...) {
+      return 0;
+    }
+  }
   if (self != nullptr && self->program_ != nullptr && self->window_ != nullptr &&
       message == self->program_->core.instanceMessage) {
     return SendMessageW(self->window_, message, wParam, lParam);
@@ -356,6 +367,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (commands_ != nullptr) {
         commands_->Hide();
       }
+      return 0;
+    case kCommandLaterMessage:
+      RunLaterJobs();
       return 0;
     case kUnloadMessage:
       if (win::AnyModalRunning()) {

@@ -8,6 +8,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "lists/save_list_dialog.h"
 #include "pad/pad_window.h"
 #include "settings/settings_dialog.h"
+#include "shell/command_actions.h"
 #include "shell/main_commands.h"
 #include "shell/program.h"
 #include "win/list_view_grid.h"
@@ -71,18 +73,26 @@ enum CommandId : int {
 inline constexpr int kHotkeyMenuBase = 1000;
 // Posted by start-up: the tray icon is added once start-up is over.
 inline constexpr UINT kAddTrayMessage = WM_APP + 2;
+// Posted by a command from the command line: what it does once its sender has the answer.
+inline constexpr UINT kCommandLaterMessage = WM_APP + 3;
 }  // namespace main_ids
 
-class MainWindow : public MainWindowView, public PadHost {
+class MainWindow : public MainWindowView, public PadHost, public CommandHost {
  public:
   MainWindow();
   ~MainWindow() override;
 
   // Creates the windows and runs the start-up. False when this copy must end at once (another
-  // copy is running and was handed over to).
-  bool Create(HINSTANCE instance);
+  // copy is running and was handed over to); ExitCode then says how it ends. A switch from the
+  // command line goes to the copy that runs, or is carried out by this one once it has started.
+  bool Create(HINSTANCE instance, const CommandRequest& request = {});
   // The message loop; returns the process exit code.
   int Run();
+  int ExitCode() const { return exitCode_; }
+
+  // CommandHost
+  bool DialogOpen() override;
+  void Later(std::function<void()> job) override;
 
   // MainView
   void ShowNormal() override;
@@ -159,6 +169,13 @@ class MainWindow : public MainWindowView, public PadHost {
   void SubclassButtons(bool on);
   void AddToolTip(HWND control, const wchar_t* text);
   void LayOut();
+  // main_command_line_window.cpp: a switch before the start (false: this copy ends now, with
+  // exitCode_), a switch once started, and the running copy's side of it.
+  bool SwitchBeforeStart(const CommandRequest& request);
+  void SwitchAfterStart(const CommandRequest& request);
+  int HandToRunningCopy(const CommandRequest& request);
+  LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+  void RunLaterJobs();
   bool AnotherCopyRunning();
   bool WaitForFirstCopy();
   // The running copy's hidden window, by its class and its title: a window of another
@@ -231,6 +248,9 @@ class MainWindow : public MainWindowView, public PadHost {
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_
   std::unique_ptr<MainCommands> commands_;
+  std::unique_ptr<CommandActions> commandActions_;
+  std::vector<std::function<void()>> laterJobs_;
+  int exitCode_ = 0;
 };
 
 }  // namespace tarvek
