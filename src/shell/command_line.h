@@ -67,6 +67,6 @@ struct CommandOutcome {
 };
 CommandOutcome OutcomeOf(const CommandRequest& request, std::optional<CommandAnswer> answer);
 
-inline constexpr const char* kCommandLineTitle = "Tarvek HotKey";
+inline constexpr const char* kCommandLineTitle = "Tarvek HotKey 命令行";
 
 }  // namespace tarvek

@@ -1705,6 +1705,96 @@ class ShellLaunchTests(E2ECase):
                          "a document must open in its own folder")
 
 
+COMMAND_LINE = "Tarvek HotKey 命令行"  # the title of what a start with a switch says
+
+
+class CommandLineTests(E2ECase):
+    def setUp(self):
+        super().setUp()
+        if self.program.is_floor:
+            self.skipTest("floor.exe takes no switches")
+
+    def switch(self, *args):
+        """Runs the program with the switches to its end: its exit code."""
+        return self.box.wine(self.program.installed, *args, timeout=60, cwd=PROGRAM_DIR).returncode
+
+    def bad_use(self, args, expected, code=2):
+        """The started copy says what is wrong in a message box and, once it is answered, ends
+        with the code."""
+        proc = self.box.spawn(self.program.installed, *args)
+        self.assertEqual(self.box.driver("findwindow", COMMAND_LINE, 20000)[0], 0, f"no message for {args}")
+        self.assertIn(expected, self.box.driver("texts", COMMAND_LINE)[1])
+        self.assertTrue(wait_for(lambda: self.box.driver("post", COMMAND_LINE, "WM_COMMAND", IDOK, 0)[0] != 0
+                                 and self.box.driver("findwindow", COMMAND_LINE)[0] != 0, 10), "the box stays")
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), f"{args}: still runs after its answer")
+        self.assertEqual(proc.returncode, code, f"exit code of {args}")
+
+    def test_exit_with_no_copy_running_ends_at_once(self):
+        self.assertEqual(self.switch("/exit"), 0)
+        self.assertNotEqual(self.box.driver("findwindow", self.program.instance_title, 2000)[0], 0,
+                            "/exit started the program")
+        self.assertHeld(("Win", "Space"), held=False)
+
+    def test_each_switch_against_a_running_copy(self):
+        target = PROGRAM_DIR + r"\target.exe"
+        note = ("Ctrl + Alt", "N", "记 事", target)
+        first = self.start([CALCULATOR, note])
+        list_bytes = self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes()
+
+        self.assertFalse(self.box.driver("visible", self.program.main_title)[0] == 0, "shown at start")
+        self.assertEqual(self.switch("/SHOW"), 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.program.main_title)[0] == 0, 5), "/show")
+
+        self.assertEqual(self.switch("-pause"), 0)
+        self.assertHeld(CALCULATOR, held=False)
+        self.assertHeld(note, held=False)
+        self.assertEqual(self.switch("/resume"), 0)
+        self.assertHeld(CALCULATOR)
+        self.assertHeld(note)
+
+        # A name with a blank, quoted; it runs as its hotkey would.
+        self.assertEqual(self.switch("/run", "记 事"), 0)
+        self.assertEqual(self.assertLaunchedOnce().exe.lower(), target.lower())
+
+        # A bare name is the list beside the program; a path may hold blanks and Chinese.
+        games = ("Ctrl + Shift", "G", "游戏", target)
+        self.box.write(PROGRAM_DIR + r"\游戏.htk", winebox.encode_list([games]))
+        self.assertEqual(self.switch("/list", "游戏"), 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+shift", "g")[0] == 1, 5), "/list 游戏")
+        self.assertHeld(CALCULATOR, held=False)
+        work = ("Ctrl + Shift", "W", "工作", target)
+        elsewhere = r"C:\我的 列表\工作.htk"
+        self.box.write(elsewhere, winebox.encode_list([work]))
+        self.assertEqual(self.switch("/list", elsewhere), 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+shift", "w")[0] == 1, 5), "/list path")
+        self.assertHeld(games, held=False)
+
+        # /exit returns once the copy has ended, its hotkeys freed and its lists as they were.
+        self.assertEqual(self.switch("/exit"), 0)
+        self.assertIsNotNone(first.poll(), "/exit returned while the copy still runs")
+        self.assertHeld(work, held=False)
+        self.assertHeld(("Win", "Space"), held=False)
+        self.assertEqual(self.box.host(PROGRAM_DIR + r"\SaveKey.htk").read_bytes(), list_bytes)
+        self.assertEqual(self.box.host(elsewhere).read_bytes(), winebox.encode_list([work]))
+
+    def test_bad_uses_say_so_end_with_2_and_change_nothing(self):
+        first = self.start([CALCULATOR])
+        self.bad_use(["/frob"], "不认识的命令行开关：/frob")
+        self.bad_use(["/list"], "/list 后面缺少")
+        self.bad_use(["/run", "我的计算器", "/exit"], "多余的内容：/exit")
+        self.bad_use(["/list", "没有这个"], "找不到名为“没有这个”的热键列表")
+        self.bad_use(["/list", r"C:\Windows\win.ini"], "找不到热键列表文件")
+        self.bad_use(["/run", "没有这个"], "没有名为“没有这个”的热键。")
+        self.bad_use(["/?"], "/run 名称", code=0)
+        self.assertIsNone(first.poll(), "a bad use ended the running copy")
+        self.assertHeld(CALCULATOR)
+        self.assertEqual(self.box.launches(LOG), [])
+        # With no copy running, a list that is not there starts nothing.
+        self.assertEqual(self.switch("/exit"), 0)
+        self.bad_use(["/list", "没有这个"], "找不到名为“没有这个”的热键列表")
+        self.assertNotEqual(self.box.driver("findwindow", self.program.instance_title, 1000)[0], 0)
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"
