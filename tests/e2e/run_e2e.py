@@ -1795,6 +1795,33 @@ class CommandLineTests(E2ECase):
         self.assertNotEqual(self.box.driver("findwindow", self.program.instance_title, 1000)[0], 0)
 
 
+    def test_a_start_with_a_switch_carries_it_out_itself(self):
+        games = ("Ctrl + Shift", "G", "游戏", PROGRAM_DIR + r"\target.exe")
+        self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([CALCULATOR]))
+        self.box.write(PROGRAM_DIR + r"\游戏.htk", winebox.encode_list([games]))
+        self.box.set_settings({"FileSave": PROGRAM_DIR + r"\SaveKey.htk", "ShowInfo": "0", "PlaySound": "0"})
+        # A name no binding bears: said, and the copy started for it ends with 2.
+        self.bad_use(["/run", "游戏"], "没有名为“游戏”的热键。")
+        self.assertHeld(CALCULATOR, held=False)
+        # Started with a list and a binding of it to run: both done, and the copy stays.
+        proc = self.box.spawn(self.program.installed, "/list", "游戏")
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+shift", "g")[0] == 1, 10), "/list at start")
+        self.assertHeld(CALCULATOR, held=False)
+        self.assertEqual(self.switch("/exit"), 0)
+        proc = self.box.spawn(self.program.installed, "/pause")
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("visible", self.TRAY)[0] == 0, 10), "no tray icon")
+        self.assertHeld(CALCULATOR, held=False)
+        self.assertHeld(("Win", "Space"))
+        self.assertEqual(self.switch("/exit"), 0)
+        self.assertIsNotNone(proc.poll())
+        proc = self.box.spawn(self.program.installed, "/run", CALCULATOR[2])
+        self.assertEqual(self.assertLaunchedOnce().exe.lower(), CALCULATOR[3].lower())
+        self.assertHeld(CALCULATOR)
+        self.assertIsNone(proc.poll(), "the copy started for /run ended")
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"
