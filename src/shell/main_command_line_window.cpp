@@ -95,7 +95,9 @@ int MainWindow::HandToRunningCopy(const CommandRequest& request) {
 }
 
 LRESULT MainWindow::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
-  if (data == nullptr || commandActions_ == nullptr || !started_) return 0;
+  // The hidden window is made once the list is loaded and registered: from then on a command
+  // is taken, also while the start-up's last message waits for the user.
+  if (data == nullptr || commandActions_ == nullptr) return 0;
   if (data->cbData > 0 && data->lpData == nullptr) return 0;
   std::string_view bytes(static_cast<const char*>(data->lpData), data->cbData);
   std::optional<CommandRequest> request = DecodeCommand(data->dwData, bytes);
