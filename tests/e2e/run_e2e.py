@@ -1717,6 +1717,7 @@ def main():
     parser.add_argument("--template", type=Path, default=build / "wine-template")
     parser.add_argument("--artifacts", type=Path, default=build / "tests" / "e2e" / "artifacts")
     parser.add_argument("--zip", type=Path, default=build / "TarvekHotKey-1.0-win64.zip")
+    parser.add_argument("--setup", type=Path, default=build / "TarvekHotKey-1.0-setup.exe")
     args, rest = parser.parse_known_args()
     for path in (args.exe, args.driver, args.target):
         if not path.exists():
@@ -1728,7 +1729,8 @@ def main():
     try:
         winebox.ensure_template(args.template, display)
         CONFIG.update(program=Program(args.exe.resolve()), driver=args.driver, target=args.target,
-                      template=args.template, artifacts=args.artifacts, display=display, zip=args.zip)
+                      template=args.template, artifacts=args.artifacts, display=display, zip=args.zip,
+                      setup=args.setup)
         print(f"run_e2e: {args.exe} on {display.name}", file=sys.stderr)
         result = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2).result
     finally:
