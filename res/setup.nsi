@@ -4,6 +4,9 @@
 ;   OUTFILE.
 
 Unicode true
+; A 64-bit setup for a 64-bit program: it runs wherever the program can, and needs no 32-bit
+; layer (which a 64-bit Wine prefix may lack).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
