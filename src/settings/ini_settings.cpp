@@ -1,7 +1,5 @@
 #include "settings/ini_settings.h"
 
-#include <vector>
-
 #include "core/text_encoding.h"
 
 namespace tarvek {
@@ -28,17 +26,22 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
+// The text's lines one by one, each without its line end (LF or CR LF).
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : rest_(text) {}
+  bool Next(std::string_view& line) {
+    if (rest_.empty()) return false;
+    std::size_t end = rest_.find('\n');
+    line = rest_.substr(0, end);
+    rest_ = end == std::string_view::npos ? std::string_view() : rest_.substr(end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    return true;
   }
-  return lines;
-}
+
+ private:
+  std::string_view rest_;
+};
 
 // The section a header line opens, or none when the line is no header.
 std::optional<std::string_view> SectionOf(std::string_view line) {
@@ -69,10 +72,11 @@ std::string IniTextFromBytes(const std::string& bytes, AnsiCodec& codec) {
   return codec.AnsiToUtf8(bytes);
 }
 
-std::optional<std::string> IniValue(std::string_view text, std::string_view section,
-                                    std::string_view name) {
+std::optional<std::string_view> IniValue(std::string_view text, std::string_view section,
+                                         std::string_view name) {
   bool inSection = false;
-  for (std::string_view line : Lines(text)) {
+  LineReader lines(text);
+  for (std::string_view line; lines.Next(line);) {
     if (std::optional<std::string_view> header = SectionOf(line)) {
       inSection = SameAsciiCase(*header, section);
       continue;
@@ -80,47 +84,59 @@ std::optional<std::string> IniValue(std::string_view text, std::string_view sect
     std::string_view raw;
     if (!inSection || !IsEntryOf(line, name, &raw)) continue;
     std::string_view value = Trim(raw);
-    if (value.empty() && !raw.empty()) return std::string(" ");
-    return std::string(value);
+    if (value.empty() && !raw.empty()) return std::string_view(" ");
+    return value;
   }
   return std::nullopt;
 }
 
 std::string WithIniValue(std::string_view text, std::string_view section, std::string_view name,
                          std::string_view value) {
-  const std::string entry = std::string(name) + "=" + std::string(value);
-  std::vector<std::string> out;
+  // First where the entry goes: in place of the entry the reader would find, else after the
+  // last non-blank line of the (last) section of that name.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t replaceAt = kNone;
+  std::size_t insertAfter = kNone;
   bool inSection = false;
-  bool seenSection = false;
-  bool done = false;
-  std::size_t sectionEnd = 0;  // where a new entry goes: after the section's last non-blank line
-  for (std::string_view line : Lines(text)) {
+  std::size_t n = 0;
+  LineReader scan(text);
+  for (std::string_view line; replaceAt == kNone && scan.Next(line); ++n) {
     if (std::optional<std::string_view> header = SectionOf(line)) {
-      inSection = !done && SameAsciiCase(*header, section);
-      if (inSection) {
-        seenSection = true;
-        sectionEnd = out.size() + 1;
-      }
+      inSection = SameAsciiCase(*header, section);
+      if (inSection) insertAfter = n;
     } else if (inSection && IsEntryOf(line, name, nullptr)) {
-      out.push_back(entry);
-      done = true;
-      inSection = false;
-      continue;
+      replaceAt = n;
     } else if (inSection && !Trim(line).empty()) {
-      sectionEnd = out.size() + 1;
+      insertAfter = n;
     }
-    out.emplace_back(line);
   }
-  if (!done && seenSection) {
-    out.insert(out.begin() + static_cast<std::ptrdiff_t>(sectionEnd), entry);
-  } else if (!done) {
-    if (!out.empty() && !Trim(out.back()).empty()) out.emplace_back();
-    out.push_back("[" + std::string(section) + "]");
-    out.push_back(entry);
+  std::string entry(name);
+  entry += '=';
+  entry += value;
+  entry += "\r\n";
+  std::string out(kBom);
+  out.reserve(text.size() + entry.size() + section.size() + 8);
+  bool lastBlank = true;
+  n = 0;
+  LineReader lines(text);
+  for (std::string_view line; lines.Next(line); ++n) {
+    if (n == replaceAt) {
+      out += entry;
+      continue;
+    }
+    out += line;
+    out += "\r\n";
+    lastBlank = Trim(line).empty();
+    if (n == insertAfter && replaceAt == kNone) out += entry;
   }
-  std::string joined;
-  for (const std::string& line : out) joined += line + "\r\n";
-  return joined;
+  if (replaceAt == kNone && insertAfter == kNone) {
+    if (!lastBlank) out += "\r\n";
+    out += '[';
+    out += section;
+    out += "]\r\n";
+    out += entry;
+  }
+  return out;
 }
 
 IniSettings::IniSettings(FilePort& files, AnsiCodec& codec, std::string path,
@@ -130,24 +146,25 @@ IniSettings::IniSettings(FilePort& files, AnsiCodec& codec, std::string path,
 std::string IniSettings::Get(std::string_view name) {
   std::optional<std::string> bytes = files_.ReadFileBytes(path_);
   if (!bytes) return {};
-  std::optional<std::string> value = IniValue(IniTextFromBytes(*bytes, codec_), kIniSection, name);
+  const std::string text = IniTextFromBytes(*bytes, codec_);
+  std::optional<std::string_view> value = IniValue(text, kIniSection, name);
   if (!value || value->size() >= kMaxValueBytes) return {};
-  return *value;
+  return std::string(*value);
 }
 
 bool IniSettings::Set(std::string_view name, const std::string& value) {
   if (value.find_first_of("\r\n") != std::string::npos) return false;
   std::optional<std::string> bytes = files_.ReadFileBytes(path_);
   if (!bytes && files_.FileExists(path_)) return false;  // never replace what could not be read
-  std::string text = bytes ? IniTextFromBytes(*bytes, codec_) : std::string();
-  text = WithIniValue(text, kIniSection, name, value.empty() ? std::string(" ") : value);
-  return files_.ReplaceFileBytes(path_, std::string(kBom) + text);
+  const std::string text = bytes ? IniTextFromBytes(*bytes, codec_) : std::string();
+  return files_.ReplaceFileBytes(
+      path_, WithIniValue(text, kIniSection, name, value.empty() ? std::string_view(" ") : value));
 }
 
 std::unique_ptr<SettingsStore> PortableSettingsIfPresent(FilePort& files, AnsiCodec& codec,
                                                          const std::string& programFolder,
                                                          SettingsStore& registry) {
-  std::string path = programFolder + "\\" + std::string(kPortableFileName);
+  std::string path = programFolder + "\\TarvekHotKey.ini";
   if (!files.FileExists(path)) return nullptr;
   return std::make_unique<IniSettings>(files, codec, std::move(path), registry);
 }

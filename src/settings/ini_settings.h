@@ -14,7 +14,6 @@
 
 namespace tarvek {
 
-inline constexpr std::string_view kPortableFileName = "TarvekHotKey.ini";
 inline constexpr std::string_view kIniSection = "Tarvek HotKey";
 
 // The file's bytes as UTF-8 text: a UTF-8 or UTF-16 byte-order mark is taken off (UTF-16 is
@@ -24,12 +23,13 @@ std::string IniTextFromBytes(const std::string& bytes, AnsiCodec& codec);
 
 // The value of name in section (both matched without regard to ASCII case), or none. Blanks
 // around the value are not part of it, except that a value of blanks only reads as one blank.
-std::optional<std::string> IniValue(std::string_view text, std::string_view section,
-                                    std::string_view name);
+std::optional<std::string_view> IniValue(std::string_view text, std::string_view section,
+                                         std::string_view name);
 
-// The text with name set to value in section: the first entry of that name replaced where it
-// stands, else a new entry at the end of the section, else a new section at the end. Every
-// other line stays as it was; lines end in CR LF.
+// The file's new bytes: the text with name set to value in section (the first entry of that
+// name replaced where it stands, else a new entry at the end of the section, else a new section
+// at the end), after a UTF-8 byte-order mark. Every other line stays as it was; lines end in
+// CR LF.
 std::string WithIniValue(std::string_view text, std::string_view section, std::string_view name,
                          std::string_view value);
 
