@@ -41,7 +41,8 @@ add_executable(TarvekHotKey WIN32
   src/shell/main_tray_window.cpp
   res/app.rc
 )
-target_include_directories(TarvekHotKey PRIVATE src res)
+configure_file(res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+target_include_directories(TarvekHotKey PRIVATE src res ${CMAKE_BINARY_DIR}/generated)
 target_link_libraries(TarvekHotKey PRIVATE tarvek_win)
 if(MINGW)
   target_link_options(TarvekHotKey PRIVATE -municode)
@@ -74,8 +75,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/bench/CMakeLists.txt)
   add_subdirectory(bench)
 endif()
 
-# The release: one zip with the program, its sounds, a read-me and the license
-# (cmake --build --preset mingw --target package). The program goes in stripped.
+# The release: one zip with the program, its sounds, a read-me and the license, the setup and
+# the manifests (cmake --build --preset mingw --target package). The program goes in stripped.
 install(TARGETS TarvekHotKey RUNTIME DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/hotkey.wav ${CMAKE_SOURCE_DIR}/res/mouse.wav DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/res/readme-package.txt DESTINATION . RENAME README.txt)
@@ -86,4 +87,16 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME TarvekHotKey-${PROJECT_VERSION}-win64)
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# Beside the zip: the setup made from the same files, and the winget and Scoop manifests.
+set(TARVEK_RELEASE_URL "https://example.invalid/tarvek-hotkey/releases/v${PROJECT_VERSION}"
+    CACHE STRING "Where the release's files are downloaded from (the manifests name it)")
+set(TARVEK_HOMEPAGE "https://example.invalid/tarvek-hotkey" CACHE STRING "The program's home page")
+find_program(TARVEK_MAKENSIS makensis)
+set(CPACK_TARVEK_MAKENSIS ${TARVEK_MAKENSIS})
+set(CPACK_TARVEK_SOURCE_DIR ${CMAKE_SOURCE_DIR})
+set(CPACK_TARVEK_VERSION_MAJOR ${PROJECT_VERSION_MAJOR})
+set(CPACK_TARVEK_VERSION_MINOR ${PROJECT_VERSION_MINOR})
+set(CPACK_TARVEK_RELEASE_URL ${TARVEK_RELEASE_URL})
+set(CPACK_TARVEK_HOMEPAGE ${TARVEK_HOMEPAGE})
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/cmake/release.cmake)
 include(CPack)

@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth x11-utils
-  googletest
+  googletest nsis
   fonts-wqy-zenhei fonts-wqy-microhei imagemagick
   locales python3
 )

@@ -114,6 +114,7 @@ void SettingsDialog::OnFontsMade() {
 }
 
 void SettingsDialog::OnCreated() {
+  SetWindowTextW(Handle(), win::Widen(model_.Title()).c_str());
   for (int box = 0; box < kActivationBoxCount; ++box) {
     HWND combo = Control(kComboIds[box]);
     auto add = [combo](std::string_view name) {

@@ -62,6 +62,9 @@ class SettingsDialogModel {
   bool SaveChangesEnabled() const { return saveChangesEnabled_; }  // "保存修改 &Y"
   bool SaveHotkeyEnabled() const { return saveHotkeyEnabled_; }    // "保存热键 &K"
   bool Visible() const { return visible_; }
+  // The window title: "软件设置", and the mode beside it while the settings live in the file
+  // beside the program.
+  std::string Title() const { return settings_.Portable() ? "软件设置 - 便携模式" : "软件设置"; }
 
   // Changes made as the user makes them. A check box set to another state stores its setting
   // at once and enables "保存修改 &Y"; set to the state it has, nothing happens.

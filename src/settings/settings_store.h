@@ -30,6 +30,8 @@ class SettingsStore {
   // The start-with-Windows entry "HotKey" of the system's Run key, read and written the same way.
   virtual std::string GetRunEntry() = 0;
   virtual bool SetRunEntry(const std::string& value) = 0;
+  // True when the settings live in a file beside the program rather than in the registry.
+  virtual bool Portable() const { return false; }
 };
 
 // What the Run entry holds: the program's path in double quotes, so that a path with blanks

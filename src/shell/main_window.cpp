@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "settings/ini_settings.h"
 #include "shell/resource.h"
 #include "win/common_controls.h"
 #include "win/dialog_kit.h"
@@ -125,9 +126,11 @@ bool MainWindow::Create(HINSTANCE instance, const CommandRequest& request) {
   grid_ = std::make_unique<win::ListViewGrid>(
       kGridId, std::array<std::string, 4>{"功能键", "基本键", "调用的程序", "程序路径"});
 
-  program_ =
-      std::make_unique<Program>(system_, settings_, *this, *grid_, *this, win::ProgramFolder(),
-                                win::ProgramPathForRunEntry());
+  portableSettings_ =
+      PortableSettingsIfPresent(system_, system_, win::ProgramFolder(), registrySettings_);
+  SettingsStore& settings = portableSettings_ ? *portableSettings_ : registrySettings_;
+  program_ = std::make_unique<Program>(system_, settings, *this, *grid_, *this,
+                                       win::ProgramFolder(), win::ProgramPathForRunEntry());
   commands_ = std::make_unique<MainCommands>(*program_, system_, *this, *grid_);
   commandActions_ = std::make_unique<CommandActions>(*program_, *commands_, *this, *grid_, system_, *this);
   program_->core.instanceMessage = RegisterWindowMessageW(L"MYMESSAGE");

@@ -235,7 +235,9 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   win::UniqueAccelerators shortcuts_;
   std::unique_ptr<win::ListViewGrid> grid_;
   win::WinSystem system_;
-  win::RegistrySettings settings_;
+  win::RegistrySettings registrySettings_;
+  // TarvekHotKey.ini beside the program, when it was there at start (portable mode).
+  std::unique_ptr<SettingsStore> portableSettings_;
   std::unique_ptr<Program> program_;
   std::unique_ptr<SettingsDialog> settingsDialog_;
   std::unique_ptr<EditorDialog> editorDialog_;

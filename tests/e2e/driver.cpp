@@ -82,6 +82,8 @@
 //   holdfile <path> <release>    opens the file sharing it with nobody, as another program
 //                                holding it would; prints "holding", keeps it until the file
 //                                release exists (at most a minute)
+//   linktarget <lnk>             the target path and the working folder of the shortcut, one
+//                                per line, as the shell resolves them
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -1150,10 +1152,19 @@ int Version(const std::wstring& path) {
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   std::vector<char> info(size);
   if (size == 0 || !GetFileVersionInfoW(path.c_str(), 0, size, info.data())) return 1;
+  // The strings of the first language the file lists (the program's are 080404b0, Unicode;
+  // an installer's may name the language's code page instead).
+  WORD* translation = nullptr;
+  UINT translationBytes = 0;
+  wchar_t block[32] = L"080404b0";
+  if (VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                     &translationBytes) && translationBytes >= 2 * sizeof(WORD)) {
+    swprintf(block, 32, L"%04x%04x", translation[0], translation[1]);
+  }
   for (const wchar_t* name : {L"ProductName", L"ProductVersion"}) {
     wchar_t* value = nullptr;
     UINT length = 0;
-    const std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\") + block + L"\\" + name;
     if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) return 1;
     Out(L"%ls\n", value);
   }
@@ -1274,6 +1285,26 @@ int HoldFile(const std::wstring& path, const std::wstring& release) {
   return 0;
 }
 
+int LinkTarget(const std::wstring& path) {
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  wchar_t target[MAX_PATH * 2] = L"";
+  wchar_t folder[MAX_PATH * 2] = L"";
+  bool read = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IShellLinkW, reinterpret_cast<void**>(&link))) &&
+              SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+              SUCCEEDED(file->Load(path.c_str(), STGM_READ)) &&
+              SUCCEEDED(link->GetPath(target, MAX_PATH * 2, nullptr, 0)) &&
+              SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH * 2));
+  if (file) file->Release();
+  if (link) link->Release();
+  CoUninitialize();
+  if (!read) return 1;
+  Out(L"%ls\n%ls\n", target, folder);
+  return 0;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1371,5 +1402,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
   if (cmd == L"lvcells" && a.size() == 1) return PrintListView(a[0], true);
   if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
+  if (cmd == L"linktarget" && a.size() == 1) return LinkTarget(a[0]);
   return Usage();
 }

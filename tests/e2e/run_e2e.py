@@ -1820,6 +1820,173 @@ class CommandLineTests(E2ECase):
         self.assertEqual(self.assertLaunchedOnce().exe.lower(), CALCULATOR[3].lower())
         self.assertHeld(CALCULATOR)
         self.assertIsNone(proc.poll(), "the copy started for /run ended")
+SETUP_FOLDER = r"C:\软件 工具\Tarvek HotKey"
+UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvek HotKey"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+
+
+class SetupCase(E2ECase):
+    """The setup a user runs, silently, and what it leaves in the prefix."""
+
+    def setUp(self):
+        if CONFIG["program"].is_floor:
+            self.skipTest("floor.exe is not released")
+        super().setUp()
+        self.box.put(CONFIG["setup"], TOOLS_DIR + r"\setup.exe")
+
+    def install(self, folder=SETUP_FOLDER):
+        # As a user types it: /D= last and unquoted, blanks and all (wine would quote the
+        # argument, and a quoted /D= is no /D=). The console's code page is GBK.
+        line = f'"{TOOLS_DIR}\\setup.exe" /S /D={folder}\r\n'
+        self.box.write(TOOLS_DIR + r"\setup.bat", line.encode("gbk"))
+        proc = self.box.wine("cmd", "/c", TOOLS_DIR + r"\setup.bat", timeout=180)
+        self.assertEqual(proc.returncode, 0, f"setup: {proc.stdout!r} {proc.stderr!r}")
+        self.assertTrue(wait_for(lambda: self.reg_values(UNINSTALL_KEY) is not None, 30, 0.5),
+                        "no uninstall entry after the setup")
+        self.assertTrue(self.box.host(folder + r"\TarvekHotKey.exe").exists(), "no program after the setup")
+
+    def uninstall(self, folder=SETUP_FOLDER):
+        """The uninstaller runs from a copy of itself and returns at once: done when its last
+        step, the uninstall entry, has gone."""
+        self.box.wine(folder + r"\uninstall.exe", "/S", timeout=60)
+        self.assertTrue(wait_for(lambda: self.reg_values(UNINSTALL_KEY) is None, 60, 0.5),
+                        "the uninstall entry is still there")
+
+    def reg_values(self, key):
+        """{name: text} of the key's values, None when the key is missing."""
+        proc = self.box.wine("reg", "query", key)
+        if proc.returncode != 0:
+            return None
+        values = {}
+        # reg writes to a file in the console's code page, GBK here.
+        for line in proc.stdout.decode("gbk", "replace").splitlines():
+            parts = re.split(r" {4}", line.strip(), maxsplit=2)
+            if len(parts) == 3 and parts[1].startswith("REG_"):
+                values[parts[0]] = parts[2]
+        return values
+
+    def shortcut(self):
+        """The Start menu's "Tarvek HotKey" as a Windows path, or None."""
+        found = sorted((self.box.prefix / "drive_c" / "users").glob("*/**/Tarvek HotKey.lnk"))
+        if not found:
+            return None
+        return "C:\\" + "\\".join(found[0].relative_to(self.box.prefix / "drive_c").parts)
+
+    def start_installed(self, exe, bindings):
+        folder = exe.rsplit("\\", 1)[0]
+        self.box.write(folder + r"\SaveKey.htk", winebox.encode_list(bindings))
+        self.box.set_settings({"ShowInfo": "0", "PlaySound": "0"})
+        proc = self.box.spawn(exe, cwd=folder)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        for binding in bindings:
+            self.assertHeld(binding)
+        return proc
+
+
+class SetupTests(SetupCase):
+    def test_silent_setup_into_a_chinese_folder_with_blanks_then_silent_uninstall(self):
+        self.assertEqual(self.box.driver("version", TOOLS_DIR + r"\setup.exe")[1].splitlines(),
+                         self.box.driver("version", self.program.installed)[1].splitlines())
+        self.install()
+        entry = self.reg_values(UNINSTALL_KEY) or {}
+        uninstaller = '"' + SETUP_FOLDER + r'\uninstall.exe"'
+        self.assertEqual({name: entry.get(name) for name in
+                          ("DisplayName", "DisplayVersion", "InstallLocation", "UninstallString",
+                           "QuietUninstallString", "NoModify", "NoRepair")},
+                         {"DisplayName": "Tarvek HotKey", "DisplayVersion": "1.0",
+                          "InstallLocation": SETUP_FOLDER, "UninstallString": uninstaller,
+                          "QuietUninstallString": uninstaller + " /S", "NoModify": "0x1", "NoRepair": "0x1"})
+        self.assertTrue({"Publisher", "DisplayIcon", "EstimatedSize"} <= entry.keys(), entry)
+
+        # Started as the Start menu starts it, a binding runs.
+        link = self.shortcut()
+        self.assertIsNotNone(link, "no Start menu shortcut")
+        rc, out = self.box.driver("linktarget", link)
+        self.assertEqual(rc, 0, out)
+        exe = out.splitlines()[0]
+        self.assertEqual(exe.lower(), (SETUP_FOLDER + r"\TarvekHotKey.exe").lower())
+        binding = (*CALCULATOR[:3], SETUP_FOLDER + r"\target.exe")
+        self.box.put(CONFIG["target"], binding[3])
+        proc = self.start_installed(exe, [binding])
+        self.press(binding)
+        self.assertLaunchedOnce(SETUP_FOLDER + r"\launches.txt")
+        self.box.write(SETUP_FOLDER + r"\工作.htk", winebox.encode_list([binding]))
+        self.box.set_settings({"HotKey": '"' + exe + '"'}, key=RUN_KEY.replace("HKCU", "HKEY_CURRENT_USER"))
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", QUIT, 0)
+        self.assertEqual(self.box.driver("findwindow", "退出？", 10000)[0], 0, "no exit question")
+        self.box.driver("post", "退出？", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "still running after 退出程序")
+
+        self.uninstall()
+        self.assertNotIn("HotKey", self.reg_values(RUN_KEY) or {})
+        self.assertIsNone(self.shortcut(), "the Start menu shortcut is still there")
+        self.assertFalse(self.box.host(exe).exists(), "the program is still there")
+        for kept in ("SaveKey.htk", "工作.htk"):
+            self.assertTrue(self.box.host(SETUP_FOLDER + "\\" + kept).exists(), f"{kept} was not kept")
+
+    def test_portable_mode_writes_its_file_and_nothing_under_the_settings_key(self):
+        ini = PROGRAM_DIR + r"\TarvekHotKey.ini"
+        self.box.write(ini, b"[Tarvek HotKey]\r\nShowInfo=0\r\nPlaySound=0\r\n")  # no BOM, as typed
+        # Read from the registry, this would move the activation hotkey to Ctrl + Alt + H.
+        self.box.set_settings({"HotKeyName": "Ctrl + Alt\tH"})
+        export = TOOLS_DIR + r"\settings-export.reg"
+
+        def exported():
+            self.box.wine("reg", "export", r"HKCU\Software\Tarvek HotKey", export, "/y")
+            return self.box.host(export).read_bytes()
+
+        before = exported()
+        self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([CALCULATOR]))
+        self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertHeld(CALCULATOR)
+        self.assertHeld(("Win", "Space"))
+        self.assertHeld(("Ctrl + Alt", "H"), held=False)
+
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", OTHER_SETTINGS, 0)
+        title = "软件设置 - 便携模式"
+        self.assertEqual(self.box.driver("findwindow", title, 10000)[0], 0, "no settings dialog in portable mode")
+        self.box.driver("control", title, START_WITH_WINDOWS + 1, "BM_CLICK")  # 开启热键声音
+        self.box.driver("control", title, START_WITH_WINDOWS, "BM_CLICK")
+        text = lambda: self.box.host(ini).read_bytes().decode("utf-8", "replace")  # noqa: E731
+        self.assertTrue(wait_for(lambda: "PlaySound=1" in text(), 5), text())
+        quoted = '"' + PROGRAM_DIR + r'\TarvekHotKey.exe"'
+        self.assertTrue(wait_for(lambda: (self.reg_values(RUN_KEY) or {}).get("HotKey") == quoted, 5),
+                        "开机运行 must still write the Run entry")
+        data = self.box.host(ini).read_bytes()
+        self.assertTrue(data.startswith(b"\xef\xbb\xbf"), data[:16])
+        for line in ("[Tarvek HotKey]", "ShowInfo=0", "FileSave=" + PROGRAM_DIR + r"\SaveKey.htk"):
+            self.assertIn(line + "\r\n", text())
+        self.assertEqual(exported(), before)
+
+
+class SetupRunningCopyTests(SetupCase):
+    """The setup and the uninstaller end a running copy through its command line; run by hand
+    until the program takes that command (not listed in CMakeLists.txt)."""
+
+    def test_an_update_over_a_running_copy_keeps_its_list(self):
+        self.install()
+        binding = (*CALCULATOR[:3], SETUP_FOLDER + r"\target.exe")
+        self.box.put(CONFIG["target"], binding[3])
+        exe = SETUP_FOLDER + r"\TarvekHotKey.exe"
+        proc = self.start_installed(exe, [binding])
+        self.install()
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the running copy was not ended")
+        self.assertEqual(proc.returncode, 0)
+        self.assertHeld(binding, held=False)
+        self.assertEqual(self.box.host(SETUP_FOLDER + r"\SaveKey.htk").read_bytes(), winebox.encode_list([binding]))
+        self.box.spawn(exe, cwd=SETUP_FOLDER)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertHeld(binding)
+
+    def test_silent_uninstall_ends_the_running_copy_and_keeps_its_list(self):
+        self.install()
+        binding = (*CALCULATOR[:3], SETUP_FOLDER + r"\target.exe")
+        proc = self.start_installed(SETUP_FOLDER + r"\TarvekHotKey.exe", [binding])
+        self.uninstall()
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "the running copy was not ended")
+        self.assertHeld(binding, held=False)
+        self.assertEqual(self.box.host(SETUP_FOLDER + r"\SaveKey.htk").read_bytes(), winebox.encode_list([binding]))
 
 
 def main():
@@ -1834,6 +2001,7 @@ def main():
     parser.add_argument("--template", type=Path, default=build / "wine-template")
     parser.add_argument("--artifacts", type=Path, default=build / "tests" / "e2e" / "artifacts")
     parser.add_argument("--zip", type=Path, default=build / "TarvekHotKey-1.0-win64.zip")
+    parser.add_argument("--setup", type=Path, default=build / "TarvekHotKey-1.0-setup.exe")
     args, rest = parser.parse_known_args()
     for path in (args.exe, args.driver, args.target):
         if not path.exists():
@@ -1845,7 +2013,8 @@ def main():
     try:
         winebox.ensure_template(args.template, display)
         CONFIG.update(program=Program(args.exe.resolve()), driver=args.driver, target=args.target,
-                      template=args.template, artifacts=args.artifacts, display=display, zip=args.zip)
+                      template=args.template, artifacts=args.artifacts, display=display, zip=args.zip,
+                      setup=args.setup)
         print(f"run_e2e: {args.exe} on {display.name}", file=sys.stderr)
         result = unittest.main(argv=[sys.argv[0], *rest], exit=False, verbosity=2).result
     finally:
