@@ -304,6 +304,13 @@ void EditorModel::Ok() {
   Changed();
 }
 
+void EditorModel::SetOptions(const LaunchOptions& options) {
+  if (options == options_) return;
+  options_ = options;
+  applyEnabled_ = true;
+  Changed();
+}
+
 void EditorModel::KeepOptionChanges() {
   std::vector<EditorOptionsChange> changes = std::move(optionChanges_);
   optionChanges_.clear();

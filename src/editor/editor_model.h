@@ -141,7 +141,8 @@ class EditorModel {
   // The launch options of the binding in the boxes, as "启动选项" set them: the defaults for a
   // new binding, the binding's own for a change.
   const LaunchOptions& Options() const { return options_; }
-  void SetOptions(const LaunchOptions& options) { options_ = options; }
+  // "启动选项" confirmed: a change of them is a change to apply.
+  void SetOptions(const LaunchOptions& options);
   // The options a binding of the list has, for a change.
   std::function<LaunchOptions(const std::string& modifierText, const std::string& keyText)> optionsOf;
   // The applies of this opening, told when they are kept (OK, or the window closed by its

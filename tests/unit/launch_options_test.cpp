@@ -7,6 +7,7 @@
 
 #include "recording_main_window.h"
 #include "recording_system.h"
+#include "editor/launch_options_model.h"
 #include "shell/main_commands.h"
 
 namespace tarvek {
@@ -119,6 +120,30 @@ TEST_F(LaunchOptionsTest, OptionsFollowTheirBindingThroughEditsDeletionAndNamedL
   program.ReplaceList();
   EXPECT_EQ(program.core.table.slots[0].KeyText, "D");
   EXPECT_EQ(program.core.table.slots[0].Options.Arguments, "-x");
+}
+
+TEST(LaunchOptionsModel, BoxesGiveBackTheOptionsTheyShow) {
+  LaunchOptions all;
+  all.Arguments = "-a";
+  all.StartIn = "D:\\w";
+  all.Window = WindowState::kMinimized;
+  all.RunAs = RunLevel::kAdmin;
+  all.WhenRunning = IfRunning::kToggle;
+  all.Enabled = false;
+  LaunchOptionsModel model(all);
+  EXPECT_EQ(model.Result(), all);
+  model.FolderChosen(std::nullopt);  // the chooser cancelled
+  EXPECT_EQ(model.Result(), all);
+  model.FolderChosen("E:\\x");
+  model.arguments = "  -b  ";
+  model.window = 7;  // nothing chosen in the list
+  model.ifRunning = -1;
+  LaunchOptions changed = all;
+  changed.StartIn = "E:\\x";
+  changed.Arguments = "-b";
+  changed.Window = WindowState::kNormal;
+  changed.WhenRunning = IfRunning::kStart;
+  EXPECT_EQ(model.Result(), changed);
 }
 
 }  // namespace
