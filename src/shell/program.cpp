@@ -23,6 +23,14 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
   // The sound box takes effect at the next sound.
   liveSettings.onCheckChanged = [this](SettingsCheck box, bool ticked) {
     if (box == SettingsCheck::kPlaySound) core.sound.on = ticked;
+    // The "~" key is taken or given back at once.
+    if (box == SettingsCheck::kClickKey) {
+      if (ticked) {
+        system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
+      } else {
+        system_.UnregisterHotkey(ForegroundClickHotkeyId);
+      }
+    }
   };
   // The editor's options follow the binding they were set for, to whatever combination it has.
   editor.optionsOf = [this](const std::string& modifierText, const std::string& keyText) {
@@ -224,7 +232,10 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   bool activationRegistered = system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
   ActivationCombo shown = ParseActivationHotkeyText(activationHotkeyText);
   grid_.AddRowCells({shown.modifierText, shown.keyName, "显示本软件", "无"}, 1);
-  system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
+  liveSettings.SetChecked(SettingsCheck::kClickKey, settings_.Get(setting::kClickKey) != "0");
+  if (liveSettings.Checked(SettingsCheck::kClickKey)) {
+    system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
+  }
   // A start with the controller on adds the letter keys, under ids of their own.
   if (core.flags.MouseControllerOn) mouseController.RegisterLetterKeys();
   view_.AcceptDroppedFiles();

@@ -122,6 +122,19 @@ TEST_F(LaunchOptionsTest, OptionsFollowTheirBindingThroughEditsDeletionAndNamedL
   EXPECT_EQ(program.core.table.slots[0].Options.Arguments, "-x");
 }
 
+TEST_F(LaunchOptionsTest, TheTildeKeyIsGivenBackAndTakenAgainAtOnce) {
+  settings.values["ClickKey"] = "0";
+  StartUp("");
+  EXPECT_EQ(system.registered.count(ForegroundClickHotkeyId), 0u);
+  EXPECT_FALSE(program.liveSettings.Checked(SettingsCheck::kClickKey));
+  program.liveSettings.SetChecked(SettingsCheck::kClickKey, true);
+  EXPECT_EQ(system.registered.count(ForegroundClickHotkeyId), 1u);
+  EXPECT_EQ(settings.values["ClickKey"], "1");
+  program.liveSettings.SetChecked(SettingsCheck::kClickKey, false);
+  EXPECT_EQ(system.registered.count(ForegroundClickHotkeyId), 0u);
+  EXPECT_EQ(settings.values["ClickKey"], "0");
+}
+
 TEST(LaunchOptionsModel, BoxesGiveBackTheOptionsTheyShow) {
   LaunchOptions all;
   all.Arguments = "-a";
