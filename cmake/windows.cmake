@@ -24,6 +24,7 @@ add_library(tarvek_win STATIC
   src/win/command_channel.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
+  src/editor/launch_options_dialog.cpp
   src/help/help_window.cpp
   src/help/about_window.cpp
   src/lists/save_list_dialog.cpp

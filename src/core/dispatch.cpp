@@ -149,6 +149,7 @@ std::vector<int> HotkeyCore::RegisterBindings() {
   std::vector<int> refused;
   for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
     const HotkeyEntry& e = table.slots[i];
+    if (!e.Options.Enabled) continue;  // switched off: the combination stays free for others
     if (!system_.RegisterHotkey(BindingIdBase + i, e.Modifiers, e.VirtualKey)) refused.push_back(i);
   }
   return refused;

@@ -80,8 +80,8 @@ class HotkeyCore {
   // ignored.
   void RunSlot(int slot);
 
-  // Registers every binding of the table under its id and gives the slots whose combination
-  // the system refused; unregisters them all and empties the slots' modifier texts.
+  // Registers every binding of the table under its id, but those switched off, and gives the
+  // slots whose combination the system refused; unregisters them all and empties the slots' modifier texts.
   std::vector<int> RegisterBindings();
   void ReleaseBindings();
 

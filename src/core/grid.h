@@ -35,6 +35,10 @@ class GridPort {
   // does nothing. The mark moves with its row; the cell texts stay as they are.
   virtual void MarkRowHeld(int row, bool held) = 0;
   virtual bool RowHeld(int row) const = 0;
+  // Marks a row whose binding the user switched off: drawn grey, its texts as they are (the
+  // grid is what a save writes). The mark moves with its row.
+  virtual void MarkRowDisabled(int row, bool disabled) = 0;
+  virtual bool RowDisabled(int row) const = 0;
   // The table slot of the binding a row shows, so that a row still finds its binding after
   // rows above it were deleted. It moves with its row; a row added without one has -1.
   virtual void SetRowSlot(int row, int slot) = 0;

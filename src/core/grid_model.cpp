@@ -57,6 +57,13 @@ bool GridModel::MarkRowHeld(int row, bool held) {
   return true;
 }
 
+bool GridModel::MarkRowDisabled(int row, bool disabled) {
+  Row* r = Find(row);
+  if (r == nullptr) return false;
+  r->disabled = disabled;
+  return true;
+}
+
 bool GridModel::SetRowSlot(int row, int slot) {
   Row* r = Find(row);
   if (r == nullptr) return false;

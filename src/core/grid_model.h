@@ -17,6 +17,7 @@ class GridModel {
   struct Row {
     std::array<std::string, kGridColumns> cells;
     bool held = false;
+    bool disabled = false;  // the binding is switched off
     int slot = -1;  // the binding's table slot; -1 for none
   };
 
@@ -33,6 +34,7 @@ class GridModel {
   bool SetCell(int row, int column, const std::string& text);
   bool RemoveRow(int row);
   bool MarkRowHeld(int row, bool held);
+  bool MarkRowDisabled(int row, bool disabled);
   bool SetRowSlot(int row, int slot);
   bool SetColumnWidth(int column, int twips);
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/hotkey_table.h"
+#include "editor/launch_options_dialog.h"
 #include "shell/resource.h"
 #include "win/common_controls.h"
 #include "win/strings.h"
@@ -13,7 +14,9 @@ using namespace editor_ids;
 
 namespace {
 
-constexpr win::WindowLayout kWindow{L"TarvekHotKeyEditor", L"添加热键", 6240, 3900};
+// Wider by the column of "选项...", right of "..."; every other control where it always was.
+constexpr int kOptionsColumn = 960;
+constexpr win::WindowLayout kWindow{L"TarvekHotKeyEditor", L"添加热键", 6240 + kOptionsColumn, 3900};
 
 // The key row: three boxes of one width, and between them Label2, whose thirteen characters
 // ("+", eleven blanks, "+") are set in a fixed-pitch font one cell wide each, so that the
@@ -46,6 +49,7 @@ constexpr win::ControlLayout kControls[] = {
     {kLabel5Id, L"STATIC", L"程序名称（作用）：", kLabel, 0, 360, 1890, 2400, 240},
     {kCombo3Id, WC_COMBOBOXW, L"", kTextBox, 0, 360, 2160, 5520, kDropHeight},
     {kCommand3Id, L"BUTTON", L"...", BS_PUSHBUTTON | kTab, 0, 5400, 1380, 480, 330},
+    {kOptionsId, L"BUTTON", L"选项...", BS_PUSHBUTTON | kTab, 0, 5940, 1380, 900, 330},
     {kCommand2Id, L"BUTTON", L"取消 &C", BS_PUSHBUTTON | kTab, 0, 3840, 2700, 1000, 405},
     {kCommand1Id, L"BUTTON", L"确定 &C", BS_PUSHBUTTON | kTab | WS_DISABLED, 0, 2760, 2700, 1000,
      405},
@@ -58,7 +62,7 @@ constexpr win::ControlLayout kControls[] = {
     {kLabel2Id, L"STATIC", L"+           +", kLabel | SS_CENTERIMAGE, 0, kLabel2Left, kBoxTop,
      kLabel2Width, 330},
     {kImage1Id, L"STATIC", nullptr, SS_ICON, 0, 5280, 360, 480, 480},
-    {kFrame1Id, L"BUTTON", L"添加热键", BS_GROUPBOX, 0, 120, 60, 6000, 3780},
+    {kFrame1Id, L"BUTTON", L"添加热键", BS_GROUPBOX, 0, 120, 60, 6000 + kOptionsColumn, 3780},
 };
 
 constexpr int kKeyBoxIds[kEditorKeyBoxes] = {kCombo1Id0, kCombo1Id1, kCombo1Id2};
@@ -204,6 +208,13 @@ void EditorDialog::ChooseFile() {
   model_.FileChosen(FileDialog(options));
 }
 
+void EditorDialog::ChooseOptions() {
+  LaunchOptionsModel options(model_.Options());
+  LaunchOptionsDialog dialog(options);
+  if (dialog.Run(instance_, window_)) model_.SetOptions(options.Result());
+  SetFocus(Control(kOptionsId));
+}
+
 void EditorDialog::OnCommand(int id, int notification) {
   if (refreshing_) return;
   for (int i = 0; i < kEditorKeyBoxes; ++i) {
@@ -246,6 +257,9 @@ void EditorDialog::OnCommand(int id, int notification) {
   switch (id) {
     case kCommand3Id:
       ChooseFile();
+      break;
+    case kOptionsId:
+      ChooseOptions();
       break;
     case kCommand5Id:
       model_.Tips();

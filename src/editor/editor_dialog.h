@@ -33,6 +33,7 @@ enum ControlId : int {
   kCommand4Id,  // 应用 &A
   kCommand5Id,  // 选择程序的小技巧
   kImage1Id,
+  kOptionsId,  // 选项..., the launch options
   kCommand2Id = IDCANCEL,  // 取消 &C
 };
 }  // namespace editor_ids
@@ -60,6 +61,7 @@ class EditorDialog : public win::DialogWindow {
   void Refresh();
   void FillList(int id, const std::vector<std::string>& items);
   void ChooseFile();
+  void ChooseOptions();
   // The key boxes see their key presses first: the modifier boxes take a modifier held alone.
   static LRESULT CALLBACK KeyBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR data);

@@ -255,9 +255,13 @@ bool EditorModel::Apply() {
     return false;
   }
 
+  EditorOptionsChange optionsChange{false, {}, {}, (*cells)[0], (*cells)[1], options_};
   if (handOver.EditorChangeMode) {
     // Only the first apply of a change replaces; the rest of the opening adds.
     int row = handOver.EditorRow;
+    optionsChange.replaces = row >= kFirstBindingRow && row < grid_.Rows();
+    optionsChange.fromModifier = grid_.Cell(row, 0);
+    optionsChange.fromKey = grid_.Cell(row, 1);
     if (row >= kFirstBindingRow && row < grid_.Rows()) {
       replaced_ = ReplacedRow{row,
                               {grid_.Cell(row, 0), grid_.Cell(row, 1), grid_.Cell(row, 2),
@@ -269,6 +273,8 @@ bool EditorModel::Apply() {
   }
   // The new binding goes to the top; it has no slot until OK reloads the list.
   grid_.AddRowCells(*cells, kFirstBindingRow);
+  optionChanges_.push_back(std::move(optionsChange));
+  options_ = LaunchOptions{};  // the next binding starts with none
 
   boxes_ = {std::string(ModifierNames()[0]), std::string(ModifierNames()[0]),
             std::string(KeyNames()[0])};
@@ -290,6 +296,7 @@ void EditorModel::Ok() {
   focus_ = EditorFocus::kTarget;
   title_ = kEditorSavingTitle;
   Changed();
+  KeepOptionChanges();
   if (reregisterAllHotkeys_) reregisterAllHotkeys_();
   replaced_.reset();
   visible_ = false;
@@ -297,8 +304,24 @@ void EditorModel::Ok() {
   Changed();
 }
 
+void EditorModel::SetOptions(const LaunchOptions& options) {
+  if (options == options_) return;
+  options_ = options;
+  applyEnabled_ = true;
+  Changed();
+}
+
+void EditorModel::KeepOptionChanges() {
+  std::vector<EditorOptionsChange> changes = std::move(optionChanges_);
+  optionChanges_.clear();
+  options_ = LaunchOptions{};
+  if (onOptionsApplied && !changes.empty()) onOptionsApplied(changes);
+}
+
 void EditorModel::Cancel() {
   focus_ = EditorFocus::kTarget;
+  optionChanges_.clear();
+  options_ = LaunchOptions{};
   // Every apply of this opening inserted at row 2, so the newest is there.
   for (int i = 0; i < appliedCount_; ++i) grid_.RemoveRow(kFirstBindingRow);
   if (replaced_) {
@@ -314,6 +337,7 @@ void EditorModel::Cancel() {
 }
 
 void EditorModel::Close() {
+  KeepOptionChanges();  // the rows stay, and so do their options
   visible_ = false;
   Changed();
 }
@@ -333,6 +357,7 @@ void EditorModel::FillFromRow(int row) {
   SetBox(kEditorBaseKeyBox, grid_.Cell(row, 1));
   name_ = grid_.Cell(row, 2);
   SetTarget(grid_.Cell(row, 3));  // as if typed: a built-in action locks the name
+  options_ = optionsOf ? optionsOf(grid_.Cell(row, 0), grid_.Cell(row, 1)) : LaunchOptions{};
   applyEnabled_ = true;
   handOver.EditorRow = row;
   handOver.EditorChangeMode = true;

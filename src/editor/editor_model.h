@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/grid.h"
+#include "core/launch_options.h"
 #include "core/ports.h"
 
 namespace tarvek {
@@ -19,6 +20,16 @@ namespace tarvek {
 struct EditorHandOver {
   bool EditorChangeMode = false;  // true: the opening replaces the binding in EditorRow
   int EditorRow = 0;              // its grid row (2 or more); read only in change mode
+};
+
+// What an apply did with a binding's launch options: the options the editor held for it, and
+// the combination they belong to now; for the apply that replaced a binding, also the one they
+// belonged to before.
+struct EditorOptionsChange {
+  bool replaces = false;
+  std::string fromModifier, fromKey;
+  std::string modifier, key;
+  LaunchOptions options;
 };
 
 // The control the view should give the keyboard focus to next.
@@ -127,6 +138,17 @@ class EditorModel {
   // Told after any change of what the dialog shows; the dialog redraws from the model.
   std::function<void()> onChanged;
 
+  // The launch options of the binding in the boxes, as "启动选项" set them: the defaults for a
+  // new binding, the binding's own for a change.
+  const LaunchOptions& Options() const { return options_; }
+  // "启动选项" confirmed: a change of them is a change to apply.
+  void SetOptions(const LaunchOptions& options);
+  // The options a binding of the list has, for a change.
+  std::function<LaunchOptions(const std::string& modifierText, const std::string& keyText)> optionsOf;
+  // The applies of this opening, told when they are kept (OK, or the window closed by its
+  // title bar) before anything is saved.
+  std::function<void(const std::vector<EditorOptionsChange>&)> onOptionsApplied;
+
  private:
   // The binding row a change removed, kept until the opening ends, so that Cancel can put it
   // back where it was: its texts, its held mark and its slot.
@@ -160,6 +182,9 @@ class EditorModel {
   int appliedCount_ = 0;
   EditorFocus focus_ = EditorFocus::kNone;
   std::optional<ReplacedRow> replaced_;
+  LaunchOptions options_;
+  std::vector<EditorOptionsChange> optionChanges_;  // this opening's applies
+  void KeepOptionChanges();
 };
 
 // The name the name box suggests for a target: its file's base name, or a sample name for a

@@ -69,6 +69,7 @@ SaveListOutcome SaveListModel::Save() {
     dialogs_->ShowMessageBox(kInvalidSaveName, "错误", kMbIconError | kMbOk);
     return SaveListOutcome::kInvalid;
   }
+  if (options != nullptr) options->SaveBeside(NamedListPath(listFolder_, nameText_), system_, system_);
   dialogs_->ShowMessageBox("列表保存完毕，如需使用请导入列表.", "提醒", kMbOk);
   visible_ = false;
   Changed();
@@ -83,6 +84,10 @@ bool SaveListModel::Delete() {
     dialogs_->ShowMessageBox("文件正在使用或已经打开，不能删除.", "删除列表文件",
                              kMbIconInformation | kMbOk);
     return false;
+  }
+  if (options != nullptr) {
+    const std::string opt = OptionsPathFor(listFolder_ + "\\" + list->fileName);
+    if (system_.FileExists(opt)) system_.RemoveFile(opt);
   }
   deleteEnabled_ = false;
   renameEnabled_ = false;
@@ -103,6 +108,15 @@ bool SaveListModel::Rename() {
                                                      NamedListPath(listFolder_, answer))) {
     dialogs_->ShowMessageBox(kRenameFailed, "列表改名", kMbIconInformation | kMbOk);
     return false;
+  }
+  if (options != nullptr) {
+    // The options go with the list; an options file left under the new name belonged to none.
+    const std::string from = OptionsPathFor(listFolder_ + "\\" + renamed.fileName);
+    const std::string to = OptionsPathFor(NamedListPath(listFolder_, answer));
+    if (system_.FileExists(from)) {
+      if (system_.FileExists(to)) system_.RemoveFile(to);
+      system_.RenameFile(from, to);
+    }
   }
   RefreshLists();
   deleteEnabled_ = false;

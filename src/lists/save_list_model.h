@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/active_options.h"
 #include "core/grid.h"
 #include "core/ports.h"
 #include "lists/list_names.h"
@@ -62,6 +63,9 @@ class SaveListModel {
   std::function<std::string(const std::string& preset)> askNewName;
   // Told after any change of what the dialog shows.
   std::function<void()> onChanged;
+  // The running list's launch options: a saved list keeps them beside it, and a list's options
+  // file is renamed and deleted with it. None: lists go without.
+  const ActiveOptions* options = nullptr;
 
  private:
   void RefreshLists();

@@ -54,8 +54,11 @@ constexpr win::ControlLayout kControls[] = {
      1440, 405},
     {kCheck4Id, L"BUTTON", L"运行时显示托盘图标", kCheck, 0, 300, kCheckTop + 3 * kCheckStep, 4800,
      270},
-    {kCheck5Id, L"BUTTON", L"菜单中显示热键名称", kCheck, 0, 300, kCheckTop + 4 * kCheckStep, 4800,
+    {kCheck5Id, L"BUTTON", L"菜单中显示热键名称", kCheck, 0, 300, kCheckTop + 4 * kCheckStep, 2280,
      270},
+    // Beside Check5, where the row had room: the boxes users know stay where they were.
+    {kCheck6Id, L"BUTTON", L"启用 ~ 键点击前台窗口", kCheck, 0, 2640, kCheckTop + 4 * kCheckStep,
+     2520, 270},
     {kCommand5Id, L"BUTTON", L"...", BS_PUSHBUTTON | kTab, 0, 4620, 600, 480, 330},
     {kLabel2Id, L"STATIC", L"+          +", SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE, 0, kLabel2Left,
      kComboTop, kLabel2Width, 330},
@@ -63,8 +66,8 @@ constexpr win::ControlLayout kControls[] = {
     {kFrame1Id, L"BUTTON", L"软件设置", BS_GROUPBOX, 0, 120, 60, 5160, 4380},
 };
 
-constexpr int kCheckIds[kSettingsCheckCount] = {kCheck1Id, kCheck2Id, kCheck3Id, kCheck4Id,
-                                                kCheck5Id};
+constexpr int kCheckIds[kSettingsCheckCount] = {kCheck1Id, kCheck2Id, kCheck3Id,
+                                                kCheck4Id, kCheck5Id, kCheck6Id};
 constexpr int kComboIds[kActivationBoxCount] = {kCombo1Id0, kCombo1Id1, kCombo1Id2};
 
 SettingsCheck CheckOfIndex(int i) { return static_cast<SettingsCheck>(i + 1); }

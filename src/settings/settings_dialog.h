@@ -36,6 +36,7 @@ enum ControlId : int {
   kLabel2Id,               // the plus signs between the three boxes
   kCommand2Id,             // 保存修改 &Y
   kCommand4Id,             // 保存热键 &K
+  kCheck6Id,               // 启用 ~ 键点击前台窗口
   kCommand3Id = IDCANCEL,  // 取消 &C
 };
 }  // namespace settings_ids

@@ -26,7 +26,9 @@ bool Offers(int index, std::string_view name) {
 SettingsDialogModel::SettingsDialogModel(SettingsStore& settings, std::string programPath)
     : settings_(settings),
       programPath_(std::move(programPath)),
-      activation_{std::string(kNoModifier), std::string(kNoModifier), "A"} {}
+      activation_{std::string(kNoModifier), std::string(kNoModifier), "A"} {
+  checks_[CheckIndex(SettingsCheck::kClickKey)] = true;  // "~" is taken unless the user gives it back
+}
 
 bool SettingsDialogModel::Checked(SettingsCheck box) const {
   int i = CheckIndex(box);
@@ -69,6 +71,9 @@ void SettingsDialogModel::StoreCheck(SettingsCheck box, bool ticked) {
       break;
     case SettingsCheck::kShowHotKeyNameInMenu:
       settings_.Set(setting::kShowHotKeyNameInMenu, flag);
+      break;
+    case SettingsCheck::kClickKey:
+      settings_.Set(setting::kClickKey, flag);
       break;
   }
 }

@@ -23,8 +23,9 @@ enum class SettingsCheck : int {
   kShowInfo,              // Check3 "运行时显示提示信息": ShowInfo
   kShowIcon,              // Check4 "运行时显示托盘图标": ShowIcon
   kShowHotKeyNameInMenu,  // Check5 "菜单中显示热键名称": ShowHotKeyNameInMenu
+  kClickKey,              // Check6 "启用 ~ 键点击前台窗口": ClickKey, ticked unless stored "0"
 };
-inline constexpr int kSettingsCheckCount = 5;
+inline constexpr int kSettingsCheckCount = 6;
 
 // Combo1(0) and Combo1(1) hold modifier names, Combo1(2) a key name.
 inline constexpr int kActivationBoxCount = 3;

@@ -15,6 +15,9 @@ inline constexpr std::string_view kShowInfo = "ShowInfo";
 inline constexpr std::string_view kMouseCtrl = "MouseCtrl";
 inline constexpr std::string_view kPlaySound = "PlaySound";
 inline constexpr std::string_view kShowHotKeyNameInMenu = "ShowHotKeyNameInMenu";
+// "0": the "~" key is left to other programs; missing or anything else, it clicks the foreground
+// window.
+inline constexpr std::string_view kClickKey = "ClickKey";
 // The FileSave value this program wrote for a program folder's own SaveKey.htk. While FileSave
 // still equals it, the list is the one beside the program, wherever the folder has gone since.
 inline constexpr std::string_view kFileSaveDefault = "FileSaveDefault";

@@ -94,7 +94,8 @@ void MainCommands::ToggleLock() {
     for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
       int slot = grid_.RowSlot(row);
       bool held = false;
-      if (slot >= 0 && slot <= kLastSlot && !table.slots[slot].ModifierText.empty()) {
+      if (slot >= 0 && slot <= kLastSlot && !table.slots[slot].ModifierText.empty() &&
+          table.slots[slot].Options.Enabled) {
         const HotkeyEntry& e = table.slots[slot];
         // An apply or add while disabled has registered it again: it is freed first, since
         // Windows refuses an id that is registered already and we would mark our own as taken.
@@ -187,6 +188,7 @@ void MainCommands::Delete() {
     int row = selected - removed;  // the rows below a removed one move up
     if (row < kFirstBindingRow || row >= grid_.Rows()) continue;
     int slot = grid_.RowSlot(row);
+    program_.options.Remove(grid_.Cell(row, 0), grid_.Cell(row, 1));  // its options go with it
     grid_.RemoveRow(row);
     ++removed;
     // The table keeps its slots until the next reload, so the other bindings keep their ids.
@@ -209,7 +211,7 @@ void MainCommands::ShrinkHotkeyMenu() {
     } else {
       items.push_back({program_.HotkeyMenuCaption(grid_.Cell(row, 2), grid_.Cell(row, 0),
                                                   grid_.Cell(row, 1)),
-                       true, false, slot});
+                       !grid_.RowDisabled(row), false, slot});
     }
   }
   if (items.empty()) items.push_back({"没有设置热键", false, false, -1});
@@ -298,6 +300,26 @@ void MainCommands::EditMenuOpening() {
   for (MenuItemId item : {MenuItemId::kDelete, MenuItemId::kRun, MenuItemId::kFindTarget}) {
     view_.SetMenuEnabled(item, onBinding);
   }
+  ShowToggleEnabledItem(onBinding);
+}
+
+void MainCommands::ShowToggleEnabledItem(bool onBinding) {
+  int row = grid_.CurrentRow();
+  bool off = onBinding && !program_.options.Get(grid_.Cell(row, 0), grid_.Cell(row, 1)).Enabled;
+  view_.SetMenuText(MenuItemId::kToggleEnabled, off ? "启用热键(&T)" : "停用热键(&T)");
+  view_.SetMenuEnabled(MenuItemId::kToggleEnabled, onBinding);
+}
+
+void MainCommands::ToggleEnabled() {
+  int row = grid_.CurrentRow();
+  if (row < kFirstBindingRow || row >= grid_.Rows()) return;  // never the activation hotkey
+  const std::string modifierText = grid_.Cell(row, 0), keyText = grid_.Cell(row, 1);
+  LaunchOptions options = program_.options.Get(modifierText, keyText);
+  options.Enabled = !options.Enabled;
+  program_.options.Set(modifierText, keyText, options);
+  // Saved now, whatever becomes of the list's save, which the registering again comes with.
+  program_.options.Save(system_, system_);
+  program_.ReregisterAllHotkeys();
 }
 
 void MainCommands::AdvancedMenuOpening() {
@@ -313,6 +335,7 @@ void MainCommands::GridRightPress() {
   for (MenuItemId item : {MenuItemId::kDelete, MenuItemId::kFindTarget, MenuItemId::kRun}) {
     view_.SetMenuEnabled(item, onBinding);
   }
+  ShowToggleEnabledItem(onBinding);
   view_.SetApplyButtonEnabled(saveEnabled_);
   view_.PopupEditMenu();
 }

@@ -68,6 +68,9 @@ class MainCommands {
   void ToggleShowPath();
   // "刷新列表(&W)".
   void Redraw();
+  // "停用热键(&T)" / "启用热键(&T)": switches the current row's binding off or on again, saves its
+  // options and registers the bindings again.
+  void ToggleEnabled();
 
   // The menus "编辑热键(&E)" and "高级(&O)" are opening: their items' states are set.
   void EditMenuOpening();
@@ -100,6 +103,8 @@ class MainCommands {
   // After a deletion: one item per remaining binding row, in grid order, each keeping its
   // caption and check mark.
   void ShrinkHotkeyMenu();
+  // The item that switches the current binding off or on: its text, and disabled off a binding.
+  void ShowToggleEnabledItem(bool onBinding);
 
   Program& program_;
   SystemPort& system_;

@@ -42,6 +42,7 @@ constexpr MenuEntry kEditMenu[] = {
     {0, nullptr},
     {kCmdFindTarget, L"查找目标(&F)"},
     {kCmdShowPath, L"显示路径(&P)"},
+    {kCmdToggleEnabled, L"停用热键(&T)"},
 };
 constexpr MenuEntry kSettingsMenu[] = {
     {kCmdOpenStart, L"开机运行(&R)"},
@@ -92,6 +93,8 @@ int CommandOf(MenuItemId item) {
       return kCmdShowInfo;
     case MenuItemId::kOpenSound:
       return kCmdOpenSound;
+    case MenuItemId::kToggleEnabled:
+      return kCmdToggleEnabled;
   }
   return 0;
 }
@@ -154,6 +157,9 @@ void MainWindow::OnCommand(int id) {
       break;
     case kCmdFindTarget:
       commands_->FindTarget();
+      break;
+    case kCmdToggleEnabled:
+      commands_->ToggleEnabled();
       break;
     case kCmdShowPath:
       commands_->ToggleShowPath();
@@ -228,6 +234,15 @@ void MainWindow::SetMenuChecked(MenuItemId item, bool checked) {
 void MainWindow::SetMenuEnabled(MenuItemId item, bool enabled) {
   EnableMenuItem(menuBar_.get(), static_cast<UINT>(CommandOf(item)),
                  MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void MainWindow::SetMenuText(MenuItemId item, const std::string& text) {
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_STRING;
+  std::wstring wide = win::Widen(text);
+  info.dwTypeData = wide.data();
+  SetMenuItemInfoW(menuBar_.get(), static_cast<UINT>(CommandOf(item)), FALSE, &info);
 }
 
 // Loading the pictures waits until a menu is about to be seen: the main window shown, or a menu

@@ -69,6 +69,7 @@ enum CommandId : int {
   kCmdImportList,
   kCmdUseHotkey,
   kCmdShowIconOn,
+  kCmdToggleEnabled,  // 停用热键(&T) / 启用热键(&T)
 };
 inline constexpr int kHotkeyMenuBase = 1000;
 // Posted by start-up: the tray icon is added once start-up is over.
@@ -116,6 +117,7 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   void Hide() override;
   void SetMenuChecked(MenuItemId item, bool checked) override;
   void SetMenuEnabled(MenuItemId item, bool enabled) override;
+  void SetMenuText(MenuItemId item, const std::string& text) override;
   void SetApplyButtonEnabled(bool enabled) override;
   void SetActivationOption(int index) override;
   void SetMouseControllerBox(bool ticked) override;

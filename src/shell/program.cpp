@@ -23,7 +23,26 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
   // The sound box takes effect at the next sound.
   liveSettings.onCheckChanged = [this](SettingsCheck box, bool ticked) {
     if (box == SettingsCheck::kPlaySound) core.sound.on = ticked;
+    // The "~" key is taken or given back at once.
+    if (box == SettingsCheck::kClickKey) {
+      if (ticked) {
+        system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
+      } else {
+        system_.UnregisterHotkey(ForegroundClickHotkeyId);
+      }
+    }
   };
+  // The editor's options follow the binding they were set for, to whatever combination it has.
+  editor.optionsOf = [this](const std::string& modifierText, const std::string& keyText) {
+    return options.Get(modifierText, keyText);
+  };
+  editor.onOptionsApplied = [this](const std::vector<EditorOptionsChange>& changes) {
+    for (const EditorOptionsChange& c : changes) {
+      if (c.replaces) options.Move(c.fromModifier, c.fromKey, c.modifier, c.key);
+      options.Set(c.modifier, c.key, c.options);
+    }
+  };
+  saveList.options = &options;
 }
 
 ListFileContext Program::ListContext() {
@@ -56,7 +75,8 @@ std::vector<MenuItem> Program::HotkeyMenuItems(const std::string& emptyCaption) 
   std::vector<MenuItem> items;
   for (int i = 0; i < kTableSlots && !core.table.slots[i].ModifierText.empty(); ++i) {
     const HotkeyEntry& e = core.table.slots[i];
-    items.push_back({HotkeyMenuCaption(e.Name, e.ModifierText, e.KeyText), true, false, i});
+    // A binding switched off is shown, greyed.
+    items.push_back({HotkeyMenuCaption(e.Name, e.ModifierText, e.KeyText), e.Options.Enabled, false, i});
   }
   if (items.empty() || items[0].caption.empty()) {
     if (items.empty()) items.push_back({});
@@ -79,6 +99,7 @@ void Program::LoadPhase() {
     liveSettings.SetListPath(ResolveStartList(settings_, programFolder_).path);
   }
   activeList.Load(ListPath(), ListContext());
+  options.Load(ListPath(), system_, startMessages_);
   ShowAndRegisterBindings(false);
   ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());
@@ -86,12 +107,14 @@ void Program::LoadPhase() {
 }
 
 std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
+  options.Fill(core.table);
   int n = 0;
   for (; n < kTableSlots && !core.table.slots[n].ModifierText.empty(); ++n) {
     int row = insertAtRow2 ? std::min(kFirstBindingRow + n, grid_.Rows()) : grid_.Rows();
     const HotkeyEntry& e = core.table.slots[n];
     grid_.AddRowCells({e.ModifierText, e.KeyText, e.Name, e.Target}, row);
     grid_.SetRowSlot(row, n);
+    grid_.MarkRowDisabled(row, !e.Options.Enabled);
   }
   std::vector<int> refused = core.RegisterBindings();
   int firstRow = grid_.Rows() - n;  // the bindings are the last n rows
@@ -114,11 +137,15 @@ void Program::SetCountCaption(int n) {
 }
 
 std::vector<int> Program::ReregisterAllHotkeys() {
-  return ReloadBindings(activeList.Save(ListPath(), ListContext()).saved);
+  // The list first, on its own; its options only beside a list that was saved.
+  bool saved = activeList.Save(ListPath(), ListContext()).saved;
+  if (saved) options.Save(system_, system_);
+  return ReloadBindings(saved);
 }
 
 void Program::SaveAfterDelete() {
   ListSaveOutcome outcome = activeList.Save(ListPath(), ListContext());
+  if (outcome.saved) options.Save(system_, system_);
   if (outcome.merged) ReloadBindings(outcome.saved);
 }
 
@@ -205,7 +232,10 @@ bool Program::InitialisePhase(bool anotherCopyRunning) {
   bool activationRegistered = system_.RegisterHotkey(ActivationHotkeyId, kModWin, 32);
   ActivationCombo shown = ParseActivationHotkeyText(activationHotkeyText);
   grid_.AddRowCells({shown.modifierText, shown.keyName, "显示本软件", "无"}, 1);
-  system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
+  liveSettings.SetChecked(SettingsCheck::kClickKey, settings_.Get(setting::kClickKey) != "0");
+  if (liveSettings.Checked(SettingsCheck::kClickKey)) {
+    system_.RegisterHotkey(ForegroundClickHotkeyId, 0, 192);
+  }
   // A start with the controller on adds the letter keys, under ids of their own.
   if (core.flags.MouseControllerOn) mouseController.RegisterLetterKeys();
   view_.AcceptDroppedFiles();

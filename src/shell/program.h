@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/active_list.h"
+#include "core/active_options.h"
 #include "core/dispatch.h"
 #include "core/grid.h"
 #include "core/list_file.h"
@@ -38,6 +39,7 @@ enum class MenuItemId {
   kOpenStart,    // 软件设置: 开机运行(&R)
   kShowInfo,     // 软件设置: 显示提示(&S)
   kOpenSound,    // 软件设置: 开启热键声音
+  kToggleEnabled,  // 编辑热键: 停用热键(&T) / 启用热键(&T)
 };
 
 // The main window as the start-up, the shut-down and the commands drive it.
@@ -54,6 +56,7 @@ class MainWindowView : public MainView {
   virtual void Hide() = 0;
   virtual void SetMenuChecked(MenuItemId item, bool checked) = 0;
   virtual void SetMenuEnabled(MenuItemId item, bool enabled) = 0;
+  virtual void SetMenuText(MenuItemId item, const std::string& text) = 0;
   virtual void SetApplyButtonEnabled(bool enabled) = 0;  // "应用 &Q"
   virtual void SetActivationOption(int index) = 0;      // selects one of the two options
   virtual void SetMouseControllerBox(bool ticked) = 0;  // "启用鼠标控制器"
@@ -174,6 +177,8 @@ class Program {
   const std::string& ListPath() const { return liveSettings.ListPath(); }  // the active list
   // Whether the active list was loaded, and what guards its file until it is.
   ActiveList activeList;
+  // The launch options of the active list, from the file beside it.
+  ActiveOptions options;
   bool hiddenAtStart = false;   // start-up left the window hidden (hotkey activation mode)
   std::string activationHotkeyText;
   int activationOption = 0;         // the selected option; 0 until start-up selects another

@@ -36,7 +36,13 @@ bool ListViewGrid::Create(HWND parent) {
   return true;
 }
 
-// The item's data carries the row's held mark too, for tools that read the list from outside.
+// The item's data carries the row's marks too, for tools that read the list from outside: 1 held,
+// 2 switched off.
+LPARAM ListViewGrid::ItemData(int row) const {
+  const GridModel::Row* r = model_.At(row);
+  return r == nullptr ? 0 : (r->held ? 1 : 0) | (r->disabled ? 2 : 0);
+}
+
 void ListViewGrid::InsertItem(int row) {
   const GridModel::Row* r = model_.At(row);
   if (list_ == nullptr || r == nullptr) return;
@@ -45,7 +51,7 @@ void ListViewGrid::InsertItem(int row) {
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = row - 1;
   item.pszText = first.data();
-  item.lParam = r->held ? 1 : 0;
+  item.lParam = ItemData(row);
   int index = ListView_InsertItem(list_, &item);
   for (int c = 1; c < kGridColumns; ++c) {
     std::wstring cell = Widen(r->cells[static_cast<std::size_t>(c)]);
@@ -94,11 +100,24 @@ void ListViewGrid::Redraw() {
 }
 
 void ListViewGrid::MarkRowHeld(int row, bool held) {
-  if (!model_.MarkRowHeld(row, held) || list_ == nullptr) return;
+  if (model_.MarkRowHeld(row, held)) UpdateItemData(row);
+}
+
+void ListViewGrid::MarkRowDisabled(int row, bool disabled) {
+  if (model_.MarkRowDisabled(row, disabled)) UpdateItemData(row);
+}
+
+bool ListViewGrid::RowDisabled(int row) const {
+  const GridModel::Row* r = model_.At(row);
+  return r != nullptr && r->disabled;
+}
+
+void ListViewGrid::UpdateItemData(int row) {
+  if (list_ == nullptr) return;
   LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = row - 1;
-  item.lParam = held ? 1 : 0;
+  item.lParam = ItemData(row);
   ListView_SetItem(list_, &item);
   ListView_RedrawItems(list_, row - 1, row - 1);
 }
@@ -131,7 +150,10 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
     const auto& draw = reinterpret_cast<const NMLVCUSTOMDRAW&>(header);
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
-      if (RowHeld(static_cast<int>(draw.nmcd.dwItemSpec) + 1)) {
+      const int row = static_cast<int>(draw.nmcd.dwItemSpec) + 1;
+      if (RowDisabled(row)) {
+        const_cast<NMLVCUSTOMDRAW&>(draw).clrText = GetSysColor(COLOR_GRAYTEXT);
+      } else if (RowHeld(row)) {
         const_cast<NMLVCUSTOMDRAW&>(draw).clrText = RGB(192, 0, 0);
       }
       return CDRF_DODEFAULT;
@@ -141,7 +163,9 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
   if (header.code == LVN_GETINFOTIPW) {
     auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
     std::wstring text = toolTip_;
-    if (RowHeld(tip.iItem + 1)) {
+    if (RowDisabled(tip.iItem + 1)) {
+      text = L"已停用" + (text.empty() ? L"" : L"\r\n" + text);
+    } else if (RowHeld(tip.iItem + 1)) {
       text = L"此热键已被其他程序占用，按下时不起作用。" + (text.empty() ? L"" : L"\r\n" + text);
     }
     if (!text.empty() && tip.pszText != nullptr && tip.cchTextMax > 0) {

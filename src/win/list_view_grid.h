@@ -38,12 +38,14 @@ class ListViewGrid : public GridPort {
   void Redraw() override;
   void MarkRowHeld(int row, bool held) override;
   bool RowHeld(int row) const override;
+  void MarkRowDisabled(int row, bool disabled) override;
+  bool RowDisabled(int row) const override;
   void SetRowSlot(int row, int slot) override;
   int RowSlot(int row) const override;
   std::vector<int> SelectedRows() const override;
 
-  // The parent passes on the list's notifications: held rows are drawn in red and explain
-  // themselves in a tool tip. Empty when the notification is not the grid's to answer.
+  // The parent passes on the list's notifications: held rows are drawn in red, switched-off
+  // ones in grey, and both explain themselves in a tool tip. Empty when the notification is not the grid's to answer.
   std::optional<LRESULT> HandleNotify(const NMHDR& header);
 
   // The tool tip every row shows (a held row says why it does nothing first).
@@ -54,6 +56,8 @@ class ListViewGrid : public GridPort {
 
  private:
   void InsertItem(int row);
+  LPARAM ItemData(int row) const;
+  void UpdateItemData(int row);
 
   int controlId_;
   GridModel model_;

@@ -43,7 +43,8 @@
 //                                (e.g. BM_CLICK presses a button or a check box)
 //   select <title> <id> <index>  chooses item index in the combo box id, as the user would
 //   listview <title>             each row of the window's list control: the four cells and
-//                                whether the row is marked (bit 0 of its item data), Tab-separated
+//                                whether the row is marked (bit 0 of its item data), Tab-separated,
+//                                and "off" after that when bit 1 says it is switched off
 //   lvselect <title> <item>...   selects exactly these items of the list (the first current)
 //   lvcells <title>              each row of the window's list control: its four cells,
 //                                Tab-separated, a Tab, CR, LF or backslash inside a cell
@@ -549,6 +550,7 @@ int PrintListView(const std::wstring& title, bool escaped) {
         line += text;
         line += L"\t";
         if (c == 3) line += (item.lParam & 1) != 0 ? L"marked" : L"plain";
+        if (c == 3 && (item.lParam & 2) != 0) line += L"\toff";  // a binding switched off
         continue;
       }
       if (c > 0) line += L'\t';

@@ -1704,6 +1704,114 @@ class ShellLaunchTests(E2ECase):
         self.assertEqual(launch.current_dir.rstrip("\\").lower(), folder.lower(),
                          "a document must open in its own folder")
 
+LAUNCH_OPTIONS = "启动选项"
+E_OPTIONS = 118  # 选项... in the editor
+TOGGLE_ENABLED = 2020  # the menu item "停用热键(&T)" / "启用热键(&T)"
+BOM = b"\xef\xbb\xbf"
+
+
+class LaunchOptionsUiTests(E2ECase):
+    """Launch options as a user sets them: a hand-written SaveKey.opt, the editor's 选项...,
+    the edit menu's switch, named lists, and the ~ key given back in the settings."""
+
+    def visible(self, title):
+        return self.box.driver("visible", title)[0] == 0
+
+    def show_main(self):
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: self.visible(self.program.main_title), 5), "Win + Space")
+
+    def opt(self, name="SaveKey"):
+        path = self.box.host(PROGRAM_DIR + "\\" + name + ".opt")
+        return path.read_bytes() if path.exists() else None
+
+    def rows(self):
+        return [r.split("\t") for r in self.box.driver("listview", self.program.main_title)[1].splitlines()]
+
+    def menu(self, letter, title):
+        self.box.driver("keys", "alt+o")
+        time.sleep(0.3)
+        self.box.driver("keys", letter)
+        self.assertTrue(wait_for(lambda: self.visible(title), 5), f"Alt+O then {letter}: no '{title}'")
+
+    def test_a_switched_off_binding_is_free_and_grey_and_the_tilde_key_can_be_given_back(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no options")
+        other = ("Ctrl + Alt", "O", "别的", PROGRAM_DIR + r"\target.exe")
+        self.box.write(PROGRAM_DIR + r"\SaveKey.opt", BOM + "[Ctrl + Alt | C]\r\nEnabled=0\r\n".encode())
+        self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([CALCULATOR, other]))
+        self.box.set_settings({"FileSave": PROGRAM_DIR + r"\SaveKey.htk", "ShowInfo": "0", "PlaySound": "0",
+                               "ClickKey": "0"})
+        self.box.spawn(self.program.installed)
+        self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0)
+        self.assertHeld(other)
+        self.assertHeld(CALCULATOR, held=False)
+        self.assertEqual(self.box.driver("tryregister", "无", "vk192")[0], 0, "~ is taken")
+        self.show_main()
+        rows = self.rows()
+        self.assertEqual(rows[1][:4] + rows[1][5:], list(CALCULATOR) + ["off"], f"{rows}")
+        self.assertEqual(rows[2][5:], [], f"{rows}")
+        self.press(CALCULATOR)
+        time.sleep(1.0)
+        self.assertEqual(self.box.launches(LOG), [], "a switched-off binding ran")
+
+    def test_options_set_in_the_editor_follow_the_binding_into_named_lists_and_imports(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no options")
+        self.start([CALCULATOR])
+        self.show_main()
+        self.assertEqual(self.box.driver("lvselect", self.program.main_title, 1)[0], 0)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", CHANGE_COMMAND, 0)
+        self.assertTrue(wait_for(lambda: self.visible(EDITOR), 5), "修改热键 did not open the editor")
+        self.box.driver("control", EDITOR, E_OPTIONS, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: self.visible(LAUNCH_OPTIONS), 5), "选项... opened nothing")
+        self.assertTrue(wait_for(lambda: self.box.driver("focus", LAUNCH_OPTIONS)[1].strip() == "301", 3))
+        self.box.driver("type", "--flag 1")
+        time.sleep(0.5)
+        # A picture of the dialog, cropped to it, for a look at its layout.
+        left, top, right, bottom = map(int, self.box.driver("rect", LAUNCH_OPTIONS)[1].split())
+        shot = CONFIG["artifacts"] / "launch-options.png"
+        self.box.display.screenshot(shot)
+        subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                        str(shot)], check=False)
+        self.box.driver("keys", "enter")  # 确定
+        self.assertTrue(wait_for(lambda: not self.visible(LAUNCH_OPTIONS), 5), "Enter did not close it")
+        # The combination changes in the same opening: the options go with it.
+        self.assertEqual(self.box.driver("select", EDITOR, E_KEY, KEYS.index("K"))[0], 0)
+        self.box.driver("control", EDITOR, E_APPLY, "BM_CLICK")
+        self.box.driver("control", EDITOR, E_OK, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not self.visible(EDITOR), 5), "OK did not close the editor")
+        self.assertTrue(wait_for(lambda: self.opt() == BOM + b"[Ctrl + Alt | K]\r\nArguments=--flag 1\r\n", 5),
+                        f"SaveKey.opt: {self.opt()!r}")
+        self.assertHeld(("Ctrl + Alt", "K"))
+
+        # Switched off from the edit menu, saved as a named list, switched on again.
+        self.assertEqual(self.box.driver("lvselect", self.program.main_title, 1)[0], 0)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", TOGGLE_ENABLED, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "k")[0] == 0, 5), "still held")
+        self.menu("s", SAVE_LIST)
+        self.box.driver("keys", "enter")
+        self.assertEqual(self.box.driver("findwindow", "提醒", 10000)[0], 0, "no 提醒")
+        self.box.driver("post", "提醒", "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(lambda: not self.visible(SAVE_LIST), 5), "saving did not close the dialog")
+        self.assertEqual(self.opt("常用热键"), self.opt())
+        self.assertIn(b"Enabled=0", self.opt())
+        self.assertEqual(self.box.driver("lvselect", self.program.main_title, 1)[0], 0)
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", TOGGLE_ENABLED, 0)
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "k")[0] == 1, 5), "not back")
+
+        # The import reads the named list's options: the binding is off again.
+        self.menu("i", IMPORT_LIST)
+        names = self.box.driver("lbitems", IMPORT_LIST, LIST1)[1].splitlines()[:-1]
+        self.assertIn("常用热键", names)
+        self.assertEqual(self.box.driver("lbclick", IMPORT_LIST, LIST1, names.index("常用热键"))[0], 0)
+        time.sleep(0.5)
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: not self.visible(IMPORT_LIST), 5), "确定 did not close the dialog")
+        self.assertTrue(wait_for(lambda: self.box.driver("tryregister", "ctrl+alt", "k")[0] == 0, 5),
+                        "the imported list's options were not read")
+        self.assertEqual(self.rows()[1][5:], ["off"])
+
 
 COMMAND_LINE = "Tarvek HotKey 命令行"  # the title of what a start with a switch says
 

@@ -83,6 +83,17 @@ def main():
                 else:
                     box.driver("post", title, "WM_COMMAND", close, 0)
                 wait_for(lambda: box.driver("visible", title)[0] != 0, 5)
+            # The launch options of a binding, from the editor's 选项... while it changes one.
+            box.driver("lvselect", MAIN, 1)
+            box.driver("post", MAIN, "WM_COMMAND", 2006, 0)
+            if wait_for(lambda: box.driver("visible", "添加热键")[0] == 0, 5):
+                box.driver("control", "添加热键", 118, "BM_CLICK")
+                if wait_for(lambda: box.driver("visible", "启动选项")[0] == 0, 5):
+                    time.sleep(1.0)
+                    crop(display, box, "启动选项", args.out / "launch-options.png")
+                    box.driver("post", "启动选项", "WM_COMMAND", 2, 0)
+                    wait_for(lambda: box.driver("visible", "启动选项")[0] != 0, 5)
+                box.driver("post", "添加热键", "WM_COMMAND", 2, 0)
         finally:
             box.close()
     finally:

@@ -505,9 +505,11 @@ TEST_F(MainCommandsTest, ShowPathOpensTheColumnThenShrinksIt) {
 TEST_F(MainCommandsTest, EditMenuOffersRowCommandsOnBindingRowsOnly) {
   StartUp();
   const Calls enabled = {"View.MenuEnabled delH 1", "View.MenuEnabled runfile 1",
-                         "View.MenuEnabled findfile 1"};
+                         "View.MenuEnabled findfile 1", "View.MenuText toggleenabled 停用热键(&T)",
+                         "View.MenuEnabled toggleenabled 1"};
   const Calls disabled = {"View.MenuEnabled delH 0", "View.MenuEnabled runfile 0",
-                          "View.MenuEnabled findfile 0"};
+                          "View.MenuEnabled findfile 0", "View.MenuText toggleenabled 停用热键(&T)",
+                          "View.MenuEnabled toggleenabled 0"};
   EXPECT_EQ(CallsAtRow(2, &MainCommands::EditMenuOpening), enabled);
   EXPECT_EQ(CallsAtRow(4, &MainCommands::EditMenuOpening), enabled);
   EXPECT_EQ(CallsAtRow(1, &MainCommands::EditMenuOpening), disabled);
@@ -529,18 +531,20 @@ TEST_F(MainCommandsTest, RightPressOnTheGridPopsUpTheEditMenu) {
   StartUp();
   EXPECT_EQ(CallsAtRow(3, &MainCommands::GridRightPress),
             (Calls{"View.MenuEnabled delH 1", "View.MenuEnabled findfile 1",
-                   "View.MenuEnabled runfile 1", "View.ApplyEnabled 0", "View.PopupEditMenu"}));
+                   "View.MenuEnabled runfile 1", "View.MenuText toggleenabled 停用热键(&T)",
+                   "View.MenuEnabled toggleenabled 1", "View.ApplyEnabled 0", "View.PopupEditMenu"}));
   EXPECT_EQ(CallsAtRow(1, &MainCommands::GridRightPress),
             (Calls{"View.MenuEnabled delH 0", "View.MenuEnabled findfile 0",
-                   "View.MenuEnabled runfile 0", "View.ApplyEnabled 0", "View.PopupEditMenu"}));
+                   "View.MenuEnabled runfile 0", "View.MenuText toggleenabled 停用热键(&T)",
+                   "View.MenuEnabled toggleenabled 0", "View.ApplyEnabled 0", "View.PopupEditMenu"}));
   // A settings save enables the button but not the hidden item it is set from here.
   system.calls.clear();
   program.liveSettings.SaveChanges();
   EXPECT_EQ(system.CallsStartingWith("View.ApplyEnabled"), Calls{"View.ApplyEnabled 1"});
   EXPECT_FALSE(commands.SaveEnabled());
-  EXPECT_EQ(CallsAtRow(2, &MainCommands::GridRightPress)[3], "View.ApplyEnabled 0");
+  EXPECT_EQ(CallsAtRow(2, &MainCommands::GridRightPress)[5], "View.ApplyEnabled 0");
   commands.EnableSave();
-  EXPECT_EQ(CallsAtRow(2, &MainCommands::GridRightPress)[3], "View.ApplyEnabled 1");
+  EXPECT_EQ(CallsAtRow(2, &MainCommands::GridRightPress)[5], "View.ApplyEnabled 1");
   grid.SetCell(2, 0, "");
   EXPECT_EQ(CallsAtRow(2, &MainCommands::GridRightPress), Calls{});
 }

@@ -59,6 +59,9 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   void SetMenuEnabled(MenuItemId item, bool enabled) override {
     calls_.push_back("View.MenuEnabled " + ItemName(item) + " " + Bit(enabled));
   }
+  void SetMenuText(MenuItemId item, const std::string& text) override {
+    calls_.push_back("View.MenuText " + ItemName(item) + " " + text);
+  }
   void SetApplyButtonEnabled(bool enabled) override {
     calls_.push_back("View.ApplyEnabled " + Bit(enabled));
   }
@@ -118,6 +121,8 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
         return "showinfot";
       case MenuItemId::kOpenSound:
         return "opensound";
+      case MenuItemId::kToggleEnabled:
+        return "toggleenabled";
     }
     return "?";
   }

@@ -226,6 +226,7 @@ PathKind RecordingSystem::KindOfPath(const std::string& path) {
 FakeGrid::FakeGrid() {
   rows.push_back({"功能键", "基本键", "调用的程序", "程序路径"});
   held.push_back(false);
+  disabled.push_back(false);
   slots.push_back(-1);
 }
 
@@ -267,6 +268,7 @@ void FakeGrid::AddRow(const std::string& text, int row) {
   if (row < 0 || row > Rows()) row = Rows();
   rows.insert(rows.begin() + row, cells);
   held.insert(held.begin() + row, false);
+  disabled.insert(disabled.begin() + row, false);
   slots.insert(slots.begin() + row, -1);
 }
 
@@ -274,6 +276,7 @@ void FakeGrid::AddRowCells(const RowCells& cells, int row) {
   if (row < 0 || row > Rows()) row = Rows();
   rows.insert(rows.begin() + row, std::vector<std::string>(cells.begin(), cells.end()));
   held.insert(held.begin() + row, false);
+  disabled.insert(disabled.begin() + row, false);
   slots.insert(slots.begin() + row, -1);
 }
 
@@ -281,6 +284,7 @@ void FakeGrid::RemoveRow(int row) {
   if (row > 0 && row < Rows()) {
     rows.erase(rows.begin() + row);
     held.erase(held.begin() + row);
+    disabled.erase(disabled.begin() + row);
     slots.erase(slots.begin() + row);
   }
 }

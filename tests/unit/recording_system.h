@@ -103,6 +103,7 @@ class FakeGrid : public GridPort {
   FakeGrid();
   std::vector<std::vector<std::string>> rows;
   std::vector<bool> held;  // parallel to rows
+  std::vector<bool> disabled;  // parallel to rows
   std::vector<int> slots;  // parallel to rows
   std::map<int, int> widths;
   int currentRow = 1;
@@ -120,6 +121,10 @@ class FakeGrid : public GridPort {
   void Redraw() override { ++redraws; }
   void MarkRowHeld(int row, bool isHeld) override;
   bool RowHeld(int row) const override;
+  void MarkRowDisabled(int row, bool off) override {
+    if (row > 0 && row < Rows()) disabled[row] = off;
+  }
+  bool RowDisabled(int row) const override { return row > 0 && row < Rows() && disabled[row]; }
   void SetRowSlot(int row, int slot) override;
   int RowSlot(int row) const override;
   std::vector<int> SelectedRows() const override;

@@ -30,7 +30,7 @@ TEST(EditorDialogWindow, TabOrderAndWhitePanel) {
   }
   // Apply starts disabled, so it is no tab stop yet.
   EXPECT_EQ(order, (std::vector<int>{kCombo1Id0, kCombo1Id1, kCombo1Id2, kCombo2Id, kCombo3Id,
-                                     kCommand3Id, kCommand2Id, kCommand1Id, kCheck1Id, kCheck2Id,
+                                     kCommand3Id, kOptionsId, kCommand2Id, kCommand1Id, kCheck1Id, kCheck2Id,
                                      kCommand5Id}));
   HDC dc = GetDC(dialog.Handle());
   auto brush = reinterpret_cast<HBRUSH>(SendMessageW(dialog.Handle(), WM_CTLCOLORSTATIC,

@@ -125,7 +125,7 @@ TEST_F(SettingsDialogWindow, TabStopsInTheirOrderAndTheDialogManagerAgrees) {
   }
   const Ids expected = {kText1Id,   kCheck1Id,  kCheck2Id,   kCheck3Id,   kCombo1Id0,
                         kCombo1Id1, kCombo1Id2, kCommand3Id, kCommand2Id, kCommand4Id,
-                        kCheck4Id,  kCheck5Id,  kCommand5Id};
+                        kCheck4Id,  kCheck5Id,  kCheck6Id,   kCommand5Id};
   EXPECT_EQ(stops, expected);
 
   // With both save buttons enabled, Tab walks the same way.

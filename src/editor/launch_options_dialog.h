@@ -1,0 +1,48 @@
+// The dialog "启动选项" on screen: the launch options of the binding in the hotkey editor. Made
+// for each opening from its control table; it draws LaunchOptionsModel and edits it.
+#pragma once
+
+#include <windows.h>
+
+#include "editor/launch_options_model.h"
+#include "win/dialog_kit.h"
+
+namespace tarvek {
+
+namespace launch_options_ids {
+enum ControlId : int {
+  kArgumentsLabelId = 300,  // 参数：
+  kArgumentsId,
+  kStartInLabelId,  // 起始位置：
+  kStartInId,
+  kBrowseId,        // ...
+  kWindowLabelId,   // 窗口：
+  kWindowId,
+  kIfRunningLabelId,  // 程序已运行时：
+  kIfRunningId,
+  kAdminId,    // 以管理员身份运行
+  kEnabledId,  // 启用此热键
+  kOkId = IDOK,          // 确定, pressed by Enter
+  kCancelId = IDCANCEL,  // 取消, pressed by Esc
+};
+}  // namespace launch_options_ids
+
+class LaunchOptionsDialog : public win::DialogWindow {
+ public:
+  explicit LaunchOptionsDialog(LaunchOptionsModel& model);
+  // Shows the dialog over owner until the user closes it; true when it was closed by "确定",
+  // the model then holding what the boxes show.
+  bool Run(HINSTANCE instance, HWND owner);
+
+ private:
+  void OnCreated() override;
+  void OnCommand(int id, int notification) override;
+  HWND DefaultFocus() const override { return Control(launch_options_ids::kArgumentsId); }
+  void ChooseFolder();
+  void TakeBoxes();
+
+  LaunchOptionsModel& model_;
+  bool confirmed_ = false;
+};
+
+}  // namespace tarvek

@@ -1,0 +1,163 @@
+// The launch options of the running list: what a switched-off binding does to the registrations,
+// the grid and the menus, and how options follow their binding through edits and named lists.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "recording_main_window.h"
+#include "recording_system.h"
+#include "editor/launch_options_model.h"
+#include "shell/main_commands.h"
+
+namespace tarvek {
+namespace {
+
+using testing::FakeGrid;
+using testing::MemorySettings;
+using testing::RecordingMainWindow;
+using testing::RecordingSystem;
+
+const std::string kListPath = "C:\\HK\\SaveKey.htk";
+const std::string kOptPath = "C:\\HK\\SaveKey.opt";
+const std::string kBom = "\xEF\xBB\xBF";
+
+class LaunchOptionsTest : public ::testing::Test {
+ protected:
+  LaunchOptionsTest() { settings.values["FileSave"] = kListPath; }
+
+  void StartUp(const std::string& optionsFile) {
+    system.files[kListPath] = SerializeList({{"Ctrl + Alt", "C", "计算器", "calc"},
+                                             {"无", "F5", "工具", "C:\\Tools\\app.exe"},
+                                             {"Shift", "F6", "网站", "http://example.com/"}},
+                                            system);
+    if (!optionsFile.empty()) system.files[kOptPath] = optionsFile;
+    program.LoadPhase();
+    program.InitialisePhase();
+  }
+  // Which of the three bindings are registered, which rows are grey and which menu items on.
+  void CheckOff(bool first, bool second, bool third) {
+    const bool off[] = {first, second, third};
+    for (int i = 0; i < 3; ++i) {
+      int row = kFirstBindingRow + i;
+      int slot = grid.RowSlot(row);
+      ASSERT_GE(slot, 0);
+      EXPECT_EQ(system.registered.count(BindingIdBase + slot) == 0, off[i]) << "row " << row;
+      EXPECT_EQ(grid.RowDisabled(row), off[i]) << "row " << row;
+      EXPECT_EQ(view.menu[static_cast<std::size_t>(slot)].enabled, !off[i]) << "row " << row;
+    }
+  }
+
+  RecordingSystem system;
+  MemorySettings settings;
+  RecordingMainWindow view{system.calls};
+  FakeGrid grid;
+  Program program{system, settings, view, grid, view, "C:\\HK"};
+  MainCommands commands{program, system, view, grid};
+};
+
+TEST_F(LaunchOptionsTest, SwitchedOffBindingStaysFreeThroughApplyAndLockAndCanComeBack) {
+  StartUp("[无 | F5]\r\nEnabled=0\r\n");
+  CheckOff(false, true, false);
+  commands.Apply();
+  CheckOff(false, true, false);
+  commands.ToggleLock();
+  commands.ToggleLock();
+  EXPECT_EQ(system.registered.count(BindingIdBase + grid.RowSlot(3)), 0u);
+  EXPECT_FALSE(grid.RowHeld(3));  // off, not taken by another program
+
+  system.calls.clear();
+  grid.currentRow = 3;
+  commands.EditMenuOpening();
+  EXPECT_EQ(system.CallsStartingWith("View.MenuText"),
+            std::vector<std::string>{"View.MenuText toggleenabled 启用热键(&T)"});
+  commands.ToggleEnabled();
+  CheckOff(false, false, false);
+  EXPECT_EQ(system.files[kOptPath], kBom);  // nothing left to keep
+  grid.currentRow = 2;
+  commands.ToggleEnabled();
+  CheckOff(true, false, false);
+  EXPECT_EQ(system.files[kOptPath], kBom + "[Ctrl + Alt | C]\r\nEnabled=0\r\n");
+}
+
+TEST_F(LaunchOptionsTest, OptionsFollowTheirBindingThroughEditsDeletionAndNamedLists) {
+  StartUp("[Ctrl + Alt | C]\r\nArguments=-x\r\n; mine\r\n");
+  // A change of the combination in the editor moves the section, comment and all.
+  EditorModel& editor = program.editor;
+  editor.FillFromRow(2);
+  EXPECT_EQ(editor.Options().Arguments, "-x");
+  ASSERT_TRUE(editor.ChooseKey(kEditorBaseKeyBox, "D"));
+  ASSERT_TRUE(editor.Apply());
+  editor.Ok();
+  EXPECT_EQ(system.files[kOptPath], kBom + "[Ctrl + Alt | D]\r\nArguments=-x\r\n; mine\r\n");
+  ASSERT_EQ(grid.Cell(2, 1), "D");
+  EXPECT_EQ(program.core.table.slots[grid.RowSlot(2)].Options.Arguments, "-x");
+
+  // A named list keeps the options beside it, and they go where the list goes.
+  program.saveList.Activate();
+  program.saveList.SetNameText("工作");
+  ASSERT_EQ(program.saveList.Save(), SaveListOutcome::kSaved);
+  EXPECT_EQ(system.files["C:\\HK\\工作.opt"], system.files[kOptPath]);
+  program.saveList.Activate();
+  const auto& lists = program.saveList.Lists();
+  int index = static_cast<int>(std::find_if(lists.begin(), lists.end(),
+                                            [](const NamedList& l) { return l.name == "工作"; }) -
+                               lists.begin());
+  program.saveList.ClickName(index);
+  program.saveList.askNewName = [](const std::string&) { return std::string("家里"); };
+  ASSERT_TRUE(program.saveList.Rename());
+  EXPECT_EQ(system.files.count("C:\\HK\\工作.opt"), 0u);
+  EXPECT_EQ(system.files.count("C:\\HK\\家里.opt"), 1u);
+
+  // A deletion takes the binding's section with it.
+  system.messageBoxAnswers = {kIdOk};
+  grid.currentRow = 2;
+  commands.Delete();
+  EXPECT_EQ(system.files[kOptPath], kBom);
+
+  // The import reads the imported list's options.
+  program.liveSettings.SetListPath("C:\\HK\\家里.htk");
+  program.ReplaceList();
+  EXPECT_EQ(program.core.table.slots[0].KeyText, "D");
+  EXPECT_EQ(program.core.table.slots[0].Options.Arguments, "-x");
+}
+
+TEST_F(LaunchOptionsTest, TheTildeKeyIsGivenBackAndTakenAgainAtOnce) {
+  settings.values["ClickKey"] = "0";
+  StartUp("");
+  EXPECT_EQ(system.registered.count(ForegroundClickHotkeyId), 0u);
+  EXPECT_FALSE(program.liveSettings.Checked(SettingsCheck::kClickKey));
+  program.liveSettings.SetChecked(SettingsCheck::kClickKey, true);
+  EXPECT_EQ(system.registered.count(ForegroundClickHotkeyId), 1u);
+  EXPECT_EQ(settings.values["ClickKey"], "1");
+  program.liveSettings.SetChecked(SettingsCheck::kClickKey, false);
+  EXPECT_EQ(system.registered.count(ForegroundClickHotkeyId), 0u);
+  EXPECT_EQ(settings.values["ClickKey"], "0");
+}
+
+TEST(LaunchOptionsModel, BoxesGiveBackTheOptionsTheyShow) {
+  LaunchOptions all;
+  all.Arguments = "-a";
+  all.StartIn = "D:\\w";
+  all.Window = WindowState::kMinimized;
+  all.RunAs = RunLevel::kAdmin;
+  all.WhenRunning = IfRunning::kToggle;
+  all.Enabled = false;
+  LaunchOptionsModel model(all);
+  EXPECT_EQ(model.Result(), all);
+  model.FolderChosen(std::nullopt);  // the chooser cancelled
+  EXPECT_EQ(model.Result(), all);
+  model.FolderChosen("E:\\x");
+  model.arguments = "  -b  ";
+  model.window = 7;  // nothing chosen in the list
+  model.ifRunning = -1;
+  LaunchOptions changed = all;
+  changed.StartIn = "E:\\x";
+  changed.Arguments = "-b";
+  changed.Window = WindowState::kNormal;
+  changed.WhenRunning = IfRunning::kStart;
+  EXPECT_EQ(model.Result(), changed);
+}
+
+}  // namespace
+}  // namespace tarvek
