@@ -194,7 +194,7 @@ void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& s
                         options.StartIn, ShowCommandOf(options.Window)};
   const bool asAdmin = options.RunAs == RunLevel::kAdmin;
   // An elevated launcher would make everything it starts elevated too.
-  const bool asDesktopUser = !asAdmin && system.RunsElevated();
+  const bool asDesktopUser = !asAdmin && system.ElevatedAboveDesktop();
   const bool startHere = plan.program && (onWorker || !plan.inBackground);
   if (!asAdmin && !asDesktopUser && command.parameters.empty() && command.folder.empty() &&
       command.showCommand == kSwShowNormal) {

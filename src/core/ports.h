@@ -175,8 +175,9 @@ class LaunchWithOptionsPort {
   // Has the desktop shell's own process open the command, so that it runs at the level of the
   // user's desktop rather than this program's. False when no desktop shell answers.
   virtual bool ShellExecuteAsDesktopUser(const LaunchCommand& command) = 0;
-  // Whether this program runs elevated (as administrator).
-  virtual bool RunsElevated() = 0;
+  // Whether this program runs elevated while the user's desktop shell does not (with UAC off,
+  // and under Wine, both run at one level and a plain launch is already at the desktop's).
+  virtual bool ElevatedAboveDesktop() = 0;
   // The visible, unowned top-level windows whose process runs the program file at exePath
   // (full path, letter case ignored).
   virtual std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) = 0;

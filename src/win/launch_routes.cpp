@@ -158,13 +158,29 @@ bool ShellExecuteThroughDesktop(const LaunchCommand& command) {
                                        Variant(verb.value), show));
 }
 
-bool RunsElevated() {
+namespace {
+
+// Whether the process's token is elevated; nullopt when it cannot be asked.
+std::optional<bool> TokenElevated(HANDLE process) {
   UniqueKernelHandle token;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return false;
+  if (!OpenProcessToken(process, TOKEN_QUERY, token.put())) return std::nullopt;
   TOKEN_ELEVATION elevation{};
   DWORD size = 0;
-  return GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-         elevation.TokenIsElevated != 0;
+  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size)) {
+    return std::nullopt;
+  }
+  return elevation.TokenIsElevated != 0;
+}
+
+}  // namespace
+
+bool ElevatedAboveDesktop() {
+  if (TokenElevated(GetCurrentProcess()) != true) return false;
+  DWORD shellProcess = 0;
+  GetWindowThreadProcessId(GetShellWindow(), &shellProcess);
+  if (shellProcess == 0) return false;  // no desktop shell to start anything through
+  UniqueKernelHandle shell(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcess));
+  return shell && TokenElevated(shell.get()) == false;
 }
 
 namespace {

@@ -19,7 +19,7 @@ bool StartProcess(const std::wstring& file, const std::wstring& parameters, std:
                   int showCommand);
 void ShellExecuteVerb(const std::string& verb, const LaunchCommand& command);
 bool ShellExecuteThroughDesktop(const LaunchCommand& command);
-bool RunsElevated();
+bool ElevatedAboveDesktop();
 std::vector<WindowRef> WindowsOfProgram(const std::string& exePath);
 void BringToFront(WindowRef window);
 std::optional<std::string> FindProgram(const std::string& name);

@@ -269,7 +269,7 @@ bool WinSystem::ShellExecuteAsDesktopUser(const LaunchCommand& command) {
   return ShellExecuteThroughDesktop(command);
 }
 
-bool WinSystem::RunsElevated() { return win::RunsElevated(); }
+bool WinSystem::ElevatedAboveDesktop() { return win::ElevatedAboveDesktop(); }
 
 std::vector<WindowRef> WinSystem::WindowsOfProgram(const std::string& exePath) {
   return win::WindowsOfProgram(exePath);

@@ -49,7 +49,7 @@ class WinSystem : public SystemPort {
   void StartProgramWith(const LaunchCommand& command) override;
   void ShellExecuteWith(const std::string& verb, const LaunchCommand& command) override;
   bool ShellExecuteAsDesktopUser(const LaunchCommand& command) override;
-  bool RunsElevated() override;
+  bool ElevatedAboveDesktop() override;
   std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) override;
   void BringToFront(WindowRef window) override;
   std::optional<std::string> FindProgram(const std::string& name) override;

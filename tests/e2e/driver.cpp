@@ -1274,6 +1274,29 @@ int HoldFile(const std::wstring& path, const std::wstring& release) {
   return 0;
 }
 
+// The visible top-level windows titled so: handle, process id, 1 when minimised, 1 when it is
+// the foreground window; one line each.
+struct TitledWindows {
+  std::wstring title;
+  HWND front;
+};
+
+BOOL CALLBACK PrintTitledWindow(HWND w, LPARAM context) {
+  const auto& search = *reinterpret_cast<const TitledWindows*>(context);
+  wchar_t title[256] = L"";
+  GetWindowTextW(w, title, 256);
+  if (!IsWindowVisible(w) || search.title != title) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  Out(L"%p\t%lu\t%d\t%d\n", static_cast<void*>(w), pid, IsIconic(w) ? 1 : 0, w == search.front ? 1 : 0);
+  return TRUE;
+}
+
+int TitledWindowsCmd(const std::wstring& title) {
+  TitledWindows search{title, GetForegroundWindow()};
+  return EnumWindows(PrintTitledWindow, reinterpret_cast<LPARAM>(&search)) ? 0 : 1;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1371,5 +1394,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
   if (cmd == L"lvcells" && a.size() == 1) return PrintListView(a[0], true);
   if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
+  if (cmd == L"titledwindows" && a.size() == 1) return TitledWindowsCmd(a[0]);
   return Usage();
 }
