@@ -164,7 +164,8 @@ bool ActivateRunning(const std::string& file, IfRunning mode, SystemPort& system
   std::sort(windows.begin(), windows.end());
   WindowRef& last = lastActivated[LowerAscii(path)];
   const WindowRef front = system.ForegroundWindow();
-  if (mode == IfRunning::kToggle && std::find(windows.begin(), windows.end(), front) != windows.end()) {
+  if (mode == IfRunning::kToggle && std::find(windows.begin(), windows.end(), front) != windows.end() &&
+      !system.IsMinimized(front)) {
     system.ShowWindow(front, kSwMinimize);
     last = front;
     return true;

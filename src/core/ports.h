@@ -183,6 +183,8 @@ class LaunchWithOptionsPort {
   virtual std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) = 0;
   // Restores the window if it is minimised and brings it to the front.
   virtual void BringToFront(WindowRef window) = 0;
+  // A minimised window may stay the foreground window when nothing else takes the front.
+  virtual bool IsMinimized(WindowRef window) = 0;
   // The full path of a program as the Run dialog finds it: on the search path (".exe" added
   // when the name has no extension), else under the App Paths key. Empty when not found.
   virtual std::optional<std::string> FindProgram(const std::string& name) = 0;

@@ -277,6 +277,10 @@ std::vector<WindowRef> WinSystem::WindowsOfProgram(const std::string& exePath) {
 
 void WinSystem::BringToFront(WindowRef window) { win::BringToFront(window); }
 
+bool WinSystem::IsMinimized(WindowRef window) {
+  return IsIconic(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
 std::optional<std::string> WinSystem::FindProgram(const std::string& name) {
   return win::FindProgram(name);
 }

@@ -52,6 +52,7 @@ class WinSystem : public SystemPort {
   bool ElevatedAboveDesktop() override;
   std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) override;
   void BringToFront(WindowRef window) override;
+  bool IsMinimized(WindowRef window) override;
   std::optional<std::string> FindProgram(const std::string& name) override;
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
 

@@ -162,6 +162,10 @@ TEST_F(LaunchPlanTest, ToggleMinimisesTheProgramsWindowInFront) {
   Check("C:\\T\\y.exe", toggle, {"ShowWindow 512 6"});
   system.foreground = 0x100;
   Check("C:\\T\\y.exe", toggle, {"BringToFront 768"});
+  // Minimised, it may still be the foreground window: it comes back.
+  system.foreground = 0x300;
+  system.minimized = {0x300};
+  Check("C:\\T\\y.exe", toggle, {"BringToFront 512"});
 }
 
 }  // namespace

@@ -96,6 +96,8 @@ class RecordingSystem : public SystemPort {
   bool ElevatedAboveDesktop() override { return elevated; }
   std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) override;
   void BringToFront(WindowRef window) override;
+  bool IsMinimized(WindowRef window) override { return minimized.count(window) != 0; }
+  std::set<WindowRef> minimized;
   std::optional<std::string> FindProgram(const std::string& name) override;
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
   bool elevated = false;
