@@ -1292,6 +1292,23 @@ BOOL CALLBACK PrintTitledWindow(HWND w, LPARAM context) {
   return TRUE;
 }
 
+// Sends the keys, then waits until a window with the title is the foreground window and not
+// minimised: prints the moment of sending and that moment, as keysuntilshown does.
+int KeysUntilFront(const std::wstring& keys, const std::wstring& title, unsigned long long timeoutMs) {
+  if (int rc = Keys(keys)) return rc;
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < until) {
+    HWND w = GetForegroundWindow();
+    wchar_t text[256] = L"";
+    if (w && GetWindowTextW(w, text, 256) && title == text && !IsIconic(w)) {
+      Out(L"%llu\n", Now());
+      return 0;
+    }
+    Sleep(1);
+  }
+  return 1;
+}
+
 int TitledWindowsCmd(const std::wstring& title) {
   TitledWindows search{title, GetForegroundWindow()};
   return EnumWindows(PrintTitledWindow, reinterpret_cast<LPARAM>(&search)) ? 0 : 1;
@@ -1395,5 +1412,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"lvcells" && a.size() == 1) return PrintListView(a[0], true);
   if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
   if (cmd == L"titledwindows" && a.size() == 1) return TitledWindowsCmd(a[0]);
+  if (cmd == L"keysuntilfront" && a.size() == 3 && ParseNumber(a[2], n)) return KeysUntilFront(a[0], a[1], n);
   return Usage();
 }
