@@ -14,6 +14,10 @@ side by side in one run under Wine, so both see the same machine at the same mom
   memory    committed private bytes after start-up (VirtualQueryEx; Wine's
             GetProcessMemoryInfo reports 0)
   idle CPU  user + kernel time used over a few idle seconds (no timers, no polling: 0)
+  to front  a binding whose program runs already, with IfRunning=activate in SaveKey.opt: its
+            window minimised, then the hotkey -> that window in front and restored (driver's
+            clock at SendInput vs the moment it sees it, polled every millisecond; ours alone).
+            SaveKey.opt holds 101 sections throughout, so the latency above is measured with it
   editor    F12 in the shown main window -> the hotkey editor visible (driver's clock at
             SendInput vs the moment it sees the window visible, polled every millisecond);
             the first opening makes the window, later ones only show it (ours alone)
@@ -37,6 +41,18 @@ from winebox import PROGRAM_DIR, Box, Program, combo, wait_for  # noqa: E402
 EDITOR = "添加热键"
 BINDING = ("Ctrl + Alt", "C", "基准", PROGRAM_DIR + r"\target.exe")
 LOG = PROGRAM_DIR + r"\launches.txt"
+FRONT = ("Ctrl + Alt", "F", "前台", PROGRAM_DIR + r"\target.exe --window")
+FRONT_TITLE = "Tarvek Target"
+
+
+def options_file():
+    """SaveKey.opt with 101 sections: the two bindings' and 99 of combinations not bound."""
+    combos = [f"{mods} | {chr(ord('A') + k)}" for mods in ("Ctrl + Shift", "Alt + Shift", "Ctrl + Win", "Alt + Win")
+              for k in range(26)][:99]
+    body = "Arguments=--unused\r\nStartIn=C:\\\r\nWindow=maximized\r\nRunAs=normal\r\nIfRunning=toggle\r\nEnabled=1\r\n"
+    sections = ["[Ctrl + Alt | C]\r\nIfRunning=start\r\n", "[Ctrl + Alt | F]\r\nIfRunning=activate\r\n"]
+    sections += [f"[{c}]\r\n{body}" for c in combos]
+    return b"\xef\xbb\xbf" + "".join(sections).encode()
 TICKS_PER_MS = 10_000
 
 
@@ -47,12 +63,15 @@ class Subject:
         self.label, self.program = label, program
         self.box = Box(args.template, args.display, f"bench-{label}", args.driver, args.target)
         self.box.install(program)
-        self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([BINDING]))
+        self.box.write(PROGRAM_DIR + r"\SaveKey.htk",
+                       winebox.encode_list([BINDING] if program.is_floor else [BINDING, FRONT]))
         if not program.is_floor:
+            self.box.write(PROGRAM_DIR + r"\SaveKey.opt", options_file())
             self.box.set_settings({"FileSave": PROGRAM_DIR + r"\SaveKey.htk", "ShowInfo": "0", "PlaySound": "0"})
         self.pid = None
         self.startups, self.handovers, self.idles, self.latencies = [], [], [], []
         self.editor_first, self.editor_later = [], []
+        self.fronts = []
 
     def driver(self, *args):
         return self.box.driver(*args, cwd=PROGRAM_DIR)
@@ -112,6 +131,21 @@ class Subject:
         self.latencies.append((launches[0].time - sent) / TICKS_PER_MS if launches else None)
         time.sleep(0.2)  # let the target end before the next press
 
+    def bring_to_front(self, times):
+        """The FRONT binding's program started once, then minimised and brought back `times`
+        times. Nothing is measured when the press starts a copy each time (no options read)."""
+        self.driver("keys", combo(FRONT))
+        if not wait_for(lambda: len(self.driver("titledwindows", FRONT_TITLE)[1].splitlines()) == 1, 5):
+            return
+        for _ in range(times):
+            self.driver("showwindow", FRONT_TITLE, 6)  # SW_MINIMIZE
+            rc, out = self.driver("keysuntilfront", combo(FRONT), FRONT_TITLE, 5000)
+            if rc == 0:
+                sent, front = (int(v) for v in out.split()[:2])
+                self.fronts.append((front - sent) / TICKS_PER_MS)
+        if len(self.driver("titledwindows", FRONT_TITLE)[1].splitlines()) > 1:
+            self.fronts = []  # each press started a copy: the options were not in effect
+
     def open_editor(self, times):
         """F12 in the main window until the editor shows, then 取消 to hide it, `times` times."""
         self.driver("keys", "win+space")
@@ -168,6 +202,9 @@ def report(ours, floor, idle_seconds):
     print(f"{'committed private memory':<{W}}{ours.memory:>9.2f} MB{floor.memory:>9.2f} MB"
           f"{diff:>+8.2f} MB{'≤ +1 MB':>10}  {'ok' if diff <= 1.0 else 'over'}")
     busy = ours.idle_cpu[1]
+    front = (f"{median(ours.fronts):>9.1f} ms" if ours.fronts
+             else "   not measured (SaveKey.opt not read: each press started a copy)")
+    print(f"{f'hotkey -> running window in front ({len(ours.fronts)})':<{W}}{front}")
     if ours.editor_first:
         print(f"{f'F12 -> editor shown, first ({len(ours.editor_first)})':<{W}}{median(ours.editor_first):>9.1f} ms")
         print(f"{f'F12 -> editor shown, later ({len(ours.editor_later)})':<{W}}{median(ours.editor_later):>9.1f} ms")
@@ -229,6 +266,7 @@ def main():
         for _ in range(args.presses):
             for s in subjects:
                 s.press()
+        subjects[0].bring_to_front(args.presses)
         # The editor: its first opening in each fresh start, and later ones in the last start.
         ours = subjects[0]
         for i in range(args.starts):

@@ -16,6 +16,7 @@ add_library(tarvek_win STATIC
   src/win/list_view_grid.cpp
   src/win/registry.cpp
   src/win/win_system.cpp
+  src/win/launch_routes.cpp
   src/win/dialog_kit.cpp
   src/win/input_box.cpp
   src/win/files.cpp
@@ -31,7 +32,7 @@ add_library(tarvek_win STATIC
   src/lists/import_list_dialog.cpp
   src/pad/pad_window.cpp
 )
-target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32)
+target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32 uuid)
 
 add_executable(TarvekHotKey WIN32
   src/shell/main.cpp

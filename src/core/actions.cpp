@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "core/hotkey_table.h"
+#include "core/launch_plan.h"
 
 namespace tarvek {
 
@@ -21,8 +22,22 @@ bool IsBuiltInAction(std::string_view target) {
   return std::find(kNames.begin(), kNames.end(), target) != kNames.end();
 }
 
+namespace {
+
+bool StartsWithMailto(std::string_view text) {
+  static constexpr std::string_view kMailto = "mailto:";
+  if (text.size() < kMailto.size()) return false;
+  for (std::size_t i = 0; i < kMailto.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != kMailto[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 LaunchPlan PlanLaunch(std::string_view target) {
-  std::string command = target.find('@') != std::string_view::npos
+  // An address written with its "mailto:" keeps it single.
+  std::string command = target.find('@') != std::string_view::npos && !StartsWithMailto(target)
                             ? "mailto:" + std::string(target)
                             : std::string(target);
   bool isProgram = false;
@@ -100,13 +115,120 @@ void ActionRunner::RunTarget(const std::string& target, const LaunchOptions& opt
   Launch(target, options);
 }
 
+namespace {
+
+// A launch with anything beyond a plain open: on a worker, since the shell (and the consent of
+// "runas") takes as long as it likes.
+struct OptionsJob {
+  bool program;
+  bool asAdmin;
+  bool asDesktopUser;
+  LaunchCommand command;
+  void operator()(SystemPort& worker) {
+    if (command.folder.empty()) {
+      command.folder = ShellWorkingFolder(
+          command.file, program ? PathKind::kFile : worker.KindOfPath(command.file));
+    }
+    if (asAdmin) return worker.ShellExecuteWith("runas", command);
+    // Without a desktop shell to ask, the program starts as this one runs rather than not at all.
+    if (asDesktopUser && worker.ShellExecuteAsDesktopUser(command)) return;
+    if (program) return worker.StartProgramWith(command);
+    worker.ShellExecuteWith("", command);
+  }
+};
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+bool IsAbsolute(const std::string& path) {
+  return (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+         (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/'));
+}
+
+// A press for a program that runs already: its next window to the front, or, with toggle, its
+// window in front minimised. False when none of its windows is there to take the press.
+bool ActivateRunning(const std::string& file, IfRunning mode, SystemPort& system,
+                     std::map<std::string, WindowRef>& lastActivated) {
+  std::string path = file;
+  if (!IsAbsolute(path)) {
+    if (auto found = system.FindProgram(path)) path = *found;
+  }
+  std::vector<WindowRef> windows = system.WindowsOfProgram(path);
+  if (windows.empty()) return false;
+  // The system lists windows front to back, an order each activation changes: the handles'
+  // order stays, so every window gets its turn.
+  std::sort(windows.begin(), windows.end());
+  WindowRef& last = lastActivated[LowerAscii(path)];
+  const WindowRef front = system.ForegroundWindow();
+  if (mode == IfRunning::kToggle && std::find(windows.begin(), windows.end(), front) != windows.end() &&
+      !system.IsMinimized(front)) {
+    system.ShowWindow(front, kSwMinimize);
+    last = front;
+    return true;
+  }
+  auto after = std::find(windows.begin(), windows.end(), last);
+  last = after == windows.end() || ++after == windows.end() ? windows.front() : *after;
+  system.BringToFront(last);
+  return true;
+}
+
+std::string JoinArguments(const std::string& first, const std::string& second) {
+  if (first.empty()) return second;
+  if (second.empty()) return first;
+  return first + " " + second;
+}
+
+// Starts what the plan names with the options. onWorker: this already runs off the
+// user-interface thread, and what can wait is not handed on again.
+void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& system, bool onWorker,
+             std::map<std::string, WindowRef>& lastActivated) {
+  if (plan.program && options.WhenRunning != IfRunning::kStart &&
+      ActivateRunning(plan.file, options.WhenRunning, system, lastActivated)) {
+    return;
+  }
+  LaunchCommand command{plan.file,
+                        JoinArguments(plan.arguments, plan.program ? options.Arguments : ""),
+                        options.StartIn, ShowCommandOf(options.Window)};
+  const bool asAdmin = options.RunAs == RunLevel::kAdmin;
+  // An elevated launcher would make everything it starts elevated too.
+  const bool asDesktopUser = !asAdmin && system.ElevatedAboveDesktop();
+  const bool startHere = plan.program && (onWorker || !plan.inBackground);
+  if (!asAdmin && !asDesktopUser && command.parameters.empty() && command.folder.empty() &&
+      command.showCommand == kSwShowNormal) {
+    // A plain launch, exactly as without options.
+    if (startHere) return system.StartProgram(plan.file);
+    BackgroundJob job{plan.program ? BackgroundJob::Kind::kStartProgram : BackgroundJob::Kind::kShellOpen,
+                      plan.file};
+    return onWorker ? job(system) : system.RunInBackground(job);
+  }
+  if (startHere && !asAdmin && !asDesktopUser) return system.StartProgramWith(command);
+  OptionsJob job{plan.program, asAdmin, asDesktopUser, std::move(command)};
+  if (onWorker) return job(system);
+  system.RunInBackground(job);
+}
+
+}  // namespace
+
 void ActionRunner::Launch(const std::string& target, const LaunchOptions& options) {
-  (void)options;  // not yet used
-  LaunchPlan plan = PlanLaunch(target);
-  if (!plan.inBackground) return system_.StartProgram(plan.command);
-  auto kind = plan.kind == LaunchPlan::Kind::kShellOpen ? BackgroundJob::Kind::kShellOpen
-                                                        : BackgroundJob::Kind::kStartProgram;
-  system_.RunInBackground(BackgroundJob{kind, std::move(plan.command)});
+  const std::string expanded = ExpandVariables(
+      target, [this](const std::string& name) { return system_.EnvironmentVariable(name); });
+  std::string_view path = expanded;
+  if (!path.empty() && path[0] == '"') path.remove_prefix(1);
+  const bool onNetwork = path.size() >= 2 && (path[0] == '\\' || path[0] == '/') &&
+                         (path[1] == '\\' || path[1] == '/');
+  if (onNetwork) {
+    // Even asking whether a path on the network exists waits as long as the network likes.
+    system_.RunInBackground([target, options, folder = programFolder_](SystemPort& worker) {
+      std::map<std::string, WindowRef> noMemory;  // the user-interface thread's is not touched
+      RunPlan(PlanTarget(target, folder, worker), options, worker, true, noMemory);
+    });
+    return;
+  }
+  RunPlan(PlanTarget(target, programFolder_, system_), options, system_, false, lastActivated_);
 }
 
 // Current Windows ignores ExitWindowsEx from a process that has not enabled the shut-down

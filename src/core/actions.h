@@ -1,6 +1,7 @@
 // The built-in actions, the launching of every other target, and the program's sounds.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -82,7 +83,9 @@ void ShellOpenInBackground(SystemPort& system, const std::string& command);
 
 class ActionRunner {
  public:
-  ActionRunner(SystemPort& system, PadHost& pad) : system_(system), pad_(pad) {}
+  // Relative targets are taken from the program folder.
+  ActionRunner(SystemPort& system, PadHost& pad, std::string programFolder = {})
+      : system_(system), pad_(pad), programFolder_(std::move(programFolder)) {}
 
   // Runs the built-in action of that name, or launches the target with its options.
   void RunTarget(const std::string& target, const LaunchOptions& options = {});
@@ -109,6 +112,10 @@ class ActionRunner {
 
   SystemPort& system_;
   PadHost& pad_;
+  std::string programFolder_;
+  // Per program (its path in lower case), the window a press brought to the front last, so
+  // that the next press goes on to the next of its windows.
+  std::map<std::string, WindowRef> lastActivated_;
   bool cdDoorOpen_ = false;
   WindowRef hiddenWindow_ = 0;
 };

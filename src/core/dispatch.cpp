@@ -5,7 +5,7 @@
 namespace tarvek {
 
 HotkeyCore::HotkeyCore(SystemPort& system, MainView& view, PadHost& pad, std::string programFolder)
-    : actions(system, pad), system_(system), view_(view) {
+    : actions(system, pad, programFolder), system_(system), view_(view) {
   sound.programFolder = std::move(programFolder);
 }
 

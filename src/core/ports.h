@@ -155,6 +155,43 @@ class BackgroundPort {
   virtual PathKind KindOfPath(const std::string& path) = 0;
 };
 
+// One launch as the system makes it: a program with its command line, or what the shell opens.
+struct LaunchCommand {
+  std::string file;        // a program's path, or what the shell opens
+  std::string parameters;  // what follows the program on its command line; empty: nothing
+  std::string folder;      // the working folder; empty: none given (a program: its own folder)
+  int showCommand = 1;     // a ShowWindow command; SW_SHOWNORMAL by default
+};
+
+// Launches beyond a plain open (arguments, a folder, a show state, the run level), the windows
+// of a program that runs already, and what the launch planner asks of the machine.
+class LaunchWithOptionsPort {
+ public:
+  virtual ~LaunchWithOptionsPort() = default;
+  // CreateProcess of the quoted file, a blank and the parameters, in the folder, shown so.
+  virtual void StartProgramWith(const LaunchCommand& command) = 0;
+  // ShellExecuteEx with the verb: "" the file's default one, "runas" as administrator.
+  virtual void ShellExecuteWith(const std::string& verb, const LaunchCommand& command) = 0;
+  // Has the desktop shell's own process open the command, so that it runs at the level of the
+  // user's desktop rather than this program's. False when no desktop shell answers.
+  virtual bool ShellExecuteAsDesktopUser(const LaunchCommand& command) = 0;
+  // Whether this program runs elevated while the user's desktop shell does not (with UAC off,
+  // and under Wine, both run at one level and a plain launch is already at the desktop's).
+  virtual bool ElevatedAboveDesktop() = 0;
+  // The visible, unowned top-level windows whose process runs the program file at exePath
+  // (full path, letter case ignored).
+  virtual std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) = 0;
+  // Restores the window if it is minimised and brings it to the front.
+  virtual void BringToFront(WindowRef window) = 0;
+  // A minimised window may stay the foreground window when nothing else takes the front.
+  virtual bool IsMinimized(WindowRef window) = 0;
+  // The full path of a program as the Run dialog finds it: on the search path (".exe" added
+  // when the name has no extension), else under the App Paths key. Empty when not found.
+  virtual std::optional<std::string> FindProgram(const std::string& name) = 0;
+  // The value of this process's environment variable; empty when it is not set.
+  virtual std::optional<std::string> EnvironmentVariable(const std::string& name) = 0;
+};
+
 // Everything at once, as the program's one system object and the tests' fake provide it.
 class SystemPort : public HotkeyPort,
                    public LaunchPort,
@@ -165,7 +202,8 @@ class SystemPort : public HotkeyPort,
                    public FilePort,
                    public FolderPort,
                    public AnsiCodec,
-                   public BackgroundPort {};
+                   public BackgroundPort,
+                   public LaunchWithOptionsPort {};
 
 // MessageBox flags and results used by the program.
 inline constexpr unsigned kMbOk = 0x0;

@@ -12,6 +12,7 @@
 #include "win/background.h"
 #include "win/dialog_kit.h"
 #include "win/files.h"
+#include "win/launch_routes.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
@@ -21,13 +22,6 @@ namespace tarvek::win {
 namespace {
 
 HWND AsHwnd(WindowRef window) { return reinterpret_cast<HWND>(window); }
-
-std::wstring FolderOf(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return {};
-  if (slash == 2 && path.size() > 1 && path[1] == L':') return path.substr(0, 3);  // "C:\"
-  return path.substr(0, slash);
-}
 
 }  // namespace
 
@@ -71,27 +65,7 @@ void WinSystem::ShellOpen(const std::string& command, const std::string& working
 }
 
 void WinSystem::StartProgram(const std::string& exePath) {
-  // One quoted path: "C:\Program Files\a b\x.exe" must not start C:\Program.exe.
-  std::wstring path = Widen(exePath);
-  std::wstring commandLine = L"\"" + path + L"\"";
-  std::wstring folder = FolderOf(path);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION process{};
-  // ERROR_INTERNAL_ERROR means the new process died before it ran a line of its own (Wine
-  // reports this now and then when many processes start at once): nothing started, so a
-  // second try cannot start the program twice.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-      CloseHandle(process.hThread);
-      CloseHandle(process.hProcess);
-      return;
-    }
-    if (GetLastError() != ERROR_INTERNAL_ERROR) return;
-  }
+  StartProcess(Widen(exePath), {}, {}, SW_SHOWNORMAL);
 }
 
 void WinSystem::OpenDefaultBrowser() {
@@ -277,5 +251,42 @@ std::optional<std::string> WinSystem::Utf8ToAnsi(const std::string& utf8) {
 unsigned WinSystem::AnsiCodePage() { return GetACP(); }
 
 std::string WinSystem::Cp936ToUtf8(const std::string& gbk) { return win::CodePageToUtf8(936, gbk); }
+
+}  // namespace tarvek::win
+
+namespace tarvek::win {
+
+void WinSystem::StartProgramWith(const LaunchCommand& command) {
+  StartProcess(Widen(command.file), Widen(command.parameters), Widen(command.folder),
+               command.showCommand);
+}
+
+void WinSystem::ShellExecuteWith(const std::string& verb, const LaunchCommand& command) {
+  ShellExecuteVerb(verb, command);
+}
+
+bool WinSystem::ShellExecuteAsDesktopUser(const LaunchCommand& command) {
+  return ShellExecuteThroughDesktop(command);
+}
+
+bool WinSystem::ElevatedAboveDesktop() { return win::ElevatedAboveDesktop(); }
+
+std::vector<WindowRef> WinSystem::WindowsOfProgram(const std::string& exePath) {
+  return win::WindowsOfProgram(exePath);
+}
+
+void WinSystem::BringToFront(WindowRef window) { win::BringToFront(window); }
+
+bool WinSystem::IsMinimized(WindowRef window) {
+  return IsIconic(reinterpret_cast<HWND>(window)) != FALSE;
+}
+
+std::optional<std::string> WinSystem::FindProgram(const std::string& name) {
+  return win::FindProgram(name);
+}
+
+std::optional<std::string> WinSystem::EnvironmentVariable(const std::string& name) {
+  return win::EnvironmentVariable(name);
+}
 
 }  // namespace tarvek::win

@@ -46,6 +46,15 @@ class WinSystem : public SystemPort {
   std::string Cp936ToUtf8(const std::string& gbk) override;
   void RunInBackground(std::function<void(SystemPort&)> job) override;
   PathKind KindOfPath(const std::string& path) override;
+  void StartProgramWith(const LaunchCommand& command) override;
+  void ShellExecuteWith(const std::string& verb, const LaunchCommand& command) override;
+  bool ShellExecuteAsDesktopUser(const LaunchCommand& command) override;
+  bool ElevatedAboveDesktop() override;
+  std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) override;
+  void BringToFront(WindowRef window) override;
+  bool IsMinimized(WindowRef window) override;
+  std::optional<std::string> FindProgram(const std::string& name) override;
+  std::optional<std::string> EnvironmentVariable(const std::string& name) override;
 
  private:
   HWND window_ = nullptr;

@@ -1307,6 +1307,46 @@ int LinkTarget(const std::wstring& path) {
   return 0;
 }
 
+// The visible top-level windows titled so: handle, process id, 1 when minimised, 1 when it is
+// the foreground window; one line each.
+struct TitledWindows {
+  std::wstring title;
+  HWND front;
+};
+
+BOOL CALLBACK PrintTitledWindow(HWND w, LPARAM context) {
+  const auto& search = *reinterpret_cast<const TitledWindows*>(context);
+  wchar_t title[256] = L"";
+  GetWindowTextW(w, title, 256);
+  if (!IsWindowVisible(w) || search.title != title) return TRUE;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  Out(L"%p\t%lu\t%d\t%d\n", static_cast<void*>(w), pid, IsIconic(w) ? 1 : 0, w == search.front ? 1 : 0);
+  return TRUE;
+}
+
+// Sends the keys, then waits until a window with the title is the foreground window and not
+// minimised: prints the moment of sending and that moment, as keysuntilshown does.
+int KeysUntilFront(const std::wstring& keys, const std::wstring& title, unsigned long long timeoutMs) {
+  if (int rc = Keys(keys)) return rc;
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  while (GetTickCount64() < until) {
+    HWND w = GetForegroundWindow();
+    wchar_t text[256] = L"";
+    if (w && GetWindowTextW(w, text, 256) && title == text && !IsIconic(w)) {
+      Out(L"%llu\n", Now());
+      return 0;
+    }
+    Sleep(1);
+  }
+  return 1;
+}
+
+int TitledWindowsCmd(const std::wstring& title) {
+  TitledWindows search{title, GetForegroundWindow()};
+  return EnumWindows(PrintTitledWindow, reinterpret_cast<LPARAM>(&search)) ? 0 : 1;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1405,5 +1445,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"lvcells" && a.size() == 1) return PrintListView(a[0], true);
   if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
   if (cmd == L"linktarget" && a.size() == 1) return LinkTarget(a[0]);
+  if (cmd == L"titledwindows" && a.size() == 1) return TitledWindowsCmd(a[0]);
+  if (cmd == L"keysuntilfront" && a.size() == 3 && ParseNumber(a[2], n)) return KeysUntilFront(a[0], a[1], n);
   return Usage();
 }

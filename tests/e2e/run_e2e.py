@@ -2097,6 +2097,121 @@ class SetupRunningCopyTests(SetupCase):
         self.assertEqual(self.box.host(SETUP_FOLDER + r"\SaveKey.htk").read_bytes(), winebox.encode_list([binding]))
 
 
+class LaunchFormsTests(E2ECase):
+    """Targets as users write them, from a program started in the system folder, as Windows
+    starts it at log-on."""
+
+    FORMS_LOG = r"C:\launch-forms.txt"
+    BLANKS = r"C:\Tarvek Test\a b"
+
+    def start_in_system_folder(self, bindings):
+        list_path = PROGRAM_DIR + r"\SaveKey.htk"
+        self.box.write(list_path, winebox.encode_list(bindings))
+        self.box.set_settings({"FileSave": list_path, "ShowInfo": "0", "PlaySound": "0"})
+        self.box.env["TARVEK_LAUNCH_LOG"] = self.FORMS_LOG  # every copy of target.exe logs here
+        self.box.spawn(self.program.installed, cwd=r"C:\windows\system32")
+        rc, _ = self.box.driver("waitidle", self.program.instance_title, 20000)
+        self.assertEqual(rc, 0, "the program did not settle")
+        for binding in bindings:
+            self.assertHeld(binding)
+
+    def test_arguments_quotes_relative_paths_and_variables(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe starts its one target whole")
+        target, blanks = PROGRAM_DIR + r"\target.exe", self.BLANKS
+        self.box.put(CONFIG["target"], blanks + r"\target.exe")
+        self.box.put(CONFIG["target"], PROGRAM_DIR + r"\tools\target.exe")
+        self.box.put(CONFIG["target"], r"C:\windows\tvkform.exe")  # on the search path
+        tools = PROGRAM_DIR + r"\tools"
+        # (binding, the command line the program gets, the folder it starts in)
+        forms = [
+            (("Ctrl + Alt", "1", "引号加参数", f'"{target}" --flag "a b"'), f'"{target}" --flag "a b"', PROGRAM_DIR),
+            (("Ctrl + Alt", "2", "空格路径加参数", blanks + r"\target.exe --flag"), f'"{blanks}\\target.exe" --flag', blanks),
+            (("Ctrl + Alt", "3", "搜索路径", "tvkform 你好 C:\\a.txt"), r'"C:\windows\tvkform.exe" 你好 C:\a.txt', r"C:\windows"),
+            (("Ctrl + Alt", "4", "整条引号", f'"{blanks}\\target.exe"'), f'"{blanks}\\target.exe"', blanks),
+            (("Ctrl + Alt", "5", "相对路径", r".\tools\target.exe"), f'"{tools}\\target.exe"', tools),
+            (("Ctrl + Alt", "6", "相对加参数", r"tools\target.exe -r"), f'"{tools}\\target.exe" -r', tools),
+            (("Ctrl + Alt", "7", "变量", r"%SystemDrive%\Tarvek Test\a b\target.exe"), f'"{blanks}\\target.exe"', blanks),
+        ]
+        self.start_in_system_folder([form[0] for form in forms])
+        for count, (binding, command_line, folder) in enumerate(forms, 1):
+            self.press(binding)
+            self.assertTrue(wait_for(lambda: len(self.box.launches(self.FORMS_LOG)) >= count, 10),
+                            f"{binding[3]} started nothing")
+            launch = self.box.launches(self.FORMS_LOG)[-1]
+            self.assertEqual(launch.command_line.lower(), command_line.lower(), binding[3])
+            self.assertEqual(launch.current_dir.rstrip("\\").lower(), folder.lower(), binding[3])
+        time.sleep(1.0)
+        self.assertEqual(len(self.box.launches(self.FORMS_LOG)), len(forms), "a press started twice")
+
+
+def write_options(box, text):
+    """SaveKey.opt beside the list: UTF-8 with a byte-order mark, CR LF."""
+    box.write(PROGRAM_DIR + r"\SaveKey.opt", b"\xef\xbb\xbf" + text.strip().replace("\n", "\r\n").encode() + b"\r\n")
+
+
+class LaunchOptionsTests(E2ECase):
+    """What a binding's options in SaveKey.opt do to its launch."""
+
+    WINDOW = "Tarvek Target"  # target.exe --window
+
+    def target_windows(self):
+        """(handle, minimised, in front) of each visible target.exe window."""
+        rows = [line.split("\t") for line in self.box.driver("titledwindows", self.WINDOW)[1].splitlines()]
+        return [(row[0], row[2] == "1", row[3] == "1") for row in rows if len(row) == 4]
+
+    def test_arguments_folder_and_show_state_reach_the_program(self):
+        folder = r"C:\Tarvek 起始"
+        self.box.write(folder + r"\keep.txt", b"")
+        minimised = ("Ctrl + Alt", "C", "最小化", PROGRAM_DIR + r"\target.exe")
+        maximised = ("Ctrl + Alt", "M", "最大化", PROGRAM_DIR + r"\target.exe -t")
+        write_options(self.box, f"""
+[Ctrl + Alt | C]
+Arguments=--opt "x y"
+StartIn={folder}
+Window=minimized
+[Ctrl + Alt | M]
+Arguments=-o
+Window=maximized
+""")
+        self.start([minimised, maximised])
+        self.press(minimised)
+        launch = self.assertLaunchedOnce()
+        self.assertEqual(launch.command_line, f'"{PROGRAM_DIR}\\target.exe" --opt "x y"')
+        self.assertEqual(launch.current_dir.rstrip("\\"), folder)
+        self.assertEqual(launch.show, 7)  # SW_SHOWMINNOACTIVE
+        self.press(maximised)
+        self.assertTrue(wait_for(lambda: len(self.box.launches(LOG)) == 2, 10))
+        launch = self.box.launches(LOG)[1]
+        self.assertEqual(launch.command_line, f'"{PROGRAM_DIR}\\target.exe" -t -o')
+        self.assertEqual(launch.current_dir.rstrip("\\").lower(), PROGRAM_DIR.lower())
+        self.assertEqual(launch.show, 3)  # SW_SHOWMAXIMIZED
+
+    def press_until(self, binding, predicate, what):
+        self.press(binding)
+        self.assertTrue(wait_for(lambda: predicate(self.target_windows()), 10), f"{what}: {self.target_windows()}")
+
+    def test_activate_starts_once_then_brings_the_window_to_the_front(self):
+        binding = ("Ctrl + Alt", "A", "切换", PROGRAM_DIR + r"\target.exe --window")
+        write_options(self.box, "[Ctrl + Alt | A]\nIfRunning=activate\n")
+        self.start([binding])
+        self.press_until(binding, lambda w: len(w) == 1 and w[0][2], "the started window is not in front")
+        self.box.driver("showwindow", self.WINDOW, 6)  # SW_MINIMIZE: something else is in front
+        self.assertTrue(wait_for(lambda: self.target_windows()[0][1], 10))
+        self.press_until(binding, lambda w: len(w) == 1 and not w[0][1] and w[0][2], "not brought back to the front")
+        time.sleep(1.0)
+        self.assertEqual(len(self.box.launches(LOG)), 1, "a second copy started")
+
+    def test_toggle_minimises_the_window_in_front_and_brings_it_back(self):
+        binding = ("Ctrl + Alt", "T", "切换", PROGRAM_DIR + r"\target.exe --window")
+        write_options(self.box, "[Ctrl + Alt | T]\nIfRunning=toggle\n")
+        self.start([binding])
+        self.press_until(binding, lambda w: len(w) == 1 and w[0][2], "the started window is not in front")
+        self.press_until(binding, lambda w: len(w) == 1 and w[0][1], "the window in front was not minimised")
+        self.press_until(binding, lambda w: len(w) == 1 and not w[0][1] and w[0][2], "not brought back")
+        self.assertEqual(len(self.box.launches(LOG)), 1, "a second copy started")
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"

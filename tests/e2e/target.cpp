@@ -1,10 +1,14 @@
 // target.exe: the program the end-to-end tests bind to a hotkey. Each start appends one line
 // to launches.txt beside the exe (or to %TARVEK_LAUNCH_LOG%) and exits:
 //
-//   <FILETIME ticks> TAB <command line> TAB <current directory> TAB <own exe path> CR LF
+//   <FILETIME ticks> TAB <command line> TAB <current directory> TAB <own exe path> TAB <show> CR LF
 //
 // in UTF-8. The time comes first so the benchmark can compare it with the moment driver.exe
-// sent the keys; the rest shows how the launcher quoted the path and which folder it chose.
+// sent the keys; the rest shows how the launcher quoted the path, which folder it chose and
+// the show state it asked for (STARTUPINFO's wShowWindow, -1 without STARTF_USESHOWWINDOW).
+//
+// With "--window" anywhere on its command line it then stays, with one visible window titled
+// "Tarvek Target" shown as asked, until that window is closed.
 #include <windows.h>
 
 #include <string>
@@ -47,14 +51,43 @@ std::wstring LogPath(const std::wstring& exe) {
 
 }  // namespace
 
+LRESULT CALLBACK TargetWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunWindow() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = TargetWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TarvekTarget";
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowW(L"TarvekTarget", L"Tarvek Target", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+  ShowWindow(window, SW_SHOWDEFAULT);  // the first call takes the launcher's show state
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
 int wmain() {
   FILETIME now;
   GetSystemTimePreciseAsFileTime(&now);
   const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 
   const std::wstring exe = ModulePath();
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  GetStartupInfoW(&startup);
+  const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : -1;
   const std::string line = std::to_string(ticks) + "\t" + Utf8(GetCommandLineW()) + "\t" +
-                           Utf8(CurrentDirectory()) + "\t" + Utf8(exe) + "\r\n";
+                           Utf8(CurrentDirectory()) + "\t" + Utf8(exe) + "\t" +
+                           std::to_string(show) + "\r\n";
+  const bool stay = std::wstring(GetCommandLineW()).find(L"--window") != std::wstring::npos;
 
   // Two quick presses may start two copies at once; append-only access keeps both lines whole,
   // and a copy that finds the file busy tries again for a while rather than losing its line.
@@ -70,6 +103,8 @@ int wmain() {
       DWORD written = 0;
       const BOOL ok = WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
       CloseHandle(h);
+      if (turn) ReleaseMutex(turn);
+      if (stay) return RunWindow();
       return ok && written == line.size() ? 0 : 1;
     }
     Sleep(10);

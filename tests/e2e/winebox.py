@@ -85,14 +85,15 @@ class Launch:
     command_line: str
     current_dir: str
     exe: str
+    show: int = -1  # STARTUPINFO's wShowWindow; -1 when the launcher set none
 
 
 def parse_launches(data):
     launches = []
     for line in data.decode("utf-8", "replace").splitlines():
         if line.strip():
-            ticks, command_line, current_dir, exe = line.split("\t")
-            launches.append(Launch(int(ticks), command_line, current_dir, exe))
+            ticks, command_line, current_dir, exe, *show = line.split("\t")
+            launches.append(Launch(int(ticks), command_line, current_dir, exe, *map(int, show)))
     return launches
 
 

@@ -313,3 +313,52 @@ bool MemorySettings::Set(std::string_view name, const std::string& value) {
 }
 
 }  // namespace tarvek::testing
+
+namespace tarvek::testing {
+
+namespace {
+
+std::string Described(const LaunchCommand& command, const std::string& parametersWord) {
+  std::string line;
+  if (!command.parameters.empty()) line += " " + parametersWord + command.parameters;
+  if (!command.folder.empty()) line += " in " + command.folder;
+  if (command.showCommand != 1) line += " show " + std::to_string(command.showCommand);
+  return line;
+}
+
+}  // namespace
+
+void RecordingSystem::StartProgramWith(const LaunchCommand& command) {
+  calls.push_back("StartProgramWith \"" + command.file + "\"" + Described(command, ""));
+}
+void RecordingSystem::ShellExecuteWith(const std::string& verb, const LaunchCommand& command) {
+  calls.push_back("ShellExecute" + (verb.empty() ? "" : " " + verb) + " " + command.file +
+                  Described(command, "with "));
+}
+bool RecordingSystem::ShellExecuteAsDesktopUser(const LaunchCommand& command) {
+  calls.push_back("DesktopShellExecute " + command.file + Described(command, "with "));
+  return desktopShellAnswers;
+}
+std::vector<WindowRef> RecordingSystem::WindowsOfProgram(const std::string& exePath) {
+  auto it = programWindows.find(Lower(exePath));
+  return it == programWindows.end() ? std::vector<WindowRef>{} : it->second;
+}
+void RecordingSystem::BringToFront(WindowRef window) {
+  calls.push_back("BringToFront " + std::to_string(window));
+}
+std::optional<std::string> RecordingSystem::FindProgram(const std::string& name) {
+  auto it = programsFound.find(name);
+  if (it == programsFound.end()) return std::nullopt;
+  return it->second;
+}
+std::optional<std::string> RecordingSystem::EnvironmentVariable(const std::string& name) {
+  std::string upper = name;
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  auto it = environment.find(upper);
+  if (it == environment.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace tarvek::testing

@@ -87,6 +87,26 @@ class RecordingSystem : public SystemPort {
   PathKind KindOfPath(const std::string& path) override;
   std::set<std::string> folders;
 
+  // Launches with options: "StartProgramWith \"C:\\x.exe\" -a in C:\\w show 7",
+  // "ShellExecute runas C:\\x.exe with -a in C:\\w", "DesktopShellExecute ...", each part only
+  // when it is not the default; "BringToFront 256".
+  void StartProgramWith(const LaunchCommand& command) override;
+  void ShellExecuteWith(const std::string& verb, const LaunchCommand& command) override;
+  bool ShellExecuteAsDesktopUser(const LaunchCommand& command) override;
+  bool ElevatedAboveDesktop() override { return elevated; }
+  std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) override;
+  void BringToFront(WindowRef window) override;
+  bool IsMinimized(WindowRef window) override { return minimized.count(window) != 0; }
+  std::set<WindowRef> minimized;
+  std::optional<std::string> FindProgram(const std::string& name) override;
+  std::optional<std::string> EnvironmentVariable(const std::string& name) override;
+  bool elevated = false;
+  bool desktopShellAnswers = true;
+  std::map<std::string, std::string> programsFound;  // name -> full path, as the Run dialog finds it
+  std::map<std::string, std::string> environment;    // variable names in upper case
+  // Windows per program path in lower case, in the order the system lists them.
+  std::map<std::string, std::vector<WindowRef>> programWindows;
+
  private:
   std::size_t nextAnswer_ = 0;
 };
