@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "win/on_demand.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -92,10 +93,11 @@ void LaunchOptionsDialog::ChooseFolder() {
   std::optional<std::string> chosen;
   {
     win::ModalScope scope;
+    win::EnsureCom();  // the folder browser wants COM; ole32 stays unloaded until here
     if (PIDLIST_ABSOLUTE list = SHBrowseForFolderW(&info); list != nullptr) {
       wchar_t path[MAX_PATH] = {};
       if (SHGetPathFromIDListW(list, path)) chosen = win::Narrow(path);
-      CoTaskMemFree(list);
+      ILFree(list);  // the shell's own free: no import of ole32 at start
     }
   }
   TakeBoxes();
