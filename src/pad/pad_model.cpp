@@ -1,5 +1,6 @@
 #include "pad/pad_model.h"
 
+#include <functional>
 #include <new>
 
 namespace tarvek {
@@ -202,15 +203,20 @@ void PadModel::OpenFileSteps(const std::string& path) {
   currentFile_ = path;
   form_ = read.file.form;
   verbatim_.reset();
-  if (!read.file.exact) verbatim_ = std::move(read.bytes);
+  if (!read.file.exact) {
+    verbatim_ = std::move(read.bytes);
+    verbatimTextHash_ = std::hash<std::string>{}(read.file.text);
+  }
   view_.SetTitle(Title());
   contentSaved_ = true;
 }
 
 bool PadModel::WriteTextFile(const std::string& path) {
   // Nothing else runs while the file is written: what is written is what then counts as saved.
-  std::optional<std::string> bytes =
-      verbatim_ && contentSaved_ ? verbatim_ : WritePadFile(view_.Text(), form_, codec_, nullptr);
+  std::string text = view_.Text();
+  std::optional<std::string> bytes = verbatim_ && std::hash<std::string>{}(text) == verbatimTextHash_
+                                         ? verbatim_
+                                         : WritePadFile(text, form_, codec_, nullptr);
   if (files_.ReplaceFile(path, *bytes)) return true;
   ShowError("无法保存到文件：\n" + path +
             "\n\n文件可能是只读的、正被其他程序使用，或者所在的文件夹已经不存在。"

@@ -150,8 +150,10 @@ class PadModel {
   // How the current file was written, which its saves keep.
   PadFileForm form_;
   // The bytes of a file that writing its text would not give back exactly (mixed line ends,
-  // bytes its encoding does not allow): written as they were while the text is as read.
+  // bytes its encoding does not allow): written as they were while the text is the one read
+  // from them, known by its hash.
   std::optional<std::string> verbatim_;
+  std::size_t verbatimTextHash_ = 0;
   bool busy_ = false;
   int dots_ = 0;
 };
