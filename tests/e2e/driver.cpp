@@ -82,6 +82,8 @@
 //   holdfile <path> <release>    opens the file sharing it with nobody, as another program
 //                                holding it would; prints "holding", keeps it until the file
 //                                release exists (at most a minute)
+//   pinguntil <title> <until> <ms>  sends the window WM_NULL over and over until a window titled
+//                                <until> is there; prints the longest wait for an answer in ms
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -92,6 +94,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
@@ -1274,6 +1277,35 @@ int HoldFile(const std::wstring& path, const std::wstring& release) {
   return 0;
 }
 
+// Sends the window one message after another until a window of the second title is there (or
+// the time is up) and tells how long the longest took to be answered: how long the program
+// left its messages waiting meanwhile.
+int PingUntil(const std::wstring& title, const std::wstring& until, const std::wstring& waitMs) {
+  unsigned long long limit = 0;
+  if (!ParseNumber(waitMs, limit)) return 2;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  const ULONGLONG stop = GetTickCount64() + limit;
+  double longest = 0;
+  int pings = 0, unanswered = 0;
+  bool done = false;
+  while (!done && GetTickCount64() < stop) {
+    HWND w = Find(title);
+    if (!w) return 1;
+    DWORD_PTR result = 0;
+    QueryPerformanceCounter(&start);
+    if (!SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) ++unanswered;
+    QueryPerformanceCounter(&end);
+    ++pings;
+    longest = std::max(longest, static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                                    static_cast<double>(frequency.QuadPart));
+    done = Find(until) != nullptr;
+    Sleep(10);
+  }
+  Out(L"longest=%.0f pings=%d unanswered=%d done=%d\n", longest, pings, unanswered, done ? 1 : 0);
+  return done ? 0 : 1;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1371,5 +1403,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
   if (cmd == L"lvcells" && a.size() == 1) return PrintListView(a[0], true);
   if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
+  if (cmd == L"pinguntil" && a.size() == 3) return PingUntil(a[0], a[1], a[2]);
   return Usage();
 }
