@@ -85,11 +85,12 @@ constexpr UINT kTakeDropMessage = WM_APP + 1;
 constexpr ULONGLONG kPumpEveryMs = 30;
 // Text goes into the text box in pieces of UTF-8 bytes, starting at kPiece and grown or shrunk
 // so that each takes about kPieceMs: the box lays out a few hundred thousand characters a second
-// under Wine, many more on Windows, and every piece also costs a little for the lines before it.
-constexpr std::size_t kPiece = 1u << 15;
-constexpr std::size_t kMinPiece = 1u << 12;
-constexpr std::size_t kMaxPiece = 1u << 22;
-constexpr ULONGLONG kPieceMs = 40;
+// under Wine, many more on Windows. Every piece also costs the box a walk over all the lines
+// before it, so pieces stay large enough for that walk not to outweigh their own lines.
+constexpr std::size_t kPiece = 1u << 16;
+constexpr std::size_t kMinPiece = 1u << 15;
+constexpr std::size_t kMaxPiece = 1u << 20;
+constexpr ULONGLONG kPieceMs = 60;
 
 }  // namespace
 
@@ -331,7 +332,10 @@ bool PadWindow::SetText(const std::string& text) {
     at = Utf16Length(std::string_view(text).substr(0, prefix));
     std::size_t oldEnd = Utf16Length(std::string_view(old).substr(0, old.size() - suffix));
     SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(oldEnd));
+    // The first piece replaces the selection; the caret then stands at its end.
   }
+  // Each piece leaves the caret at its end, where the next one goes: setting the selection again
+  // would have the box look for the caret's line among all of them once more.
   bool stopped = false;
   bool first = true;
   // Pieces as large as the box takes in some tens of milliseconds on this machine.
@@ -349,7 +353,12 @@ bool PadWindow::SetText(const std::string& text) {
       }
     }
     std::wstring piece = win::Widen(insert.substr(0, size));
-    if (!first) SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (!first && (start != at || end != at)) {
+      // A click while the pieces went in put the caret elsewhere.
+      SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
+    }
     first = false;
     ULONGLONG started = GetTickCount64();
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));

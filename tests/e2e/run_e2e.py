@@ -1516,10 +1516,11 @@ class PadEncodingTests(E2ECase):
         wide = DATA + r"\宽.txt"
         self.box.write(wide, b"\xff\xfe" + "第一行\r\n".encode("utf-16-le"))
         self.open_file(notepad, wide)
+        self.box.driver("clickcontrol", wide, P_TEXT)  # below the text: the caret at its end
         self.box.driver("type", "加")
-        self.assertTrue(wait_for(lambda: self.text(wide) == "加第一行\r\n", 5), repr(self.text(wide)))
+        self.assertTrue(wait_for(lambda: self.text(wide) == "第一行\r\n加", 5), repr(self.text(wide)))
         self.click(wide, P_SAVE)
-        expected = b"\xff\xfe" + "加第一行\r\n".encode("utf-16-le")
+        expected = b"\xff\xfe" + "第一行\r\n加".encode("utf-16-le")
         self.assertTrue(wait_for(lambda: self.box.host(wide).read_bytes() == expected, 5),
                         repr(self.box.host(wide).read_bytes()))
 
