@@ -1538,7 +1538,7 @@ class PadEncodingTests(E2ECase):
         self.assertEqual(rc, 0, f"the pad refused the file: {out}")
         # Every message to the main window meanwhile is answered, none after a long wait (far
         # more than the pieces the pad takes in at a time, to leave room for a loaded machine).
-        rc, out = self.box.driver("pinguntil", self.program.main_title, big, 600000)
+        rc, out = self.box.driver("pinguntil", self.program.main_title, big, 600000, timeout=660)
         self.assertEqual(rc, 0, f"the drop did not complete: {out}")
         fields = dict(item.split("=") for item in out.split())
         self.assertEqual(fields["unanswered"], "0", out)
