@@ -86,9 +86,9 @@ constexpr ULONGLONG kPumpEveryMs = 30;
 // Text goes into the text box in pieces of UTF-8 bytes, starting at kPiece and grown or shrunk
 // so that each takes about kPieceMs: the box lays out a few hundred thousand characters a second
 // under Wine, many more on Windows. Every piece also costs the box a walk over all the lines
-// before it, so pieces stay large enough for that walk not to outweigh their own lines.
+// before it, which on a long text may take about as long as the piece's own lines.
 constexpr std::size_t kPiece = 1u << 16;
-constexpr std::size_t kMinPiece = 1u << 15;
+constexpr std::size_t kMinPiece = 1u << 13;
 constexpr std::size_t kMaxPiece = 1u << 20;
 constexpr ULONGLONG kPieceMs = 60;
 
