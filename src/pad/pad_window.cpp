@@ -90,7 +90,7 @@ constexpr ULONGLONG kPumpEveryMs = 30;
 constexpr std::size_t kPiece = 1u << 16;
 constexpr std::size_t kMinPiece = 1u << 13;
 constexpr std::size_t kMaxPiece = 1u << 20;
-constexpr ULONGLONG kPieceMs = 60;
+constexpr double kPieceMs = 50;
 
 }  // namespace
 
@@ -338,8 +338,13 @@ bool PadWindow::SetText(const std::string& text) {
   // would have the box look for the caret's line among all of them once more.
   bool stopped = false;
   bool first = true;
-  // Pieces as large as the box takes in some tens of milliseconds on this machine.
+  // Pieces as large as the box takes in some tens of milliseconds on this machine, and large
+  // enough that laying out their own lines takes at least as long as the box's walk over the
+  // lines before them: a long text then takes at most about twice what one call would.
   std::size_t pieceBytes = kPiece;
+  double bestRate = 0;  // characters a millisecond, the fastest the box has taken them
+  LARGE_INTEGER frequency{};
+  QueryPerformanceFrequency(&frequency);
   do {
     std::size_t size = insert.size();
     if (size > pieceBytes) {
@@ -360,11 +365,20 @@ bool PadWindow::SetText(const std::string& text) {
       SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
     }
     first = false;
-    ULONGLONG started = GetTickCount64();
+    LARGE_INTEGER before{}, after{};
+    QueryPerformanceCounter(&before);
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
-    ULONGLONG took = GetTickCount64() - started;
-    if (took < kPieceMs / 2 && pieceBytes < kMaxPiece) pieceBytes *= 2;
-    if (took > kPieceMs * 2 && pieceBytes > kMinPiece) pieceBytes /= 2;
+    QueryPerformanceCounter(&after);
+    double ms = std::max(0.5, static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 /
+                                  static_cast<double>(frequency.QuadPart));
+    double characters = static_cast<double>(std::max<std::size_t>(piece.size(), 1));
+    bestRate = std::max(bestRate, characters / ms);
+    double walk = std::max(0.0, ms - characters / bestRate);
+    double wanted = bestRate * std::max(static_cast<double>(kPieceMs), walk) *
+                    (static_cast<double>(size) / characters);
+    wanted = std::clamp(wanted, static_cast<double>(pieceBytes / 2),
+                        static_cast<double>(pieceBytes * 2));
+    pieceBytes = std::clamp(static_cast<std::size_t>(wanted), kMinPiece, kMaxPiece);
     insert.remove_prefix(size);
     at += piece.size();
     stopped = !insert.empty() && !KeepResponsive();  // the program is ending
