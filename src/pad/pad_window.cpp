@@ -339,8 +339,9 @@ bool PadWindow::SetText(const std::string& text) {
   bool stopped = false;
   bool first = true;
   // Pieces as large as the box takes in some tens of milliseconds on this machine, and large
-  // enough that laying out their own lines takes twice as long as the box's walk over the lines
-  // before them: a long text then takes about one and a half times what one call would.
+  // enough that laying out their own lines takes as long as the box's walk over the lines before
+  // them: a long text then takes at most about twice what one call would, and no piece keeps
+  // messages waiting much longer than twice that walk.
   std::size_t pieceBytes = kPiece;
   double bestRate = 0;  // characters a millisecond, the fastest the box has taken them
   LARGE_INTEGER frequency{};
@@ -374,7 +375,7 @@ bool PadWindow::SetText(const std::string& text) {
     double characters = static_cast<double>(std::max<std::size_t>(piece.size(), 1));
     bestRate = std::max(bestRate, characters / ms);
     double walk = std::max(0.0, ms - characters / bestRate);
-    double wanted = bestRate * std::max(kPieceMs, 2 * walk) *
+    double wanted = bestRate * std::max(kPieceMs, walk) *
                     (static_cast<double>(size) / characters);
     wanted = std::clamp(wanted, static_cast<double>(pieceBytes / 2),
                         static_cast<double>(pieceBytes * 2));
