@@ -8,46 +8,21 @@
 
 namespace tarvek {
 
-namespace {
-
-enum class ListBytes { kAnsi, kUtf8Mark, kUtf16Le, kUtf16Be, kUtf8, kGbk };
-
-// Code pages of two bytes a character, whose text is often well-formed UTF-8 by chance.
-bool DoubleByteCodePage(unsigned codePage) {
-  return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
-}
-
-ListBytes ClassifyListBytes(std::string_view bytes, unsigned codePage) {
-  if (bytes.starts_with(kUtf8Bom)) return ListBytes::kUtf8Mark;
-  // Neither mark begins a GBK text: FF is no lead byte, and FE takes no FF after it.
-  if (bytes.starts_with("\xFF\xFE")) return ListBytes::kUtf16Le;
-  if (bytes.starts_with("\xFE\xFF")) return ListBytes::kUtf16Be;
-  Utf8Check utf8 = CheckUtf8(bytes);
-  if (utf8.ascii) return ListBytes::kAnsi;
-  if (codePage == kUtf8CodePage) return utf8.wellFormed ? ListBytes::kUtf8 : ListBytes::kGbk;
-  // Notepad's UTF-8 without the mark. A GBK list that is well-formed UTF-8 by chance reads as
-  // two-byte characters only, where real Chinese text in UTF-8 has three-byte ones.
-  if (utf8.wellFormed && (utf8.wide || !DoubleByteCodePage(codePage))) return ListBytes::kUtf8;
-  return ListBytes::kAnsi;
-}
-
-}  // namespace
-
 DecodedList DecodeList(std::string_view bytes, AnsiCodec& codec) {
-  switch (ClassifyListBytes(bytes, codec.AnsiCodePage())) {
-    case ListBytes::kUtf8Mark:
+  switch (ClassifyTextBytes(bytes, codec.AnsiCodePage())) {
+    case TextBytes::kUtf8Mark:
       // A hand edit or a damaged disk may have cut a character short.
       return {ValidUtf8(bytes.substr(kUtf8Bom.size())), ListTextForm::kUtf8};
-    case ListBytes::kUtf16Le:
+    case TextBytes::kUtf16Le:
       return {Utf16ToUtf8(bytes.substr(2), false), ListTextForm::kUtf8};
-    case ListBytes::kUtf16Be:
+    case TextBytes::kUtf16Be:
       return {Utf16ToUtf8(bytes.substr(2), true), ListTextForm::kUtf8};
-    case ListBytes::kUtf8:
+    case TextBytes::kUtf8:
       return {std::string(bytes), ListTextForm::kUtf8};
-    case ListBytes::kGbk:
+    case TextBytes::kGbk:
       // The system was switched to UTF-8 after the list was written in its old code page.
       return {ValidUtf8(codec.Cp936ToUtf8(std::string(bytes))), ListTextForm::kUtf8};
-    case ListBytes::kAnsi:
+    case TextBytes::kAnsi:
       break;
   }
   return {codec.AnsiToUtf8(std::string(bytes)), ListTextForm::kAnsi};
@@ -70,7 +45,7 @@ std::string SerializeList(const std::vector<BindingTexts>& bindings, AnsiCodec& 
     std::optional<std::string> ansi = codec.Utf8ToAnsi(utf8);
     // ANSI bytes that a load would take for another form (on code page 936, "锘" and a
     // character whose first byte is BF begin like the UTF-8 mark) go as UTF-8 too.
-    if (ansi && ClassifyListBytes(*ansi, codec.AnsiCodePage()) == ListBytes::kAnsi) return *ansi;
+    if (ansi && ClassifyTextBytes(*ansi, codec.AnsiCodePage()) == TextBytes::kAnsi) return *ansi;
   }
   // Some name or target has no form in the ANSI code page: keep it whole rather than lose it.
   return std::string(kUtf8Bom) + utf8;

@@ -64,6 +64,71 @@ Utf8Check CheckUtf8(std::string_view bytes) {
   return check;
 }
 
+Utf8Check operator+(const Utf8Check& first, const Utf8Check& second) {
+  return {first.wellFormed && second.wellFormed, first.ascii && second.ascii,
+          first.wide || second.wide};
+}
+
+namespace {
+
+// Code pages of two bytes a character, whose text is often well-formed UTF-8 by chance.
+bool DoubleByteCodePage(unsigned codePage) {
+  return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950;
+}
+
+constexpr unsigned kUtf8Page = 65001;
+
+}  // namespace
+
+TextBytes ClassifyUnmarkedBytes(const Utf8Check& utf8, unsigned codePage) {
+  if (utf8.ascii) return TextBytes::kAnsi;
+  if (codePage == kUtf8Page) return utf8.wellFormed ? TextBytes::kUtf8 : TextBytes::kGbk;
+  // Notepad's UTF-8 without the mark. GBK text that is well-formed UTF-8 by chance reads as
+  // two-byte characters only, where real Chinese text in UTF-8 has three-byte ones.
+  if (utf8.wellFormed && (utf8.wide || !DoubleByteCodePage(codePage))) return TextBytes::kUtf8;
+  return TextBytes::kAnsi;
+}
+
+TextBytes ClassifyTextBytes(std::string_view bytes, unsigned codePage) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) return TextBytes::kUtf8Mark;
+  // Neither mark begins a GBK text: FF is no lead byte, and FE takes no FF after it.
+  if (bytes.starts_with("\xFF\xFE")) return TextBytes::kUtf16Le;
+  if (bytes.starts_with("\xFE\xFF")) return TextBytes::kUtf16Be;
+  return ClassifyUnmarkedBytes(CheckUtf8(bytes), codePage);
+}
+
+std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  auto put = [&](char32_t unit) {
+    char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  };
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    Utf8Check whole = length == 0 || i + length > utf8.size() ? Utf8Check{false, false, false}
+                                                              : CheckUtf8(utf8.substr(i, length));
+    if (!whole.wellFormed) {
+      put(0xFFFD);
+      ++i;
+      continue;
+    }
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+    i += length;
+  }
+  return out;
+}
+
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   auto unit = [&](std::size_t i) -> char32_t {
     auto b0 = static_cast<unsigned char>(bytes[i]), b1 = static_cast<unsigned char>(bytes[i + 1]);

@@ -16,9 +16,23 @@ struct Utf8Check {
   bool wide = false;
 };
 Utf8Check CheckUtf8(std::string_view bytes);
+// The check of two pieces one after the other, split where no character is cut.
+Utf8Check operator+(const Utf8Check& first, const Utf8Check& second);
+
+// How bytes another program wrote are read. A mark says which it is; otherwise well-formed UTF-8
+// with a wide character is UTF-8 (on a code page of one byte a character, any well-formed UTF-8
+// is), and the rest is the ANSI code page; on a system whose code page is UTF-8, bytes that are
+// no UTF-8 are GBK written before the switch.
+enum class TextBytes { kAnsi, kUtf8Mark, kUtf16Le, kUtf16Be, kUtf8, kGbk };
+TextBytes ClassifyTextBytes(std::string_view bytes, unsigned codePage);
+// The same, for bytes without a mark whose check is already known.
+TextBytes ClassifyUnmarkedBytes(const Utf8Check& check, unsigned codePage);
 
 // UTF-16 in either byte order to UTF-8; a surrogate without its partner, and an odd last byte,
 // become U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
+// UTF-8 to UTF-16 bytes in either byte order, without a mark; a byte that begins no whole
+// character becomes U+FFFD.
+std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian);
 
 }  // namespace tarvek

@@ -1,5 +1,6 @@
 #include "pad/pad_model.h"
 
+#include <functional>
 #include <new>
 
 namespace tarvek {
@@ -38,7 +39,10 @@ std::string PadModel::Title() const {
 
 void PadModel::Created() { contentSaved_ = true; }
 
-void PadModel::TextEdited() { contentSaved_ = false; }
+void PadModel::TextEdited() {
+  contentSaved_ = false;
+  verbatim_.reset();
+}
 
 KeepGoing PadModel::Responsive() {
   return [this] { return view_.KeepResponsive(); };
@@ -65,12 +69,14 @@ void PadModel::Tidy() {
   std::optional<std::string> tidied = TidyPadText(text, Responsive());
   view_.SetTitle(Title());
   // A text without "< " is left alone, and with it the flag.
-  if (tidied && *tidied != text && view_.SetText(*tidied)) contentSaved_ = false;
+  if (tidied && *tidied != text && view_.SetText(*tidied)) TextEdited();
 }
 
 void PadModel::Empty() {
   view_.SetText({});
   currentFile_.clear();
+  form_ = {};
+  verbatim_.reset();
   view_.SetTitle(Title());
   contentSaved_ = true;
 }
@@ -96,28 +102,29 @@ PadModel::FileText PadModel::ReadTextFile(const std::string& path) {
   std::string bytes;
   switch (files_.ReadFile(path, kMaxPadFileBytes, bytes)) {
     case PadFilePort::Read::kFailed:
-      return {FileText::Status::kFailed, {}};
+      return {FileText::Status::kFailed, {}, {}};
     case PadFilePort::Read::kTooLarge:
-      return {FileText::Status::kTooLarge, {}};
+      return {FileText::Status::kTooLarge, {}, {}};
     case PadFilePort::Read::kOk:
       break;
   }
-  std::string characters = DecodeTextFile(bytes, codec_);
-  bytes = std::string();  // the file's bytes are not needed beside its text
-  std::optional<std::string> text = PadTextFromLines(characters, Responsive());
-  if (!text) return {FileText::Status::kStopped, {}};
-  return {FileText::Status::kOk, std::move(*text)};
+  std::optional<PadFileText> file = ReadPadFile(bytes, codec_, Responsive());
+  if (!file) return {FileText::Status::kStopped, {}, {}};
+  // The file's bytes are not needed beside its text, unless only they give the file back.
+  if (file->exact) bytes = std::string();
+  return {FileText::Status::kOk, std::move(*file), std::move(bytes)};
 }
 
 bool PadModel::TakeDrop(const PadDrop& drop) {
   if (busy_) return false;
   BusyScope busy(*this);
-  if (options.clearBeforeDrop && !view_.Text().empty() && view_.SetText({})) contentSaved_ = false;
+  if (options.clearBeforeDrop && !view_.Text().empty() && view_.SetText({})) TextEdited();
   view_.ShowBusy(true);
   bool taken = false;
   try {
     std::optional<std::string> item;
     std::string newFile;
+    PadFileForm newForm;
     if (drop.firstFile) {
       const std::string& file = *drop.firstFile;
       if (options.textFilesOnly && !IsTextFilePath(file)) {
@@ -128,17 +135,21 @@ bool PadModel::TakeDrop(const PadDrop& drop) {
           view_.ShowBusy(false);
           return true;
         }
-        if (read.status == FileText::Status::kOk) item = std::move(read.text);
+        if (read.status == FileText::Status::kOk) {
+          item = std::move(read.file.text);
+          newForm = read.file.form;
+        }
         if (!options.textFilesOnly) newFile = file;
       }
     } else if (drop.text) {
       item = *drop.text;
     }
-    if (item && view_.SetText(CombineDrop(view_.Text(), *item, options.addAfter))) {
+    if (item && view_.SetText(CombineDrop(view_.Text(), std::move(*item), options.addAfter))) {
       taken = true;
-      contentSaved_ = false;
+      TextEdited();
       if (!newFile.empty()) {
         currentFile_ = newFile;
+        form_ = newForm;
         view_.SetTitle(Title());
       }
     }
@@ -185,17 +196,28 @@ void PadModel::OpenFileSteps(const std::string& path) {
     case FileText::Status::kOk:
       break;
   }
-  if (!view_.SetText(read.text)) {
+  if (!view_.SetText(read.file.text)) {
     ShowError("文件的内容太多，文本框无法接受：\n" + path + "\n\n即拖即存中的内容没有改动。");
     return;
   }
   currentFile_ = path;
+  form_ = read.file.form;
+  verbatim_.reset();
+  if (!read.file.exact) {
+    verbatim_ = std::move(read.bytes);
+    verbatimTextHash_ = std::hash<std::string>{}(read.file.text);
+  }
   view_.SetTitle(Title());
   contentSaved_ = true;
 }
 
 bool PadModel::WriteTextFile(const std::string& path) {
-  if (files_.ReplaceFile(path, EncodeTextFile(view_.Text(), codec_))) return true;
+  // Nothing else runs while the file is written: what is written is what then counts as saved.
+  std::string text = view_.Text();
+  std::optional<std::string> bytes = verbatim_ && std::hash<std::string>{}(text) == verbatimTextHash_
+                                         ? verbatim_
+                                         : WritePadFile(text, form_, codec_, nullptr);
+  if (files_.ReplaceFile(path, *bytes)) return true;
   ShowError("无法保存到文件：\n" + path +
             "\n\n文件可能是只读的、正被其他程序使用，或者所在的文件夹已经不存在。"
             "原来的文件没有改动，文本仍留在即拖即存中。");

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/ports.h"
+#include "pad/pad_file.h"
 #include "pad/pad_text.h"
 
 namespace tarvek {
@@ -129,7 +130,8 @@ class PadModel {
   class BusyScope;
   struct FileText {
     enum class Status { kOk, kFailed, kTooLarge, kStopped } status;
-    std::string text;
+    PadFileText file;
+    std::string bytes;  // kept only when writing the text would not give them back
   };
   FileText ReadTextFile(const std::string& path);
   bool WriteTextFile(const std::string& path);
@@ -145,6 +147,13 @@ class PadModel {
   DialogPort& dialogs_;
   bool& contentSaved_;
   std::string currentFile_;
+  // How the current file was written, which its saves keep.
+  PadFileForm form_;
+  // The bytes of a file that writing its text would not give back exactly (mixed line ends,
+  // bytes its encoding does not allow): written as they were while the text is the one read
+  // from them, known by its hash.
+  std::optional<std::string> verbatim_;
+  std::size_t verbatimTextHash_ = 0;
   bool busy_ = false;
   int dots_ = 0;
 };

@@ -4,8 +4,6 @@
 #include <map>
 
 #include "core/hotkey_table.h"
-#include "core/list_file.h"
-#include "core/text_encoding.h"
 
 namespace tarvek {
 
@@ -50,10 +48,6 @@ std::size_t AnsiLengthCharByChar(std::string_view text, AnsiCodec& codec) {
     bytes += known->second;
   }
   return bytes;
-}
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
 }
 
 }  // namespace
@@ -107,49 +101,11 @@ std::optional<std::string> TidyPadText(std::string_view text, const KeepGoing& k
   return out;
 }
 
-std::string DecodeTextFile(std::string_view bytes, AnsiCodec& codec) {
-  std::string text;
-  if (StartsWith(bytes, kUtf8Bom)) {
-    text = ValidUtf8(bytes.substr(kUtf8Bom.size()));
-  } else if (StartsWith(bytes, "\xFF\xFE")) {
-    text = Utf16ToUtf8(bytes.substr(2), false);
-  } else if (StartsWith(bytes, "\xFE\xFF")) {
-    text = Utf16ToUtf8(bytes.substr(2), true);
-  } else {
-    text = codec.AnsiToUtf8(std::string(bytes));
-  }
-  std::replace(text.begin(), text.end(), '\0', ' ');
-  return text;
-}
-
-std::optional<std::string> PadTextFromLines(std::string_view text, const KeepGoing& keepGoing) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  Yielder yielder(keepGoing);
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t cr = text.find('\r', start);
-    if (cr == std::string_view::npos) {
-      out.append(text.substr(start)).append("\r\n");  // the last line, without its line end
-      break;
-    }
-    out.append(text.substr(start, cr - start)).append("\r\n");
-    start = cr + 1;
-    if (start < text.size() && text[start] == '\n') ++start;
-    if (!yielder.Step()) return std::nullopt;
-  }
-  return out;
-}
-
-std::string EncodeTextFile(const std::string& text, AnsiCodec& codec) {
-  if (std::optional<std::string> ansi = codec.Utf8ToAnsi(text)) return *ansi;
-  return std::string(kUtf8Bom) + text;
-}
-
-std::string CombineDrop(std::string_view old, std::string_view item, bool addAfter) {
+std::string CombineDrop(std::string_view old, std::string item, bool addAfter) {
+  if (!addAfter) return std::move(item.append("\r\n").append(old));
   std::string out;
   out.reserve(old.size() + item.size() + 2);
-  out.append(addAfter ? old : item).append("\r\n").append(addAfter ? item : old);
+  out.append(old).append("\r\n").append(item);
   return out;
 }
 

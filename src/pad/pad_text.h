@@ -33,23 +33,9 @@ std::string PadCountMessage(const PadCount& count);
 // one. Nothing when keepGoing said stop.
 std::optional<std::string> TidyPadText(std::string_view text, const KeepGoing& keepGoing);
 
-// The characters of a file's bytes: UTF-8 or UTF-16 after a byte-order mark (the mark itself
-// dropped), otherwise the ANSI code page. A NUL would end the text box's text there, losing
-// what follows; each is taken in as a blank.
-std::string DecodeTextFile(std::string_view bytes, AnsiCodec& codec);
-
-// Lines as the pad reads them: CR LF or a lone CR ends a line, a lone LF stays inside its line,
-// text after the last line end is one more line. The result is every line followed by CR LF
-// (an empty text stays empty). Nothing when keepGoing said stop.
-std::optional<std::string> PadTextFromLines(std::string_view text, const KeepGoing& keepGoing);
-
-// A file's bytes for the text, unchanged: in the ANSI code page, or as UTF-8 after a
-// byte-order mark when the code page cannot hold every character.
-std::string EncodeTextFile(const std::string& text, AnsiCodec& codec);
-
 // A dropped item joined to the text already there, with CR LF between them even when that
-// text is empty: after it, or (the default) in front of it.
-std::string CombineDrop(std::string_view old, std::string_view item, bool addAfter);
+// text is empty: after it, or (the default) in front of it. The item's own room is used.
+std::string CombineDrop(std::string_view old, std::string item, bool addAfter);
 
 // Whether a dropped file counts as a text file: its last four characters are ".txt" in any case.
 bool IsTextFilePath(std::string_view path);

@@ -83,9 +83,14 @@ constexpr UINT_PTR kTextBoxSubclass = 1;
 constexpr UINT kTakeDropMessage = WM_APP + 1;
 // The long loops let messages through at most this often: enough for the dots and painting.
 constexpr ULONGLONG kPumpEveryMs = 30;
-// Text goes into the text box at most this many characters at a time: the box lays out about a
-// million characters a second under load, and each piece costs a little for all the text before.
-constexpr std::size_t kPiece = 1u << 17;
+// Text goes into the text box in pieces of UTF-8 bytes, starting at kPiece and grown or shrunk
+// so that each takes about kPieceMs: the box lays out a few hundred thousand characters a second
+// under Wine, many more on Windows. Every piece also costs the box a walk over all the lines
+// before it, which on a long text may take about as long as the piece's own lines.
+constexpr std::size_t kPiece = 1u << 16;
+constexpr std::size_t kMinPiece = 1u << 13;
+constexpr std::size_t kMaxPiece = 1u << 20;
+constexpr double kPieceMs = 50;
 
 }  // namespace
 
@@ -276,25 +281,32 @@ std::optional<LRESULT> PadWindow::OnMessage(UINT message, WPARAM wParam, LPARAM)
 std::string PadWindow::Text() { return win::WindowText(Control(kText1Id)); }
 
 bool PadWindow::SetText(const std::string& text) {
-  std::wstring wanted = win::Widen(text);
   // A NUL would end the text there: such a text is not one the box can take whole.
-  if (wanted.find(L'\0') != std::wstring::npos) return false;
+  if (text.find('\0') != std::string::npos) return false;
   HWND box = Control(kText1Id);
-  std::wstring old(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-  old.resize(
-      static_cast<std::size_t>(GetWindowTextW(box, old.data(), static_cast<int>(old.size()))));
+  const std::string old = Text();
+  if (old == text) return true;
   // Only what differs is replaced: the box lays out every line it takes in, which for some
   // megabytes takes seconds, and a drop in front of a long text or a tidy of a few tags then
-  // lays out little.
-  std::size_t shorter = std::min(old.size(), wanted.size());
+  // lays out little. The common ends are cut back to whole characters.
+  auto starts = [&text](std::size_t at) {
+    return at >= text.size() || (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+  };
+  std::size_t shorter = std::min(old.size(), text.size());
   std::size_t prefix = 0;
-  while (prefix < shorter && old[prefix] == wanted[prefix]) ++prefix;
+  while (prefix < shorter && old[prefix] == text[prefix]) ++prefix;
+  while (prefix > 0 && !starts(prefix)) --prefix;
   std::size_t suffix = 0;
   while (suffix < shorter - prefix &&
-         old[old.size() - 1 - suffix] == wanted[wanted.size() - 1 - suffix]) {
+         old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix]) {
     ++suffix;
   }
-  if (prefix == old.size() && old.size() == wanted.size()) return true;
+  while (suffix > 0 && !starts(text.size() - suffix)) --suffix;
+  std::string_view insert(text.data() + prefix, text.size() - prefix - suffix);
+  // A text that is mostly new goes into an empty box whose buffer already has room for all of
+  // it: growing the buffer piece by piece would copy all that came before at every piece.
+  const std::size_t units = Utf16Length(text);
+  const bool rebuild = insert.size() > prefix + suffix && insert.size() > kPiece;
 
   settingText_ = true;
   // Long texts go in piece by piece, letting messages through between pieces, so that the
@@ -302,30 +314,78 @@ bool PadWindow::SetText(const std::string& text) {
   // once, at the end.
   SendMessageW(box, EM_SETREADONLY, TRUE, 0);
   SendMessageW(box, WM_SETREDRAW, FALSE, 0);
-  std::wstring_view insert(wanted.data() + prefix, wanted.size() - prefix - suffix);
-  SendMessageW(box, EM_SETSEL, prefix, static_cast<LPARAM>(old.size() - suffix));
+  std::size_t at = 0;
+  if (rebuild) {
+    insert = text;
+    HLOCAL fresh = LocalAlloc(LMEM_MOVEABLE, (units + 1) * sizeof(wchar_t));
+    if (auto* buffer = fresh != nullptr ? static_cast<wchar_t*>(LocalLock(fresh)) : nullptr) {
+      buffer[0] = L'\0';
+      LocalUnlock(fresh);
+      auto former = reinterpret_cast<HLOCAL>(SendMessageW(box, EM_GETHANDLE, 0, 0));
+      SendMessageW(box, EM_SETHANDLE, reinterpret_cast<WPARAM>(fresh), 0);
+      if (former != nullptr && former != fresh) LocalFree(former);
+    } else {
+      if (fresh != nullptr) LocalFree(fresh);
+      SetWindowTextW(box, L"");
+    }
+  } else {
+    at = Utf16Length(std::string_view(text).substr(0, prefix));
+    std::size_t oldEnd = Utf16Length(std::string_view(old).substr(0, old.size() - suffix));
+    SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(oldEnd));
+    // The first piece replaces the selection; the caret then stands at its end.
+  }
+  // Each piece leaves the caret at its end, where the next one goes: setting the selection again
+  // would have the box look for the caret's line among all of them once more.
   bool stopped = false;
-  std::size_t at = prefix;
+  bool first = true;
+  // Pieces as large as the box takes in some tens of milliseconds on this machine, and large
+  // enough that laying out their own lines takes as long as the box's walk over the lines before
+  // them: a long text then takes at most about twice what one call would, and no piece keeps
+  // messages waiting much longer than twice that walk.
+  std::size_t pieceBytes = kPiece;
+  double bestRate = 0;  // characters a millisecond, the fastest the box has taken them
+  LARGE_INTEGER frequency{};
+  QueryPerformanceFrequency(&frequency);
   do {
-    // A piece ends after a line end near its size, or else before a surrogate pair's half.
-    std::size_t size = std::min(insert.size(), kPiece);
-    if (size < insert.size()) {
-      std::size_t lineEnd = insert.rfind(L'\n', size - 1);
-      if (lineEnd != std::wstring_view::npos) {
-        size = lineEnd + 1;
-      } else if (IS_HIGH_SURROGATE(insert[size - 1])) {
-        --size;
+    std::size_t size = insert.size();
+    if (size > pieceBytes) {
+      // A piece ends after a line end near its size, or else at a character's start.
+      size = insert.rfind('\n', pieceBytes - 1);
+      if (size == std::string_view::npos || size < pieceBytes / 2) {
+        size = pieceBytes;
+        while (size > 0 && (static_cast<unsigned char>(insert[size]) & 0xC0) == 0x80) --size;
+      } else {
+        ++size;
       }
     }
-    std::wstring piece(insert.substr(0, size));
-    if (at != prefix) SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
+    std::wstring piece = win::Widen(insert.substr(0, size));
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    if (!first && (start != at || end != at)) {
+      // A click while the pieces went in put the caret elsewhere.
+      SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
+    }
+    first = false;
+    LARGE_INTEGER before{}, after{};
+    QueryPerformanceCounter(&before);
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
+    QueryPerformanceCounter(&after);
+    double ms = std::max(0.5, static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 /
+                                  static_cast<double>(frequency.QuadPart));
+    double characters = static_cast<double>(std::max<std::size_t>(piece.size(), 1));
+    bestRate = std::max(bestRate, characters / ms);
+    double walk = std::max(0.0, ms - characters / bestRate);
+    double wanted = bestRate * std::max(kPieceMs, walk) *
+                    (static_cast<double>(size) / characters);
+    wanted = std::clamp(wanted, static_cast<double>(pieceBytes / 2),
+                        static_cast<double>(pieceBytes * 2));
+    pieceBytes = std::clamp(static_cast<std::size_t>(wanted), kMinPiece, kMaxPiece);
     insert.remove_prefix(size);
-    at += size;
+    at += piece.size();
     stopped = !insert.empty() && !KeepResponsive();  // the program is ending
   } while (!insert.empty() && !stopped);
-  bool whole = static_cast<std::size_t>(GetWindowTextLengthW(box)) == wanted.size();
-  if (!whole && !stopped) SetWindowTextW(box, old.c_str());  // the box had no room for it
+  bool whole = static_cast<std::size_t>(GetWindowTextLengthW(box)) == units;
+  if (!whole && !stopped) SetWindowTextW(box, win::Widen(old).c_str());  // no room for it
   SendMessageW(box, EM_SETREADONLY, FALSE, 0);
   SendMessageW(box, EM_SETSEL, 0, 0);  // as a text set in one go: the caret at its start
   SendMessageW(box, EM_SCROLLCARET, 0, 0);

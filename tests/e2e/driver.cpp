@@ -85,6 +85,8 @@
 //                                release exists (at most a minute)
 //   linktarget <lnk>             the target path and the working folder of the shortcut, one
 //                                per line, as the shell resolves them
+//   pinguntil <title> <until> <ms>  sends the window WM_NULL over and over until a window titled
+//                                <until> is there; prints the longest wait for an answer in ms
 //
 // Times are FILETIME ticks from GetSystemTimePreciseAsFileTime, the clock target.exe uses too.
 #include <windows.h>
@@ -95,6 +97,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cwchar>
@@ -1347,6 +1350,35 @@ int TitledWindowsCmd(const std::wstring& title) {
   return EnumWindows(PrintTitledWindow, reinterpret_cast<LPARAM>(&search)) ? 0 : 1;
 }
 
+// Sends the window one message after another until a window of the second title is there (or
+// the time is up) and tells how long the longest took to be answered: how long the program
+// left its messages waiting meanwhile.
+int PingUntil(const std::wstring& title, const std::wstring& until, const std::wstring& waitMs) {
+  unsigned long long limit = 0;
+  if (!ParseNumber(waitMs, limit)) return 2;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  const ULONGLONG stop = GetTickCount64() + limit;
+  double longest = 0;
+  int pings = 0, unanswered = 0;
+  bool done = false;
+  while (!done && GetTickCount64() < stop) {
+    HWND w = Find(title);
+    if (!w) return 1;
+    DWORD_PTR result = 0;
+    QueryPerformanceCounter(&start);
+    if (!SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) ++unanswered;
+    QueryPerformanceCounter(&end);
+    ++pings;
+    longest = std::max(longest, static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                                    static_cast<double>(frequency.QuadPart));
+    done = Find(until) != nullptr;
+    Sleep(10);
+  }
+  Out(L"longest=%.0f pings=%d unanswered=%d done=%d\n", longest, pings, unanswered, done ? 1 : 0);
+  return done ? 0 : 1;
+}
+
 int Usage() {
   fwprintf(stderr, L"usage: driver keys|findwindow|send|visible|showwindow|waitidle|windows|"
                    L"tryregister|start|waitexit|kill|meminfo|cputime|ps ...\n");
@@ -1447,5 +1479,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"linktarget" && a.size() == 1) return LinkTarget(a[0]);
   if (cmd == L"titledwindows" && a.size() == 1) return TitledWindowsCmd(a[0]);
   if (cmd == L"keysuntilfront" && a.size() == 3 && ParseNumber(a[2], n)) return KeysUntilFront(a[0], a[1], n);
+  if (cmd == L"pinguntil" && a.size() == 3) return PingUntil(a[0], a[1], a[2]);
   return Usage();
 }

@@ -31,6 +31,20 @@ WINDOWS = [
 ]
 
 
+def fill_pad(box, title):
+    """What the README's caption says of the pad: a line typed, then a text file and a line of
+    text dragged onto it from another program. Returns the pad's caption, the file's path."""
+    notes = r"C:\pad-data\购物清单.txt"
+    box.write(notes, "牛奶 两盒\r\n面包\r\n鸡蛋 一打\r\n".encode("gbk"))
+    box.driver("type", "周末要做的事")
+    wait_for(lambda: box.driver("text", title, 100)[1].strip() == "周末要做的事", 5)
+    box.driver("drop", title, 60, 40, "files", notes)
+    wait_for(lambda: box.driver("findwindow", notes)[0] == 0, 10)
+    box.driver("drop", notes, 60, 40, "text", "记得给花浇水")
+    wait_for(lambda: box.driver("text", notes, 100)[1].startswith("记得给花浇水"), 10)
+    return notes
+
+
 def crop(display, box, title, out):
     rc, rect = box.driver("rect", title)
     if rc != 0:
@@ -76,6 +90,8 @@ def main():
                 if not wait_for(lambda: box.driver("visible", title)[0] == 0, 5):
                     print(f"screenshots: '{title}' did not open", file=sys.stderr)
                     continue
+                if name == "pad":
+                    title = fill_pad(box, title)
                 time.sleep(1.0)
                 crop(display, box, title, args.out / f"{name}.png")
                 if close is None:

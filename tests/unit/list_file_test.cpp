@@ -360,19 +360,7 @@ TEST_F(ListFileTest, ForeignListsLoadAsWrittenAndSaveInTheirForm) {
 // GBK text is often well-formed UTF-8 by chance ("系统" is CF B5 CD B3): real names and paths,
 // and every GB2312 character alone, are all read as GBK.
 TEST_F(ListFileTest, GbkListsAreNeverTakenForUtf8) {
-  std::vector<std::string> texts = {
-      "系统", "学习", "影院", "一些", "确实要删", "系统维护", "家庭影院", "我的电脑", "记事本",
-      "腾讯QQ", "微信", "网易云音乐", "酷狗音乐", "迅雷", "百度网盘", "搜狗输入法", "画图",
-      "截图工具", "控制面板", "任务管理器", "命令提示符", "浏览器", "关闭计算机", "清空回收站",
-      "穹顶",  // F1 B7 B6 A5: a four-byte character beyond plane 1
-      "C:\\Program Files\\腾讯\\QQ\\Bin\\QQ.exe", "D:\\软件\\系统工具\\清理.exe",
-      "D:\\我的文档\\工作\\报表.xls", "E:\\学习\\英语\\单词.txt", "C:\\用户\\桌面\\影院.lnk"};
-  for (int lead = 0xB0; lead <= 0xF7; ++lead) {
-    for (int trail = 0xA1; trail <= 0xFE; ++trail) {
-      std::string character = testing::GbkToUtf8({static_cast<char>(lead), static_cast<char>(trail)});
-      if (character != "?") texts.push_back(character);
-    }
-  }
+  const std::vector<std::string> texts = testing::GbkCorpus();
   std::vector<std::string> misread;
   for (const std::string& text : texts) {
     HotkeyTable read;

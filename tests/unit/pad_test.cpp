@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/text_encoding.h"
 #include "pad/pad_model.h"
 #include "recording_system.h"
 
@@ -51,37 +52,96 @@ TEST(PadText, TidyDropsOneBlankAfterEachLessThan) {
   EXPECT_EQ(tidy(""), "");
 }
 
-TEST(PadText, ReadsLinesEndedByCrLfOrLoneCrAndEndsEachWithCrLf) {
-  auto lines = [](const std::string& text) { return *PadTextFromLines(text, kNoStop); };
-  EXPECT_EQ(lines("a\r\nb\r\n"), "a\r\nb\r\n");
-  EXPECT_EQ(lines("a\rb\r"), "a\r\nb\r\n");
-  EXPECT_EQ(lines("a\nb"), "a\nb\r\n");                      // a lone LF stays inside its line
-  EXPECT_EQ(lines("一\r\n二\r\n三"), "一\r\n二\r\n三\r\n");  // no line end after the last line
-  EXPECT_EQ(lines(""), "");
-  EXPECT_EQ(lines("\r\n"), "\r\n");
-  EXPECT_EQ(lines("\r\r\n\n"), "\r\n\r\n\n\r\n");
+// --- Text files -------------------------------------------------------------------------------
+
+std::string Utf16(const std::string& utf8, bool bigEndian) {
+  return (bigEndian ? "\xFE\xFF" : "\xFF\xFE") +
+         *testing::Recode(bigEndian ? "UTF-16BE" : "UTF-16LE", "UTF-8", utf8);
 }
 
-TEST(PadText, DecodesTheAnsiCodePageOrWhatAByteOrderMarkSays) {
+// Reads the bytes into the text and form; an exact reading writes the same bytes back, and any
+// text written in its form reads back as that text.
+void CheckRead(const std::string& bytes, const std::string& text, PadFileForm form,
+               bool exact = true, unsigned codePage = 936) {
+  SCOPED_TRACE(::testing::PrintToString(bytes));
   RecordingSystem codec;
-  EXPECT_EQ(DecodeTextFile(Gbk("中文\r\n"), codec), "中文\r\n");
-  EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF\xE4\xB8\xAD\xF0\x9F\x98\x80", codec), "中😀");
-  EXPECT_EQ(DecodeTextFile(std::string("\xFF\xFE\x2D\x4E\x3D\xD8\x00\xDE\x0D\x00", 10), codec),
-            "中😀\r");
-  EXPECT_EQ(DecodeTextFile(std::string("\xFE\xFF\x4E\x2D\xD8\x3D", 6), codec), "中\xEF\xBF\xBD");
-  // A NUL would end the text box's text, and all that follows it, there.
-  EXPECT_EQ(DecodeTextFile(std::string("a\0b", 3), codec), "a b");
-  EXPECT_EQ(DecodeTextFile("", codec), "");
-}
-
-TEST(PadText, WritesTheAnsiCodePageUnlessATextNeedsMore) {
-  RecordingSystem codec;
-  for (const std::string text : {"", "中文\r\nabc", "no line end", "中😀"}) {
-    std::string bytes = EncodeTextFile(text, codec);
-    EXPECT_EQ(DecodeTextFile(bytes, codec), text);
+  codec.ansiCodePage = codePage;
+  PadFileText read = *ReadPadFile(bytes, codec, kNoStop);
+  EXPECT_EQ(read.text, text);
+  EXPECT_EQ(read.form, form);
+  EXPECT_EQ(read.exact, exact);
+  std::string written = *WritePadFile(read.text, read.form, codec, kNoStop);
+  if (exact) {
+    EXPECT_EQ(written, bytes);
   }
-  EXPECT_EQ(EncodeTextFile("中文\r\n", codec), Gbk("中文\r\n"));
-  EXPECT_EQ(EncodeTextFile("中😀", codec), "\xEF\xBB\xBF中😀");
+  EXPECT_EQ(ReadPadFile(written, codec, kNoStop)->text, text);
+}
+
+TEST(PadText, ReadsEachEncodingAndLineEndAndWritesThemBack) {
+  using E = PadEncoding;
+  using L = PadLineEnd;
+  CheckRead("", "", {});
+  CheckRead(Gbk("中文\r\nabc\r\n"), "中文\r\nabc\r\n", {E::kAnsi, L::kCrLf, true});
+  // Notepad's UTF-8 without mark; the last line without a line end.
+  CheckRead("纯中文一行\r\n第二行", "纯中文一行\r\n第二行\r\n", {E::kUtf8, L::kCrLf, false});
+  CheckRead("\xEF\xBB\xBF中\n文\n", "中\r\n文\r\n", {E::kUtf8Mark, L::kLf, true});
+  CheckRead(Utf16("中😀\r\nx", false), "中😀\r\nx\r\n", {E::kUtf16Le, L::kCrLf, false});
+  CheckRead(Utf16("a\rb\n\r", true), "a\r\nb\n\r\n", {E::kUtf16Be, L::kCr, true});
+  // A lone LF stays inside its line where the file has CRs; where it has none, it ends lines.
+  CheckRead("a\nb\r\n", "a\nb\r\n", {E::kAnsi, L::kCrLf, true});
+  CheckRead("a\nb", "a\r\nb\r\n", {E::kAnsi, L::kLf, false});
+  CheckRead("\r\r\n\n", "\r\n\r\n\n\r\n", {E::kAnsi, L::kCrLf, false}, false);
+  // What writing cannot give back: both CR LF and lone CR, a NUL, bytes the encoding lacks.
+  CheckRead(Gbk("一\r\n二\r三"), "一\r\n二\r\n三\r\n", {E::kAnsi, L::kCrLf, false}, false);
+  CheckRead(std::string("a\0b", 3), "a b\r\n", {E::kAnsi, L::kCrLf, false}, false);
+  CheckRead(std::string("\xFE\xFF\x4E\x2D\xD8\x3D", 6), "中\xEF\xBF\xBD\r\n",
+            {E::kUtf16Be, L::kCrLf, false}, false);
+  // GBK on a system whose code page is UTF-8 is saved as UTF-8 with the mark.
+  CheckRead(Gbk("中文"), "中文\r\n", {E::kUtf8Mark, L::kCrLf, false}, false, 65001);
+  // A file of several pieces: a CR LF cut between two pieces is still one line end.
+  std::string big(3u << 20, 'x');
+  big[1u << 20] = '\r';
+  big[(1u << 20) + 1] = '\n';
+  big += "\r\n";
+  CheckRead(big, big, {E::kAnsi, L::kCrLf, true});
+}
+
+TEST(PadText, WritesTheFormUnlessTheTextNoLongerFits) {
+  RecordingSystem codec;
+  auto write = [&](const std::string& text, PadEncoding encoding) {
+    return *WritePadFile(text, {encoding, PadLineEnd::kCrLf, true}, codec, kNoStop);
+  };
+  EXPECT_EQ(write("中文\r\n", PadEncoding::kAnsi), Gbk("中文\r\n"));
+  EXPECT_EQ(write("中😀", PadEncoding::kAnsi), "\xEF\xBB\xBF中😀");
+  // GBK bytes that a reading would take for UTF-8 ("鎴戠殑" is "我的" in UTF-8).
+  EXPECT_EQ(write("鎴戠殑", PadEncoding::kAnsi), "\xEF\xBB\xBF鎴戠殑");
+  EXPECT_EQ(write("中é", PadEncoding::kUtf8), "中é");
+  // Without a wide character, UTF-8 without mark would be read as GBK.
+  EXPECT_EQ(write("café", PadEncoding::kUtf8), "\xEF\xBB\xBF" "café");
+  EXPECT_EQ(write("abc", PadEncoding::kUtf8), "abc");
+  EXPECT_EQ(write("😀", PadEncoding::kUtf16Le), Utf16("😀", false));
+}
+
+// Real GBK text is read as GBK, and the same text in UTF-8 without mark as UTF-8, alone and all
+// in one file.
+TEST(PadText, GbkAndUtf8WithoutMarkAreToldApartOnACorpus) {
+  RecordingSystem codec;
+  std::vector<std::string> texts = testing::GbkCorpus();
+  std::string all;
+  for (const std::string& text : texts) all += text + "\r\n";
+  texts.push_back(all);
+  std::vector<std::string> misread;
+  for (const std::string& text : texts) {
+    PadFileText gbk = *ReadPadFile(Gbk(text), codec, kNoStop);
+    PadFileText utf8 = *ReadPadFile(text, codec, kNoStop);
+    // UTF-8 of two-byte characters only is taken for GBK, as in the lists.
+    bool wide = CheckUtf8(text).wide;
+    if (gbk.form.encoding != PadEncoding::kAnsi || !gbk.text.starts_with(text) ||
+        (wide && (utf8.form.encoding != PadEncoding::kUtf8 || !utf8.text.starts_with(text)))) {
+      misread.push_back(text);
+    }
+  }
+  EXPECT_EQ(misread, std::vector<std::string>{});
 }
 
 TEST(PadText, ADropJoinsWithCrLfInFrontOrAfter) {
@@ -104,11 +164,9 @@ TEST(PadText, LongLoopsLetTheWindowRunAndStopWhenAsked) {
   EXPECT_EQ(TidyPadText(text, counting), std::nullopt);
   EXPECT_EQ(calls, 3);
   calls = 0;
-  std::string manyLines;
-  for (std::size_t i = 0; i < 2 * kPadYieldEvery; ++i) manyLines += "a\r";
-  EXPECT_EQ(PadTextFromLines(manyLines, [&] { return ++calls > 0; })->size(),
-            manyLines.size() * 3 / 2);
-  EXPECT_EQ(calls, 2);
+  std::string big(5u << 20, 'x');
+  EXPECT_EQ(ReadPadFile(big, codec, counting), std::nullopt);
+  EXPECT_EQ(calls, 3);
 }
 
 TEST(PadText, LayoutFollowsTheWindowAndSkipsWhatWouldGoNegative) {
@@ -346,11 +404,12 @@ TEST_F(PadModelTest, OpenSaveAndSaveAsWithTheirQuestionsAndFlag) {
   EXPECT_EQ(view.text, "改过");
   Calls();
 
-  // Save with a current file: no dialog, no question; the bytes unchanged in GBK.
+  // Save with a current file: no dialog, no question; in GBK, its last line still without a
+  // line end.
   view.text = "一\r\n二\r\n三\r\n";
   model.Save();
   EXPECT_EQ(Calls(), (Texts{"Write C:\\t\\三行.txt", "FocusText"}));
-  EXPECT_EQ(files.files["C:\\t\\三行.txt"], Gbk("一\r\n二\r\n三\r\n"));
+  EXPECT_EQ(files.files["C:\\t\\三行.txt"], Gbk("一\r\n二\r\n三"));
   EXPECT_TRUE(saved);
 
   // Save as onto an existing file, Cancel: nothing written, caption and flag kept.
@@ -376,6 +435,36 @@ TEST_F(PadModelTest, OpenSaveAndSaveAsWithTheirQuestionsAndFlag) {
   model.Save();
   EXPECT_EQ(Calls(), (Texts{"ChooseSave ", "Write C:\\t\\new.txt", "FocusText"}));
   EXPECT_TRUE(saved);
+}
+
+TEST_F(PadModelTest, ASaveKeepsTheEncodingAndLineEndsTheFileCameIn) {
+  const std::string notepad = "纯中文一行\r\n第二行";  // UTF-8 without mark
+  files.files["C:\\t\\u8.txt"] = notepad;
+  model.OpenFile("C:\\t\\u8.txt");
+  EXPECT_EQ(view.text, "纯中文一行\r\n第二行\r\n");
+  model.Save();
+  EXPECT_EQ(files.files["C:\\t\\u8.txt"], notepad);
+
+  files.files["C:\\t\\le.txt"] = Utf16("中文\n", false);
+  model.OpenFile("C:\\t\\le.txt");
+  Typed(view.text + "加一行");
+  model.Save();
+  EXPECT_EQ(files.files["C:\\t\\le.txt"], Utf16("中文\n加一行", false));
+  // A file of mixed line ends: unchanged, saved as it was; edited, with CR LF for them.
+  files.files["C:\\t\\mixed.txt"] = "a\rb\r\n";
+  model.OpenFile("C:\\t\\mixed.txt");
+  model.Save();
+  EXPECT_EQ(files.files["C:\\t\\mixed.txt"], "a\rb\r\n");
+  Typed(view.text + "c");
+  model.Save();
+  EXPECT_EQ(files.files["C:\\t\\mixed.txt"], "a\r\nb\r\nc");
+
+  // Cleared, the pad forgets the file's form with the file.
+  model.Clear();
+  Typed("中\n");
+  view.chosen = {"C:\\t\\new.txt"};
+  model.Save();
+  EXPECT_EQ(files.files["C:\\t\\new.txt"], Gbk("中\n"));
 }
 
 TEST_F(PadModelTest, FileErrorsAreReportedAndChangeNothing) {

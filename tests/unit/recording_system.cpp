@@ -50,6 +50,23 @@ std::optional<std::string> Utf8ToGbk(const std::string& utf8) {
   return Recode("GBK", "UTF-8", utf8);
 }
 
+std::vector<std::string> GbkCorpus() {
+  std::vector<std::string> texts = {
+      "系统", "学习", "影院", "一些", "确实要删", "系统维护", "家庭影院", "我的电脑", "记事本",
+      "腾讯QQ", "微信", "网易云音乐", "酷狗音乐", "迅雷", "百度网盘", "搜狗输入法", "画图",
+      "截图工具", "控制面板", "任务管理器", "命令提示符", "浏览器", "关闭计算机", "清空回收站",
+      "穹顶",  // F1 B7 B6 A5: a four-byte character beyond plane 1
+      "C:\\Program Files\\腾讯\\QQ\\Bin\\QQ.exe", "D:\\软件\\系统工具\\清理.exe",
+      "D:\\我的文档\\工作\\报表.xls", "E:\\学习\\英语\\单词.txt", "C:\\用户\\桌面\\影院.lnk"};
+  for (int lead = 0xB0; lead <= 0xF7; ++lead) {
+    for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+      std::string character = GbkToUtf8({static_cast<char>(lead), static_cast<char>(trail)});
+      if (character != "?") texts.push_back(character);
+    }
+  }
+  return texts;
+}
+
 std::vector<std::string> RecordingSystem::CallsStartingWith(const std::string& prefix) const {
   std::vector<std::string> found;
   for (const std::string& c : calls) {

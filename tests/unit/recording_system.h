@@ -114,6 +114,9 @@ class RecordingSystem : public SystemPort {
 // GBK <-> UTF-8 with iconv, as Wine's code page 936 does it.
 std::string GbkToUtf8(const std::string& gbk);
 std::optional<std::string> Utf8ToGbk(const std::string& utf8);
+// Real names, paths and lines in GBK whose bytes are often well-formed UTF-8 by chance, and every
+// GB2312 character alone: none may be taken for UTF-8.
+std::vector<std::string> GbkCorpus();
 // Any conversion iconv knows ("UTF-16LE", "CP1252", ...); empty when the text does not convert.
 std::optional<std::string> Recode(const char* to, const char* from, const std::string& text);
 
