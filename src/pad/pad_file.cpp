@@ -125,8 +125,10 @@ std::optional<PadFileText> ReadPadFile(std::string_view bytes, AnsiCodec& codec,
   }
 
   std::string decoded;
-  decoded.reserve(kind == TextBytes::kUtf8 || kind == TextBytes::kUtf8Mark ? body.size()
-                                                                          : body.size() / 2 * 3);
+  // Room for the text and a last line end, so that neither grows it by copying it whole.
+  decoded.reserve((kind == TextBytes::kUtf8 || kind == TextBytes::kUtf8Mark ? body.size()
+                                                                           : body.size() / 2 * 3) +
+                  2);
   LineEnds ends;
   while (!body.empty()) {
     bool utf16 = kind == TextBytes::kUtf16Le || kind == TextBytes::kUtf16Be;

@@ -118,4 +118,60 @@ bool IsTextFilePath(std::string_view path) {
   return tail == ".txt";
 }
 
+namespace {
+
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x3000;
+}
+
+// A character that is a word of its own: the ideographs, kana and Hangul, and their punctuation
+// and full-width forms.
+bool StandsAlone(char16_t c) {
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) ||
+         (c >= 0xFF00 && c <= 0xFFEF);
+}
+
+// Closing punctuation stays on the line of what it closes.
+bool NeverStartsALine(char16_t c) {
+  constexpr std::u16string_view kClosing =
+      u"\u3001\u3002\uFF0C\uFF0E\uFF1A\uFF1B\uFF1F\uFF01\uFF09\uFF3D\uFF5D\u3009\u300B"
+      u"\u300D\u300F\u3011\u3015\u3017\u3019\u301B\u201D\u2019\u30FC\u3005";
+  return kClosing.find(c) != std::u16string_view::npos;
+}
+
+bool WordStartsAt(const char16_t* text, int at) {
+  if (at <= 0) return true;
+  const char16_t before = text[at - 1], here = text[at];
+  if (IsBlank(here) || NeverStartsALine(here)) return false;
+  if (here >= 0xDC00 && here <= 0xDFFF) return false;  // never inside a surrogate pair
+  return IsBlank(before) || StandsAlone(here) || StandsAlone(before);
+}
+
+}  // namespace
+
+int PadWordBreakAt(const char16_t* text, int index, int count, PadWordBreak action) {
+  if (text == nullptr || count <= 0) return 0;
+  index = std::clamp(index, 0, count);
+  switch (action) {
+    case PadWordBreak::kLeft:
+      // The start of the word before the position: never the position itself, so that a line
+      // too wide gets shorter at every step.
+      for (int at = index - 1; at > 0; --at) {
+        if (WordStartsAt(text, at)) return at;
+      }
+      return 0;
+    case PadWordBreak::kRight:
+      // The start of the next word after the character before the position, as the box's
+      // Ctrl+Right asks it with the caret's position plus one.
+      for (int at = std::max(index, 1); at < count; ++at) {
+        if (WordStartsAt(text, at)) return at;
+      }
+      return count;
+    case PadWordBreak::kIsDelimiter:
+      return index < count && IsBlank(text[index]) ? 1 : 0;
+  }
+  return 0;
+}
+
 }  // namespace tarvek

@@ -43,4 +43,12 @@ bool IsTextFilePath(std::string_view path);
 // The number of UTF-16 code units of a UTF-8 text.
 std::size_t Utf16Length(std::string_view utf8);
 
+// Where the text box may wrap a line and where a word starts, for its word-break procedure:
+// after blanks, and before or after each Chinese, Japanese or Korean character (except before
+// closing punctuation such as "，" or "。", which never starts a line). It looks at the line it
+// is given only: the box's own rule examines the whole text at every change, which for a long
+// text takes seconds per change.
+enum class PadWordBreak { kLeft = 0, kRight = 1, kIsDelimiter = 2 };  // WB_LEFT, WB_RIGHT, ...
+int PadWordBreakAt(const char16_t* text, int index, int count, PadWordBreak action);
+
 }  // namespace tarvek

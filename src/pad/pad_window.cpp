@@ -73,6 +73,13 @@ constexpr win::ControlLayout kControls[] = {
      240},
 };
 
+// The box wraps its lines by the pad's own rule, which looks at one line only.
+int CALLBACK WordBreak(LPWSTR text, int index, int count, int action) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t));
+  return PadWordBreakAt(reinterpret_cast<const char16_t*>(text), index, count,
+                        static_cast<PadWordBreak>(action));
+}
+
 bool InButtonColumn(int id) {
   return id == kCommand2Id || id == kCommand1Id || id == kCommand6Id || id == kCommand3Id ||
          id == kLine3Id;
@@ -85,12 +92,12 @@ constexpr UINT kTakeDropMessage = WM_APP + 1;
 constexpr ULONGLONG kPumpEveryMs = 30;
 // Text goes into the text box in pieces of UTF-8 bytes, starting at kPiece and grown or shrunk
 // so that each takes about kPieceMs: the box lays out a few hundred thousand characters a second
-// under Wine, many more on Windows. Every piece also costs the box a walk over all the lines
-// before it, which on a long text may take about as long as the piece's own lines.
+// under Wine, many more on Windows, and under Wine each piece also costs it walks over all the
+// lines it holds, which on a text of 50 MB take some tenths of a second.
 constexpr std::size_t kPiece = 1u << 16;
-constexpr std::size_t kMinPiece = 1u << 13;
+constexpr std::size_t kMinPiece = 1u << 12;
 constexpr std::size_t kMaxPiece = 1u << 20;
-constexpr double kPieceMs = 50;
+constexpr double kPieceMs = 120;
 
 }  // namespace
 
@@ -140,6 +147,7 @@ void PadWindow::OnCreated() {
   HWND text = Control(kText1Id);
   // The text box takes texts of any length, not the 32 000 characters it starts with.
   SendMessageW(text, EM_SETLIMITTEXT, 0, 0);
+  SendMessageW(text, EM_SETWORDBREAKPROC, 0, reinterpret_cast<LPARAM>(WordBreak));
   win::AddSubclass(text, TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
   CheckDlgButton(window_, kCheck2Id, model_.options.takeDrops ? BST_CHECKED : BST_UNCHECKED);
   CheckRadioButton(window_, kOption1Id, kOption2Id,
@@ -332,39 +340,38 @@ bool PadWindow::SetText(const std::string& text) {
     at = Utf16Length(std::string_view(text).substr(0, prefix));
     std::size_t oldEnd = Utf16Length(std::string_view(old).substr(0, old.size() - suffix));
     SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(oldEnd));
-    // The first piece replaces the selection; the caret then stands at its end.
+    // The first piece replaces the selection.
   }
-  // Each piece leaves the caret at its end, where the next one goes: setting the selection again
-  // would have the box look for the caret's line among all of them once more.
+  // The pieces go in from the last one back, each in front of those before it: the box then
+  // finds the place and the caret near the top of its text, where on a long text it would walk
+  // over all its lines for each piece put at the end.
   bool stopped = false;
   bool first = true;
-  // Pieces as large as the box takes in some tens of milliseconds on this machine, and large
-  // enough that laying out their own lines takes as long as the box's walk over the lines before
-  // them: a long text then takes at most about twice what one call would, and no piece keeps
-  // messages waiting much longer than twice that walk.
+  // Pieces that the box takes in about kPieceMs on this machine, its walk over the lines after
+  // them included, and that lay out their own lines at least as long as that walk takes: the
+  // walks, which grow with the text, then take less time than the lines themselves.
   std::size_t pieceBytes = kPiece;
   double bestRate = 0;  // characters a millisecond, the fastest the box has taken them
   LARGE_INTEGER frequency{};
   QueryPerformanceFrequency(&frequency);
   do {
-    std::size_t size = insert.size();
-    if (size > pieceBytes) {
-      // A piece ends after a line end near its size, or else at a character's start.
-      size = insert.rfind('\n', pieceBytes - 1);
-      if (size == std::string_view::npos || size < pieceBytes / 2) {
-        size = pieceBytes;
-        while (size > 0 && (static_cast<unsigned char>(insert[size]) & 0xC0) == 0x80) --size;
+    std::size_t cut = 0;
+    if (insert.size() > pieceBytes) {
+      // A piece starts after a line end near its size, or else at a character's start.
+      cut = insert.size() - pieceBytes;
+      std::size_t lf = insert.find('\n', cut);
+      if (lf != std::string_view::npos && lf + 1 < insert.size() - pieceBytes / 2) {
+        cut = lf + 1;
       } else {
-        ++size;
+        auto inside = [&insert](std::size_t at) {
+          return at < insert.size() && (static_cast<unsigned char>(insert[at]) & 0xC0) == 0x80;
+        };
+        while (inside(cut)) ++cut;
       }
     }
-    std::wstring piece = win::Widen(insert.substr(0, size));
-    DWORD start = 0, end = 0;
-    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    if (!first && (start != at || end != at)) {
-      // A click while the pieces went in put the caret elsewhere.
-      SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
-    }
+    const std::size_t size = insert.size() - cut;
+    std::wstring piece = win::Widen(insert.substr(cut));
+    if (!first) SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(at));
     first = false;
     LARGE_INTEGER before{}, after{};
     QueryPerformanceCounter(&before);
@@ -374,14 +381,12 @@ bool PadWindow::SetText(const std::string& text) {
                                   static_cast<double>(frequency.QuadPart));
     double characters = static_cast<double>(std::max<std::size_t>(piece.size(), 1));
     bestRate = std::max(bestRate, characters / ms);
-    double walk = std::max(0.0, ms - characters / bestRate);
-    double wanted = bestRate * std::max(kPieceMs, walk) *
-                    (static_cast<double>(size) / characters);
-    wanted = std::clamp(wanted, static_cast<double>(pieceBytes / 2),
-                        static_cast<double>(pieceBytes * 2));
+    const double walk = std::max(0.0, ms - characters / bestRate);
+    const double bytesPerCharacter = static_cast<double>(size) / characters;
+    double wanted = static_cast<double>(size) * std::clamp(kPieceMs / ms, 0.5, 2.0);
+    wanted = std::max(wanted, bestRate * walk * bytesPerCharacter);
     pieceBytes = std::clamp(static_cast<std::size_t>(wanted), kMinPiece, kMaxPiece);
-    insert.remove_prefix(size);
-    at += piece.size();
+    insert.remove_suffix(size);
     stopped = !insert.empty() && !KeepResponsive();  // the program is ending
   } while (!insert.empty() && !stopped);
   bool whole = static_cast<std::size_t>(GetWindowTextLengthW(box)) == units;
@@ -495,7 +500,13 @@ void PadWindow::InsertAt(POINT screen, const std::string& text) {
 }
 
 LRESULT CALLBACK PadWindow::TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR, DWORD_PTR) {
+                                        UINT_PTR, DWORD_PTR self) {
+  if (message == WM_PAINT && reinterpret_cast<PadWindow*>(self)->settingText_) {
+    // While a text goes in the box shows what it showed: Wine's box goes on painting after
+    // WM_SETREDRAW, and its painting walks over every line above the one in view.
+    ValidateRect(box, nullptr);
+    return 0;
+  }
   if (message == WM_GETDLGCODE && lParam != 0) {
     // A multi-line box wants every key; Esc it leaves to the dialog keys, which press 修正.
     const MSG* key = reinterpret_cast<const MSG*>(lParam);

@@ -169,6 +169,37 @@ TEST(PadText, LongLoopsLetTheWindowRunAndStopWhenAsked) {
   EXPECT_EQ(calls, 3);
 }
 
+TEST(PadText, WordBreaksAfterBlanksAndAroundChineseButNeverBeforeClosingPunctuation) {
+  auto at = [](std::u16string_view text, int index, PadWordBreak action) {
+    return PadWordBreakAt(text.data(), index, static_cast<int>(text.size()), action);
+  };
+  const std::u16string latin = u"ab cd  ef";
+  // Left: the start of the word before the position, never the position itself.
+  EXPECT_EQ(at(latin, 9, PadWordBreak::kLeft), 7);
+  EXPECT_EQ(at(latin, 7, PadWordBreak::kLeft), 3);
+  EXPECT_EQ(at(latin, 3, PadWordBreak::kLeft), 0);
+  EXPECT_EQ(at(latin, 0, PadWordBreak::kLeft), 0);
+  // Right: the next word's start after the character before the position, or the end.
+  EXPECT_EQ(at(latin, 1, PadWordBreak::kRight), 3);
+  EXPECT_EQ(at(latin, 3, PadWordBreak::kRight), 3);  // the caret on the blank goes to "cd"
+  EXPECT_EQ(at(latin, 4, PadWordBreak::kRight), 7);
+  EXPECT_EQ(at(latin, 8, PadWordBreak::kRight), 9);
+  EXPECT_EQ(at(latin, 2, PadWordBreak::kIsDelimiter), 1);
+  EXPECT_EQ(at(latin, 1, PadWordBreak::kIsDelimiter), 0);
+  EXPECT_EQ(at(latin, 9, PadWordBreak::kIsDelimiter), 0);  // past the end reads nothing
+
+  // Each Chinese character stands alone; "，" and "。" stay with what they close.
+  const std::u16string chinese = u"这是abc，测试。";
+  EXPECT_EQ(at(chinese, 9, PadWordBreak::kLeft), 7);  // not before "。" (8)
+  EXPECT_EQ(at(chinese, 6, PadWordBreak::kLeft), 2);  // not before "，" (5)
+  EXPECT_EQ(at(chinese, 2, PadWordBreak::kLeft), 1);
+  EXPECT_EQ(at(chinese, 3, PadWordBreak::kRight), 6);
+  // A surrogate pair is never split; nothing is read without a text.
+  const std::u16string rare = u"\U00020000\U00020001";
+  EXPECT_EQ(at(rare, 3, PadWordBreak::kLeft), 0);
+  EXPECT_EQ(PadWordBreakAt(nullptr, 3, 5, PadWordBreak::kLeft), 0);
+}
+
 TEST(PadText, LayoutFollowsTheWindowAndSkipsWhatWouldGoNegative) {
   // The window as made: outer 4685 x 5170 gives the places of the control table.
   PadLayout made = LayOutPad(4685, 5170, {});

@@ -209,6 +209,45 @@ TEST_F(PadWindowTest, LongTextsEscAndTheCloseBox) {
   EXPECT_EQ(pad.Handle(), nullptr);
 }
 
+TEST_F(PadWindowTest, ALongTextGoesInWholeInPiecesAndWrapsByItsWords) {
+  // Lines of Chinese, rare characters and blanks. (A line longer than a piece would take Wine's
+  // box minutes to wrap: it measures the rest of a line again for each line it wraps off it.)
+  std::string text;
+  for (int i = 0; i < 12000; ++i) {
+    text += "第" + std::to_string(i) + "行 some words \xF0\xA0\x80\x80 测试\r\n";
+  }
+  text += std::string(3000, 'x') + "\r\n尾\r\n";
+  const std::string file = folder.Join("long.txt");
+  ASSERT_TRUE(win::ReplaceFileAtomically(file, "\xEF\xBB\xBF" + text));
+  pad.Model().OpenFile(file);
+  EXPECT_EQ(Text(), text);
+  DWORD start = 1, end = 1;
+  SendMessageW(pad.Control(kText1Id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start + end, 0u) << "the caret at the start, as after a text set in one go";
+  // A long drop in front of it goes in without the text that stays.
+  std::wstring dropped;
+  for (int i = 0; i < 40000; ++i) dropped += L"前面 " + std::to_wstring(i) + L"\r\n";
+  DropOnText(DataObject::UnicodeText(dropped));
+  EXPECT_EQ(Text(), win::Narrow(dropped) + "\r\n" + text);
+
+  // Wrapped by words: a line of words never breaks inside one, a line of Chinese anywhere.
+  HWND box = pad.Control(kText1Id);
+  std::string chinese;
+  for (int i = 0; i < 120; ++i) chinese += "中";
+  SetWindowTextW(box, win::Widen("alpha beta gamma delta epsilon zeta eta theta iota kappa "
+                                  "lambda\r\n" + chinese).c_str());
+  const std::wstring all = win::Widen(Text());
+  const LRESULT lines = SendMessageW(box, EM_GETLINECOUNT, 0, 0);
+  EXPECT_GT(lines, 3);
+  for (LRESULT line = 1; line < lines; ++line) {
+    const auto first = static_cast<std::size_t>(SendMessageW(box, EM_LINEINDEX, line, 0));
+    ASSERT_GT(first, 0u);
+    EXPECT_TRUE(all[first - 1] == L' ' || all[first - 1] == L'\n' || all[first] == L'中')
+        << "line " << line << " starts inside a word";
+  }
+}
+
 TEST_F(PadWindowTest, TheQuestionsOfOtherWindowsAreNotHiddenBehindThePad) {
   // The exit question is the main window's; the pad stays on top of every other window.
   wintest::HiddenWindow owner;
