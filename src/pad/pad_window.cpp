@@ -367,6 +367,7 @@ bool PadWindow::SetText(const std::string& text) {
           return at < insert.size() && (static_cast<unsigned char>(insert[at]) & 0xC0) == 0x80;
         };
         while (inside(cut)) ++cut;
+        if (cut == insert.size()) cut = 0;  // no character starts there: the rest in one piece
       }
     }
     const std::size_t size = insert.size() - cut;

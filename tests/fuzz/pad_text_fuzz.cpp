@@ -1,5 +1,7 @@
 // A text file of any bytes opened in the pad: its lines come out each ending in CR LF, an exact
-// reading writes the same bytes back, and any text written in its form reads back as that text.
+// reading writes the same bytes back, and any text written in its form reads back as that text;
+// the text box's word breaks stay inside the line they are asked about.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -28,5 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (TidyPadText(text, go)->size() > text.size()) std::abort();
   CountPadText(text, codec, go);
   CombineDrop(text, text, size % 2 == 0);
+  // The box's word breaks: always within the line it gives, left of the position going left
+  // and right of it going right.
+  const std::u16string line(reinterpret_cast<const char16_t*>(data), size / 2);
+  const int count = static_cast<int>(line.size());
+  for (int index = 0; index <= count; ++index) {
+    const int left = PadWordBreakAt(line.data(), index, count, PadWordBreak::kLeft);
+    const int right = PadWordBreakAt(line.data(), index, count, PadWordBreak::kRight);
+    const bool leftInside = left >= 0 && (index == 0 || left < index);
+    if (!leftInside || right < std::min(index, count) || right > count) std::abort();
+  }
   return 0;
 }

@@ -194,6 +194,12 @@ TEST(PadText, WordBreaksAfterBlanksAndAroundChineseButNeverBeforeClosingPunctuat
   EXPECT_EQ(at(chinese, 6, PadWordBreak::kLeft), 2);  // not before "，" (5)
   EXPECT_EQ(at(chinese, 2, PadWordBreak::kLeft), 1);
   EXPECT_EQ(at(chinese, 3, PadWordBreak::kRight), 6);
+  // CR LF is a word of its own: Ctrl+Right stops at a line's end, then at the next line.
+  const std::u16string lines = u"ab\r\ncd";
+  EXPECT_EQ(at(lines, 1, PadWordBreak::kRight), 2);
+  EXPECT_EQ(at(lines, 3, PadWordBreak::kRight), 4);
+  EXPECT_EQ(at(lines, 6, PadWordBreak::kLeft), 4);
+  EXPECT_EQ(at(lines, 4, PadWordBreak::kLeft), 2);
   // A surrogate pair is never split; nothing is read without a text.
   const std::u16string rare = u"\U00020000\U00020001";
   EXPECT_EQ(at(rare, 3, PadWordBreak::kLeft), 0);
