@@ -144,8 +144,7 @@ bool WordStartsAt(const char16_t* text, int at) {
   if (at <= 0) return true;
   const char16_t before = text[at - 1], here = text[at];
   // A line end (CR LF, CR CR LF or a lone LF) is a word of its own, as the box expects.
-  if (here == u'\r') return before != u'\r';
-  if (here == u'\n') return before != u'\r';
+  if (here == u'\r' || here == u'\n') return before != u'\r';
   if (before == u'\n') return !IsBlank(here);
   if (IsBlank(here) || NeverStartsALine(here)) return false;
   if (here >= 0xDC00 && here <= 0xDFFF) return false;  // never inside a surrogate pair
