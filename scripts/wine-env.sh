@@ -18,6 +18,7 @@ export WINEDEBUG=-all
 export LANG=zh_CN.UTF-8
 export LC_ALL=zh_CN.UTF-8
 export WINEARCH=win64
+_tarvek_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 _tarvek_display_works() {
   [ -n "$1" ] && xdpyinfo -display "$1" >/dev/null 2>&1
@@ -38,6 +39,8 @@ tarvek_start_xvfb() {
     if [ -n "$n" ] && _tarvek_display_works ":$n"; then
       rm -f "$file"
       export DISPLAY=":$n" TARVEK_XVFB_PID=$pid
+      # The resource database a desktop session would have (see x-resources).
+      export XENVIRONMENT="${XENVIRONMENT:-$_tarvek_scripts/x-resources}"
       return 0
     fi
     kill -0 "$pid" 2>/dev/null || break

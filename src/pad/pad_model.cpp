@@ -182,7 +182,11 @@ void PadModel::OpenFile(const std::string& path) {
 }
 
 void PadModel::OpenFileSteps(const std::string& path) {
+  // A long file takes a while: the busy panel shows meanwhile, as for a drop.
+  view_.ShowBusy(true);
   FileText read = ReadTextFile(path);
+  const bool set = read.status == FileText::Status::kOk && view_.SetText(read.file.text);
+  view_.ShowBusy(false);
   switch (read.status) {
     case FileText::Status::kStopped:
       return;
@@ -196,7 +200,7 @@ void PadModel::OpenFileSteps(const std::string& path) {
     case FileText::Status::kOk:
       break;
   }
-  if (!view_.SetText(read.file.text)) {
+  if (!set) {
     ShowError("文件的内容太多，文本框无法接受：\n" + path + "\n\n即拖即存中的内容没有改动。");
     return;
   }

@@ -177,4 +177,41 @@ int PadWordBreakAt(const char16_t* text, int index, int count, PadWordBreak acti
   return 0;
 }
 
+PadPieceSizer::PadPieceSizer(double targetMs, std::size_t first, std::size_t least,
+                             std::size_t most)
+    : targetMs_(targetMs), least_(least), most_(most), last_(first) {}
+
+bool PadPieceSizer::Sounding() const { return taken_ % kSoundEvery == kSoundEvery - 1; }
+
+std::size_t PadPieceSizer::Next(std::size_t held) const {
+  if (rate_ <= 0) return last_;
+  if (Sounding()) return least_;
+  const double walk = walkPerHeld_ * static_cast<double>(held);
+  const double layout = std::max(targetMs_ - walk, walk);
+  double wanted = std::min(layout * rate_, 1.25 * static_cast<double>(last_));
+  // A piece that took much longer than foreseen (its lines are long, or the machine is busy)
+  // makes the next one smaller at once.
+  if (surprise_ > 1.25) wanted = std::min(wanted, static_cast<double>(last_) / surprise_);
+  wanted = std::clamp(wanted, static_cast<double>(least_), static_cast<double>(most_));
+  return static_cast<std::size_t>(wanted);
+}
+
+void PadPieceSizer::Took(std::size_t characters, std::size_t held, double ms) {
+  const double c = static_cast<double>(std::max<std::size_t>(characters, 1));
+  const double h = static_cast<double>(held);
+  const bool sounding = Sounding() && rate_ > 0;
+  ++taken_;
+  if (sounding) {
+    // A small piece: nearly all of its time is the walk over what the box holds.
+    const double walk = std::max(0.0, ms - c / rate_);
+    if (h > 0) walkPerHeld_ = 0.5 * walkPerHeld_ + 0.5 * walk / h;
+    return;
+  }
+  const double walk = walkPerHeld_ * h;
+  surprise_ = rate_ > 0 ? ms / (c / rate_ + walk) : 1;
+  const double rate = c / std::max(ms - walk, 0.2 * ms);
+  rate_ = rate_ > 0 ? 0.7 * rate_ + 0.3 * rate : rate;
+  last_ = static_cast<std::size_t>(c);
+}
+
 }  // namespace tarvek

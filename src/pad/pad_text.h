@@ -51,4 +51,30 @@ std::size_t Utf16Length(std::string_view utf8);
 enum class PadWordBreak { kLeft = 0, kRight = 1, kIsDelimiter = 2 };  // WB_LEFT, WB_RIGHT, ...
 int PadWordBreakAt(const char16_t* text, int index, int count, PadWordBreak action);
 
+// How many characters of a long text go into the text box at a time. The box takes a piece in
+// a time that grows with the piece (it lays out the piece's lines) and, under Wine, with the
+// text it already holds (it moves that text and walks all its lines for every piece). It learns
+// the first from each piece and the second from a small piece every so often, and picks the
+// next piece so that it takes about targetMs. A piece never lays out for less time than the
+// box spends on the text it holds, so that the whole text goes in in at most about twice the
+// time it takes in one go; a piece grows by at most a quarter from one to the next.
+class PadPieceSizer {
+ public:
+  PadPieceSizer(double targetMs, std::size_t first, std::size_t least, std::size_t most);
+  // Characters for the next piece when the box holds `held`.
+  std::size_t Next(std::size_t held) const;
+  void Took(std::size_t characters, std::size_t held, double ms);
+
+ private:
+  static constexpr int kSoundEvery = 16;  // every 16th piece is a small one
+  bool Sounding() const;
+
+  double targetMs_;
+  std::size_t least_, most_, last_;
+  int taken_ = 0;
+  double rate_ = 0;         // characters laid out a millisecond
+  double walkPerHeld_ = 0;  // ms the box spends per piece on each character it holds
+  double surprise_ = 1;     // how much longer than foreseen the last piece took
+};
+
 }  // namespace tarvek

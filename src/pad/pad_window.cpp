@@ -90,14 +90,15 @@ constexpr UINT_PTR kTextBoxSubclass = 1;
 constexpr UINT kTakeDropMessage = WM_APP + 1;
 // The long loops let messages through at most this often: enough for the dots and painting.
 constexpr ULONGLONG kPumpEveryMs = 30;
-// Text goes into the text box in pieces of UTF-8 bytes, starting at kPiece and grown or shrunk
-// so that each takes about kPieceMs: the box lays out a few hundred thousand characters a second
-// under Wine, many more on Windows, and under Wine each piece also costs it walks over all the
-// lines it holds, which on a text of 50 MB take some tenths of a second.
-constexpr std::size_t kPiece = 1u << 16;
-constexpr std::size_t kMinPiece = 1u << 12;
+// Text goes into the text box in pieces of characters, the first small (the box is slow to
+// start), the rest sized so that each takes about kPieceMs: the box lays out a few hundred
+// thousand characters a second under Wine, many more on Windows, and under Wine each piece also
+// costs it a walk over all the text it holds, which on a text of 50 MB takes a tenth of a second.
+constexpr std::size_t kFirstPiece = 1u << 13;
+constexpr std::size_t kNewBoxOver = 1u << 16;  // bytes of new text that go into an emptied box
+constexpr std::size_t kMinPiece = 1u << 11;
 constexpr std::size_t kMaxPiece = 1u << 20;
-constexpr double kPieceMs = 120;
+constexpr double kPieceMs = 100;
 
 }  // namespace
 
@@ -314,7 +315,7 @@ bool PadWindow::SetText(const std::string& text) {
   // A text that is mostly new goes into an empty box whose buffer already has room for all of
   // it: growing the buffer piece by piece would copy all that came before at every piece.
   const std::size_t units = Utf16Length(text);
-  const bool rebuild = insert.size() > prefix + suffix && insert.size() > kPiece;
+  const bool rebuild = insert.size() > prefix + suffix && insert.size() > kNewBoxOver;
 
   settingText_ = true;
   // Long texts go in piece by piece, letting messages through between pieces, so that the
@@ -322,7 +323,13 @@ bool PadWindow::SetText(const std::string& text) {
   // once, at the end.
   SendMessageW(box, EM_SETREADONLY, TRUE, 0);
   SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  // A long text goes into a hidden box (the busy panel shows meanwhile): under Wine a shown
+  // box lays out its lines at about half the speed, for the device context of each line.
+  const bool hide = insert.size() > kNewBoxOver && IsWindowVisible(box);
+  const bool focused = GetFocus() == box;
+  if (hide) ShowWindow(box, SW_HIDE);
   std::size_t at = 0;
+  std::size_t held = 0;  // characters the box holds besides the pieces still to come
   if (rebuild) {
     insert = text;
     HLOCAL fresh = LocalAlloc(LMEM_MOVEABLE, (units + 1) * sizeof(wchar_t));
@@ -340,6 +347,7 @@ bool PadWindow::SetText(const std::string& text) {
     at = Utf16Length(std::string_view(text).substr(0, prefix));
     std::size_t oldEnd = Utf16Length(std::string_view(old).substr(0, old.size() - suffix));
     SendMessageW(box, EM_SETSEL, at, static_cast<LPARAM>(oldEnd));
+    held = Utf16Length(old) - (oldEnd - at);
     // The first piece replaces the selection.
   }
   // The pieces go in from the last one back, each in front of those before it: the box then
@@ -347,15 +355,14 @@ bool PadWindow::SetText(const std::string& text) {
   // over all its lines for each piece put at the end.
   bool stopped = false;
   bool first = true;
-  // Pieces that the box takes in about kPieceMs on this machine, its walk over the lines after
-  // them included, and that lay out their own lines at least as long as that walk takes: the
-  // walks, which grow with the text, then take less time than the lines themselves.
-  std::size_t pieceBytes = kPiece;
-  double bestRate = 0;  // characters a millisecond, the fastest the box has taken them
+  PadPieceSizer sizer(kPieceMs, kFirstPiece, kMinPiece, kMaxPiece);
+  double bytesPerCharacter = 1;
   LARGE_INTEGER frequency{};
   QueryPerformanceFrequency(&frequency);
   do {
     std::size_t cut = 0;
+    const auto pieceBytes = static_cast<std::size_t>(
+        static_cast<double>(sizer.Next(held)) * bytesPerCharacter);
     if (insert.size() > pieceBytes) {
       // A piece starts after a line end near its size, or else at a character's start.
       cut = insert.size() - pieceBytes;
@@ -378,15 +385,11 @@ bool PadWindow::SetText(const std::string& text) {
     QueryPerformanceCounter(&before);
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
     QueryPerformanceCounter(&after);
-    double ms = std::max(0.5, static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 /
-                                  static_cast<double>(frequency.QuadPart));
-    double characters = static_cast<double>(std::max<std::size_t>(piece.size(), 1));
-    bestRate = std::max(bestRate, characters / ms);
-    const double walk = std::max(0.0, ms - characters / bestRate);
-    const double bytesPerCharacter = static_cast<double>(size) / characters;
-    double wanted = static_cast<double>(size) * std::clamp(kPieceMs / ms, 0.5, 2.0);
-    wanted = std::max(wanted, bestRate * walk * bytesPerCharacter);
-    pieceBytes = std::clamp(static_cast<std::size_t>(wanted), kMinPiece, kMaxPiece);
+    sizer.Took(piece.size(), held,
+               static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 /
+                   static_cast<double>(frequency.QuadPart));
+    held += piece.size();
+    if (!piece.empty()) bytesPerCharacter = static_cast<double>(size) / piece.size();
     insert.remove_suffix(size);
     stopped = !insert.empty() && !KeepResponsive();  // the program is ending
   } while (!insert.empty() && !stopped);
@@ -396,6 +399,10 @@ bool PadWindow::SetText(const std::string& text) {
   SendMessageW(box, EM_SETSEL, 0, 0);  // as a text set in one go: the caret at its start
   SendMessageW(box, EM_SCROLLCARET, 0, 0);
   SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  if (hide) {
+    ShowWindow(box, SW_SHOWNA);
+    if (focused && GetFocus() == window_) SetFocus(box);
+  }
   InvalidateRect(box, nullptr, TRUE);
   settingText_ = false;
   return whole;

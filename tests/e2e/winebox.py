@@ -18,7 +18,9 @@ from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
 SCRIPTS = REPO / "scripts"
-WINE_ENV = {"WINEDEBUG": "-all", "LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8", "WINEARCH": "win64"}
+WINE_ENV = {"WINEDEBUG": "-all", "LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8", "WINEARCH": "win64",
+            # the X resources a desktop session has (see scripts/x-resources)
+            "XENVIRONMENT": str(REPO / "scripts" / "x-resources")}
 
 PROGRAM_DIR = r"C:\TarvekHotKey"
 TOOLS_DIR = r"C:\e2e-tools"

@@ -528,9 +528,10 @@ TEST_F(PadModelTest, FileErrorsAreReportedAndChangeNothing) {
     Calls();
     model.OpenFile(path);
     calls = Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_NE(calls[1].find("即拖即存|"), std::string::npos) << calls[1];
-    EXPECT_NE(calls[1].find(path), std::string::npos) << calls[1];
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[2], "Busy off");  // the panel goes before the message shows
+    EXPECT_NE(calls[3].find("即拖即存|"), std::string::npos) << calls[3];
+    EXPECT_NE(calls[3].find(path), std::string::npos) << calls[3];
     EXPECT_EQ(view.text, "未保存的文字");
     EXPECT_EQ(view.title, "C:\\t\\a.txt");
     EXPECT_FALSE(saved);
@@ -570,6 +571,61 @@ TEST_F(PadModelTest, BusyDotsRunFromOneToTen) {
   EXPECT_EQ(dots.front(), ".");
   EXPECT_EQ(dots[9], "..........");
   EXPECT_EQ(dots[10], ".");
+}
+
+// A text box that lays out `rate` characters a millisecond and walks `walkPerHeld` ms for each
+// character it already holds; every seventh piece takes a quarter longer (a busy machine).
+struct SlowBox {
+  double rate, walkPerHeld;
+  int pieces = 0;
+  double Take(std::size_t characters, std::size_t held) {
+    double ms = static_cast<double>(characters) / rate + walkPerHeld * static_cast<double>(held);
+    return ++pieces % 7 == 0 ? ms * 1.25 : ms;
+  }
+};
+
+TEST(PadText, PiecesTakeAboutTheirTimeAndTheWholeTextAtMostAboutTwiceItsLayout) {
+  struct Case {
+    double walkAtEnd;  // ms the box walks per piece when it holds the whole text
+    double longestMs, mostOfLayout;
+  };
+  // Walks that stay short: pieces of about 100 ms. Walks longer than half that: each piece
+  // lays out at least as long as it walks, so the time stays under twice the layout.
+  for (const Case& c : {Case{0, 130, 1.1}, Case{40, 130, 1.4}, Case{130, 380, 2.0}}) {
+    SCOPED_TRACE(c.walkAtEnd);
+    const std::size_t total = 44'000'000;
+    SlowBox box{440, c.walkAtEnd / static_cast<double>(total)};
+    PadPieceSizer sizer(100, 8192, 2048, 1u << 20);
+    std::size_t held = 0;
+    double longest = 0, spent = 0;
+    while (held < total) {
+      std::size_t piece = std::min(sizer.Next(held), total - held);
+      double ms = box.Take(piece, held);
+      sizer.Took(piece, held, ms);
+      held += piece;
+      longest = std::max(longest, ms);
+      spent += ms;
+    }
+    EXPECT_LE(longest, c.longestMs);
+    EXPECT_LE(spent, c.mostOfLayout * static_cast<double>(total) / box.rate);
+  }
+
+  // Lines that suddenly lay out four times slower: the piece after the first slow one is
+  // back near its time.
+  SlowBox box{440, 0};
+  PadPieceSizer sizer(100, 8192, 2048, 1u << 20);
+  std::size_t held = 0;
+  for (int i = 0; i < 30; ++i) {
+    std::size_t piece = sizer.Next(held);
+    sizer.Took(piece, held, box.Take(piece, held));
+    held += piece;
+  }
+  box.rate /= 4;
+  box.pieces = 0;
+  std::size_t piece = sizer.Next(held);
+  EXPECT_GT(box.Take(piece, held), 300);
+  sizer.Took(piece, held, box.Take(piece, held));
+  EXPECT_LE(box.Take(sizer.Next(held + piece), held + piece), 130);
 }
 
 }  // namespace
