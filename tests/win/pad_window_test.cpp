@@ -219,8 +219,15 @@ TEST_F(PadWindowTest, ALongTextGoesInWholeInPiecesAndWrapsByItsWords) {
   text += std::string(3000, 'x') + "\r\n尾\r\n";
   const std::string file = folder.Join("long.txt");
   ASSERT_TRUE(win::ReplaceFileAtomically(file, "\xEF\xBB\xBF" + text));
+  SetFocus(pad.Control(kText1Id));
+  const bool focused = GetFocus() == pad.Control(kText1Id);
   pad.Model().OpenFile(file);
   EXPECT_EQ(Text(), text);
+  // The box, hidden while the text went in, is back, and has the focus it had.
+  EXPECT_TRUE(IsWindowVisible(pad.Control(kText1Id)));
+  if (focused) {
+    EXPECT_EQ(GetFocus(), pad.Control(kText1Id));
+  }
   DWORD start = 1, end = 1;
   SendMessageW(pad.Control(kText1Id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                reinterpret_cast<LPARAM>(&end));
