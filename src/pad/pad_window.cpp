@@ -187,6 +187,11 @@ void PadWindow::PlaceControls() {
   };
   for (const win::ControlLayout& c : kControls) {
     if (c.id == kText1Id) {
+      // A box that changes size lays out all its text again: while a text goes in, once, after.
+      if (settingText_) {
+        placeBoxAfter_ = true;
+        continue;
+      }
       place(c.id, c.left, c.top, layout_.textWidth, layout_.textHeight);
     } else if (c.id == kWait1Id) {
       place(c.id, c.left, c.top, layout_.busyWidth, kBusyHeight);
@@ -403,8 +408,12 @@ bool PadWindow::SetText(const std::string& text) {
     ShowWindow(box, SW_SHOWNA);
     if (focused && GetFocus() == window_) SetFocus(box);
   }
-  InvalidateRect(box, nullptr, TRUE);
   settingText_ = false;
+  if (placeBoxAfter_) {
+    placeBoxAfter_ = false;
+    PlaceControls();
+  }
+  InvalidateRect(box, nullptr, TRUE);
   return whole;
 }
 

@@ -119,6 +119,7 @@ class PadWindow : public win::DialogWindow, private PadView, private win::DropHa
   win::DropTarget dropTarget_;
   std::optional<PadDrop> pendingDrop_;  // taken in once the drop's caller has returned
   bool settingText_ = false;            // text set by the program, not typed
+  bool placeBoxAfter_ = false;          // the window changed size while a text went in
   ULONGLONG lastPump_ = 0;
 };
 

@@ -209,6 +209,18 @@ TEST_F(PadWindowTest, LongTextsEscAndTheCloseBox) {
   EXPECT_EQ(pad.Handle(), nullptr);
 }
 
+// Makes the pad 100 pixels wider, once, at a turn of the message loop while its text box is
+// hidden (a long text goes in).
+HWND widened = nullptr;
+void CALLBACK WidenOnce(HWND, UINT, UINT_PTR id, DWORD) {
+  if (IsWindowVisible(GetDlgItem(widened, kText1Id))) return;
+  KillTimer(nullptr, id);
+  RECT r{};
+  GetWindowRect(widened, &r);
+  SetWindowPos(widened, nullptr, 0, 0, r.right - r.left + 100, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 TEST_F(PadWindowTest, ALongTextGoesInWholeInPiecesAndWrapsByItsWords) {
   // Lines of Chinese, rare characters and blanks. (A line longer than a piece would take Wine's
   // box minutes to wrap: it measures the rest of a line again for each line it wraps off it.)
@@ -221,10 +233,18 @@ TEST_F(PadWindowTest, ALongTextGoesInWholeInPiecesAndWrapsByItsWords) {
   ASSERT_TRUE(win::ReplaceFileAtomically(file, "\xEF\xBB\xBF" + text));
   SetFocus(pad.Control(kText1Id));
   const bool focused = GetFocus() == pad.Control(kText1Id);
+  RECT before{}, after{};
+  GetWindowRect(pad.Control(kText1Id), &before);
+  widened = pad.Handle();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 1, WidenOnce);
   pad.Model().OpenFile(file);
   EXPECT_EQ(Text(), text);
-  // The box, hidden while the text went in, is back, and has the focus it had.
+  // The box, hidden while the text went in, is back, has the focus it had and the width of the
+  // wider window.
   EXPECT_TRUE(IsWindowVisible(pad.Control(kText1Id)));
+  GetWindowRect(pad.Control(kText1Id), &after);
+  EXPECT_EQ(after.right - after.left, before.right - before.left + 100);
+  KillTimer(nullptr, timer);
   if (focused) {
     EXPECT_EQ(GetFocus(), pad.Control(kText1Id));
   }
