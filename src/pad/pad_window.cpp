@@ -98,7 +98,7 @@ constexpr std::size_t kFirstPiece = 1u << 13;
 constexpr std::size_t kNewBoxOver = 1u << 16;  // bytes of new text that go into an emptied box
 constexpr std::size_t kMinPiece = 1u << 11;
 constexpr std::size_t kMaxPiece = 1u << 20;
-constexpr double kPieceMs = 100;
+constexpr double kPieceMs = 80;
 
 }  // namespace
 
