@@ -556,7 +556,8 @@ class HardeningTests(E2ECase):
                 return self.box.driver("lvselect", self.program.main_title, row)[0] == 0
             self.assertTrue(wait_for(chosen, 10), f"row {row} not chosen")
             self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
-            self.box.driver("answerandkill", "删除热键", IDOK, pid, rng.randrange(0, 400000))
+            rc, _ = self.box.driver("answerandkill", "删除热键", IDOK, pid, rng.randrange(0, 400000))
+            self.assertEqual(rc, 0, f"no question 删除热键 within 10 s of deleting row {row}")
             self.assertTrue(wait_for(lambda: proc.poll() is not None and not self.running(), 10), "not ended")
             now = self.box.host(self.LIST).read_bytes()
             shorter = bindings[:row - 1] + bindings[row:]
