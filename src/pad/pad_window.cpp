@@ -172,6 +172,10 @@ void PadWindow::ShowForAction() {
 }
 
 void PadWindow::LayOut() {
+  if (settingText_) {  // a new DPI while a text goes in: the whole layout once it is in
+    layOutAfter_ = true;
+    return;
+  }
   DialogWindow::LayOut();
   PlaceControls();
 }
@@ -409,10 +413,12 @@ bool PadWindow::SetText(const std::string& text) {
     if (focused && GetFocus() == window_) SetFocus(box);
   }
   settingText_ = false;
-  if (placeBoxAfter_) {
-    placeBoxAfter_ = false;
+  if (layOutAfter_) {
+    LayOut();
+  } else if (placeBoxAfter_) {
     PlaceControls();
   }
+  layOutAfter_ = placeBoxAfter_ = false;
   InvalidateRect(box, nullptr, TRUE);
   return whole;
 }

@@ -120,6 +120,7 @@ class PadWindow : public win::DialogWindow, private PadView, private win::DropHa
   std::optional<PadDrop> pendingDrop_;  // taken in once the drop's caller has returned
   bool settingText_ = false;            // text set by the program, not typed
   bool placeBoxAfter_ = false;          // the window changed size while a text went in
+  bool layOutAfter_ = false;            // or its DPI
   ULONGLONG lastPump_ = 0;
 };
 

@@ -20,7 +20,7 @@ REPO = Path(__file__).resolve().parents[2]
 SCRIPTS = REPO / "scripts"
 WINE_ENV = {"WINEDEBUG": "-all", "LANG": "zh_CN.UTF-8", "LC_ALL": "zh_CN.UTF-8", "WINEARCH": "win64",
             # the X resources a desktop session has (see scripts/x-resources)
-            "XENVIRONMENT": str(REPO / "scripts" / "x-resources")}
+            "XENVIRONMENT": str(SCRIPTS / "x-resources")}
 
 PROGRAM_DIR = r"C:\TarvekHotKey"
 TOOLS_DIR = r"C:\e2e-tools"
