@@ -2293,6 +2293,12 @@ Window=maximized
         self.assertEqual(len(self.box.launches(LOG)), 1, "a second copy started")
 
 
+# Groups kept in files of their own (cases_*.py beside this one) are read into this module, so
+# that they share its helpers and ctest names them as it names the groups above.
+for _cases in sorted(Path(__file__).resolve().parent.glob("cases_*.py")):
+    exec(compile(_cases.read_text(encoding="utf-8"), str(_cases), "exec"))
+
+
 def main():
     build = winebox.REPO / "build" / "mingw"
     default_exe = build / "TarvekHotKey.exe"
