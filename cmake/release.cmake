@@ -43,6 +43,14 @@ file(SHA256 ${setup} setupHash)
 string(TOUPPER ${setupHash} setupHash)
 file(SHA256 ${zip} zipHash)
 
+# The files are not signed: SHA256SUMS.txt, published beside them, lets a user (or a virus
+# scanner's reviewer) check that a download is the one that was built. The format is
+# sha256sum's, so "sha256sum -c SHA256SUMS.txt" checks both; on Windows, Get-FileHash shows
+# the same digits in upper case.
+string(TOLOWER ${setupHash} setupSum)
+file(WRITE ${out}/SHA256SUMS.txt "${zipHash}  ${zipName}\n${setupSum}  ${setupName}\n")
+message(STATUS "release: ${out}/SHA256SUMS.txt")
+
 set(id Tarvek.TarvekHotKey)
 set(head "ManifestVersion: 1.6.0\n")
 set(winget ${out}/manifests/winget/${version})

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Checks what the package target made beside the zip: the setup's size, and the winget and
-Scoop manifests against the files they describe (hashes, version, names, download addresses).
+"""Checks what the package target made beside the zip: the setup's size, the published sums, and
+the winget and Scoop manifests against the files they describe (hashes, version, names, download addresses).
 
     tests/e2e/check_release.py BUILD_DIR VERSION
 """
@@ -41,6 +41,10 @@ class ReleaseFiles(unittest.TestCase):
 
     def test_the_setup_stays_small(self):
         self.assertLess(self.setup.stat().st_size, 500 * 1024)
+
+    def test_the_published_sums_name_both_files(self):
+        lines = (BUILD / "SHA256SUMS.txt").read_text(encoding="ascii").splitlines()
+        self.assertEqual(lines, [f"{sha256(self.zip)}  {self.zip.name}", f"{sha256(self.setup)}  {self.setup.name}"])
 
     def test_the_winget_manifests_describe_the_setup(self):
         folder = BUILD / "manifests" / "winget" / VERSION
