@@ -399,6 +399,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       mainProcInstalled_ = false;
       PostQuitMessage(0);
       return 0;
+    case WM_SYSCOLORCHANGE:
+      if (grid_ != nullptr) grid_->OnSystemColoursChanged();
+      break;
+    case WM_SETTINGCHANGE:
+      // A high-contrast theme switched on or off: the marked rows take its colours.
+      if (wParam == SPI_SETHIGHCONTRAST && grid_ != nullptr) grid_->OnSystemColoursChanged();
+      break;
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
