@@ -491,7 +491,8 @@ PadWindow& MainWindow::Pad() {
   if (pad_ == nullptr || pad_->Handle() == nullptr) {
     pad_.reset();
     PadServices services{system_, program_->core.flags.PadContentSaved,
-                         [this] { ProcessPendingMessages(); }, nullptr, nullptr};
+                         [this] { ProcessPendingMessages(); }, nullptr, nullptr,
+                         [this](bool saved) { FollowPadSaved(saved); }};
     pad_ = std::make_unique<PadWindow>(std::move(services));
     pad_->Create(instance_);
   }
