@@ -15,7 +15,8 @@ constexpr UINT kCopyGlobalData = 0x0049;  // carries a drop's data across to the
 void AcceptDroppedFiles(HWND window) {
   if (window == nullptr) return;
   // What DragAcceptFiles does, without loading the shell for it before a drop comes.
-  SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+  SetWindowLongPtrW(window, GWL_EXSTYLE,
+                    GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
   AllowMessagesFromOrdinaryPrograms(window, {WM_DROPFILES, WM_COPYDATA, kCopyGlobalData});
 }
 

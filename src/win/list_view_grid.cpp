@@ -152,7 +152,8 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
       const int row = static_cast<int>(draw.nmcd.dwItemSpec) + 1;
-      const RowColours colours = GridRowColours(RowHeld(row), RowDisabled(row), highContrast_, colours_);
+      const RowColours colours =
+          GridRowColours(RowHeld(row), RowDisabled(row), highContrast_, colours_);
       auto& item = const_cast<NMLVCUSTOMDRAW&>(draw);
       if (colours.text) item.clrText = *colours.text;
       if (colours.background) item.clrTextBk = *colours.background;

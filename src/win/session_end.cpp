@@ -13,7 +13,8 @@ using DestroyReason = BOOL(WINAPI*)(HWND);
 }  // namespace
 
 bool SetShutdownReason(HWND window, const std::string& reason) {
-  static const auto create = SystemFunction<CreateReason>(L"user32.dll", "ShutdownBlockReasonCreate");
+  static const auto create =
+      SystemFunction<CreateReason>(L"user32.dll", "ShutdownBlockReasonCreate");
   if (create == nullptr || window == nullptr) return false;
   return create(window, Widen(reason).c_str()) != FALSE;
 }

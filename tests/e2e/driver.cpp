@@ -492,10 +492,11 @@ int ListViewSelect(const std::wstring& title, const std::vector<std::wstring>& i
   return 0;
 }
 
-// Drops files on the window's list control (or text box) as the shell does: WM_DROPFILES with a DROPFILES
-// block. The block is written into the target's memory: under Wine a handle of fixed global
-// memory is its own address, so the block serves as the drop handle there (DragFinish cannot
-// free it in that process; a test leaves it behind). This is a Wine-only test instrument.
+// Drops files on the window's list control (or text box) as the shell does: WM_DROPFILES with
+// a DROPFILES block. The block is written into the target's memory: under Wine a handle of
+// fixed global memory is its own address, so the block serves as the drop handle there
+// (DragFinish cannot free it in that process; a test leaves it behind). This is a Wine-only
+// test instrument.
 int DropFiles(const std::wstring& title, const std::vector<std::wstring>& paths) {
   HWND w = Find(title);
   HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;

@@ -46,28 +46,25 @@ TEST(KeyBoxPress, TheRealKeyBehindAnInputMethodAndEitherWinKey) {
     EXPECT_EQ(key.typed, c.typed) << c.keyCode << " " << c.inputMethodKey;
   }
 
-  // In the editor: either Win key makes a modifier box "Win" and keeps the Start menu shut; the
+  // In the editor either Win key makes a modifier box "Win" and keeps the Start menu shut; the
   // base-key box takes neither; Shift an input method had is Shift.
   RecordingSystem system;
   FakeGrid grid;
   for (int box : {0, 1, 2}) {
-    for (int win : {kLeftWinKeyCode, kRightWinKeyCode}) {
-      EditorModel model(grid, system, {});
-      model.Shown();
-      model.KeyDown(box, TranslateBoxKey(win, 0).keyCode, 0);
-      EXPECT_EQ(model.Box(box), box == 2 ? "A" : "Win") << box << " " << win;
-      EXPECT_EQ(EditorModel::TakesWinKey(box, win), box != 2) << box << " " << win;
-    }
+    EditorModel model(grid, system, {});
+    model.KeyDown(box, TranslateBoxKey(kRightWinKeyCode, 0).keyCode, 0);
+    EXPECT_EQ(model.Box(box), box == 2 ? "A" : "Win") << box;
+    EXPECT_EQ(EditorModel::TakesWinKey(box, kRightWinKeyCode), box != 2) << box;
+    EXPECT_EQ(EditorModel::TakesWinKey(box, kLeftWinKeyCode), box != 2) << box;
   }
   EXPECT_FALSE(EditorModel::TakesWinKey(0, 'A'));
   EditorModel model(grid, system, {});
-  model.Shown();
   model.KeyDown(1, TranslateBoxKey(kProcessKeyCode, kShift).keyCode, kShiftState);
   EXPECT_EQ(model.Box(1), "Shift");
 }
 
-// A minimal pad window: the text it holds, nothing else.
-class TextOnlyPad : public PadView {
+// A pad window that holds a text and does nothing else, with no files.
+class TextOnlyPad : public PadView, public PadFilePort {
  public:
   std::string text;
   std::string Text() override { return text; }
@@ -82,10 +79,6 @@ class TextOnlyPad : public PadView {
   void Hide() override {}
   bool KeepResponsive() override { return true; }
   std::optional<std::string> ChooseFile(bool, const std::string&) override { return {}; }
-};
-
-class NoFiles : public PadFilePort {
- public:
   bool FileExists(const std::string&) override { return false; }
   Read ReadFile(const std::string&, std::size_t, std::string&) override { return Read::kFailed; }
   bool ReplaceFile(const std::string&, const std::string&) override { return true; }
@@ -94,9 +87,8 @@ class NoFiles : public PadFilePort {
 TEST(PadShutdownReason, StandsWhileThePadHoldsUnsavedText) {
   RecordingSystem system;
   TextOnlyPad view;
-  NoFiles files;
   bool saved = true;
-  PadModel pad(view, files, system, system, saved);
+  PadModel pad(view, view, system, system, saved);
   // What the main window does with each change: the step, and whether the system took it.
   ShutdownReasonDecision decision;
   Texts steps;

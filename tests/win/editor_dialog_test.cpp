@@ -56,7 +56,9 @@ TEST(EditorDialogWindow, KeyBoxesTakeNoInputMethodAndEitherWinKey) {
     if (context != nullptr) ImmReleaseContext(box, context);
     return context != nullptr;
   };
-  for (int id : {kCombo1Id0, kCombo1Id1, kCombo1Id2}) EXPECT_FALSE(hasContext(dialog.Control(id))) << id;
+  for (int id : {kCombo1Id0, kCombo1Id1, kCombo1Id2}) {
+    EXPECT_FALSE(hasContext(dialog.Control(id))) << id;
+  }
   // The name box is for text: it keeps the input method.
   HWND nameEdit = FindWindowExW(dialog.Control(kCombo3Id), nullptr, L"Edit", nullptr);
   EXPECT_TRUE(hasContext(nameEdit));
