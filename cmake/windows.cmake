@@ -31,6 +31,10 @@ add_library(tarvek_win STATIC
   src/lists/save_list_dialog.cpp
   src/lists/import_list_dialog.cpp
   src/pad/pad_window.cpp
+  src/pad/pad_drop_window.cpp
+  src/win/key_box.cpp
+  src/win/dropped_files.cpp
+  src/win/session_end.cpp
 )
 target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32 uuid)
 

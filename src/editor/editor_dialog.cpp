@@ -6,6 +6,7 @@
 #include "editor/launch_options_dialog.h"
 #include "shell/resource.h"
 #include "win/common_controls.h"
+#include "win/key_box.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -134,6 +135,7 @@ void EditorDialog::OnCreated() {
   AddItems(Control(kCombo2Id), EditorTargetList());
   AddItems(Control(kCombo1Id2), KeyNames());
   for (int id : kKeyBoxIds) {
+    win::TakeNoInputMethod(Control(id));
     win::AddSubclass(Control(id), KeyBoxProc, kKeyBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
   }
   if (icon_ != nullptr) SendMessageW(Control(kImage1Id), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
@@ -306,9 +308,17 @@ LRESULT CALLBACK EditorDialog::KeyBoxProc(HWND box, UINT message, WPARAM wParam,
   try {  // no exception may leave a window procedure
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
       int index = GetDlgCtrlID(box) - kCombo1Id0;
+      const BoxKey key = win::KeyOfPress(box, wParam);
       // Only the first press of a key held down counts, not its repeats.
-      if ((lParam & (1 << 30)) == 0 && self->model_.KeyDown(index, static_cast<int>(wParam), ModifierState())) {
+      const bool first = (lParam & (1 << 30)) == 0;
+      if (first && EditorModel::TakesWinKey(index, key.keyCode)) win::KeepStartMenuShut();
+      if (first && self->model_.KeyDown(index, key.keyCode, ModifierState())) {
         self->altTaken_ = true;
+        return 0;
+      }
+      if (key.fromInputMethod) {
+        // The box chooses by the real key, as it does with no input method.
+        win::ReplayToBox(box, key, lParam);
         return 0;
       }
     }

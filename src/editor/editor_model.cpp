@@ -159,9 +159,13 @@ bool EditorModel::KeyDown(int index, int keyCode, int shiftState) {
     keyCode = 0;  // the press goes no further: Alt must not open the menu
     swallowed = true;
   }
-  if (keyCode == kLeftWinKeyCode) take(kWinItem);
+  if (IsWinKey(keyCode)) take(kWinItem);  // the left or the right one
   if (taken) Changed();
   return swallowed;
+}
+
+bool EditorModel::TakesWinKey(int index, int keyCode) {
+  return index >= 0 && index < kEditorBaseKeyBox && IsWinKey(keyCode);
 }
 
 void EditorModel::TargetEdited(const std::string& text) {

@@ -12,6 +12,7 @@
 
 #include "core/grid.h"
 #include "core/launch_options.h"
+#include "core/key_press.h"
 #include "core/ports.h"
 
 namespace tarvek {
@@ -43,7 +44,6 @@ inline constexpr int kEditorBaseKeyBox = 2;
 inline constexpr int kShiftState = 1;
 inline constexpr int kCtrlState = 2;
 inline constexpr int kAltState = 4;
-inline constexpr int kLeftWinKeyCode = 91;
 
 inline constexpr std::string_view kEditorTitle = "添加热键";
 inline constexpr std::string_view kEditorApplyingTitle = "正在添加热键...";
@@ -94,6 +94,9 @@ class EditorModel {
   // modifier held alone and pass the focus on. True when the press must go no further (Alt,
   // so that it does not open the menu).
   bool KeyDown(int index, int keyCode, int shiftState);
+  // Whether that press is a Win key a modifier box takes: when it goes up, the shell would open
+  // the Start menu unless it saw another key with it.
+  static bool TakesWinKey(int index, int keyCode);
   // The target text changed, typed or set by code: the built-in action test, then Apply.
   void TargetEdited(const std::string& text);
   // An item of the target list was chosen: the built-in action test only.

@@ -37,10 +37,16 @@ std::string PadModel::Title() const {
   return currentFile_.empty() ? std::string(kPadTitle) : currentFile_;
 }
 
-void PadModel::Created() { contentSaved_ = true; }
+void PadModel::SetSaved(bool saved) {
+  const bool changed = contentSaved_ != saved;
+  contentSaved_ = saved;
+  if (changed && onSavedChanged) onSavedChanged(saved);
+}
+
+void PadModel::Created() { SetSaved(true); }
 
 void PadModel::TextEdited() {
-  contentSaved_ = false;
+  SetSaved(false);
   verbatim_.reset();
 }
 
@@ -78,7 +84,7 @@ void PadModel::Empty() {
   form_ = {};
   verbatim_.reset();
   view_.SetTitle(Title());
-  contentSaved_ = true;
+  SetSaved(true);
 }
 
 void PadModel::Clear() {
@@ -212,7 +218,7 @@ void PadModel::OpenFileSteps(const std::string& path) {
     verbatimTextHash_ = std::hash<std::string>{}(read.file.text);
   }
   view_.SetTitle(Title());
-  contentSaved_ = true;
+  SetSaved(true);
 }
 
 bool PadModel::WriteTextFile(const std::string& path) {
@@ -237,7 +243,7 @@ void PadModel::SaveAsSteps() {
     return;
   }
   if (!WriteTextFile(*path)) return;
-  contentSaved_ = true;
+  SetSaved(true);
   currentFile_ = *path;
   view_.SetTitle(Title());
 }
@@ -255,7 +261,7 @@ void PadModel::Save() {
   if (currentFile_.empty()) {
     SaveAsSteps();
   } else if (WriteTextFile(currentFile_)) {
-    contentSaved_ = true;
+    SetSaved(true);
   }
   view_.FocusText();
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -97,6 +98,8 @@ class PadModel {
            bool& contentSaved);
 
   PadOptions options;
+  // Called with PadContentSaved each time it changes.
+  std::function<void(bool saved)> onSavedChanged;
   // Empty: no current file. The caption shows it, or "即拖即存".
   const std::string& CurrentFile() const { return currentFile_; }
   std::string Title() const;
@@ -138,6 +141,7 @@ class PadModel {
   void OpenFileSteps(const std::string& path);
   void SaveAsSteps();
   void Empty();
+  void SetSaved(bool saved);
   KeepGoing Responsive();
   void ShowError(const std::string& text);
 

@@ -8,7 +8,9 @@
 #include "shell/resource.h"
 #include "win/common_controls.h"
 #include "win/dpi.h"
+#include "win/dropped_files.h"
 #include "win/files.h"
+#include "win/launch_routes.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 
@@ -87,7 +89,6 @@ bool InButtonColumn(int id) {
 
 constexpr UINT_PTR kBusyTimer = 1;
 constexpr UINT_PTR kTextBoxSubclass = 1;
-constexpr UINT kTakeDropMessage = WM_APP + 1;
 // The long loops let messages through at most this often: enough for the dots and painting.
 constexpr ULONGLONG kPumpEveryMs = 30;
 // Text goes into the text box in pieces of characters, the first small (the box is slow to
@@ -130,7 +131,9 @@ PadWindow::PadWindow(PadServices services)
       model_(*this, files_, services_.codec,
              services_.dialogs != nullptr ? *services_.dialogs : Messages(),
              services_.contentSaved),
-      dropTarget_(*this) {}
+      dropTarget_(*this) {
+  model_.onSavedChanged = services_.savedChanged;
+}
 
 PadWindow::~PadWindow() {
   dropTarget_.Revoke();
@@ -139,8 +142,14 @@ PadWindow::~PadWindow() {
 
 bool PadWindow::Create(HINSTANCE instance) {
   if (!DialogWindow::Create(instance, nullptr)) return false;
-  // Drag and drop wants OLE; without it the pad still works, without drops.
-  if (win::EnsureOle()) dropTarget_.Register(Control(kText1Id));
+  HWND text = Control(kText1Id);
+  // Files also come the old way: Explorer drops them so on a window whose OLE drops it cannot
+  // reach, one of a copy that runs as administrator.
+  win::AcceptDroppedFiles(text);
+  // There, a registered OLE target would stand in that way's stead and refuse Explorer's drop;
+  // elevated programs are rare sources of dragged text. Elsewhere drag and drop wants OLE;
+  // without it the pad still takes files.
+  if (!win::ElevatedAboveDesktop() && win::EnsureOle()) dropTarget_.Register(text);
   return true;
 }
 
@@ -467,63 +476,15 @@ std::optional<std::string> PadWindow::ChooseFile(bool save, const std::string& c
   return FileDialog(options);
 }
 
-DWORD PadWindow::DragEffect(const win::DragOffer& offer, POINT) {
-  if (model_.Busy() || pendingDrop_) return DROPEFFECT_NONE;
-  bool takes = model_.options.takeDrops ? offer.files || offer.text : offer.text;
-  return takes ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-}
-
-DWORD PadWindow::Dropped(IDataObject* data, const win::DragOffer& offer, POINT screen) {
-  if (model_.Busy() || pendingDrop_) return DROPEFFECT_NONE;
-  if (!model_.options.takeDrops) {
-    // The text box by itself: text where it was dropped, no files.
-    std::optional<std::string> text = offer.text ? win::DroppedText(data) : std::nullopt;
-    if (!text) return DROPEFFECT_NONE;
-    InsertAt(screen, *text);
-    return DROPEFFECT_COPY;
-  }
-  // What the drop holds is read now, while its source waits; the pad takes it in once the
-  // source has its answer, so that no message box or long file keeps the other program waiting.
-  PadDrop drop;
-  std::vector<std::string> files = win::DroppedFiles(data);
-  if (!files.empty()) {
-    drop.firstFile = files.front();
-  } else {
-    drop.text = win::DroppedText(data);
-  }
-  bool any = drop.firstFile || drop.text;
-  pendingDrop_ = std::move(drop);
-  PostMessageW(window_, kTakeDropMessage, 0, 0);
-  return any ? DROPEFFECT_COPY : DROPEFFECT_NONE;
-}
-
-void PadWindow::InsertAt(POINT screen, const std::string& text) {
-  HWND box = Control(kText1Id);
-  POINT at = screen;
-  ScreenToClient(box, &at);
-  LRESULT found =
-      SendMessageW(box, EM_CHARFROMPOS, 0, MAKELPARAM(std::max(0L, at.x), std::max(0L, at.y)));
-  // The character and line come back cut to 16 bits. The line is the visible one with those low
-  // bits; the character lies on that line.
-  auto first = static_cast<DWORD>(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0));
-  DWORD line = (first & ~0xFFFFu) | HIWORD(found);
-  if (line < first) line += 0x10000;
-  LRESULT lineStart = SendMessageW(box, EM_LINEINDEX, line, 0);
-  auto length = static_cast<DWORD>(GetWindowTextLengthW(box));
-  DWORD index = length;
-  if (lineStart >= 0) {
-    auto start = static_cast<DWORD>(lineStart);
-    index = (start & ~0xFFFFu) | LOWORD(found);
-    if (index < start) index += 0x10000;
-    index = std::min(index, length);
-  }
-  SendMessageW(box, EM_SETSEL, index, index);
-  SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(win::Widen(text).c_str()));
-  model_.TextEdited();
-}
-
 LRESULT CALLBACK PadWindow::TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR, DWORD_PTR self) {
+  if (message == WM_DROPFILES) {
+    try {  // no exception may leave a window procedure
+      reinterpret_cast<PadWindow*>(self)->FilesDropped(reinterpret_cast<HDROP>(wParam));
+    } catch (...) {
+    }
+    return 0;
+  }
   if (message == WM_PAINT && reinterpret_cast<PadWindow*>(self)->settingText_) {
     // While a text goes in the box shows what it showed: Wine's box goes on painting after
     // WM_SETREDRAW, and its painting walks over every line above the one in view.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <optional>
@@ -54,6 +55,8 @@ struct PadServices {
   DialogPort* dialogs = nullptr;  // none: the pad's own message boxes
   // None: the system's file dialogs.
   std::function<std::optional<std::string>(bool save)> chooseFile;
+  // Told each change of PadContentSaved.
+  std::function<void(bool saved)> savedChanged = nullptr;
 };
 
 class PadWindow : public win::DialogWindow, private PadView, private win::DropHandler {
@@ -106,11 +109,18 @@ class PadWindow : public win::DialogWindow, private PadView, private win::DropHa
   // Places the controls by the window's size.
   void PlaceControls();
   void ReadOptions();
+  // Files dropped by WM_DROPFILES on the text box.
+  void FilesDropped(HDROP drop);
+  // A drop read now and taken in once its source has its answer.
+  void TakeLater(PadDrop drop);
   // Dragged text inserted where it was dropped, as the text box itself would.
   void InsertAt(POINT screen, const std::string& text);
   // The text box's Esc goes to the window, as the tidy command.
   static LRESULT CALLBACK TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR data);
+
+  // Posted to the window: the drop read meanwhile is taken in.
+  static constexpr UINT kTakeDropMessage = WM_APP + 1;
 
   PadServices services_;
   Files files_;

@@ -3,6 +3,8 @@
 #include <commdlg.h>
 
 #include "core/hotkey_table.h"
+#include "win/common_controls.h"
+#include "win/key_box.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -69,6 +71,7 @@ constexpr win::ControlLayout kControls[] = {
 constexpr int kCheckIds[kSettingsCheckCount] = {kCheck1Id, kCheck2Id, kCheck3Id,
                                                 kCheck4Id, kCheck5Id, kCheck6Id};
 constexpr int kComboIds[kActivationBoxCount] = {kCombo1Id0, kCombo1Id1, kCombo1Id2};
+constexpr UINT_PTR kKeyBoxSubclass = 1;
 
 SettingsCheck CheckOfIndex(int i) { return static_cast<SettingsCheck>(i + 1); }
 
@@ -120,6 +123,9 @@ void SettingsDialog::OnCreated() {
   SetWindowTextW(Handle(), win::Widen(model_.Title()).c_str());
   for (int box = 0; box < kActivationBoxCount; ++box) {
     HWND combo = Control(kComboIds[box]);
+    // Keys are chosen here, not typed: no input method, and a press one had still chooses.
+    win::TakeNoInputMethod(combo);
+    win::AddSubclass(combo, win::PlainKeyBoxProc, kKeyBoxSubclass, 0);
     auto add = [combo](std::string_view name) {
       SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::Widen(name).c_str()));
     };

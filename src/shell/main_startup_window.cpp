@@ -7,8 +7,10 @@
 
 #include "win/common_controls.h"
 #include "win/dialog_kit.h"
+#include "win/dropped_files.h"
 #include "win/message_filter.h"
 #include "win/on_demand.h"
+#include "win/session_end.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -18,7 +20,6 @@ namespace {
 constexpr wchar_t kAppClass[] = L"TarvekHotKeyApp";
 constexpr wchar_t kAppTitle[] = L"Tarvek HotKey";  // what a second copy looks for
 constexpr UINT_PTR kSubclassId = 1;
-constexpr UINT kCopyGlobalData = 0x0049;  // carries a drop's data across to the window
 constexpr int kCommandButtons[] = {main_ids::kCommand4Id, main_ids::kCommand3Id,
                                    main_ids::kCommand1Id, main_ids::kCommand2Id,
                                    main_ids::kCommand5Id, main_ids::kCommand6Id};
@@ -115,12 +116,24 @@ void MainWindow::AcceptDroppedFiles() {
 
 void MainWindow::AcceptDropsOnGrid() {
   if (gridSubclassed_) return;
-  // What DragAcceptFiles does, without loading the shell for it at every start.
   HWND grid = grid_->Handle();
-  SetWindowLongPtrW(grid, GWL_EXSTYLE, GetWindowLongPtrW(grid, GWL_EXSTYLE) | WS_EX_ACCEPTFILES);
+  // Also files dragged from an ordinary Explorer onto a copy that runs as administrator.
+  win::AcceptDroppedFiles(grid);
   gridSubclassed_ = win::AddSubclass(grid, GridProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  // Files dragged from an ordinary Explorer onto a copy that runs as administrator.
-  win::AllowMessagesFromOrdinaryPrograms(grid, {WM_DROPFILES, WM_COPYDATA, kCopyGlobalData});
+}
+
+void MainWindow::FollowPadSaved(bool saved) {
+  const ShutdownReasonDecision::Step step = shutdownReason_.Next(saved);
+  switch (step) {
+    case ShutdownReasonDecision::Step::kCreate:
+      shutdownReason_.Took(step, win::SetShutdownReason(window_, std::string(kPadShutdownReason)));
+      break;
+    case ShutdownReasonDecision::Step::kDestroy:
+      shutdownReason_.Took(step, win::ClearShutdownReason(window_));
+      break;
+    case ShutdownReasonDecision::Step::kNone:
+      break;
+  }
 }
 
 void MainWindow::OpenSettingsDialog() {

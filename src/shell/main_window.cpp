@@ -399,6 +399,13 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       mainProcInstalled_ = false;
       PostQuitMessage(0);
       return 0;
+    case WM_SYSCOLORCHANGE:
+      if (grid_ != nullptr) grid_->OnSystemColoursChanged();
+      break;
+    case WM_SETTINGCHANGE:
+      // A high-contrast theme switched on or off: the marked rows take its colours.
+      if (wParam == SPI_SETHIGHCONTRAST && grid_ != nullptr) grid_->OnSystemColoursChanged();
+      break;
     case WM_DPICHANGED: {
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
@@ -484,7 +491,8 @@ PadWindow& MainWindow::Pad() {
   if (pad_ == nullptr || pad_->Handle() == nullptr) {
     pad_.reset();
     PadServices services{system_, program_->core.flags.PadContentSaved,
-                         [this] { ProcessPendingMessages(); }, nullptr, nullptr};
+                         [this] { ProcessPendingMessages(); }, nullptr, nullptr,
+                         [this](bool saved) { FollowPadSaved(saved); }};
     pad_ = std::make_unique<PadWindow>(std::move(services));
     pad_->Create(instance_);
   }

@@ -19,6 +19,7 @@
 #include "help/help_window.h"
 #include "lists/import_list_dialog.h"
 #include "lists/save_list_dialog.h"
+#include "pad/pad_session.h"
 #include "pad/pad_window.h"
 #include "settings/settings_dialog.h"
 #include "shell/command_actions.h"
@@ -166,6 +167,9 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   void EnsureControls();
   // Dropped files reach the program through the grid's list control, once it is made.
   void AcceptDropsOnGrid();
+  // Windows is told, on this window (the one that answers WM_QUERYENDSESSION), why the session
+  // should not end while the pad holds unsaved text; and told no more once it does not.
+  void FollowPadSaved(bool saved);
   // The message font at the window's DPI, on the grid and every control.
   void SetControlFont();
   void SubclassButtons(bool on);
@@ -248,6 +252,7 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   std::unique_ptr<SaveListDialog> saveListDialog_;
   std::unique_ptr<ImportListDialog> importListDialog_;
   std::unique_ptr<PadWindow> pad_;
+  ShutdownReasonDecision shutdownReason_;
   bool menuImagesPending_ = false;  // asked for, not loaded yet
   std::vector<win::UniqueGdiObject> menuImages_;  // outlive the menus that show them
   HBITMAP ranImage_ = nullptr;                    // one of menuImages_

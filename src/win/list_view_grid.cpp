@@ -12,6 +12,7 @@ ListViewGrid::ListViewGrid(int controlId, const std::array<std::string, kGridCol
 
 bool ListViewGrid::Create(HWND parent) {
   if (list_ != nullptr) return true;
+  OnSystemColoursChanged();  // before the list is there: read only
   list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                           0, 0, 0, 0, parent,
@@ -151,11 +152,11 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
     if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
       const int row = static_cast<int>(draw.nmcd.dwItemSpec) + 1;
-      if (RowDisabled(row)) {
-        const_cast<NMLVCUSTOMDRAW&>(draw).clrText = GetSysColor(COLOR_GRAYTEXT);
-      } else if (RowHeld(row)) {
-        const_cast<NMLVCUSTOMDRAW&>(draw).clrText = RGB(192, 0, 0);
-      }
+      const RowColours colours =
+          GridRowColours(RowHeld(row), RowDisabled(row), highContrast_, colours_);
+      auto& item = const_cast<NMLVCUSTOMDRAW&>(draw);
+      if (colours.text) item.clrText = *colours.text;
+      if (colours.background) item.clrTextBk = *colours.background;
       return CDRF_DODEFAULT;
     }
     return CDRF_DODEFAULT;
@@ -180,6 +181,21 @@ void ListViewGrid::SetToolTip(const std::string& text) { toolTip_ = Widen(text);
 
 void ListViewGrid::OnDpiChanged() {
   for (int c = 0; c < kGridColumns; ++c) SetColumnWidth(c, model_.ColumnWidth(c));
+}
+
+void ListViewGrid::OnSystemColoursChanged() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  highContrast_ = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+                  (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+  colours_.window = GetSysColor(COLOR_WINDOW);
+  colours_.windowText = GetSysColor(COLOR_WINDOWTEXT);
+  colours_.grayText = GetSysColor(COLOR_GRAYTEXT);
+  colours_.hotLight = GetSysColor(COLOR_HOTLIGHT);
+  if (list_ == nullptr) return;
+  // Only top-level windows hear of new system colours: the list takes its own from this.
+  SendMessageW(list_, WM_SYSCOLORCHANGE, 0, 0);
+  InvalidateRect(list_, nullptr, TRUE);
 }
 
 }  // namespace tarvek::win

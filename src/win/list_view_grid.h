@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/grid.h"
+#include "core/grid_colours.h"
 #include "core/grid_model.h"
 
 namespace tarvek::win {
@@ -53,6 +54,9 @@ class ListViewGrid : public GridPort {
 
   // Applies the widths again in pixels at the window's current DPI.
   void OnDpiChanged();
+  // The system's colours or its high-contrast setting changed (the parent hears of it: the
+  // list is told, and the marked rows take the new colours).
+  void OnSystemColoursChanged();
 
  private:
   void InsertItem(int row);
@@ -63,6 +67,8 @@ class ListViewGrid : public GridPort {
   GridModel model_;
   HWND list_ = nullptr;
   std::wstring toolTip_;
+  bool highContrast_ = false;
+  SystemColours colours_;
 };
 
 }  // namespace tarvek::win

@@ -49,7 +49,8 @@
 //   lvcells <title>              each row of the window's list control: its four cells,
 //                                Tab-separated, a Tab, CR, LF or backslash inside a cell
 //                                written as \t, \r, \n and a doubled backslash
-//   dropfiles <title> <path>...  drops the files on the window's list control (Wine only)
+//   dropfiles <title> <path>...  drops the files on the window's list control, or else on its
+//                                text box (Wine only)
 //   screen                       the screen's width and height, in pixels
 //   rect <title>                 the window's rectangle: left top right bottom, in pixels
 //   resize <title> <w> <h>       SetWindowPos to that size, as another program would
@@ -491,13 +492,15 @@ int ListViewSelect(const std::wstring& title, const std::vector<std::wstring>& i
   return 0;
 }
 
-// Drops files on the window's list control as the shell does: WM_DROPFILES with a DROPFILES
-// block. The block is written into the target's memory: under Wine a handle of fixed global
-// memory is its own address, so the block serves as the drop handle there (DragFinish cannot
-// free it in that process; a test leaves it behind). This is a Wine-only test instrument.
+// Drops files on the window's list control (or text box) as the shell does: WM_DROPFILES with
+// a DROPFILES block. The block is written into the target's memory: under Wine a handle of
+// fixed global memory is its own address, so the block serves as the drop handle there
+// (DragFinish cannot free it in that process; a test leaves it behind). This is a Wine-only
+// test instrument.
 int DropFiles(const std::wstring& title, const std::vector<std::wstring>& paths) {
   HWND w = Find(title);
   HWND list = w ? FindWindowExW(w, nullptr, L"SysListView32", nullptr) : nullptr;
+  if (!list && w) list = FindWindowExW(w, nullptr, L"Edit", nullptr);
   if (!list) return 1;
   std::vector<char> block(sizeof(DROPFILES));
   auto* head = reinterpret_cast<DROPFILES*>(block.data());

@@ -1,8 +1,9 @@
-// The hotkey editor's window under Wine: its controls in the tab order users step through, and
-// its white panel.
+// The hotkey editor's window under Wine: its controls in the tab order users step through, its
+// white panel, and its key boxes, which take keys and no input method.
 #include "editor/editor_dialog.h"
 
 #include <gtest/gtest.h>
+#include <imm.h>
 
 #include <vector>
 
@@ -41,6 +42,35 @@ TEST(EditorDialogWindow, TabOrderAndWhitePanel) {
   ASSERT_NE(brush, nullptr);
   GetObjectW(brush, sizeof(info), &info);
   EXPECT_EQ(info.lbColor, GetSysColor(COLOR_WINDOW));
+}
+
+TEST(EditorDialogWindow, KeyBoxesTakeNoInputMethodAndEitherWinKey) {
+  wintest::HiddenWindow owner;
+  win::ListViewGrid grid(1, {"功能键", "基本键", "调用的程序", "程序路径"});
+  wintest::RecordingDialogs dialogs;
+  EditorModel model(grid, dialogs, [] {});
+  EditorDialog dialog(model);
+  ASSERT_TRUE(dialog.Create(GetModuleHandleW(nullptr), owner.get()));
+  auto hasContext = [](HWND box) {
+    HIMC context = ImmGetContext(box);
+    if (context != nullptr) ImmReleaseContext(box, context);
+    return context != nullptr;
+  };
+  for (int id : {kCombo1Id0, kCombo1Id1, kCombo1Id2}) {
+    EXPECT_FALSE(hasContext(dialog.Control(id))) << id;
+  }
+  // The name box is for text: it keeps the input method.
+  HWND nameEdit = FindWindowExW(dialog.Control(kCombo3Id), nullptr, L"Edit", nullptr);
+  EXPECT_TRUE(hasContext(nameEdit));
+
+  // The right Win key in the second modifier box, as the system sends it.
+  SendMessageW(dialog.Control(kCombo1Id1), WM_KEYDOWN, VK_RWIN, 1);
+  EXPECT_EQ(model.Box(1), "Win");
+  HWND box = dialog.Control(kCombo1Id1);
+  wchar_t shown[16] = {};
+  SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(SendMessageW(box, CB_GETCURSEL, 0, 0)),
+               reinterpret_cast<LPARAM>(shown));
+  EXPECT_STREQ(shown, L"Win");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <dlgs.h>
 #include <gtest/gtest.h>
+#include <imm.h>
 
 #include <functional>
 #include <map>
@@ -69,6 +70,15 @@ class SettingsDialogWindow : public ::testing::Test {
   win::ListViewGrid grid{100, {"功能键", "基本键", "调用的程序", "程序路径"}};
   SettingsDialog dialog{model, grid, system};
 };
+
+TEST_F(SettingsDialogWindow, ActivationBoxesTakeNoInputMethod) {
+  for (int id : {kCombo1Id0, kCombo1Id1, kCombo1Id2, kText1Id}) {
+    HIMC context = ImmGetContext(Item(id));
+    if (context != nullptr) ImmReleaseContext(Item(id), context);
+    // The path field is for text: it keeps the input method.
+    EXPECT_EQ(context != nullptr, id == kText1Id) << id;
+  }
+}
 
 TEST_F(SettingsDialogWindow, CreatedHiddenWithEveryControlAndCaption) {
   HWND window = dialog.Handle();
