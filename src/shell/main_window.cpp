@@ -430,8 +430,14 @@ EdgePlace MainWindow::ParkingPlace() {
 void MainWindow::SetWindowLeft(int twips, unsigned dpi) {
   RECT r{};
   GetWindowRect(window_, &r);
-  SetWindowPos(window_, nullptr, win::TwipsToPixels(twips, dpi), r.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int left = win::TwipsToPixels(twips, dpi);
+  const UINT dpiBefore = win::WindowDpi(window_);
+  SetWindowPos(window_, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Onto a screen of another DPI, the window took the place suggested for its new size
+  // (WM_DPICHANGED): it goes back to where it was put.
+  if (win::WindowDpi(window_) != dpiBefore) {
+    SetWindowPos(window_, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 PadWindow& MainWindow::Pad() {
