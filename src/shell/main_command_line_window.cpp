@@ -61,11 +61,12 @@ void MainWindow::SwitchAfterStart(const CommandRequest& request) {
 }
 
 int MainWindow::HandToRunningCopy(const CommandRequest& request) {
-  std::optional<LRESULT> result =
-      singleCopy_.SendToRunningCopy(instance_, kCommandDataMark, EncodeCommand(request), kAnswerTimeoutMs);
+  std::optional<LRESULT> result = singleCopy_.SendToRunningCopy(
+      instance_, kCommandDataMark, EncodeCommand(request), kAnswerTimeoutMs);
   CommandOutcome outcome = OutcomeOf(request, AnswerOf(result));
   // Done only when the copy has ended: an installer replaces the program file next.
-  if (outcome.exitCode == 0 && request.which == Switch::kExit && !singleCopy_.RunningCopyEnded(kEndTimeoutMs)) {
+  if (outcome.exitCode == 0 && request.which == Switch::kExit &&
+      !singleCopy_.RunningCopyEnded(kEndTimeoutMs)) {
     outcome = {1, "正在运行的 Tarvek HotKey 没有在 30 秒内退出。"};
   }
   Tell(outcome);

@@ -30,8 +30,9 @@ void MainWindow::HandOverToFirstCopy(unsigned instanceMessage) {
 }
 
 void MainWindow::ClaimInstanceTitle() {
-  singleCopy_.Claim(instance_, window_, program_->core.instanceMessage,
-                    [this](HWND sender, const COPYDATASTRUCT* data) { return OnCopyData(sender, data); });
+  singleCopy_.Claim(
+      instance_, window_, program_->core.instanceMessage,
+      [this](HWND sender, const COPYDATASTRUCT* data) { return OnCopyData(sender, data); });
 }
 
 // The command buttons never take the keyboard focus (so they draw no focus rectangle and the

@@ -39,14 +39,16 @@ std::size_t ScreenOfWindow(const std::vector<Screen>& screens, const ScreenRect&
   }
   if (bestArea > 0) return best;
   for (std::size_t i = 0; i < screens.size(); ++i) {
-    if (DistanceSquared(screens[i].area, window) < DistanceSquared(screens[best].area, window)) best = i;
+    if (DistanceSquared(screens[i].area, window) < DistanceSquared(screens[best].area, window))
+      best = i;
   }
   return best;
 }
 
 }  // namespace
 
-std::optional<ScreenEdge> ParkingEdge(const std::vector<Screen>& screens, const ScreenRect& window) {
+std::optional<ScreenEdge> ParkingEdge(const std::vector<Screen>& screens,
+                                      const ScreenRect& window) {
   if (screens.empty()) return std::nullopt;
   std::size_t at = ScreenOfWindow(screens, window);
   // Each step goes further right, so the walk ends.

@@ -70,15 +70,16 @@ std::optional<LRESULT> SingleCopy::SendToRunningCopy(HINSTANCE instance, ULONG_P
   runningProcess_ = win::OpenProcessOfWindow(runningWindow_);
   LetBringToFront(runningWindow_);  // for /show, as the plain hand-over does
   // WM_COPYDATA names its sender by a window of the sending process.
-  HWND sender = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                instance, nullptr);
+  HWND sender =
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
   std::optional<LRESULT> answer = win::SendCopyData(runningWindow_, sender, mark, bytes, timeoutMs);
   if (sender != nullptr) DestroyWindow(sender);
   return answer;
 }
 
 bool SingleCopy::RunningCopyEnded(DWORD timeoutMs) {
-  if (runningProcess_) return WaitForSingleObject(runningProcess_.get(), timeoutMs) == WAIT_OBJECT_0;
+  if (runningProcess_)
+    return WaitForSingleObject(runningProcess_.get(), timeoutMs) == WAIT_OBJECT_0;
   // Not ours to open: its window goes last.
   for (ULONGLONG until = GetTickCount64() + timeoutMs;
        IsWindow(runningWindow_) && GetTickCount64() < until;) {

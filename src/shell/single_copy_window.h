@@ -45,8 +45,7 @@ class SingleCopy {
   void Release();
 
  private:
-  static LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam);
+  static LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // The running copy's hidden window, by its class and its title: a window of another program
   // that happens to bear the title (a folder named so) is never taken for it.
   static HWND FindRunningCopy();

@@ -12,7 +12,8 @@ BOOL CALLBACK AddScreen(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   info.cbSize = sizeof(info);
   if (GetMonitorInfoW(monitor, &info)) {
     auto* screens = reinterpret_cast<std::vector<std::pair<HMONITOR, Screen>>*>(list);
-    screens->push_back({monitor, Screen{ScreenRectOf(info.rcMonitor), ScreenRectOf(info.rcWork), 0}});
+    screens->push_back(
+        {monitor, Screen{ScreenRectOf(info.rcMonitor), ScreenRectOf(info.rcWork), 0}});
   }
   return TRUE;
 }
@@ -24,7 +25,8 @@ UINT MonitorDpi(HMONITOR monitor) {
       SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
   constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: what the system scales by
   UINT x = 0, y = 0;
-  if (getDpiForMonitor == nullptr || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y))) return 0;
+  if (getDpiForMonitor == nullptr || FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &x, &y)))
+    return 0;
   return y;
 }
 

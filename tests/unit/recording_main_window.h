@@ -94,7 +94,7 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   void SetWindowLeft(int twips, unsigned dpi) override {
     windowLeft = twips;
     lefts.push_back(twips);
-    if (dpi != screenDpi) calls_.push_back("View.SetWindowLeft at another DPI " + std::to_string(dpi));
+    if (dpi != screenDpi) calls_.push_back("View.SetWindowLeft at DPI " + std::to_string(dpi));
   }
 
   static std::string Bit(bool on) { return on ? "1" : "0"; }

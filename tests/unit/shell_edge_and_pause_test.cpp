@@ -105,9 +105,17 @@ TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
     Step pause, resume;
   };
   const Road roads[] = {
-      {"/pause, /resume", [](CommandActions& a, MainCommands&) { a.Carry({Switch::kPause, ""}); },
-       [](CommandActions& a, MainCommands&) { a.Carry({Switch::kResume, ""}); }},
-      {"/pause at start", [](CommandActions& a, MainCommands&) { a.CarryAtStart({Switch::kPause, ""}); },
+      {"/pause, /resume",
+       [](CommandActions& a, MainCommands&) {
+         a.Carry({Switch::kPause, ""});
+       },
+       [](CommandActions& a, MainCommands&) {
+         a.Carry({Switch::kResume, ""});
+       }},
+      {"/pause at start",
+       [](CommandActions& a, MainCommands&) {
+         a.CarryAtStart({Switch::kPause, ""});
+       },
        [](CommandActions&, MainCommands& c) { c.ToggleLock(); }},
       {"暂时禁用, 取消禁用", [](CommandActions&, MainCommands& c) { c.ToggleLock(); },
        [](CommandActions&, MainCommands& c) { c.ToggleLock(); }},
@@ -118,7 +126,8 @@ TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
   } host;
   for (const Road& road : roads) {
     for (Icon icon : {Icon::kShown, Icon::kHiddenByHand, Icon::kSwitchedOff}) {
-      const std::string what = std::string(road.name) + ", icon " + std::to_string(static_cast<int>(icon));
+      const std::string what =
+          std::string(road.name) + ", icon " + std::to_string(static_cast<int>(icon));
       RecordingSystem system;
       MemorySettings settings;
       settings.values["ShowInfo"] = "0";
