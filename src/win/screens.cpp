@@ -1,5 +1,7 @@
 #include "win/screens.h"
 
+#include <utility>
+
 #include "win/dpi.h"
 #include "win/on_demand.h"
 
