@@ -23,6 +23,7 @@ add_library(tarvek_win STATIC
   src/win/drop_target.cpp
   src/win/message_filter.cpp
   src/win/command_channel.cpp
+  src/win/screens.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
   src/editor/launch_options_dialog.cpp
@@ -44,7 +45,8 @@ add_executable(TarvekHotKey WIN32
   src/shell/main_startup_window.cpp
   src/shell/main_command_line_window.cpp
   src/shell/main_menu_window.cpp
-  src/shell/main_tray_window.cpp
+  src/shell/single_copy_window.cpp
+  src/shell/tray_icon_window.cpp
   res/app.rc
 )
 configure_file(res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)

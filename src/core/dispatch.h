@@ -59,7 +59,8 @@ class MainView {
   // such time until stopped.
   virtual void StartTrayMenuTimer() = 0;
   virtual void StopTrayMenuTimer() = 0;
-  // Puts the window's left edge at screen width - window width - 20 twips.
+  // Puts the window's left edge at the right screen edge it parked against - window width - 20
+  // twips.
   virtual void RevealFromEdge() = 0;
   virtual void ShowPad() = 0;
   virtual void RemoveTrayIcon() = 0;

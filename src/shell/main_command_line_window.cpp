@@ -61,34 +61,13 @@ void MainWindow::SwitchAfterStart(const CommandRequest& request) {
 }
 
 int MainWindow::HandToRunningCopy(const CommandRequest& request) {
-  HWND first = FindHandOverWindow();
-  std::optional<LRESULT> result;
-  win::UniqueKernelHandle firstProcess;
-  if (first != nullptr) {
-    // Opened before the message: once the copy has ended its window says nothing of it.
-    firstProcess = win::OpenProcessOfWindow(first);
-    DWORD id = 0;
-    GetWindowThreadProcessId(first, &id);
-    if (id != 0) AllowSetForegroundWindow(id);  // for /show, as the plain hand-over does
-    // WM_COPYDATA names its sender by a window of the sending process.
-    HWND sender = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  instance_, nullptr);
-    result = win::SendCopyData(first, sender, kCommandDataMark, EncodeCommand(request), kAnswerTimeoutMs);
-    if (sender != nullptr) DestroyWindow(sender);
-  }
+  std::optional<LRESULT> result = singleCopy_.SendToRunningCopy(
+      instance_, kCommandDataMark, EncodeCommand(request), kAnswerTimeoutMs);
   CommandOutcome outcome = OutcomeOf(request, AnswerOf(result));
-  if (outcome.exitCode == 0 && request.which == Switch::kExit) {
-    // Done only when the copy has ended: an installer replaces the program file next.
-    bool ended = false;
-    if (firstProcess) {
-      ended = WaitForSingleObject(firstProcess.get(), kEndTimeoutMs) == WAIT_OBJECT_0;
-    } else {  // not ours to open: its window goes last
-      for (ULONGLONG until = GetTickCount64() + kEndTimeoutMs; IsWindow(first) && GetTickCount64() < until;) {
-        Sleep(50);
-      }
-      ended = !IsWindow(first);
-    }
-    if (!ended) outcome = {1, "正在运行的 Tarvek HotKey 没有在 30 秒内退出。"};
+  // Done only when the copy has ended: an installer replaces the program file next.
+  if (outcome.exitCode == 0 && request.which == Switch::kExit &&
+      !singleCopy_.RunningCopyEnded(kEndTimeoutMs)) {
+    outcome = {1, "正在运行的 Tarvek HotKey 没有在 30 秒内退出。"};
   }
   Tell(outcome);
   return outcome.exitCode;

@@ -87,10 +87,10 @@ void MainCommands::ToggleLock() {
   // The registrations follow the grid's rows by the slot each row keeps: a binding deleted
   // since the last reload stays free. The slots stay filled, so that the bindings can come
   // back as they were.
+  // Only the icon's picture changes: an icon the user hid, or never asked for, stays away (it
+  // shows the picture when it comes back).
   if (lockNowChecked_) {
-    view_.SetTrayRecordPicture(TrayPicture::kNormal);
-    view_.RemoveTrayIcon();
-    view_.AddTrayIcon();
+    view_.SetTrayPicture(TrayPicture::kNormal);
     for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
       int slot = grid_.RowSlot(row);
       bool held = false;
@@ -110,9 +110,7 @@ void MainCommands::ToggleLock() {
       int slot = grid_.RowSlot(row);
       if (slot >= 0) system_.UnregisterHotkey(BindingIdBase + slot);
     }
-    view_.SetTrayRecordPicture(TrayPicture::kDisabled);
-    view_.RemoveTrayIcon();
-    view_.AddTrayIcon();
+    view_.SetTrayPicture(TrayPicture::kDisabled);
   }
   lockNowChecked_ = !lockNowChecked_;
   view_.SetMenuChecked(MenuItemId::kLockNow, lockNowChecked_);
@@ -344,8 +342,10 @@ void MainCommands::SlideToScreenEdge() {
   if (sliding_) return;  // the close box, pressed again while the window slides
   sliding_ = true;
   ProgramFlags& flags = program_.core.flags;
-  int screen = view_.ScreenWidth();
-  int left = view_.WindowLeft();
+  // Counted at the DPI of the screen it parks on, wherever it starts from.
+  const EdgePlace place = view_.ParkingPlace();
+  const int screen = place.screenRight;
+  int left = place.windowLeft;
   while (screen - 100 > left) {
     view_.ProcessPendingMessages();
     if (flags.QuitRequested) {  // the program ended while the window was on its way
@@ -353,9 +353,9 @@ void MainCommands::SlideToScreenEdge() {
       return;
     }
     left += 100;
-    view_.SetWindowLeft(left);
+    view_.SetWindowLeft(left, place.dpi);
   }
-  view_.SetWindowLeft(screen - 80);
+  view_.SetWindowLeft(screen - 80, place.dpi);
   flags.ParkedAtEdge = true;
   sliding_ = false;
 }
@@ -364,7 +364,8 @@ void MainCommands::FormMouseMove(int xTwips) {
   ProgramFlags& flags = program_.core.flags;
   // The pointer leaving across the left border parks the window, leaving a strip on screen.
   if (!flags.MouseActivation || flags.ParkedAtEdge || xTwips > 0) return;
-  view_.SetWindowLeft(view_.ScreenWidth() - 100);
+  const EdgePlace place = view_.ParkingPlace();
+  view_.SetWindowLeft(place.screenRight - 100, place.dpi);
   flags.ParkedAtEdge = true;
 }
 

@@ -1,5 +1,5 @@
 // The main window's part in start-up and shut-down: the hand-over between copies, the command
-// buttons' behaviour and the grid's dropped files.
+// buttons' behaviour and the grid's dropped files; and the dialogs it opens.
 #include "shell/main_window.h"
 
 #include <commctrl.h>
@@ -17,8 +17,6 @@ namespace tarvek {
 
 namespace {
 
-constexpr wchar_t kAppClass[] = L"TarvekHotKeyApp";
-constexpr wchar_t kAppTitle[] = L"Tarvek HotKey";  // what a second copy looks for
 constexpr UINT_PTR kSubclassId = 1;
 constexpr int kCommandButtons[] = {main_ids::kCommand4Id, main_ids::kCommand3Id,
                                    main_ids::kCommand1Id, main_ids::kCommand2Id,
@@ -26,37 +24,16 @@ constexpr int kCommandButtons[] = {main_ids::kCommand4Id, main_ids::kCommand3Id,
 
 }  // namespace
 
-HWND MainWindow::FindHandOverWindow() { return FindWindowW(kAppClass, kAppTitle); }
-
 void MainWindow::HandOverToFirstCopy(unsigned instanceMessage) {
   // Our own window must not be the one found.
   SetWindowTextW(window_, L"");
-  HWND first = FindHandOverWindow();
-  if (first != nullptr) {
-    // Only the program the user is working with, this copy just started, may bring a window
-    // to the front: the right goes to the first copy, which shows its window.
-    DWORD firstProcess = 0;
-    GetWindowThreadProcessId(first, &firstProcess);
-    if (firstProcess != 0) AllowSetForegroundWindow(firstProcess);
-    static const std::int32_t kZero = 0;
-    // A first copy that does not answer must not keep this one from ending.
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(first, instanceMessage, 0, reinterpret_cast<LPARAM>(&kZero),
-                        SMTO_ABORTIFHUNG | SMTO_NORMAL, 5000, &result);
-  }
+  singleCopy_.HandOver(instanceMessage);
 }
 
 void MainWindow::ClaimInstanceTitle() {
-  WNDCLASSEXW app{};
-  app.cbSize = sizeof(app);
-  app.lpfnWndProc = AppWindowProc;
-  app.hInstance = instance_;
-  app.lpszClassName = kAppClass;
-  RegisterClassExW(&app);
-  appWindow_ = CreateWindowExW(WS_EX_TOOLWINDOW, kAppClass, kAppTitle, WS_POPUP, 0, 0, 0, 0,
-                               nullptr, nullptr, instance_, this);
-  // A second start by an ordinary program reaches a copy that runs as administrator.
-  win::AllowMessagesFromOrdinaryPrograms(appWindow_, {program_->core.instanceMessage, WM_COPYDATA});
+  singleCopy_.Claim(
+      instance_, window_, program_->core.instanceMessage,
+      [this](HWND sender, const COPYDATASTRUCT* data) { return OnCopyData(sender, data); });
 }
 
 // The command buttons never take the keyboard focus (so they draw no focus rectangle and the

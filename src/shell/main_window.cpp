@@ -7,8 +7,7 @@
 #include "win/common_controls.h"
 #include "win/dialog_kit.h"
 #include "win/dpi.h"
-#include "win/message_filter.h"
-#include "win/on_demand.h"
+#include "win/screens.h"
 #include "win/strings.h"
 
 namespace tarvek {
@@ -19,7 +18,6 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"TarvekHotKeyMain";
 constexpr wchar_t kMainCaption[] = L"LumekVorda2009 v1.0 beta";
-constexpr wchar_t kInstanceMutex[] = L"Local\\TarvekHotKey.Instance";
 
 constexpr UINT kUnloadMessage = WM_APP + 1;  // the main window is unloaded after the handler ends
 
@@ -66,37 +64,9 @@ MainWindow::MainWindow() = default;
 
 MainWindow::~MainWindow() = default;
 
-// The copy that runs owns the mutex of the user's session for as long as it runs; the system
-// gives it to a waiting copy when that one ends, even when it ends without a word.
-bool MainWindow::AnotherCopyRunning() {
-  instanceMutex_.reset(CreateMutexW(nullptr, TRUE, kInstanceMutex));
-  // A copy that runs as administrator made the mutex out of our reach: it runs all the same.
-  if (!instanceMutex_) return GetLastError() == ERROR_ACCESS_DENIED;
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
-  DWORD owned = WaitForSingleObject(instanceMutex_.get(), 0);
-  return owned != WAIT_OBJECT_0 && owned != WAIT_ABANDONED;
-}
-
-// The copy that runs may still be starting, or ending. Waits until its hand-over window is
-// there (true), or until it has ended and the mutex is ours (false: this copy is the one that
-// runs now). A copy that never gets that far is given up on after a while.
-bool MainWindow::WaitForFirstCopy() {
-  const ULONGLONG until = GetTickCount64() + 10000;
-  do {
-    if (FindHandOverWindow() != nullptr) return true;
-    if (instanceMutex_) {
-      DWORD owned = WaitForSingleObject(instanceMutex_.get(), 100);
-      if (owned == WAIT_OBJECT_0 || owned == WAIT_ABANDONED) return false;
-    } else {
-      Sleep(100);
-    }
-  } while (GetTickCount64() < until);
-  return true;
-}
-
 bool MainWindow::Create(HINSTANCE instance, const CommandRequest& request) {
   instance_ = instance;
-  anotherCopy_ = AnotherCopyRunning() && WaitForFirstCopy();
+  anotherCopy_ = singleCopy_.AnotherCopyRunning();
   if (request.which != Switch::kNone && !SwitchBeforeStart(request)) return false;
 
   WNDCLASSEXW wc{};
@@ -135,10 +105,7 @@ bool MainWindow::Create(HINSTANCE instance, const CommandRequest& request) {
   commandActions_ = std::make_unique<CommandActions>(*program_, *commands_, *this, *grid_, system_, *this);
   program_->core.instanceMessage = RegisterWindowMessageW(L"MYMESSAGE");
   mainProcInstalled_ = true;
-  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
-  // Run as administrator, the program would not hear the notification area's restart from the
-  // ordinary programs around it.
-  win::AllowMessagesFromOrdinaryPrograms(window_, {taskbarCreated_, wm::kTrayCallback});
+  tray_.Attach(instance_, window_);
   if (!program_->StartUp(anotherCopy_)) {
     // A drive's root folder, or a copy that already runs: this copy ends now.
     program_->ShutDown();
@@ -296,29 +263,6 @@ LRESULT CALLBACK MainWindow::StaticWindowProc(HWND window, UINT message, WPARAM 
   }
 }
 
-// The hidden "Tarvek HotKey" window passes the second-copy message on to the main window.
-LRESULT CALLBACK MainWindow::AppWindowProc(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self != nullptr && message == WM_COPYDATA) {
-    try {  // no exception may leave a window procedure
-      return self->OnCopyData(reinterpret_cast<HWND>(wParam),
-                              reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    } catch (...) {
-      return 0;
-    }
-  }
-  if (self != nullptr && self->program_ != nullptr && self->window_ != nullptr &&
-      message == self->program_->core.instanceMessage) {
-    return SendMessageW(self->window_, message, wParam, lParam);
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (mainProcInstalled_ && program_ != nullptr) {
     if (std::optional<std::intptr_t> result =
@@ -326,7 +270,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return *result;
     }
   }
-  if (std::optional<LRESULT> result = OnTrayMessage(message, wParam)) return *result;
+  if (std::optional<LRESULT> result = tray_.OnMessage(message, wParam)) return *result;
   switch (message) {
     case WM_COMMAND:
       if (HIWORD(wParam) == 0 || lParam == 0) OnCommand(LOWORD(wParam));
@@ -389,8 +333,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       saveListDialog_.reset();
       importListDialog_.reset();
       pad_.reset();
-      if (appWindow_ != nullptr) DestroyWindow(appWindow_);
-      appWindow_ = nullptr;
+      singleCopy_.Release();
       DestroyWindow(window_);
       return 0;
     case WM_DESTROY:
@@ -412,7 +355,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                    SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
       SetControlFont();
       LayOut();
-      TrayDpiChanged();
+      tray_.DpiChanged();
       ReloadMenuImages();
       return 0;
     }
@@ -455,36 +398,53 @@ void MainWindow::Show() {
 
 void MainWindow::Hide() { ShowWindow(window_, SW_HIDE); }
 
+void MainWindow::AddTrayIcon() { tray_.Add(!started_); }
+
+void MainWindow::RemoveTrayIcon() { tray_.Remove(); }
+
+void MainWindow::SetTrayPicture(TrayPicture picture) { tray_.SetPicture(picture); }
+
 void MainWindow::StartTrayMenuTimer() {
   SetTimer(window_, wm::kTrayMenuTimerId, GetDoubleClickTime(), nullptr);
 }
 
 void MainWindow::StopTrayMenuTimer() { KillTimer(window_, wm::kTrayMenuTimerId); }
 
+ScreenEdge MainWindow::ParkingEdgeNow() {
+  RECT r{};
+  GetWindowRect(window_, &r);
+  std::optional<ScreenEdge> edge = ParkingEdge(win::DesktopScreens(window_), win::ScreenRectOf(r));
+  // No screen to be told of: the main screen, as always.
+  return edge ? *edge : ScreenEdge{GetSystemMetrics(SM_CXSCREEN), win::WindowDpi(window_)};
+}
+
 void MainWindow::RevealFromEdge() {
   RECT r{};
   GetWindowRect(window_, &r);
-  int screen = GetSystemMetrics(SM_CXSCREEN);
-  int margin = win::TwipsToPixels(20, win::WindowDpi(window_));
-  SetWindowPos(window_, nullptr, screen - (r.right - r.left) - margin, r.top, 0, 0,
+  const ScreenEdge edge = ParkingEdgeNow();
+  int margin = win::TwipsToPixels(20, edge.dpi);
+  SetWindowPos(window_, nullptr, edge.right - (r.right - r.left) - margin, r.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int MainWindow::WindowLeft() {
+EdgePlace MainWindow::ParkingPlace() {
   RECT r{};
   GetWindowRect(window_, &r);
-  return win::PixelsToTwips(r.left, win::WindowDpi(window_));
+  const ScreenEdge edge = ParkingEdgeNow();
+  return {win::PixelsToTwips(r.left, edge.dpi), win::PixelsToTwips(edge.right, edge.dpi), edge.dpi};
 }
 
-int MainWindow::ScreenWidth() {
-  return win::PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), win::WindowDpi(window_));
-}
-
-void MainWindow::SetWindowLeft(int twips) {
+void MainWindow::SetWindowLeft(int twips, unsigned dpi) {
   RECT r{};
   GetWindowRect(window_, &r);
-  SetWindowPos(window_, nullptr, win::TwipsToPixels(twips, win::WindowDpi(window_)), r.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const int left = win::TwipsToPixels(twips, dpi);
+  const UINT dpiBefore = win::WindowDpi(window_);
+  SetWindowPos(window_, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Onto a screen of another DPI, the window took the place suggested for its new size
+  // (WM_DPICHANGED): it goes back to where it was put.
+  if (win::WindowDpi(window_) != dpiBefore) {
+    SetWindowPos(window_, nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 PadWindow& MainWindow::Pad() {

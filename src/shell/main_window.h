@@ -1,7 +1,8 @@
 // The main window "LumekVorda2009 v1.0 beta" with its frames, grid, buttons, options and menu
-// bar, the hidden top-level window "Tarvek HotKey" a second copy of the program looks for, and
-// the tray icon. main_window.cpp builds and lays out the window and answers its messages;
-// main_menu_window.cpp holds the menus, their shortcuts and the routing of every command.
+// bar. It owns the tray icon (tray_icon_window.h) and the single-copy lock with the hand-over
+// (single_copy_window.h). main_window.cpp builds and lays out the window and answers its
+// messages; main_menu_window.cpp holds the menus, their shortcuts and the routing of every
+// command.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +25,10 @@
 #include "settings/settings_dialog.h"
 #include "shell/command_actions.h"
 #include "shell/main_commands.h"
+#include "shell/main_ids.h"
 #include "shell/program.h"
+#include "shell/single_copy_window.h"
+#include "shell/tray_icon_window.h"
 #include "win/list_view_grid.h"
 #include "win/registry.h"
 #include "win/unique_handle.h"
@@ -32,52 +36,6 @@
 
 namespace tarvek {
 
-// Child controls of the main window. The options and the check box drawn in the frame
-// "窗口激活方式" are children of the main window, so that their clicks reach it.
-namespace main_ids {
-enum ControlId : int {
-  kGridId = 100,
-  kFrame1Id,
-  kCommand4Id,  // 添加 &A
-  kCommand3Id,  // 隐藏 &H
-  kCommand1Id,  // 应用 &Q
-  kCommand2Id,  // 帮助 &?
-  kCommand5Id,  // 退出
-  kCommand6Id,  // 关于
-  kFrame2Id,
-  kOption1Id0,  // 使用热键方式激活
-  kOption1Id1,  // 使用鼠标方式激活
-  kCheck1Id,    // 启用鼠标控制器
-};
-// Menu-bar items. The hotkey-list menu's item i has the id kHotkeyMenuBase + i.
-enum CommandId : int {
-  kCmdHideIcon = 2001,
-  kCmdShowWindow,
-  kCmdLockNow,
-  kCmdQuit,
-  kCmdAdd,
-  kCmdChange,
-  kCmdDelete,
-  kCmdRun,
-  kCmdRedraw,
-  kCmdFindTarget,
-  kCmdShowPath,
-  kCmdOpenStart,
-  kCmdShowInfo,
-  kCmdOpenSound,
-  kCmdOtherSettings,
-  kCmdSaveList,
-  kCmdImportList,
-  kCmdUseHotkey,
-  kCmdShowIconOn,
-  kCmdToggleEnabled,  // 停用热键(&T) / 启用热键(&T)
-};
-inline constexpr int kHotkeyMenuBase = 1000;
-// Posted by start-up: the tray icon is added once start-up is over.
-inline constexpr UINT kAddTrayMessage = WM_APP + 2;
-// Posted by a command from the command line: what it does once its sender has the answer.
-inline constexpr UINT kCommandLaterMessage = WM_APP + 3;
-}  // namespace main_ids
 
 class MainWindow : public MainWindowView, public PadHost, public CommandHost {
  public:
@@ -114,7 +72,6 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   void SetHotkeyMenu(const std::vector<MenuItem>& items) override;
   void SetHotkeyMenuChecked(int item, bool checked) override;
   void AddTrayIcon() override;
-  void SetTrayRecordPicture(TrayPicture picture) override;
   void Hide() override;
   void SetMenuChecked(MenuItemId item, bool checked) override;
   void SetMenuEnabled(MenuItemId item, bool enabled) override;
@@ -125,9 +82,8 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   void PopupEditMenu() override;
   void SendHotkeyToSelf(int id) override;
   void ProcessPendingMessages() override;
-  int WindowLeft() override;
-  int ScreenWidth() override;
-  void SetWindowLeft(int twips) override;
+  EdgePlace ParkingPlace() override;
+  void SetWindowLeft(int twips, unsigned dpi) override;
   void OpenEditor() override;
   void OpenSaveList() override;
   void OpenImportList() override;
@@ -158,7 +114,6 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   static LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR id, DWORD_PTR data);
   static LRESULT CALLBACK StaticWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   std::optional<LRESULT> OnGridNotify(const NMHDR& header);
   void CreateControls();
@@ -182,20 +137,8 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   int HandToRunningCopy(const CommandRequest& request);
   LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
   void RunLaterJobs();
-  bool AnotherCopyRunning();
-  bool WaitForFirstCopy();
-  // The running copy's hidden window, by its class and its title: a window of another
-  // program that happens to bear the title (a folder named so) is never taken for it.
-  static HWND FindHandOverWindow();
-  HICON TrayIcon(TrayPicture picture);
-  // The tray pictures again, at the size for the taskbar's DPI now.
-  void ReloadTrayIcons();
-  // Adds the icon, or tries again a little later while the taskbar cannot take it yet.
-  void OfferTrayIcon();
-  // main_tray_window.cpp: the taskbar's restart, the start-up's icon and the retries; empty for
-  // any other message.
-  std::optional<LRESULT> OnTrayMessage(UINT message, WPARAM wParam);
-  void TrayDpiChanged();
+  // The right screen edge the window parks against, for where it is now.
+  ScreenEdge ParkingEdgeNow();
   // One message of the loop: shortcuts, then the dialog keys, then the window.
   void Dispatch(MSG& message);
 
@@ -212,10 +155,9 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
 
   HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
-  HWND appWindow_ = nullptr;  // hidden, titled "Tarvek HotKey"
   HWND toolTip_ = nullptr;
   win::UniqueGdiObject font_;
-  win::UniqueKernelHandle instanceMutex_;
+  SingleCopy singleCopy_;
   bool anotherCopy_ = false;
   bool buttonsSubclassed_ = false;
   bool controlsCreated_ = false;
@@ -228,14 +170,7 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   bool acceptsDrops_ = false;  // start-up asked for dropped files
   bool gridSubclassed_ = false;
   bool mainProcInstalled_ = false;
-  bool trayAdded_ = false;
-  UINT taskbarCreated_ = 0;
-  int trayRetriesLeft_ = 0;
-  NOTIFYICONDATAW tray_{};
-  TrayPicture trayRecordPicture_ = TrayPicture::kNormal;
-  win::UniqueIcon trayNormal_;
-  win::UniqueIcon trayPressed_;
-  win::UniqueIcon trayDisabled_;
+  TrayIcon tray_;
   win::UniqueMenu hotkeyMenu_;
   win::UniqueMenu menuBar_;  // taken off the window before it is destroyed
   win::UniqueAccelerators shortcuts_;

@@ -16,6 +16,7 @@
 #include "lists/save_list_model.h"
 #include "settings/settings_dialog_model.h"
 #include "settings/settings_store.h"
+#include "shell/screen_edge.h"
 
 namespace tarvek {
 
@@ -51,8 +52,6 @@ class MainWindowView : public MainView {
   virtual void SetHotkeyMenuChecked(int item, bool checked) = 0;
   // Adds the tray icon with the picture its record holds (the normal one until told otherwise).
   virtual void AddTrayIcon() = 0;
-  // Puts the picture into the tray icon's record without telling the notification area.
-  virtual void SetTrayRecordPicture(TrayPicture picture) = 0;
   virtual void Hide() = 0;
   virtual void SetMenuChecked(MenuItemId item, bool checked) = 0;
   virtual void SetMenuEnabled(MenuItemId item, bool enabled) = 0;
@@ -73,10 +72,11 @@ class MainWindowView : public MainView {
   // Lets the messages that are waiting be handled, as a long loop of the user-interface
   // thread must.
   virtual void ProcessPendingMessages() = 0;
-  // The window's left edge and the screen's width, in twips.
-  virtual int WindowLeft() = 0;
-  virtual int ScreenWidth() = 0;
-  virtual void SetWindowLeft(int twips) = 0;
+  // The window's left edge and the right screen edge it parks against (ParkingEdge), in twips
+  // at the DPI of that edge's screen.
+  virtual EdgePlace ParkingPlace() = 0;
+  // Puts the window's left edge at the place, in twips at the DPI ParkingPlace gave.
+  virtual void SetWindowLeft(int twips, unsigned dpi) = 0;
 
   // Start-up and shut-down.
   // A second copy: clears its own title, finds the first copy's window "Tarvek HotKey" and

@@ -377,14 +377,12 @@ TEST_F(MainCommandsTest, LockUnregistersOnlyTheBindingsAndShowsTheDisabledIcon) 
   StartUp();
   EXPECT_EQ(CallsOf(&MainCommands::ToggleLock),
             (Calls{"UnregisterHotkey -14080", "UnregisterHotkey -14079", "UnregisterHotkey -14078",
-                   "View.TrayRecord Disabled", "View.RemoveTrayIcon", "View.AddTrayIcon",
-                   "View.MenuChecked LockNow 1"}));
+                   "View.TrayDisabled", "View.MenuChecked LockNow 1"}));
   EXPECT_TRUE(commands.LockNowChecked());
   EXPECT_EQ(program.core.table.Used(), 3);  // the bindings stay, ready to come back
 
   EXPECT_EQ(CallsOf(&MainCommands::ToggleLock),
-            (Calls{"View.TrayRecord Normal", "View.RemoveTrayIcon", "View.AddTrayIcon",
-                   "UnregisterHotkey -14080", "RegisterHotkey -14080 3 67",
+            (Calls{"View.TrayNormal", "UnregisterHotkey -14080", "RegisterHotkey -14080 3 67",
                    "UnregisterHotkey -14079", "RegisterHotkey -14079 0 116",
                    "UnregisterHotkey -14078", "RegisterHotkey -14078 12 40",
                    "View.MenuChecked LockNow 0"}));
@@ -706,7 +704,7 @@ TEST_F(MainCommandsTest, RowsFindTheirOwnBindingAfterADeletionAboveThem) {
 
   // The bindings come back from a lock without the deleted ones.
   commands.ToggleLock();
-  EXPECT_EQ(CallsOf(&MainCommands::ToggleLock)[4], "RegisterHotkey -14080 3 67");
+  EXPECT_EQ(CallsOf(&MainCommands::ToggleLock)[2], "RegisterHotkey -14080 3 67");
   EXPECT_EQ(system.CallsStartingWith("RegisterHotkey").size(), 1u);
 }
 

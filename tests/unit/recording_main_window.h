@@ -29,6 +29,7 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   // The window's place, in twips, as SetWindowLeft leaves it.
   int windowLeft = 3000;
   int screenWidth = 15360;  // 1024 pixels at 96 dots per inch
+  unsigned screenDpi = 96;  // of the screen the window parks on
   std::vector<int> lefts;   // every SetWindowLeft, in order
   int pendingMessageRounds = 0;
   std::function<void()> onPendingMessages;  // what arrives while messages are handled
@@ -48,9 +49,9 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
     if (item >= 0 && item < static_cast<int>(menu.size())) menu[item].checked = checked;
     calls_.push_back("View.HotkeyMenuChecked " + std::to_string(item) + " " + Bit(checked));
   }
-  void AddTrayIcon() override { calls_.push_back("View.AddTrayIcon"); }
-  void SetTrayRecordPicture(TrayPicture picture) override {
-    calls_.push_back("View.TrayRecord " + PictureName(picture));
+  void AddTrayIcon() override {
+    trayShown = true;
+    calls_.push_back("View.AddTrayIcon");
   }
   void Hide() override { calls_.push_back("View.Hide"); }
   void SetMenuChecked(MenuItemId item, bool checked) override {
@@ -89,11 +90,11 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
     ++pendingMessageRounds;
     if (onPendingMessages) onPendingMessages();
   }
-  int WindowLeft() override { return windowLeft; }
-  int ScreenWidth() override { return screenWidth; }
-  void SetWindowLeft(int twips) override {
+  EdgePlace ParkingPlace() override { return {windowLeft, screenWidth, screenDpi}; }
+  void SetWindowLeft(int twips, unsigned dpi) override {
     windowLeft = twips;
     lefts.push_back(twips);
+    if (dpi != screenDpi) calls_.push_back("View.SetWindowLeft at DPI " + std::to_string(dpi));
   }
 
   static std::string Bit(bool on) { return on ? "1" : "0"; }

@@ -164,17 +164,27 @@ class RecordingViewOf : public Base, public PadHost {
   explicit RecordingViewOf(std::vector<std::string>& calls) : calls_(calls) {}
   void ShowNormal() override { calls_.push_back("View.ShowNormal"); }
   void Show() override { calls_.push_back("View.Show"); }
-  void SetTrayPicture(TrayPicture p) override { calls_.push_back("View.Tray" + PictureName(p)); }
+  void SetTrayPicture(TrayPicture p) override {
+    trayPicture = p;
+    calls_.push_back("View.Tray" + PictureName(p));
+  }
   void PopupHotkeyMenu() override { calls_.push_back("View.PopupHotkeyMenu"); }
   void PopupSystemMenu() override { calls_.push_back("View.PopupSystemMenu"); }
   void StartTrayMenuTimer() override { calls_.push_back("View.StartTrayMenuTimer"); }
   void StopTrayMenuTimer() override { calls_.push_back("View.StopTrayMenuTimer"); }
   void RevealFromEdge() override { calls_.push_back("View.RevealFromEdge"); }
   void ShowPad() override { calls_.push_back("View.ShowPad"); }
-  void RemoveTrayIcon() override { calls_.push_back("View.RemoveTrayIcon"); }
+  void RemoveTrayIcon() override {
+    trayShown = false;
+    calls_.push_back("View.RemoveTrayIcon");
+  }
   void RestoreWindowProcedures() override { calls_.push_back("View.RestoreWindowProcedures"); }
   void Unload() override { calls_.push_back("View.Unload"); }
   void ShowPadForAction() override { calls_.push_back("Pad.ShowForAction"); }
+
+  // The tray icon as the notification area would show it.
+  bool trayShown = false;
+  TrayPicture trayPicture = TrayPicture::kNormal;
 
  protected:
   std::vector<std::string>& calls_;

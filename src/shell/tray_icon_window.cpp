@@ -1,0 +1,139 @@
+#include "shell/tray_icon_window.h"
+
+#include "shell/resource.h"
+#include "win/dpi.h"
+#include "win/message_filter.h"
+#include "win/on_demand.h"
+
+namespace tarvek {
+
+namespace {
+
+// Posted by the start-up: the icon is added once the start-up is over.
+constexpr UINT kAddTrayMessage = WM_APP + 2;
+// At log-on the taskbar may not take icons yet: the icon is offered again this often, this
+// many times (its restart message brings the icon as well).
+constexpr UINT_PTR kTrayRetryTimerId = 2;
+constexpr UINT kTrayRetryMilliseconds = 2000;
+constexpr int kTrayRetries = 150;
+
+// The notification area is the shell's: its library is loaded when the icon is first added.
+// The icon needs no COM, which would cost the start more than the icon itself.
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
+  static const auto notify =
+      win::SystemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
+  return notify != nullptr ? notify(message, data) : FALSE;
+}
+
+}  // namespace
+
+void TrayIcon::Attach(HINSTANCE instance, HWND owner) {
+  instance_ = instance;
+  owner_ = owner;
+  taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
+  // Run as administrator, the program would not hear the notification area's restart from the
+  // ordinary programs around it, nor the icon's clicks.
+  win::AllowMessagesFromOrdinaryPrograms(owner, {taskbarCreated_, wm::kTrayCallback});
+}
+
+std::optional<LRESULT> TrayIcon::OnMessage(UINT message, WPARAM wParam) {
+  if (taskbarCreated_ != 0 && message == taskbarCreated_) {
+    // The new taskbar may sit on a screen of another DPI.
+    ReloadPictures();
+    retriesLeft_ = kTrayRetries;
+    Offer();
+    return 0;
+  }
+  if (message == kAddTrayMessage) {
+    Offer();
+    return 0;
+  }
+  if (message == WM_TIMER && wParam == kTrayRetryTimerId) {
+    KillTimer(owner_, kTrayRetryTimerId);
+    Offer();
+    return 0;
+  }
+  return std::nullopt;
+}
+
+void TrayIcon::DpiChanged() {
+  ReloadPictures();
+  if (added_) NotifyIcon(NIM_MODIFY, &record_);
+}
+
+// Each picture is loaded when it is first wanted: most runs never show the pressed or the
+// disabled one, and none shows any before start-up is over.
+HICON TrayIcon::Picture(TrayPicture picture) {
+  auto load = [this](win::UniqueIcon& icon, int id) {
+    if (!icon) {
+      // At the size the notification area draws at its screen's DPI, not stretched by it.
+      const int size = win::SystemMetricAtDpi(SM_CXSMICON, win::TaskbarDpi());
+      icon.reset(static_cast<HICON>(
+          LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
+    }
+    return icon.get();
+  };
+  HICON chosen = nullptr;
+  if (picture == TrayPicture::kPressed) chosen = load(pressed_, IDI_TRAY_PRESSED);
+  if (picture == TrayPicture::kDisabled) chosen = load(disabled_, IDI_TRAY_DISABLED);
+  return chosen != nullptr ? chosen : load(normal_, IDI_APP);
+}
+
+void TrayIcon::ReloadPictures() {
+  // The notification area keeps its own copy of the picture it shows, so the old ones can go.
+  normal_.reset();
+  pressed_.reset();
+  disabled_.reset();
+  record_.hIcon = Picture(recordPicture_);
+}
+
+void TrayIcon::Offer() {
+  if (!added_) return;
+  // An icon already there (the taskbar answered late) only takes the new picture.
+  if (NotifyIcon(NIM_ADD, &record_) || NotifyIcon(NIM_MODIFY, &record_)) {
+    KillTimer(owner_, kTrayRetryTimerId);
+    return;
+  }
+  if (retriesLeft_ > 0) {
+    --retriesLeft_;
+    SetTimer(owner_, kTrayRetryTimerId, kTrayRetryMilliseconds, nullptr);
+  }
+}
+
+void TrayIcon::SetPicture(TrayPicture picture) {
+  recordPicture_ = picture;
+  record_.hIcon = Picture(picture);
+  if (added_) NotifyIcon(NIM_MODIFY, &record_);
+}
+
+void TrayIcon::Remove() {
+  if (!added_) return;
+  KillTimer(owner_, kTrayRetryTimerId);
+  NotifyIcon(NIM_DELETE, &record_);
+  added_ = false;
+}
+
+void TrayIcon::Add(bool deferred) {
+  record_ = {};
+  record_.cbSize = sizeof(record_);
+  record_.hWnd = owner_;
+  record_.uID = 0;
+  record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  record_.uCallbackMessage = wm::kTrayCallback;
+  record_.hIcon = Picture(recordPicture_);
+  wcscpy_s(record_.szTip, L"LumekVorda2009");
+  // Kept even when no notification area runs yet: the icon is added again whenever the
+  // taskbar is (re)created.
+  added_ = true;
+  retriesLeft_ = kTrayRetries;
+  if (deferred) {
+    // Talking to the notification area takes longer than all the rest of start-up: the
+    // hotkeys work while the icon is added, right after, or in the loop of the first message
+    // the start shows.
+    PostMessageW(owner_, kAddTrayMessage, 0, 0);
+    return;
+  }
+  Offer();
+}
+
+}  // namespace tarvek
