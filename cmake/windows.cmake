@@ -36,6 +36,7 @@ add_library(tarvek_win STATIC
   src/win/key_box.cpp
   src/win/dropped_files.cpp
   src/win/session_end.cpp
+  src/win/tray_courier.cpp
 )
 target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32 uuid)
 

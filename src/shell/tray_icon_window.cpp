@@ -3,7 +3,7 @@
 #include "shell/resource.h"
 #include "win/dpi.h"
 #include "win/message_filter.h"
-#include "win/on_demand.h"
+#include "win/tray_courier.h"
 
 namespace tarvek {
 
@@ -11,21 +11,19 @@ namespace {
 
 // Posted by the start-up: the icon is added once the start-up is over.
 constexpr UINT kAddTrayMessage = WM_APP + 2;
+// Posted by the courier: whether the notification area took the icon (wParam).
+constexpr UINT kTrayOfferedMessage = WM_APP + 4;
 // At log-on the taskbar may not take icons yet: the icon is offered again this often, this
 // many times (its restart message brings the icon as well).
 constexpr UINT_PTR kTrayRetryTimerId = 2;
 constexpr UINT kTrayRetryMilliseconds = 2000;
 constexpr int kTrayRetries = 150;
 
-// The notification area is the shell's: its library is loaded when the icon is first added.
-// The icon needs no COM, which would cost the start more than the icon itself.
-BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
-  static const auto notify =
-      win::SystemFunction<decltype(&Shell_NotifyIconW)>(L"shell32.dll", "Shell_NotifyIconW");
-  return notify != nullptr ? notify(message, data) : FALSE;
-}
-
 }  // namespace
+
+TrayIcon::TrayIcon() : courier_(std::make_unique<win::TrayCourier>(kTrayOfferedMessage)) {}
+
+TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::Attach(HINSTANCE instance, HWND owner) {
   instance_ = instance;
@@ -48,6 +46,15 @@ std::optional<LRESULT> TrayIcon::OnMessage(UINT message, WPARAM wParam) {
     Offer();
     return 0;
   }
+  if (message == kTrayOfferedMessage) {
+    // An answer to an offer made before the icon was removed changes nothing.
+    if (!added_ || wParam != FALSE) return 0;
+    if (retriesLeft_ > 0) {
+      --retriesLeft_;
+      SetTimer(owner_, kTrayRetryTimerId, kTrayRetryMilliseconds, nullptr);
+    }
+    return 0;
+  }
   if (message == WM_TIMER && wParam == kTrayRetryTimerId) {
     KillTimer(owner_, kTrayRetryTimerId);
     Offer();
@@ -58,7 +65,7 @@ std::optional<LRESULT> TrayIcon::OnMessage(UINT message, WPARAM wParam) {
 
 void TrayIcon::DpiChanged() {
   ReloadPictures();
-  if (added_) NotifyIcon(NIM_MODIFY, &record_);
+  if (added_) courier_->Modify(record_);
 }
 
 // Each picture is loaded when it is first wanted: most runs never show the pressed or the
@@ -80,36 +87,30 @@ HICON TrayIcon::Picture(TrayPicture picture) {
 }
 
 void TrayIcon::ReloadPictures() {
-  // The notification area keeps its own copy of the picture it shows, so the old ones can go.
-  normal_.reset();
-  pressed_.reset();
-  disabled_.reset();
+  // The notification area keeps its own copy of the picture it shows, so the old ones can go
+  // once the calls on their way with them are done.
+  for (win::UniqueIcon* icon : {&normal_, &pressed_, &disabled_}) courier_->Retire(icon->release());
   record_.hIcon = Picture(recordPicture_);
 }
 
 void TrayIcon::Offer() {
   if (!added_) return;
-  // An icon already there (the taskbar answered late) only takes the new picture.
-  if (NotifyIcon(NIM_ADD, &record_) || NotifyIcon(NIM_MODIFY, &record_)) {
-    KillTimer(owner_, kTrayRetryTimerId);
-    return;
-  }
-  if (retriesLeft_ > 0) {
-    --retriesLeft_;
-    SetTimer(owner_, kTrayRetryTimerId, kTrayRetryMilliseconds, nullptr);
-  }
+  // An icon already there (the taskbar answered late) only takes the new picture. The answer
+  // comes back as kTrayOfferedMessage; a refusal is offered again a little later.
+  KillTimer(owner_, kTrayRetryTimerId);
+  courier_->Add(record_);
 }
 
 void TrayIcon::SetPicture(TrayPicture picture) {
   recordPicture_ = picture;
   record_.hIcon = Picture(picture);
-  if (added_) NotifyIcon(NIM_MODIFY, &record_);
+  if (added_) courier_->Modify(record_);
 }
 
 void TrayIcon::Remove() {
   if (!added_) return;
   KillTimer(owner_, kTrayRetryTimerId);
-  NotifyIcon(NIM_DELETE, &record_);
+  courier_->Delete(record_);
   added_ = false;
 }
 
@@ -127,9 +128,9 @@ void TrayIcon::Add(bool deferred) {
   added_ = true;
   retriesLeft_ = kTrayRetries;
   if (deferred) {
-    // Talking to the notification area takes longer than all the rest of start-up: the
-    // hotkeys work while the icon is added, right after, or in the loop of the first message
-    // the start shows.
+    // Talking to the notification area takes longer than all the rest of start-up: the icon
+    // is handed to the courier right after, or in the loop of the first message the start
+    // shows.
     PostMessageW(owner_, kAddTrayMessage, 0, 0);
     return;
   }

@@ -8,6 +8,7 @@
 // after windows.h
 #include <shellapi.h>
 
+#include <memory>
 #include <optional>
 
 #include "core/dispatch.h"
@@ -15,8 +16,19 @@
 
 namespace tarvek {
 
+namespace win {
+class TrayCourier;
+}
+
+// Every call to the notification area goes through a courier of its own thread: the area is
+// another process's, and while it does not answer, the program's windows and questions must.
 class TrayIcon {
  public:
+  TrayIcon();
+  ~TrayIcon();
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
+
   // The window the icon belongs to and whose messages carry its clicks; the pictures come from
   // the program's resources.
   void Attach(HINSTANCE instance, HWND owner);
@@ -53,6 +65,8 @@ class TrayIcon {
   win::UniqueIcon normal_;
   win::UniqueIcon pressed_;
   win::UniqueIcon disabled_;
+  // Last: it goes first, and waits a little for the calls still on their way with the pictures.
+  std::unique_ptr<win::TrayCourier> courier_;
 };
 
 }  // namespace tarvek
