@@ -18,7 +18,8 @@ int BusyRetryPauseMs(int busyTries) {
   return pause < kLongestPauseMs ? pause : kLongestPauseMs;
 }
 
-bool TryWhileBusy(const std::function<TryResult()>& attempt, const std::function<void(int)>& pause) {
+bool TryWhileBusy(const std::function<TryResult()>& attempt,
+                  const std::function<void(int)>& pause) {
   for (int busyTries = 1;; ++busyTries) {
     switch (attempt()) {
       case TryResult::kDone:

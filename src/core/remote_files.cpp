@@ -1,6 +1,8 @@
 #include "core/remote_files.h"
 
+#include <algorithm>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace tarvek {
@@ -47,68 +49,120 @@ std::string RemoteRootOf(std::string_view path, const std::function<bool(char)>&
   return std::string{Lower(drive), ':'};
 }
 
+namespace {
+
+// Holds the flag for as long as it lives.
+class Held {
+ public:
+  explicit Held(std::atomic_flag& flag) : flag_(flag) {
+    while (flag_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+  }
+  ~Held() { flag_.clear(std::memory_order_release); }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+
+ private:
+  std::atomic_flag& flag_;
+};
+
+}  // namespace
+
+// Shared by the waiting thread and the job until both are done with it.
+struct RemoteBoundedFiles::Call {
+  Call(std::string p, std::string r, Check c) : path(std::move(p)), root(std::move(r)), check(c) {}
+  std::string path;
+  std::string root;
+  Check check;
+  Answer answer;
+  std::atomic<int> holders{2};
+  void Drop() {
+    if (holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+  }
+};
+
 RemoteBoundedFiles::RemoteBoundedFiles(FilePort& inner,
                                        std::function<std::string(const std::string&)> rootOf,
                                        BoundedRun run)
     : inner_(inner), rootOf_(std::move(rootOf)), run_(std::move(run)) {}
 
-template <class T>
-T RemoteBoundedFiles::Bounded(const std::string& path, std::function<T(FilePort&)> check,
-                              T unanswered) {
+bool RemoteBoundedFiles::Waiting(const std::string& root) {
+  Held held(busy_);
+  return std::find(waiting_.begin(), waiting_.end(), root) != waiting_.end();
+}
+
+void RemoteBoundedFiles::Answered(const std::string& root) {
+  Held held(busy_);
+  auto it = std::find(waiting_.begin(), waiting_.end(), root);
+  if (it != waiting_.end()) waiting_.erase(it);
+}
+
+bool RemoteBoundedFiles::Bounded(const std::string& path, Check check, Answer& answer) {
   const std::string root = rootOf_(path);
-  if (root.empty()) return check(inner_);
-  {
-    std::lock_guard<std::mutex> hold(waiting_->lock);
-    if (!waiting_->roots.insert(root).second) return unanswered;
+  if (root.empty()) {
+    check(inner_, path, answer);
+    return true;
   }
-  // The job may end long after this returned: it holds its own share of everything it touches.
-  auto answer = std::make_shared<std::optional<T>>();
-  FilePort* inner = &inner_;
-  std::shared_ptr<Waiting> waiting = waiting_;
-  const bool answered = run_([answer, inner, waiting, root, check = std::move(check)] {
-    *answer = check(*inner);
-    std::lock_guard<std::mutex> hold(waiting->lock);
-    waiting->roots.erase(root);
+  {
+    Held held(busy_);
+    if (std::find(waiting_.begin(), waiting_.end(), root) != waiting_.end()) return false;
+    waiting_.push_back(root);
+  }
+  // The job may end long after this returned: what it fills in is the call's, not answer.
+  Call* call = new Call(path, root, check);
+  const bool answered = run_([this, call] {
+    call->check(inner_, call->path, call->answer);
+    Answered(call->root);
+    call->Drop();
   });
-  if (!answered || !answer->has_value()) return unanswered;
-  return std::move(**answer);
+  if (answered) answer = std::move(call->answer);
+  call->Drop();
+  return answered;
 }
 
 bool RemoteBoundedFiles::FileExists(const std::string& path) {
-  return Bounded<bool>(path, [path](FilePort& f) { return f.FileExists(path); }, false);
+  Answer answer;
+  Bounded(
+      path, [](FilePort& f, const std::string& p, Answer& a) { a.value = f.FileExists(p); },
+      answer);
+  return answer.value != 0;
 }
 
 std::optional<std::string> RemoteBoundedFiles::ReadFileBytes(const std::string& path) {
-  return Bounded<std::optional<std::string>>(
-      path, [path](FilePort& f) { return f.ReadFileBytes(path); }, std::nullopt);
+  Answer answer;
+  Bounded(
+      path, [](FilePort& f, const std::string& p, Answer& a) { a.bytes = f.ReadFileBytes(p); },
+      answer);
+  return std::move(answer.bytes);
 }
 
 bool RemoteBoundedFiles::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
   const std::string root = rootOf_(path);
-  if (!root.empty()) {
-    std::lock_guard<std::mutex> hold(waiting_->lock);
-    if (waiting_->roots.count(root) != 0) return false;
-  }
+  if (!root.empty() && Waiting(root)) return false;
   return inner_.ReplaceFileBytes(path, bytes);
 }
 
 void RemoteBoundedFiles::RemoveLeftoverTemporaries(const std::string& filePattern) {
-  Bounded<bool>(
+  Answer answer;
+  Bounded(
       filePattern,
-      [filePattern](FilePort& f) {
-        f.RemoveLeftoverTemporaries(filePattern);
-        return true;
-      },
-      false);
+      [](FilePort& f, const std::string& p, Answer&) { f.RemoveLeftoverTemporaries(p); }, answer);
 }
 
 FilePort::PathState RemoteBoundedFiles::QueryPath(const std::string& path) {
-  return Bounded<PathState>(path, [path](FilePort& f) { return f.QueryPath(path); },
-                            PathState::kNoFolder);
+  Answer answer;
+  auto query = [](FilePort& f, const std::string& p, Answer& a) {
+    a.value = static_cast<int>(f.QueryPath(p));
+  };
+  if (!Bounded(path, query, answer)) return PathState::kNoFolder;
+  return static_cast<PathState>(answer.value);
 }
 
 bool RemoteBoundedFiles::FolderWritable(const std::string& folder) {
-  return Bounded<bool>(folder, [folder](FilePort& f) { return f.FolderWritable(folder); }, true);
+  Answer answer{1, {}};
+  Bounded(
+      folder, [](FilePort& f, const std::string& p, Answer& a) { a.value = f.FolderWritable(p); },
+      answer);
+  return answer.value != 0;
 }
 
 }  // namespace tarvek

@@ -6,12 +6,12 @@
 // this machine is checked as before, on the calling thread.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ports.h"
 
@@ -32,8 +32,9 @@ using BoundedRun = std::function<bool(std::function<void()> job)>;
 // there, nothing read, nothing written) rather than each waiting again.
 class RemoteBoundedFiles : public FilePort {
  public:
-  // rootOf: the remote root of a path (RemoteRootOf its full form); inner is used from other
-  // threads too, so it must outlive every job and keep no state of its own.
+  // rootOf: the remote root of a path (RemoteRootOf its full form). inner is used from other
+  // threads too: it must keep no state of its own, and it and this object must outlive every
+  // job (the program's live as long as the process).
   RemoteBoundedFiles(FilePort& inner, std::function<std::string(const std::string&)> rootOf,
                      BoundedRun run);
 
@@ -49,17 +50,27 @@ class RemoteBoundedFiles : public FilePort {
   bool FolderWritable(const std::string& folder) override;
 
  private:
-  template <class T>
-  T Bounded(const std::string& path, std::function<T(FilePort&)> check, T unanswered);
-
-  struct Waiting {
-    std::mutex lock;
-    std::set<std::string> roots;  // shares and drives with a check not yet answered
+  // What a check found: a yes or no, a path state, or a file's bytes.
+  struct Answer {
+    int value = 0;
+    std::optional<std::string> bytes;
   };
+  using Check = void (*)(FilePort&, const std::string& path, Answer&);
+  struct Call;
+  // Runs the check of path, bounded when the path is remote. False, and answer untouched, when
+  // it did not answer in time or its share is still waiting for an earlier one.
+  bool Bounded(const std::string& path, Check check, Answer& answer);
+  bool Waiting(const std::string& root);
+  void Answered(const std::string& root);
+
   FilePort& inner_;
   std::function<std::string(const std::string&)> rootOf_;
   BoundedRun run_;
-  std::shared_ptr<Waiting> waiting_ = std::make_shared<Waiting>();
+  // The shares and drives with a check not yet answered, touched for a moment at a time by
+  // this thread and a job's. A flag taken in turn guards them: a mutex would bring its
+  // exceptions along, some 50 KB of the program.
+  std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+  std::vector<std::string> waiting_;
 };
 
 }  // namespace tarvek

@@ -66,7 +66,8 @@ TEST(BusyRetryTest, AHeldFileIsWaitedForAboutASecondThenTheSaveFailsWithTheOldFi
   }
   // Refused for good: no waiting at all.
   std::vector<int> pauses;
-  EXPECT_FALSE(TryWhileBusy([] { return TryResult::kFailed; }, [&](int ms) { pauses.push_back(ms); }));
+  EXPECT_FALSE(
+      TryWhileBusy([] { return TryResult::kFailed; }, [&](int ms) { pauses.push_back(ms); }));
   EXPECT_TRUE(pauses.empty());
 }
 
@@ -99,7 +100,8 @@ struct RemoteWorld {
   int runs = 0;
   std::vector<std::function<void()>> waiting;
   RemoteBoundedFiles files{
-      system, [](const std::string& path) { return RemoteRootOf(path, [](char) { return false; }); },
+      system,
+      [](const std::string& path) { return RemoteRootOf(path, [](char) { return false; }); },
       [this](std::function<void()> job) {
         ++runs;
         if (!answers) {
@@ -144,7 +146,8 @@ TEST(RemotePathsTest, AListOnAShareThatDoesNotAnswerIsNotLoaded) {
   w.answers = false;
   FakeGrid grid;
   HotkeyTable table;
-  ListRead read = ReadListFile("\\\\nas\\home\\SaveKey.htk", {grid, table, w.files, w.system, w.system});
+  ListRead read =
+      ReadListFile("\\\\nas\\home\\SaveKey.htk", {grid, table, w.files, w.system, w.system});
   EXPECT_FALSE(read.Loaded());
   const std::vector<std::string> said = w.system.CallsStartingWith("MessageBox");
   ASSERT_EQ(said.size(), 1u);
