@@ -2,15 +2,12 @@
 
 
 class RealWindowsFileTests(E2ECase):
-    """Lists as Windows 10 and 11 treat their files: another program holding the list for a
-    moment while it is saved (a cloud client, the virus scanner), or for longer; a save cut
-    short behind a symbolic link; and 保存列表 under the name "SaveKey" while the running list
-    could not be read at start."""
+    """Lists as Windows 10 and 11 treat their files: held by another program (a cloud client,
+    the virus scanner) for a moment of a save or for longer; a save cut short behind a symbolic
+    link; 保存列表 under the name "SaveKey" while the running list could not be read at start."""
 
     LIST = PROGRAM_DIR + r"\SaveKey.htk"
     OTHER = ("Ctrl + Shift", "E", "编辑器", PROGRAM_DIR + r"\target.exe")
-    NOT_LOADED = "热键列表没有载入"
-    IDYES = 6
 
     def setUp(self):
         super().setUp()
@@ -25,20 +22,12 @@ class RealWindowsFileTests(E2ECase):
         self.assertTrue(wait_for(lambda: b"holding" in output.read_bytes(), 20), "the file is not held")
         return holder
 
-    def answer(self, title, button, wait_ms=20000):
-        self.assertEqual(self.box.driver("findwindow", title, wait_ms)[0], 0, f"no '{title}'")
-
-        def answered():  # a box just made may not take the first answer (seen under Wine)
-            self.box.driver("post", title, "WM_COMMAND", button, 0)
-            return wait_for(lambda: self.box.driver("findwindow", title)[0] != 0, 1)
-        self.assertTrue(wait_for(answered, 10), f"'{title}' stays")
+    answer = ListSafetyTests.answer
 
     def show_main(self):
         def shown():  # "显示界面" until the window is there
-            if self.box.driver("visible", self.program.main_title)[0] == 0:
-                return True
             self.box.driver("post", self.program.main_title, "WM_COMMAND", SHOW_WINDOW, 0)
-            return False
+            return self.box.driver("visible", self.program.main_title)[0] == 0
         self.assertTrue(wait_for(shown, 10), "the main window does not show")
 
     def delete_first(self):
@@ -47,19 +36,16 @@ class RealWindowsFileTests(E2ECase):
         self.box.driver("post", self.program.main_title, "WM_COMMAND", DELETE_COMMAND, 0)
         self.answer("删除热键", IDOK, 10000)
 
-    def temporaries(self):
-        return sorted(p.name for p in self.box.host(PROGRAM_DIR).glob("SaveKey.htk.tmp*"))
-
     def test_a_list_held_for_a_moment_is_saved_one_held_on_is_kept_as_it_was(self):
         self.start([CALCULATOR, self.OTHER])
         original = self.box.host(self.LIST).read_bytes()
+        temporaries = lambda: list(self.box.host(PROGRAM_DIR).glob("SaveKey.htk.tmp*"))
         # Held from the moment the save's new file is there until 3 s later: the save gives up.
         holder = self.hold(self.LIST + ".tmp*", 3000)
         self.delete_first()
         self.assertEqual(self.box.driver("findwindow", "错误!", 10000)[0], 0, "no failure message")
         self.assertIn("无法保存热键列表文件", self.box.driver("texts", "错误!")[1])
-        self.assertEqual(self.box.host(self.LIST).read_bytes(), original)
-        self.assertEqual(self.temporaries(), [])
+        self.assertEqual((self.box.host(self.LIST).read_bytes(), temporaries()), (original, []))
         self.answer("错误!", IDOK)
         self.assertTrue(wait_for(lambda: holder.poll() is not None, 10), "the file is still held")
 
@@ -69,35 +55,34 @@ class RealWindowsFileTests(E2ECase):
         want = winebox.encode_list([])
         self.assertTrue(wait_for(lambda: self.box.host(self.LIST).read_bytes() == want, 5), "not saved")
         self.assertNotEqual(self.box.driver("findwindow", "错误!")[0], 0, "a failure message")
-        self.assertEqual(self.temporaries(), [])
+        self.assertEqual(temporaries(), [])
 
     def test_saving_as_savekey_over_a_list_that_was_not_loaded_asks_first(self):
         self.box.write(self.LIST, winebox.encode_list([CALCULATOR, self.OTHER]))
         original = self.box.host(self.LIST).read_bytes()
-        release = TOOLS_DIR + r"\release"
-        holder = self.hold(release)
+        holder = self.hold(TOOLS_DIR + r"\release")
         self.box.set_settings({"FileSave": self.LIST, "ShowInfo": "0", "PlaySound": "0"})
         self.box.spawn(self.program.installed)
-        self.answer(self.NOT_LOADED, IDOK)
+        self.answer(ListSafetyTests.NOT_LOADED, IDOK)
         self.assertEqual(self.box.driver("waitidle", self.program.instance_title, 20000)[0], 0, "no start")
-        self.box.write(release, b"")
+        self.box.write(TOOLS_DIR + r"\release", b"")
         self.assertTrue(wait_for(lambda: holder.poll() is not None, 10), "the file is still held")
 
         self.show_main()
         self.box.driver("keys", "alt+o")
         time.sleep(0.3)
         self.box.driver("keys", "s")
-        self.assertTrue(wait_for(lambda: self.box.driver("focus", SAVE_LIST)[1] == str(TEXT1), 5), "no 保存列表")
+        name_box = lambda: self.box.driver("focus", SAVE_LIST)[1] == str(TEXT1)
+        self.assertTrue(wait_for(name_box, 5), "no 保存列表")
         self.box.driver("type", "SaveKey")
-        self.box.driver("keys", "enter")
-        self.answer(self.NOT_LOADED, IDCANCEL)
-        self.assertEqual(self.box.host(self.LIST).read_bytes(), original)
-        self.assertEqual(self.box.driver("visible", SAVE_LIST)[0], 0, "the dialog closed")
-
-        # 是 loads the list: what is saved is its own bindings, registered again.
-        self.assertTrue(wait_for(lambda: self.box.driver("focus", SAVE_LIST)[1] == str(TEXT1), 5))
-        self.box.driver("keys", "enter")
-        self.answer(self.NOT_LOADED, self.IDYES)
+        for button in (IDCANCEL, ListSafetyTests.IDYES):
+            self.assertTrue(wait_for(name_box, 5))
+            self.box.driver("keys", "enter")
+            self.answer(ListSafetyTests.NOT_LOADED, button)
+            if button == IDCANCEL:  # nothing written, the dialog still there
+                self.assertEqual(self.box.host(self.LIST).read_bytes(), original)
+                self.assertEqual(self.box.driver("visible", SAVE_LIST)[0], 0, "the dialog closed")
+        # 是 loaded the list: what was saved is its own bindings, registered again.
         self.answer("提醒", IDOK)
         self.assertEqual(self.box.host(self.LIST).read_bytes(), original)
         for binding in (CALCULATOR, self.OTHER):
@@ -106,15 +91,12 @@ class RealWindowsFileTests(E2ECase):
     def test_what_a_save_through_a_link_left_beside_the_linked_file_goes_at_start(self):
         import os
         real = self.box.host(r"C:\Synced\SaveKey.htk")
-        real.parent.mkdir(parents=True, exist_ok=True)
-        real.write_bytes(winebox.encode_list([CALCULATOR]))
-        link = self.box.host(self.LIST)
-        link.parent.mkdir(parents=True, exist_ok=True)
-        os.symlink(os.path.relpath(real, link.parent), link)  # made from the Linux side: Wine follows it
+        real.parent.mkdir(parents=True)
         for name in ("SaveKey.htk.tmp4711", "other.htk.tmp4711"):
             (real.parent / name).write_bytes(b"cut short")
+        link = self.box.host(self.LIST)
+        os.symlink(os.path.relpath(real, link.parent), link)  # from the Linux side: Wine follows it
         self.start([CALCULATOR])
-        self.assertTrue(wait_for(lambda: not (real.parent / "SaveKey.htk.tmp4711").exists(), 5),
-                        "the leftover beside the linked file stays")
+        self.assertTrue(wait_for(lambda: not (real.parent / "SaveKey.htk.tmp4711").exists(), 5), "still there")
         self.assertTrue((real.parent / "other.htk.tmp4711").exists(), "another file's leftover went")
         self.assertTrue(link.is_symlink())

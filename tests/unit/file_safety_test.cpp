@@ -1,10 +1,8 @@
 // Saves that wait out a moment's hold on the file, and checks of network paths that cannot
-// freeze the program: the retry schedule, which paths count as remote, and what a check that
-// never answers gives.
+// freeze the program: the retry schedule, which paths are remote, and a share that never answers.
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,143 +14,98 @@
 namespace tarvek {
 namespace {
 
-using testing::FakeGrid;
-using testing::RecordingSystem;
 using State = FilePort::PathState;
 
-// A file held by another program for the first `held` tries: each try while it is held is
-// refused as busy, and the first one after replaces the content.
-struct HeldFile {
-  explicit HeldFile(int heldTries) : held(heldTries) {}
-  int held;
-  int tries = 0;
-  std::string content = "old";
-  std::vector<int> pauses;
-  bool Save() {
-    return TryWhileBusy(
-        [this] {
+// A file held by another program for the first `held` tries, replaced by the first try after.
+TEST(BusyRetryTest, AHeldFileIsWaitedForAboutASecondThenTheOldFileStays) {
+  for (int held : {0, 1, 9, 10, 1000}) {
+    int tries = 0, waited = 0, lastPause = 0;
+    std::string content = "old";
+    bool saved = TryWhileBusy(
+        [&] {
           if (++tries <= held) return TryResult::kBusy;
           content = "new";
           return TryResult::kDone;
         },
-        [this](int ms) { pauses.push_back(ms); });
+        [&](int ms) {
+          EXPECT_GT(ms, lastPause);  // growing, from 20 ms to 250 ms
+          EXPECT_GE(ms, 20);
+          EXPECT_LE(ms, 250);
+          lastPause = ms;
+          waited += ms;
+        });
+    EXPECT_EQ(saved, held < 10) << held;
+    EXPECT_EQ(content, saved ? "new" : "old");
+    EXPECT_EQ(tries, saved ? held + 1 : 10);
+    EXPECT_TRUE(saved || (waited >= 800 && waited <= 1300)) << waited;
   }
-};
-
-TEST(BusyRetryTest, AHeldFileIsWaitedForAboutASecondThenTheSaveFailsWithTheOldFileKept) {
-  for (int held : {0, 1, 5, 9}) {
-    HeldFile file(held);
-    EXPECT_TRUE(file.Save()) << held;
-    EXPECT_EQ(file.content, "new");
-    EXPECT_EQ(file.tries, held + 1);
-    EXPECT_EQ(file.pauses.size(), static_cast<std::size_t>(held));
-  }
-  for (int held : {10, 1000}) {
-    HeldFile file(held);
-    EXPECT_FALSE(file.Save()) << held;
-    EXPECT_EQ(file.content, "old");
-    EXPECT_EQ(file.tries, 10);
-    int total = 0;
-    for (std::size_t i = 0; i < file.pauses.size(); ++i) {
-      EXPECT_GE(file.pauses[i], 20);
-      EXPECT_LE(file.pauses[i], 250);
-      if (i > 0) {
-        EXPECT_GT(file.pauses[i], file.pauses[i - 1]);
-      }
-      total += file.pauses[i];
-    }
-    EXPECT_GE(total, 800);
-    EXPECT_LE(total, 1300);
-  }
-  // Refused for good: no waiting at all.
-  std::vector<int> pauses;
-  EXPECT_FALSE(
-      TryWhileBusy([] { return TryResult::kFailed; }, [&](int ms) { pauses.push_back(ms); }));
-  EXPECT_TRUE(pauses.empty());
+  int pauses = 0;
+  EXPECT_FALSE(TryWhileBusy([] { return TryResult::kFailed; }, [&](int) { ++pauses; }));
+  EXPECT_EQ(pauses, 0);  // refused for good: no waiting
 }
 
 TEST(RemotePathsTest, SharesAndNetworkDrivesAreRemoteEverythingElseLocal) {
   auto root = [](const std::string& path) {
     return RemoteRootOf(path, [](char drive) { return drive == 'Z'; });
   };
-  EXPECT_EQ(root("\\\\Server\\Share\\热键\\SaveKey.htk"), "\\\\server\\share");
-  EXPECT_EQ(root("//server/share/a.htk"), "\\\\server\\share");
-  EXPECT_EQ(root("\\\\?\\UNC\\Server\\Share\\a.htk"), "\\\\server\\share");
-  EXPECT_EQ(root("\\\\server"), "\\\\server");
-  EXPECT_EQ(root("Z:\\lists\\a.htk"), "z:");
-  EXPECT_EQ(root("z:a.htk"), "z:");
-  EXPECT_EQ(root("\\\\?\\Z:\\a.htk"), "z:");
+  for (const char* share : {"\\\\Server\\Share\\热键\\SaveKey.htk", "//server/share/a.htk",
+                            "\\\\?\\UNC\\SERVER\\share\\a.htk"}) {
+    EXPECT_EQ(root(share), "\\\\server\\share") << share;
+  }
+  for (const char* drive : {"Z:\\lists\\a.htk", "z:a.htk", "\\\\?\\Z:\\a.htk"}) {
+    EXPECT_EQ(root(drive), "z:") << drive;
+  }
   for (const char* local : {"C:\\HK\\SaveKey.htk", "\\\\?\\C:\\HK\\a.htk", "\\\\.\\pipe\\x",
-                            "\\\\?\\Volume{1}\\a.htk", "SaveKey.htk", "", "\\\\"}) {
+                            "\\\\?\\Volume{1}\\a.htk", "SaveKey.htk", ""}) {
     EXPECT_EQ(root(local), "") << local;
   }
 }
 
-// The checks of a share run through a runner that either lets them answer or leaves them
-// waiting, as an offline network does.
+// Checks of a share go through a runner that lets them answer, or leaves them waiting as an
+// offline network does.
 struct RemoteWorld {
-  RemoteWorld() {
-    system.files["C:\\HK\\SaveKey.htk"] = "local";
-    system.files["\\\\nas\\home\\SaveKey.htk"] = "remote";
-  }
-  RecordingSystem system;
+  testing::RecordingSystem system;
   bool answers = true;
   int runs = 0;
   std::vector<std::function<void()>> waiting;
   RemoteBoundedFiles files{
-      system,
-      [](const std::string& path) { return RemoteRootOf(path, [](char) { return false; }); },
+      system, [](const std::string& p) { return RemoteRootOf(p, [](char) { return false; }); },
       [this](std::function<void()> job) {
         ++runs;
-        if (!answers) {
+        if (answers)
+          job();
+        else
           waiting.push_back(std::move(job));
-          return false;
-        }
-        job();
-        return true;
+        return answers;
       }};
 };
 
-TEST(RemotePathsTest, AShareThatDoesNotAnswerCountsAsNotThereUntilItAnswers) {
+TEST(RemotePathsTest, AShareThatDoesNotAnswerIsNotThereUntilItAnswersAndItsListNotLoaded) {
   RemoteWorld w;
   const std::string list = "\\\\nas\\home\\SaveKey.htk";
+  w.system.files = {{"C:\\HK\\SaveKey.htk", "local"}, {list, "remote"}};
   EXPECT_EQ(w.files.QueryPath("C:\\HK\\SaveKey.htk"), State::kFile);
   EXPECT_EQ(w.runs, 0);  // a local path is asked on the spot
-  EXPECT_EQ(w.files.QueryPath(list), State::kFile);
   EXPECT_EQ(w.files.ReadFileBytes(list), std::optional<std::string>("remote"));
-  EXPECT_EQ(w.runs, 2);
 
   w.answers = false;
-  EXPECT_EQ(w.files.QueryPath(list), State::kNoFolder);
-  // While that check waits, the share is not asked again: every answer comes at once.
+  testing::FakeGrid grid;
+  HotkeyTable table;
+  EXPECT_FALSE(ReadListFile(list, {grid, table, w.files, w.system, w.system}).Loaded());
+  EXPECT_EQ(w.system.CallsStartingWith("MessageBox [找不到热键列表文件所在的文件夹").size(), 1u);
+  // While that check waits the share is not asked again: every answer comes at once.
   EXPECT_FALSE(w.files.FileExists(list));
-  EXPECT_EQ(w.files.ReadFileBytes(list), std::nullopt);
   EXPECT_TRUE(w.files.FolderWritable("\\\\nas\\home"));
   EXPECT_FALSE(w.files.ReplaceFileBytes(list, "lost?"));
   EXPECT_EQ(w.system.files[list], "remote");
-  EXPECT_EQ(w.runs, 3);
+  EXPECT_EQ(w.runs, 2);
   EXPECT_EQ(w.files.QueryPath("\\\\other\\share\\a.htk"), State::kNoFolder);
-  EXPECT_EQ(w.runs, 4);  // another share is asked for itself
+  EXPECT_EQ(w.runs, 3);  // another share is asked for itself
 
-  // The late answer frees the share.
   w.answers = true;
-  for (auto& job : w.waiting) job();
+  for (auto& job : w.waiting) job();  // the late answer frees the share
   EXPECT_TRUE(w.files.ReplaceFileBytes(list, "saved"));
   EXPECT_EQ(w.files.QueryPath(list), State::kFile);
-}
-
-TEST(RemotePathsTest, AListOnAShareThatDoesNotAnswerIsNotLoaded) {
-  RemoteWorld w;
-  w.answers = false;
-  FakeGrid grid;
-  HotkeyTable table;
-  ListRead read =
-      ReadListFile("\\\\nas\\home\\SaveKey.htk", {grid, table, w.files, w.system, w.system});
-  EXPECT_FALSE(read.Loaded());
-  const std::vector<std::string> said = w.system.CallsStartingWith("MessageBox");
-  ASSERT_EQ(said.size(), 1u);
-  EXPECT_NE(said[0].find("[热键列表没有载入]"), std::string::npos);
-  EXPECT_EQ(table.Used(), 0);
 }
 
 }  // namespace
