@@ -95,8 +95,11 @@ void LaunchOptionsDialog::ChooseFolder() {
     win::ModalScope scope;
     win::EnsureCom();  // the folder browser wants COM; ole32 stays unloaded until here
     if (PIDLIST_ABSOLUTE list = SHBrowseForFolderW(&info); list != nullptr) {
-      wchar_t path[MAX_PATH] = {};
-      if (SHGetPathFromIDListW(list, path)) chosen = win::Narrow(path);
+      // Room for a folder deeper than the old limit of 260 characters.
+      std::wstring path(32768, L'\0');
+      if (SHGetPathFromIDListEx(list, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)) {
+        chosen = win::Narrow(path.c_str());
+      }
       ILFree(list);  // the shell's own free: no import of ole32 at start
     }
   }

@@ -62,14 +62,19 @@ SaveListOutcome SaveListModel::Save() {
     case ListNameCheck::kOk:
       break;
   }
-  // The list as the grid shows it, in the list file format, in place of a list of that name.
-  // Any failure of the write is the name's: the user is asked for another.
-  std::string bytes = SerializeList(GridBindings(grid_), system_);
-  if (!system_.ReplaceFileBytes(NamedListPath(listFolder_, nameText_), bytes)) {
-    dialogs_->ShowMessageBox(kInvalidSaveName, "错误", kMbIconError | kMbOk);
-    return SaveListOutcome::kInvalid;
+  const std::string path = NamedListPath(listFolder_, nameText_);
+  const ActiveListSave active = saveIfActive ? saveIfActive(path) : ActiveListSave::kNotActive;
+  if (active == ActiveListSave::kNotSaved) return SaveListOutcome::kNotSaved;
+  if (active == ActiveListSave::kNotActive) {
+    // The list as the grid shows it, in the list file format, in place of a list of that name.
+    // Any failure of the write is the name's: the user is asked for another.
+    std::string bytes = SerializeList(GridBindings(grid_), system_);
+    if (!system_.ReplaceFileBytes(path, bytes)) {
+      dialogs_->ShowMessageBox(kInvalidSaveName, "错误", kMbIconError | kMbOk);
+      return SaveListOutcome::kInvalid;
+    }
+    if (options != nullptr) options->SaveBeside(path, system_, system_);
   }
-  if (options != nullptr) options->SaveBeside(NamedListPath(listFolder_, nameText_), system_, system_);
   dialogs_->ShowMessageBox("列表保存完毕，如需使用请导入列表.", "提醒", kMbOk);
   visible_ = false;
   Changed();

@@ -21,7 +21,11 @@ enum class SaveListOutcome {
   kSaved,  // written, the user told, the dialog hidden
   kEmpty,  // "请输入你要使用的列表名称。"
   kInvalid,  // "请输入一个合法的文件名称作为列表名称." for the name or a failed write
+  kNotSaved,  // the running list itself: the user chose to save nothing, or was told why not
 };
+
+// What became of a save under a name when the running list has that name.
+enum class ActiveListSave { kNotActive, kSaved, kNotSaved };
 
 class SaveListModel {
  public:
@@ -66,6 +70,10 @@ class SaveListModel {
   // The running list's launch options: a saved list keeps them beside it, and a list's options
   // file is renamed and deleted with it. None: lists go without.
   const ActiveOptions* options = nullptr;
+  // A save under the running list's own name ("SaveKey") is that list's save, as after an add
+  // or a delete: asked about first while the list is not loaded, its options saved with it.
+  // Given the path a save would write; kNotActive for any other list. None: all lists alike.
+  std::function<ActiveListSave(const std::string& path)> saveIfActive;
 
  private:
   void RefreshLists();

@@ -104,7 +104,7 @@ constexpr double kPieceMs = 80;
 }  // namespace
 
 bool PadWindow::Files::FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(win::Widen(path).c_str());
+  DWORD attributes = GetFileAttributesW(win::FileCallPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

@@ -43,6 +43,10 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
     }
   };
   saveList.options = &options;
+  saveList.saveIfActive = [this](const std::string& path) {
+    if (!SamePath(TrimBlanks(path), TrimBlanks(ListPath()))) return ActiveListSave::kNotActive;
+    return SaveAfterDelete() ? ActiveListSave::kSaved : ActiveListSave::kNotSaved;
+  };
 }
 
 ListFileContext Program::ListContext() {
@@ -143,10 +147,11 @@ std::vector<int> Program::ReregisterAllHotkeys() {
   return ReloadBindings(saved);
 }
 
-void Program::SaveAfterDelete() {
+bool Program::SaveAfterDelete() {
   ListSaveOutcome outcome = activeList.Save(ListPath(), ListContext());
   if (outcome.saved) options.Save(system_, system_);
   if (outcome.merged) ReloadBindings(outcome.saved);
+  return outcome.saved;
 }
 
 std::vector<int> Program::ReloadBindings(bool fromFile) {

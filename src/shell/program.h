@@ -146,9 +146,10 @@ class Program {
   // rebuilds the rows, registrations, menu and count. Tells the user, in one message, which
   // bindings another program holds. Returns the slots that could not be registered.
   std::vector<int> ReregisterAllHotkeys();
-  // After a delete: saves the grid to the active list file. When the list was loaded only now,
-  // the merged list is shown and registered anew.
-  void SaveAfterDelete();
+  // After a delete, and a save under the active list's name in 保存列表: saves the grid to the
+  // active list file. When the list was loaded only now, the merged list is shown and
+  // registered anew. False when nothing was saved.
+  bool SaveAfterDelete();
 
   // The import command's second half, once the import-list dialog has set the active list
   // path: every binding of the old list is freed, its rows and menu items go, and the load

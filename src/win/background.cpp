@@ -31,7 +31,49 @@ DWORD WINAPI Work(void* job) {
   return 0;
 }
 
+// Held by the waiting thread and by the job until both are done with it.
+struct BoundedJob {
+  std::function<void()> run;
+  HANDLE done;
+  LONG holders = 2;
+};
+
+void Drop(BoundedJob* job) {
+  if (InterlockedDecrement(&job->holders) != 0) return;
+  CloseHandle(job->done);
+  delete job;
+}
+
+DWORD WINAPI WorkBounded(void* context) {
+  auto* job = static_cast<BoundedJob*>(context);
+  try {
+    job->run();
+  } catch (...) {  // nothing a job throws may end the program
+  }
+  SetEvent(job->done);
+  Drop(job);
+  return 0;
+}
+
 }  // namespace
+
+bool RunBounded(std::function<void()> run, unsigned limitMs) {
+  HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  BoundedJob* job = done != nullptr ? new (std::nothrow) BoundedJob{std::move(run), done} : nullptr;
+  if (job == nullptr) {
+    if (done != nullptr) CloseHandle(done);
+    run();  // short of everything: here, unbounded, rather than never
+    return true;
+  }
+  if (!QueueUserWorkItem(WorkBounded, job, WT_EXECUTELONGFUNCTION)) {
+    job->holders = 1;
+    WorkBounded(job);
+    return true;
+  }
+  const bool ended = WaitForSingleObject(done, limitMs) == WAIT_OBJECT_0;
+  Drop(job);
+  return ended;
+}
 
 void RunOnWorker(Job run) {
   Job* job = new (std::nothrow) Job(std::move(run));

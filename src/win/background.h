@@ -15,4 +15,9 @@ namespace tarvek::win {
 // program may end, and its windows go, while a job still waits.
 void RunOnWorker(std::function<void(SystemPort&)> job);
 
+// Runs the job on a thread of the system's pool and waits for it limitMs at most: true when it
+// ended in that time. A job that did not goes on alone and must own what it uses; one that
+// cannot be handed to the pool runs here.
+bool RunBounded(std::function<void()> job, unsigned limitMs);
+
 }  // namespace tarvek::win

@@ -5,19 +5,24 @@
 
 #include <windows.h>
 
-#include <cwchar>
+#include <string>
 
 namespace tarvek::win {
 
 // Makes the program's folder the current folder.
 inline void EnterProgramFolder() {
-  wchar_t path[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-  wchar_t* slash = n > 0 && n < MAX_PATH * 4 ? std::wcsrchr(path, L'\\') : nullptr;
-  if (slash == nullptr) return;
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD n = 0;
+  // However deep the folder: a longer path is cut and said to fill the buffer.
+  while ((n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) >=
+         path.size()) {
+    path.resize(path.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of(L'\\', n);
+  if (n == 0 || slash == std::wstring::npos) return;
   // With its backslash: "C:" alone names whatever folder drive C is in at the moment.
-  slash[1] = L'\0';
-  SetCurrentDirectoryW(path);
+  path.resize(slash + 1);
+  SetCurrentDirectoryW(path.c_str());
 }
 
 // Puts the current folder back, at the end of the scope, as it was at its start: the open
@@ -25,16 +30,20 @@ inline void EnterProgramFolder() {
 class CurrentFolderKept {
  public:
   CurrentFolderKept() {
-    if (GetCurrentDirectoryW(MAX_PATH, folder_) >= MAX_PATH) folder_[0] = L'\0';
+    // The size asked for counts the closing zero; a folder that changed in between is not kept.
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    folder_.resize(size);
+    DWORD n = size == 0 ? 0 : GetCurrentDirectoryW(size, folder_.data());
+    folder_.resize(n < size ? n : 0);
   }
   ~CurrentFolderKept() {
-    if (folder_[0] != L'\0') SetCurrentDirectoryW(folder_);
+    if (!folder_.empty()) SetCurrentDirectoryW(folder_.c_str());
   }
   CurrentFolderKept(const CurrentFolderKept&) = delete;
   CurrentFolderKept& operator=(const CurrentFolderKept&) = delete;
 
  private:
-  wchar_t folder_[MAX_PATH] = {};  // the longest current folder there can be
+  std::wstring folder_;
 };
 
 }  // namespace tarvek::win

@@ -184,7 +184,7 @@ std::optional<std::string> ShowFileDialog(HWND owner, const FileDialogOptions& o
   const std::wstring extension = Widen(options.defaultExtension);
   const std::wstring title = Widen(options.title);
   const std::wstring folder = Widen(options.folder);
-  std::vector<wchar_t> file(4096, L'\0');
+  std::vector<wchar_t> file(32768, L'\0');  // the longest path there can be
   std::wstring preset = Widen(options.file);
   if (preset.size() < file.size()) std::copy(preset.begin(), preset.end(), file.begin());
 

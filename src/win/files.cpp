@@ -4,13 +4,77 @@
 
 #include <algorithm>
 
+#include "core/busy_retry.h"
+#include "core/remote_files.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
 
 namespace tarvek::win {
 
+namespace {
+
+bool StartsWith(std::wstring_view text, std::wstring_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
+// The full form of a path, as long as it is.
+std::wstring FullPath(const std::wstring& path) {
+  std::wstring full(path.size() + MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return path;
+    if (n < full.size()) return full.substr(0, n);
+    full.resize(n);  // n counts the terminating zero when the buffer was too small
+  }
+}
+
+// The path of the file itself that the open handle stands for, through every link: "\\?\C:\..."
+// or "\\?\UNC\...". Empty when the file system cannot tell.
+std::wstring FinalPath(HANDLE file) {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD n = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (n == 0) return {};
+    if (n < path.size()) return path.substr(0, n);
+    path.resize(n);
+  }
+}
+
+TryResult AfterFailure(DWORD error) {
+  switch (error) {
+    // Another program has the file open for a moment, or has it mapped (a scanner, an indexer).
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_USER_MAPPED_FILE:
+      return TryResult::kBusy;
+    default:
+      return TryResult::kFailed;
+  }
+}
+
+bool WhileBusy(const std::function<bool()>& call) {
+  return TryWhileBusy([&call] { return call() ? TryResult::kDone : AfterFailure(GetLastError()); },
+                      [](int ms) { Sleep(static_cast<DWORD>(ms)); });
+}
+
+}  // namespace
+
+std::wstring FileCallPath(std::wstring path) {
+  // Up to here every call takes the path as it is; a temporary's suffix still fits.
+  constexpr std::size_t kShortEnough = MAX_PATH - 20;
+  if (path.size() < kShortEnough || StartsWith(path, L"\\\\?\\") || StartsWith(path, L"\\\\.\\")) {
+    return path;
+  }
+  // "\\?\" turns off the reading of "/", "." and "..": the full form has none left.
+  std::wstring full = FullPath(path);
+  if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  return path;
+}
+
 FileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& bytes) {
-  UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+  UniqueKernelHandle file(CreateFileW(FileCallPath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return FileRead::kFailed;
@@ -53,21 +117,21 @@ constexpr DWORD kKeptAttributes =
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
-  std::wstring target = Widen(path);
+  std::wstring target = FileCallPath(path);
   BY_HANDLE_FILE_INFORMATION old{};
   bool exists = false;
   {
-    // Opening follows every link: what the handle tells is the file's own.
+    // Opening follows every link: what the handle tells is the file's own. Asking for its
+    // attributes alone is never refused for another program's hold on it.
     UniqueKernelHandle file(CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                         nullptr));
     exists = file && GetFileInformationByHandle(file.get(), &old);
-    wchar_t finalPath[MAX_PATH * 4];
-    DWORD n = exists ? GetFinalPathNameByHandleW(file.get(), finalPath, MAX_PATH * 4, 0) : 0;
     // A list kept elsewhere (a synced folder) through a symbolic link stays there and stays
     // linked. A file system that cannot tell keeps the path as given.
-    if (n > 0 && n < MAX_PATH * 4) target.assign(finalPath, n);
+    std::wstring linked = exists ? FinalPath(file.get()) : std::wstring();
+    if (!linked.empty()) target = std::move(linked);
   }
   if (exists) {
     // Windows refuses to replace a read-only file, but Wine does it; a file the user made
@@ -78,8 +142,12 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
     if (old.nNumberOfLinks > 1) {
       // A file with other names (hard links) would lose them to a replacement: it is written
       // where it is, not in one step, but every name sees the new content.
-      UniqueKernelHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      UniqueKernelHandle file;
+      WhileBusy([&] {
+        file.reset(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(file);
+      });
       return file && WriteAll(file.get(), bytes) && SetEndOfFile(file.get());
     }
   }
@@ -88,8 +156,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
   // one gone. A program ended in between would lose the list. The new file is made with the
   // old one's attributes instead, and a rename puts it in place.
   DWORD kept = exists ? old.dwFileAttributes & kKeptAttributes : 0;
-  std::wstring temporary =
-      target + std::wstring(kReplaceSuffix) + Widen(std::to_string(GetCurrentProcessId()));
+  std::wstring temporary = FileCallPath(target + std::wstring(kReplaceSuffix) +
+                                        Widen(std::to_string(GetCurrentProcessId())));
   {
     UniqueKernelHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -100,8 +168,12 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes) {
       return false;
     }
   }
-  if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // The rename is refused while another program has the old file open without letting it be
+  // deleted, as watchers of the folder do for a moment after every write.
+  if (!WhileBusy([&] {
+        return MoveFileExW(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+      })) {
     DeleteFileW(temporary.c_str());
     return false;
   }
@@ -126,7 +198,7 @@ bool IsFolder(const std::wstring& path) {
 
 FilePort::PathState QueryPathState(const std::string& path) {
   using State = FilePort::PathState;
-  const std::wstring wide = Widen(path);
+  const std::wstring wide = FileCallPath(path);
   DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     switch (GetLastError()) {
@@ -176,7 +248,7 @@ FilePort::PathState QueryPathState(const std::string& path) {
 
 bool CanMakeFilesIn(const std::string& folder) {
   std::wstring probe =
-      Widen(folder + "\\~TarvekHotKey-write-test-" + std::to_string(GetCurrentProcessId()));
+      FileCallPath(folder + "\\~TarvekHotKey-write-test-" + std::to_string(GetCurrentProcessId()));
   UniqueKernelHandle file(CreateFileW(
       probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
@@ -184,6 +256,72 @@ bool CanMakeFilesIn(const std::string& folder) {
   // Somebody's file of that name: a file was made there once, so files can be.
   DWORD error = GetLastError();
   return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
+
+namespace {
+
+// The temporaries of the files that pattern names, in the pattern's folder.
+void RemoveTemporariesOf(const std::wstring& pattern) {
+  const std::size_t slash = pattern.find_last_of(L"\\/");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
+  const std::wstring own = Widen(std::to_string(GetCurrentProcessId()));
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((pattern + std::wstring(kReplaceSuffix) + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    std::wstring_view name = found.cFileName;
+    const std::size_t mark = name.rfind(kReplaceSuffix);
+    if (mark == std::wstring_view::npos || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    std::wstring_view digits = name.substr(mark + kReplaceSuffix.size());
+    if (digits.empty() || digits.find_first_not_of(L"0123456789") != std::wstring_view::npos) continue;
+    if (digits == own) continue;
+    DeleteFileW((folder + std::wstring(name)).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+// "C:\..." and "\\server\..." for "\\?\C:\..." and "\\?\UNC\server\...".
+std::wstring WithoutLongPrefix(const std::wstring& path) {
+  if (StartsWith(path, L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
+  if (StartsWith(path, L"\\\\?\\")) return path.substr(4);
+  return path;
+}
+
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+  const std::wstring x = WithoutLongPrefix(a), y = WithoutLongPrefix(b);
+  return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(),
+                              static_cast<int>(y.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+void RemoveLeftoverTemporaries(const std::string& filePattern) {
+  const std::wstring pattern = FileCallPath(filePattern);
+  RemoveTemporariesOf(pattern);
+  // A save through a symbolic link wrote its temporary beside the file linked to.
+  const std::wstring folder = ParentFolder(FullPath(pattern));
+  const std::size_t slash = pattern.find_last_of(L"\\/");
+  const std::wstring given = slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    UniqueKernelHandle file(CreateFileW((given + found.cFileName).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                        nullptr));
+    const std::wstring linked = file ? FinalPath(file.get()) : std::wstring();
+    if (!linked.empty() && !SameFolder(ParentFolder(linked), folder)) RemoveTemporariesOf(linked);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+std::string RemoteRootOfPath(const std::string& path) {
+  return RemoteRootOf(Narrow(FullPath(Widen(path))), [](char drive) {
+    const wchar_t root[] = {static_cast<wchar_t>(drive), L':', L'\\', L'\0'};
+    return GetDriveTypeW(root) == DRIVE_REMOTE;
+  });
 }
 
 }  // namespace tarvek::win

@@ -195,10 +195,15 @@ struct WindowSearch {
 bool SameImage(DWORD processId, const std::wstring& image) {
   UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
   if (!process) return false;
-  wchar_t path[MAX_PATH * 4];
-  DWORD size = static_cast<DWORD>(std::size(path));
-  if (!QueryFullProcessImageNameW(process.get(), 0, path, &size)) return false;
-  return CompareStringOrdinal(path, static_cast<int>(size), image.c_str(),
+  // A program file deeper than the buffer: the buffer grows until it takes the whole path.
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD size = static_cast<DWORD>(path.size());
+  while (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return false;
+    path.resize(path.size() * 4);
+    size = static_cast<DWORD>(path.size());
+  }
+  return CompareStringOrdinal(path.c_str(), static_cast<int>(size), image.c_str(),
                               static_cast<int>(image.size()), TRUE) == CSTR_EQUAL;
 }
 
@@ -221,9 +226,11 @@ std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) {
   WindowSearch search;
   std::wstring path = Widen(exePath);
   // "C:\HK\.\tools\..\y.exe" is the same file as the image path the system gives.
-  wchar_t full[MAX_PATH * 4];
-  DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
-  search.image = n > 0 && n < std::size(full) ? std::wstring(full, n) : path;
+  std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+  DWORD n = full.empty() ? 0
+                         : GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()),
+                                            full.data(), nullptr);
+  search.image = n > 0 && n < full.size() ? full.substr(0, n) : path;
   EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -244,19 +251,30 @@ void BringToFront(WindowRef handle) {
 
 std::optional<std::string> FindProgram(const std::string& name) {
   std::wstring wide = Widen(name);
-  wchar_t found[MAX_PATH * 4];
-  DWORD n = SearchPathW(nullptr, wide.c_str(), L".exe", static_cast<DWORD>(std::size(found)), found,
-                        nullptr);
-  if (n > 0 && n < std::size(found)) return Narrow(std::wstring(found, n));
+  std::wstring found(MAX_PATH, L'\0');
+  DWORD n = 0;
+  // Too small a buffer is answered with the size the path takes, its closing zero counted.
+  while ((n = SearchPathW(nullptr, wide.c_str(), L".exe", static_cast<DWORD>(found.size()),
+                          found.data(), nullptr)) >= found.size()) {
+    found.resize(n);
+  }
+  if (n > 0) return Narrow(found.substr(0, n));
   // Programs that install themselves for the Run dialog without a place on the search path.
   if (wide.find(L'.') == std::wstring::npos) wide += L".exe";
   const std::wstring key = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\" + wide;
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-    DWORD size = sizeof(found);
-    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, found, &size) != ERROR_SUCCESS) {
+    DWORD size = 0;
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &size) !=
+        ERROR_SUCCESS) {
       continue;
     }
-    std::wstring path = found;
+    found.assign(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(found.size() * sizeof(wchar_t));
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, found.data(), &size) !=
+        ERROR_SUCCESS) {
+      continue;
+    }
+    std::wstring path = found.c_str();
     if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = path.substr(1, path.size() - 2);
     if (!path.empty()) return Narrow(path);
   }

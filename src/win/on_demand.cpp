@@ -28,10 +28,12 @@ HMODULE LoadSystemLibrary(const wchar_t* name, LoadLibraryExFunction loadEx) {
   HMODULE module = loadEx(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
   // The full path keeps the search out of the program's folder all the same.
-  wchar_t folder[MAX_PATH];
-  UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  std::wstring path = std::wstring(folder, length) + L"\\" + name;
+  std::wstring path(GetSystemDirectoryW(nullptr, 0), L'\0');  // the size with its closing zero
+  UINT length = path.empty() ? 0 : GetSystemDirectoryW(path.data(), static_cast<UINT>(path.size()));
+  if (length == 0 || length >= path.size()) return nullptr;
+  path.resize(length);
+  path += L"\\";
+  path += name;
   return LoadLibraryW(path.c_str());
 }
 

@@ -2,6 +2,7 @@
 
 #include "win/strings.h"
 #include "win/unique_handle.h"
+#include "win/win_system.h"
 
 namespace tarvek::win {
 
@@ -77,9 +78,7 @@ bool RegistrySettings::SetRunEntry(const std::string& value) {
 }
 
 std::string ProgramPathForRunEntry() {
-  wchar_t path[MAX_PATH * 4];
-  DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
-  std::wstring file(path, n);
+  std::wstring file = Widen(ProgramFile());
   std::size_t slash = file.find_last_of(L'\\');
   std::size_t dot = file.find_last_of(L'.');
   if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) file.resize(dot);

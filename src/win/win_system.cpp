@@ -9,6 +9,7 @@
 #include "core/actions.h"
 #include "core/hotkey_table.h"
 #include "core/list_file.h"
+#include "core/remote_files.h"
 #include "win/background.h"
 #include "win/dialog_kit.h"
 #include "win/files.h"
@@ -25,18 +26,22 @@ HWND AsHwnd(WindowRef window) { return reinterpret_cast<HWND>(window); }
 
 }  // namespace
 
-std::string ProgramFolder() {
+std::string ProgramFile() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n < path.size()) {
       path.resize(n);
-      break;
+      return Narrow(path);
     }
-    path.resize(path.size() * 2);
+    path.resize(path.size() * 2);  // cut short: the folder is deeper than the buffer is long
   }
-  std::size_t slash = path.find_last_of(L'\\');
-  return Narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+}
+
+std::string ProgramFolder() {
+  std::string path = ProgramFile();
+  std::size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
@@ -69,15 +74,19 @@ void WinSystem::StartProgram(const std::string& exePath) {
 }
 
 void WinSystem::OpenDefaultBrowser() {
-  wchar_t exe[MAX_PATH * 2];
-  DWORD size = static_cast<DWORD>(std::size(exe));
   static const auto assocQueryString =
       OnDemand<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
-  if (assocQueryString != nullptr &&
-      SUCCEEDED(assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe,
-                                 &size))) {
-    StartProgram(Narrow(exe));
-    return;
+  std::wstring exe(MAX_PATH, L'\0');
+  for (int tries = 0; assocQueryString != nullptr && tries < 2; ++tries) {
+    DWORD size = static_cast<DWORD>(exe.size());
+    HRESULT result = assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open",
+                                      exe.data(), &size);
+    if (SUCCEEDED(result)) {
+      StartProgram(Narrow(exe.c_str()));
+      return;
+    }
+    if (result != E_POINTER) break;
+    exe.resize(size);  // a browser deeper than the first buffer: size is what it takes
   }
   ShellOpenInBackground(*this, "about:blank");
 }
@@ -152,13 +161,28 @@ int WinSystem::ShowMessageBox(const std::string& text, const std::string& title,
   return ModalMessageBox(window_, text, title, flags);
 }
 
-bool WinSystem::FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
+namespace {
 
-std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
-  UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
+// The files themselves, asked on the calling thread.
+class DiskFiles : public FilePort {
+ public:
+  bool FileExists(const std::string& path) override {
+    DWORD attributes = GetFileAttributesW(FileCallPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  std::optional<std::string> ReadFileBytes(const std::string& path) override;
+  bool ReplaceFileBytes(const std::string& path, const std::string& bytes) override {
+    return ReplaceFileAtomically(path, bytes);
+  }
+  void RemoveLeftoverTemporaries(const std::string& filePattern) override {
+    win::RemoveLeftoverTemporaries(filePattern);
+  }
+  PathState QueryPath(const std::string& path) override { return QueryPathState(path); }
+  bool FolderWritable(const std::string& folder) override { return CanMakeFilesIn(folder); }
+};
+
+std::optional<std::string> DiskFiles::ReadFileBytes(const std::string& path) {
+  UniqueKernelHandle file(CreateFileW(FileCallPath(path).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
@@ -182,36 +206,39 @@ std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-void WinSystem::RemoveLeftoverTemporaries(const std::string& filePattern) {
-  const std::wstring pattern = Widen(filePattern);
-  const std::size_t slash = pattern.find_last_of(L"\\/");
-  const std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
-  WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((pattern + std::wstring(kReplaceSuffix) + L"*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    std::wstring_view name = found.cFileName;
-    const std::size_t mark = name.rfind(kReplaceSuffix);
-    if (mark == std::wstring_view::npos || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
-    std::wstring_view digits = name.substr(mark + kReplaceSuffix.size());
-    if (digits.empty() || digits.find_first_not_of(L"0123456789") != std::wstring_view::npos) continue;
-    DeleteFileW((folder + std::wstring(name)).c_str());
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
+// How long the user-interface thread waits for a network share to say whether a file is there.
+constexpr unsigned kRemoteCheckLimitMs = 2500;
+
+// Made before the program runs and never destroyed: a check still waiting on the network when
+// the program ends uses them until the process goes.
+FilePort* const files = new RemoteBoundedFiles(
+    *new DiskFiles, RemoteRootOfPath,
+    [](std::function<void()> job) { return RunBounded(std::move(job), kRemoteCheckLimitMs); });
+
+}  // namespace
+
+bool WinSystem::FileExists(const std::string& path) { return files->FileExists(path); }
+
+std::optional<std::string> WinSystem::ReadFileBytes(const std::string& path) {
+  return files->ReadFileBytes(path);
 }
 
-FilePort::PathState WinSystem::QueryPath(const std::string& path) { return QueryPathState(path); }
+void WinSystem::RemoveLeftoverTemporaries(const std::string& filePattern) {
+  files->RemoveLeftoverTemporaries(filePattern);
+}
 
-bool WinSystem::FolderWritable(const std::string& folder) { return CanMakeFilesIn(folder); }
+FilePort::PathState WinSystem::QueryPath(const std::string& path) { return files->QueryPath(path); }
+
+bool WinSystem::FolderWritable(const std::string& folder) { return files->FolderWritable(folder); }
 
 bool WinSystem::ReplaceFileBytes(const std::string& path, const std::string& bytes) {
-  return ReplaceFileAtomically(path, bytes);
+  return files->ReplaceFileBytes(path, bytes);
 }
 
 std::vector<std::string> WinSystem::FileNamesIn(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAW found{};
-  std::wstring pattern = Widen(folder) + L"\\*";
+  std::wstring pattern = FileCallPath(folder + "\\*");
   HANDLE find =
       FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
   if (find == INVALID_HANDLE_VALUE) return names;
@@ -224,12 +251,12 @@ std::vector<std::string> WinSystem::FileNamesIn(const std::string& folder) {
 }
 
 bool WinSystem::RemoveFile(const std::string& path) {
-  return DeleteFileW(Widen(path).c_str()) != FALSE;
+  return DeleteFileW(FileCallPath(path).c_str()) != FALSE;
 }
 
 bool WinSystem::RenameFile(const std::string& from, const std::string& to) {
   // Without MOVEFILE_REPLACE_EXISTING: an existing list of the new name is never overwritten.
-  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != FALSE;
+  return MoveFileExW(FileCallPath(from).c_str(), FileCallPath(to).c_str(), 0) != FALSE;
 }
 
 void WinSystem::RunInBackground(std::function<void(SystemPort&)> job) {
@@ -237,7 +264,7 @@ void WinSystem::RunInBackground(std::function<void(SystemPort&)> job) {
 }
 
 PathKind WinSystem::KindOfPath(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  DWORD attributes = GetFileAttributesW(FileCallPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::kNeither;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::kFolder : PathKind::kFile;
 }

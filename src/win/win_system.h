@@ -60,6 +60,8 @@ class WinSystem : public SystemPort {
   HWND window_ = nullptr;
 };
 
+// The running program file's full path, however long.
+std::string ProgramFile();
 // The folder of the running program file, without a trailing backslash.
 std::string ProgramFolder();
 

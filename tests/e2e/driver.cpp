@@ -81,9 +81,10 @@
 //                                of the window's client area; prints the result and the effect
 //   clickcontrol <title> <id>    a left click at the middle of the window's control id, through
 //                                SendInput
-//   holdfile <path> <release>    opens the file sharing it with nobody, as another program
+//   holdfile <path> <release> [ms]  opens the file sharing it with nobody, as another program
 //                                holding it would; prints "holding", keeps it until the file
-//                                release exists (at most a minute)
+//                                release exists (at most a minute), and ms longer; release
+//                                may hold wildcards (a save's temporary, "x.htk.tmp*")
 //   linktarget <lnk>             the target path and the working folder of the shortcut, one
 //                                per line, as the shell resolves them
 //   pinguntil <title> <until> <ms>  sends the window WM_NULL over and over until a window titled
@@ -1277,7 +1278,15 @@ int ClickControl(const std::wstring& title, const std::wstring& id) {
   return Click({title, std::to_wstring(middle.x), std::to_wstring(middle.y)});
 }
 
-int HoldFile(const std::wstring& path, const std::wstring& release) {
+bool AnyFileMatches(const std::wstring& pattern) {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
+}
+
+int HoldFile(const std::wstring& path, const std::wstring& release, DWORD moreMs) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -1286,9 +1295,8 @@ int HoldFile(const std::wstring& path, const std::wstring& release) {
   }
   Out(L"holding\n");
   fflush(stdout);
-  for (int i = 0; i < 1200 && GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
-    Sleep(50);
-  }
+  for (int i = 0; i < 6000 && !AnyFileMatches(release); ++i) Sleep(10);
+  Sleep(moreMs);
   CloseHandle(file);
   return 0;
 }
@@ -1478,7 +1486,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"clickcontrol" && a.size() == 2) return ClickControl(a[0], a[1]);
   if (cmd == L"lvcells" && a.size() == 1) return PrintListView(a[0], true);
-  if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1]);
+  if (cmd == L"holdfile" && a.size() == 2) return HoldFile(a[0], a[1], 0);
+  if (cmd == L"holdfile" && a.size() == 3 && ParseNumber(a[2], n)) return HoldFile(a[0], a[1], static_cast<DWORD>(n));
   if (cmd == L"linktarget" && a.size() == 1) return LinkTarget(a[0]);
   if (cmd == L"titledwindows" && a.size() == 1) return TitledWindowsCmd(a[0]);
   if (cmd == L"keysuntilfront" && a.size() == 3 && ParseNumber(a[2], n)) return KeysUntilFront(a[0], a[1], n);

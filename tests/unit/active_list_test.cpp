@@ -142,6 +142,40 @@ TEST(ActiveListTest, MergeKeepsTheLoadedOnesAndLeavesOutClashesAndWhatDoesNotFit
   EXPECT_EQ(merged.leftOut.size(), 1u);
 }
 
+// 保存列表 under the running list's own name is that list's save: asked about while the list is
+// not loaded (取消 writes nothing and keeps the dialog open), loaded and merged on 是, and
+// registered anew; a list of another name is written as always, without a question.
+TEST(ActiveListTest, SavingUnderTheRunningListsNameAsksWhileItIsNotLoaded) {
+  const std::string list = kFolder + "\\SaveKey.htk";
+  World w(list);
+  w.system.files[list] = SerializeList(kTwo, w.system);
+  const std::string original = w.system.files[list];
+  w.system.lockedPaths = {list};
+  w.system.messageBoxAnswers = {kIdOk, kIdCancel, kIdOk, kIdYes};
+  w.Start();
+  SaveListModel& dialog = w.program.saveList;
+  dialog.Activate();
+  dialog.SetNameText("SaveKey");
+  EXPECT_EQ(dialog.Save(), SaveListOutcome::kNotSaved);
+  EXPECT_EQ(w.system.files[list], original);
+  EXPECT_TRUE(dialog.Visible());
+  EXPECT_EQ(w.Boxes("[提醒]").size(), 0u);
+
+  dialog.SetNameText("工作");
+  EXPECT_EQ(dialog.Save(), SaveListOutcome::kSaved);
+  EXPECT_EQ(w.system.files[kFolder + "\\工作.htk"], SerializeList({}, w.system));
+  EXPECT_EQ(w.Boxes("[热键列表没有载入] 0x33").size(), 1u);
+
+  w.system.lockedPaths.clear();
+  dialog.Activate();
+  dialog.SetNameText("SaveKey");
+  EXPECT_EQ(dialog.Save(), SaveListOutcome::kSaved);
+  EXPECT_EQ(w.Boxes("[热键列表没有载入] 0x33").size(), 2u);
+  EXPECT_EQ(w.system.files[list], original);
+  EXPECT_EQ(w.Bound(), 2);
+  EXPECT_EQ(w.system.registered.count(BindingIdBase + 1), 1u);
+}
+
 // 120 bindings: the load report names the copy; the first save keeps it (an older, different
 // copy stays, the next free name is taken) and never saves when the copy cannot be made.
 TEST(ActiveListTest, TheFirstSaveThatDropsLinesKeepsACopyUnderAFreeName) {

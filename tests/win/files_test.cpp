@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "win/files.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
 #include "win/win_system.h"
@@ -142,6 +143,32 @@ TEST_F(Files, WhatStandsAtAPathIsToldApartAndTheWriteProbeLeavesNothing) {
   EXPECT_TRUE(system.FolderWritable(folder.Path()));
   EXPECT_FALSE(system.FolderWritable(folder.Join("没有")));
   EXPECT_EQ(folder.Entries(), Names{"热键.htk"});
+}
+
+// Past the old limit of 260 characters a list is saved, seen, read, listed and replaced like
+// any other, also when its path takes a detour through "..".
+TEST_F(Files, AListDeeperThan260CharactersIsLikeAnyOther) {
+  std::vector<std::string> folders;
+  std::string deep = folder.Path();
+  while (Widen(deep).size() < 300) {
+    deep += "\\一个很长的文件夹名称-" + std::to_string(folders.size());
+    ASSERT_TRUE(CreateDirectoryW(FileCallPath(deep).c_str(), nullptr)) << GetLastError();
+    folders.push_back(deep);
+  }
+  const std::string list = deep + "\\热键列表.htk";
+  for (const char* bytes : {"first", "deep"}) ASSERT_TRUE(system.ReplaceFileBytes(list, bytes));
+  EXPECT_TRUE(system.FileExists(list));
+  EXPECT_EQ(system.QueryPath(list), FilePort::PathState::kFile);
+  EXPECT_EQ(system.FileNamesIn(deep), Names{"热键列表.htk"});
+  const std::string detour = deep + "\\..\\" + deep.substr(deep.find_last_of('\\') + 1) + "\\热键列表.htk";
+  EXPECT_EQ(system.ReadFileBytes(detour), std::optional<std::string>("deep"));
+  std::string bytes;
+  EXPECT_EQ(ReadWholeFile(list, 100, bytes), FileRead::kOk);
+  EXPECT_EQ(bytes, "deep");
+  EXPECT_TRUE(system.RemoveFile(list));
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    EXPECT_TRUE(RemoveDirectoryW(FileCallPath(*it).c_str()));
+  }
 }
 
 }  // namespace
