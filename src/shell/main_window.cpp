@@ -7,6 +7,7 @@
 #include "win/common_controls.h"
 #include "win/dialog_kit.h"
 #include "win/dpi.h"
+#include "win/environment_keys.h"
 #include "win/message_filter.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
@@ -363,6 +364,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (wParam == SIZE_MINIMIZED && commands_ != nullptr) commands_->Minimised();
       return 0;
+    case WM_SETTINGCHANGE:
+      // The user's variables changed: later launches see them (a program installed since).
+      if (program_ != nullptr && win::AnnouncesEnvironment(lParam)) program_->core.actions.RefreshEnvironment();
+      break;
     case WM_CLOSE:
       // The close box only hides the window or parks it; the program goes on in the background.
       if (program_ != nullptr && program_->core.flags.QuitRequested) {

@@ -11,9 +11,11 @@
 #include "core/list_file.h"
 #include "win/background.h"
 #include "win/dialog_kit.h"
+#include "win/environment_keys.h"
 #include "win/files.h"
 #include "win/launch_routes.h"
 #include "win/on_demand.h"
+#include "win/running_apps.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
 
@@ -64,19 +66,33 @@ void WinSystem::ShellOpen(const std::string& command, const std::string& working
   shellExecuteEx(&info);
 }
 
-void WinSystem::StartProgram(const std::string& exePath) {
-  StartProcess(Widen(exePath), {}, {}, SW_SHOWNORMAL);
+StartResult WinSystem::StartProgram(const std::string& exePath) {
+  return StartProcess(Widen(exePath), {}, {}, SW_SHOWNORMAL);
 }
 
-void WinSystem::OpenDefaultBrowser() {
+namespace {
+
+// The program registered for http addresses, the user's own choice first (the association
+// functions read UserChoice); empty when there is none.
+std::wstring BrowserProgram() {
   wchar_t exe[MAX_PATH * 2];
   DWORD size = static_cast<DWORD>(std::size(exe));
-  static const auto assocQueryString =
+  const auto assocQueryString =
       OnDemand<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
-  if (assocQueryString != nullptr &&
-      SUCCEEDED(assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe,
-                                 &size))) {
-    StartProgram(Narrow(exe));
+  if (assocQueryString == nullptr ||
+      FAILED(assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe, &size))) {
+    return {};
+  }
+  return exe;
+}
+
+}  // namespace
+
+bool WinSystem::HasDefaultBrowser() { return !BrowserProgram().empty(); }
+
+void WinSystem::OpenDefaultBrowser() {
+  const std::wstring exe = BrowserProgram();
+  if (!exe.empty() && StartProcess(exe, {}, {}, SW_SHOWNORMAL).outcome == StartResult::Outcome::kStarted) {
     return;
   }
   ShellOpenInBackground(*this, "about:blank");
@@ -256,8 +272,8 @@ std::string WinSystem::Cp936ToUtf8(const std::string& gbk) { return win::CodePag
 
 namespace tarvek::win {
 
-void WinSystem::StartProgramWith(const LaunchCommand& command) {
-  StartProcess(Widen(command.file), Widen(command.parameters), Widen(command.folder),
+StartResult WinSystem::StartProgramWith(const LaunchCommand& command) {
+  return StartProcess(Widen(command.file), Widen(command.parameters), Widen(command.folder),
                command.showCommand);
 }
 
@@ -287,6 +303,28 @@ std::optional<std::string> WinSystem::FindProgram(const std::string& name) {
 
 std::optional<std::string> WinSystem::EnvironmentVariable(const std::string& name) {
   return win::EnvironmentVariable(name);
+}
+
+WindowRef WinSystem::ConsentOwner() {
+  if (window_ == nullptr) return 0;
+  if (GetForegroundWindow() == window_) return reinterpret_cast<WindowRef>(window_);
+  return reinterpret_cast<WindowRef>(consentOwner_.Get());
+}
+
+std::vector<WindowRef> WinSystem::WindowsOfProcesses(const std::vector<StartedProcess>& processes) {
+  return win::WindowsOfProcesses(processes);
+}
+
+bool WinSystem::StillRunning(const StartedProcess& process) { return win::StillRunning(process); }
+
+std::vector<AppWindow> WinSystem::WindowsWithAppIds() { return win::WindowsWithAppIds(); }
+
+std::optional<std::string> WinSystem::AliasAppId(const std::string& path) { return win::AliasAppId(path); }
+
+EnvironmentKeys WinSystem::ReadEnvironmentKeys() { return win::ReadEnvironmentKeys(); }
+
+void WinSystem::SetEnvironmentValue(const std::string& name, const std::optional<std::string>& value) {
+  SetProcessVariable(name, value);
 }
 
 }  // namespace tarvek::win
