@@ -83,7 +83,7 @@ struct BackgroundJob {
   void operator()(SystemPort& worker) const {
     switch (kind) {
       case Kind::kShellOpen:
-        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)));
+        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)), owner);
       case Kind::kStartProgram:
         if (worker.StartProgram(command).outcome == StartResult::Outcome::kNeedsElevation) {
           StartElevated(worker, LaunchCommand{command, {}, {}}, owner);
@@ -100,8 +100,8 @@ struct BackgroundJob {
 
 }  // namespace
 
-void ShellOpenInBackground(SystemPort& system, const std::string& command) {
-  system.RunInBackground(BackgroundJob{BackgroundJob::Kind::kShellOpen, command});
+void ShellOpenInBackground(SystemPort& system, const std::string& command, WindowRef owner) {
+  system.RunInBackground(BackgroundJob{BackgroundJob::Kind::kShellOpen, command, owner});
 }
 
 void ActionRunner::RunTarget(const std::string& target, const LaunchOptions& options) {

@@ -86,8 +86,9 @@ LaunchPlan PlanLaunch(std::string_view target);
 // none for anything else (a web address, a program found on the search path).
 std::string ShellWorkingFolder(const std::string& command, PathKind kind);
 
-// Opens the command through the shell on a worker thread, in its working folder.
-void ShellOpenInBackground(SystemPort& system, const std::string& command);
+// Opens the command through the shell on a worker thread, in its working folder. The owner is
+// for a consent prompt the shell may show (a program that needs administrator rights).
+void ShellOpenInBackground(SystemPort& system, const std::string& command, WindowRef owner = 0);
 
 // What a runner remembers of its launches for "if it runs already".
 struct LaunchMemory {

@@ -1,6 +1,7 @@
 #include "core/environment.h"
 
 #include <map>
+#include <set>
 
 #include "core/launch_plan.h"
 
@@ -22,8 +23,10 @@ bool IsJoinedList(const std::string& upperName) {
 
 class Builder {
  public:
-  explicit Builder(const std::function<std::optional<std::string>(const std::string&)>& current)
-      : current_(current) {}
+  // gone: the variables the keys no longer hold, which expand to nothing of theirs any more.
+  Builder(const std::function<std::optional<std::string>(const std::string&)>& current,
+          const std::set<std::string>& gone)
+      : current_(current), gone_(gone) {}
 
   void Take(const std::vector<EnvironmentValue>& values, bool joinLists) {
     // Plain values first: an expanded value may name any of them, whatever the order.
@@ -36,8 +39,8 @@ class Builder {
                                      : v.value;
         const std::string key = Upper(v.name);
         auto it = built_.find(key);
-        if (joinLists && IsJoinedList(key) && it != built_.end() && !it->second.value.empty() &&
-            !value.empty()) {
+        if (joinLists && IsJoinedList(key) && it != built_.end() && !it->second.value.empty()) {
+          if (value.empty()) continue;  // an empty list of the user's adds nothing
           std::string joined = it->second.value;
           if (joined.back() != ';') joined += ';';
           value = joined + value;
@@ -51,8 +54,6 @@ class Builder {
       }
     }
   }
-
-  bool Holds(const std::string& name) const { return built_.count(Upper(name)) != 0; }
 
   std::vector<EnvironmentChange> Changes() const {
     std::vector<EnvironmentChange> changes;
@@ -72,10 +73,12 @@ class Builder {
   std::optional<std::string> Lookup(const std::string& name) const {
     auto it = built_.find(Upper(name));
     if (it != built_.end()) return it->second.value;
+    if (gone_.count(Upper(name)) != 0) return std::nullopt;
     return current_(name);
   }
 
   const std::function<std::optional<std::string>(const std::string&)>& current_;
+  const std::set<std::string>& gone_;
   std::map<std::string, Variable> built_;
   std::vector<std::string> order_;
 };
@@ -85,18 +88,26 @@ class Builder {
 std::vector<EnvironmentChange> RefreshedEnvironment(
     const EnvironmentKeys& before, const EnvironmentKeys& now,
     const std::function<std::optional<std::string>(const std::string&)>& current) {
-  Builder builder(current);
+  std::set<std::string> held;
+  for (const auto* values : {&now.system, &now.user, &now.session}) {
+    for (const EnvironmentValue& v : *values) held.insert(Upper(v.name));
+  }
+  std::set<std::string> gone;
+  std::vector<std::string> goneNames;  // as the keys spelt them, in their order
+  for (const auto* values : {&before.system, &before.user, &before.session}) {
+    for (const EnvironmentValue& v : *values) {
+      if (!v.name.empty() && held.count(Upper(v.name)) == 0 && gone.insert(Upper(v.name)).second) {
+        goneNames.push_back(v.name);
+      }
+    }
+  }
+  Builder builder(current, gone);
   builder.Take(now.system, false);
   builder.Take(now.user, true);
   builder.Take(now.session, false);
   std::vector<EnvironmentChange> changes = builder.Changes();
-  std::map<std::string, bool> removed;
-  for (const auto* values : {&before.system, &before.user, &before.session}) {
-    for (const EnvironmentValue& v : *values) {
-      if (v.name.empty() || builder.Holds(v.name) || removed[Upper(v.name)]) continue;
-      removed[Upper(v.name)] = true;
-      if (current(v.name)) changes.push_back({v.name, std::nullopt});
-    }
+  for (const std::string& name : goneNames) {
+    if (current(name)) changes.push_back({name, std::nullopt});
   }
   return changes;
 }

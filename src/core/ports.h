@@ -46,8 +46,9 @@ class LaunchPort {
   virtual ~LaunchPort() = default;
   // ShellExecute with the default verb, no parameters, shown normally, in the working folder
   // given (none when empty). It returns when the shell has done with the command, which an
-  // offline network path can make long: see BackgroundPort.
-  virtual void ShellOpen(const std::string& command, const std::string& workingFolder) = 0;
+  // offline network path can make long: see BackgroundPort. The owner (0: none) is the window
+  // in front that a consent prompt of the shell's belongs to.
+  virtual void ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) = 0;
   // Starts the program file at exePath as one quoted path, in the program's own folder.
   virtual StartResult StartProgram(const std::string& exePath) = 0;
   // Whether the user has a web browser registered for http addresses.

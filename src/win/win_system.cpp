@@ -49,7 +49,7 @@ bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
 void WinSystem::UnregisterHotkey(int id) { ::UnregisterHotKey(window_, id); }
 
 // What runs on a worker thread keeps no function-local static (see RunOnWorker).
-void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder) {
+void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) {
   const auto shellExecuteEx =
       OnDemand<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
   if (shellExecuteEx == nullptr) return;
@@ -63,6 +63,7 @@ void WinSystem::ShellOpen(const std::string& command, const std::string& working
   info.lpFile = file.c_str();
   info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
   info.nShow = SW_SHOWNORMAL;
+  info.hwnd = AsHwnd(owner);
   shellExecuteEx(&info);
 }
 

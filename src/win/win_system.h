@@ -16,7 +16,7 @@ class WinSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  void ShellOpen(const std::string& command, const std::string& workingFolder) override;
+  void ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) override;
   StartResult StartProgram(const std::string& exePath) override;
   bool HasDefaultBrowser() override;
   void OpenDefaultBrowser() override;

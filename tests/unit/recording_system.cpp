@@ -87,8 +87,9 @@ void RecordingSystem::UnregisterHotkey(int id) {
   calls.push_back("UnregisterHotkey " + std::to_string(id));
   registered.erase(id);
 }
-void RecordingSystem::ShellOpen(const std::string& command, const std::string& workingFolder) {
-  calls.push_back("ShellOpen " + command + (workingFolder.empty() ? "" : " in " + workingFolder));
+void RecordingSystem::ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) {
+  calls.push_back("ShellOpen " + command + (workingFolder.empty() ? "" : " in " + workingFolder) +
+                  (owner == 0 ? "" : " owner " + std::to_string(owner)));
 }
 StartResult RecordingSystem::StartProgram(const std::string& exePath) {
   calls.push_back("StartProgram " + exePath);

@@ -45,8 +45,8 @@ class RecordingSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  // "ShellOpen command", with " in folder" when a working folder is given.
-  void ShellOpen(const std::string& command, const std::string& workingFolder) override;
+  // "ShellOpen command", with " in folder" when a working folder is given, " owner N" with one.
+  void ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) override;
   StartResult StartProgram(const std::string& exePath) override;
   bool HasDefaultBrowser() override { return hasDefaultBrowser; }
   void OpenDefaultBrowser() override;
