@@ -33,10 +33,9 @@ class Builder {
     for (bool expanded : {false, true}) {
       for (const EnvironmentValue& v : values) {
         if (v.expand != expanded || v.name.empty()) continue;
-        std::string value = expanded ? ExpandVariables(v.value, [this](const std::string& n) {
-          return Lookup(n);
-        })
-                                     : v.value;
+        std::string value =
+            expanded ? ExpandVariables(v.value, [this](const std::string& n) { return Lookup(n); })
+                     : v.value;
         const std::string key = Upper(v.name);
         auto it = built_.find(key);
         if (joinLists && IsJoinedList(key) && it != built_.end() && !it->second.value.empty()) {
@@ -112,12 +111,15 @@ std::vector<EnvironmentChange> RefreshedEnvironment(
   return changes;
 }
 
-void EnvironmentFollower::Remember(LaunchWithOptionsPort& system) { known_ = system.ReadEnvironmentKeys(); }
+void EnvironmentFollower::Remember(LaunchWithOptionsPort& system) {
+  known_ = system.ReadEnvironmentKeys();
+}
 
 void EnvironmentFollower::Refresh(LaunchWithOptionsPort& system) {
   EnvironmentKeys now = system.ReadEnvironmentKeys();
   for (const EnvironmentChange& change : RefreshedEnvironment(
-           known_, now, [&system](const std::string& name) { return system.EnvironmentVariable(name); })) {
+           known_, now,
+           [&system](const std::string& name) { return system.EnvironmentVariable(name); })) {
     system.SetEnvironmentValue(change.name, change.value);
   }
   known_ = std::move(now);

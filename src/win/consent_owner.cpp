@@ -24,8 +24,8 @@ HWND ConsentOwnerWindow::Get() {
   wc.hInstance = instance;
   wc.lpszClassName = kConsentClass;
   RegisterClassExW(&wc);  // fails harmlessly when it is registered already
-  window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_LAYERED, kConsentClass, L"", WS_POPUP, 0, 0, 1, 1,
-                            nullptr, nullptr, instance, nullptr);
+  window_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_LAYERED, kConsentClass, L"", WS_POPUP, 0, 0, 1,
+                            1, nullptr, nullptr, instance, nullptr);
   // Not wholly transparent: a window nobody could see might not count as one in front.
   if (window_ != nullptr) SetLayeredWindowAttributes(window_, 0, 1, LWA_ALPHA);
   return window_;
@@ -33,7 +33,8 @@ HWND ConsentOwnerWindow::Get() {
 
 bool IsConsentOwnerWindow(HWND window) {
   DWORD process = 0;
-  if (GetWindowThreadProcessId(window, &process) == 0 || process != GetCurrentProcessId()) return false;
+  if (GetWindowThreadProcessId(window, &process) == 0 || process != GetCurrentProcessId())
+    return false;
   wchar_t name[64];
   const int n = GetClassNameW(window, name, static_cast<int>(std::size(name)));
   return n > 0 && std::wcscmp(name, kConsentClass) == 0;

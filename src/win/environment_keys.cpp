@@ -24,15 +24,16 @@ std::vector<EnvironmentValue> ValuesOf(HKEY root, const wchar_t* path) {
     DWORD nameLength = static_cast<DWORD>(name.size());
     DWORD dataSize = static_cast<DWORD>(data.size() - sizeof(wchar_t));
     DWORD type = 0;
-    if (RegEnumValueW(key.get(), i, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize) !=
-            ERROR_SUCCESS ||
+    if (RegEnumValueW(key.get(), i, name.data(), &nameLength, nullptr, &type, data.data(),
+                      &dataSize) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ) || nameLength == 0) {
       continue;
     }
     // A value may be stored without its closing NUL, or with more than one.
     std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), dataSize / sizeof(wchar_t));
     text.resize(std::wcslen(text.c_str()));
-    values.push_back({Narrow(std::wstring_view(name.data(), nameLength)), Narrow(text), type == REG_EXPAND_SZ});
+    values.push_back(
+        {Narrow(std::wstring_view(name.data(), nameLength)), Narrow(text), type == REG_EXPAND_SZ});
   }
   return values;
 }
@@ -40,8 +41,10 @@ std::vector<EnvironmentValue> ValuesOf(HKEY root, const wchar_t* path) {
 }  // namespace
 
 EnvironmentKeys ReadEnvironmentKeys() {
-  return {ValuesOf(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"),
-          ValuesOf(HKEY_CURRENT_USER, L"Environment"), ValuesOf(HKEY_CURRENT_USER, L"Volatile Environment")};
+  return {ValuesOf(HKEY_LOCAL_MACHINE,
+                   L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"),
+          ValuesOf(HKEY_CURRENT_USER, L"Environment"),
+          ValuesOf(HKEY_CURRENT_USER, L"Volatile Environment")};
 }
 
 void SetProcessVariable(const std::string& name, const std::optional<std::string>& value) {

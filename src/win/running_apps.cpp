@@ -62,10 +62,12 @@ std::vector<WindowRef> WindowsOfProcesses(const std::vector<StartedProcess>& pro
   std::set<DWORD> counted;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
     for (const StartedProcess& started : processes) {
       if (entry.th32ProcessID == started.id) {
-        if (started.startTime == 0 || holder(started.id) == started.startTime) counted.insert(started.id);
+        if (started.startTime == 0 || holder(started.id) == started.startTime)
+          counted.insert(started.id);
       } else if (entry.th32ParentProcessID == started.id && started.startTime != 0) {
         const std::uint64_t born = StartTimeOf(entry.th32ProcessID);
         const std::uint64_t now = holder(started.id);
@@ -93,7 +95,8 @@ constexpr PROPERTYKEY kAppUserModelId = {
 
 std::string WindowAppId(HWND window) {
   using StoreForWindowFunction = HRESULT(WINAPI*)(HWND, REFIID, void**);
-  const auto storeForWindow = OnDemand<StoreForWindowFunction>(L"shell32.dll", "SHGetPropertyStoreForWindow");
+  const auto storeForWindow =
+      OnDemand<StoreForWindowFunction>(L"shell32.dll", "SHGetPropertyStoreForWindow");
   if (storeForWindow == nullptr) return {};
   IPropertyStore* store = nullptr;
   if (FAILED(storeForWindow(window, IID_IPropertyStore, reinterpret_cast<void**>(&store))) ||
@@ -104,7 +107,8 @@ std::string WindowAppId(HWND window) {
   PROPVARIANT value{};
   if (SUCCEEDED(store->GetValue(kAppUserModelId, &value))) {
     if (value.vt == VT_LPWSTR && value.pwszVal != nullptr) id = Narrow(value.pwszVal);
-    const auto clear = SystemFunction<decltype(&PropVariantClear)>(L"ole32.dll", "PropVariantClear");
+    const auto clear =
+        SystemFunction<decltype(&PropVariantClear)>(L"ole32.dll", "PropVariantClear");
     if (clear != nullptr) clear(&value);
   }
   store->Release();
@@ -115,7 +119,8 @@ std::string WindowAppId(HWND window) {
 // windows say so.
 std::string ProcessAppId(DWORD id) {
   using GetAppIdFunction = LONG(WINAPI*)(HANDLE, UINT32*, PWSTR);
-  const auto getAppId = SystemFunction<GetAppIdFunction>(L"kernel32.dll", "GetApplicationUserModelId");
+  const auto getAppId =
+      SystemFunction<GetAppIdFunction>(L"kernel32.dll", "GetApplicationUserModelId");
   if (getAppId == nullptr) return {};
   UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
   if (!process) return {};
@@ -123,6 +128,18 @@ std::string ProcessAppId(DWORD id) {
   UINT32 length = static_cast<UINT32>(std::size(appId));
   if (getAppId(process.get(), &length, appId) != ERROR_SUCCESS) return {};
   return Narrow(appId);
+}
+
+// Hidden by the desktop though "visible": a packaged app kept ready in the background, or one on
+// another virtual desktop. Such a window is not what the user sees running.
+bool Cloaked(HWND window) {
+  using GetAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+  const auto getAttribute =
+      SystemFunction<GetAttributeFunction>(L"dwmapi.dll", "DwmGetWindowAttribute");
+  constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+  DWORD cloaked = 0;
+  return getAttribute != nullptr &&
+         SUCCEEDED(getAttribute(window, kCloaked, &cloaked, sizeof(cloaked))) && cloaked != 0;
 }
 
 }  // namespace
@@ -140,6 +157,7 @@ std::vector<AppWindow> WindowsWithAppIds() {
   std::vector<AppWindow> found;
   std::map<DWORD, std::string> ofProcess;
   for (HWND window : windows) {
+    if (Cloaked(window)) continue;
     std::string id = WindowAppId(window);
     if (id.empty()) {
       DWORD process = 0;
@@ -156,10 +174,10 @@ std::vector<AppWindow> WindowsWithAppIds() {
 // NUL-ended texts: the package, the app's identity, the program it starts, ...
 std::optional<std::string> AliasAppId(const std::string& path) {
   constexpr DWORD kAppExecLinkTag = 0x8000001B;  // IO_REPARSE_TAG_APPEXECLINK
-  UniqueKernelHandle file(CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                      nullptr));
+  UniqueKernelHandle file(
+      CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file || file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   std::vector<BYTE> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
   DWORD got = 0;

@@ -61,13 +61,14 @@ TEST(RefreshedEnvironment, UserOverMachineOverProcessWithPathsJoinedAndNamesExpa
   EnvironmentKeys later = keys;
   later.user = {{"Path", "C:\\Bin", false}};
   later.system.erase(later.system.begin() + 1);  // TOOLS
-  const auto now = Current({{"SYSTEMROOT", "C:\\Windows"},
-                            {"USERPROFILE", "C:\\Users\\u"},
-                            {"USERNAME", "u"},
-                            {"TOOLS", "C:\\Tools"},
-                            {"LOCAL", "C:\\Local"},
-                            {"TEMP", "C:\\Users\\u\\Temp"},
-                            {"PATH", "C:\\Windows\\system32;C:\\Tools;C:\\Users\\u\\bin;C:\\Local"}});
+  const auto now =
+      Current({{"SYSTEMROOT", "C:\\Windows"},
+               {"USERPROFILE", "C:\\Users\\u"},
+               {"USERNAME", "u"},
+               {"TOOLS", "C:\\Tools"},
+               {"LOCAL", "C:\\Local"},
+               {"TEMP", "C:\\Users\\u\\Temp"},
+               {"PATH", "C:\\Windows\\system32;C:\\Tools;C:\\Users\\u\\bin;C:\\Local"}});
   EXPECT_EQ(RefreshedEnvironment(keys, later, now),
             (Changes{{"Path", "C:\\Windows\\system32;%TOOLS%;C:\\Bin"},
                      {"TEMP", "C:\\Windows\\TEMP"},
@@ -79,7 +80,8 @@ TEST(RefreshedEnvironment, UserOverMachineOverProcessWithPathsJoinedAndNamesExpa
   bare.user = {{"Path", "C:\\B", false}};
   EXPECT_EQ(RefreshedEnvironment(bare, bare, Current({{"PATH", "C:\\A;C:\\B"}})), Changes{});
   bare.user[0].value.clear();
-  EXPECT_EQ(RefreshedEnvironment(bare, bare, Current({{"PATH", "C:\\A;C:\\B"}})), (Changes{{"Path", "C:\\A;"}}));
+  EXPECT_EQ(RefreshedEnvironment(bare, bare, Current({{"PATH", "C:\\A;C:\\B"}})),
+            (Changes{{"Path", "C:\\A;"}}));
 }
 
 // A variable added after start reaches the process, and with it the next launch's %NAME%.
@@ -92,7 +94,8 @@ TEST(EnvironmentFollower, TheNextLaunchSeesTheNewValues) {
   runner.RememberEnvironment();
   system.environmentKeys.user = {{"TOOL", "C:\\Tools\\t.exe", false}};
   runner.RefreshEnvironment();
-  EXPECT_EQ(system.calls, (Calls{"SetEnvironmentValue TOOL=C:\\Tools\\t.exe", "SetEnvironmentValue OLD removed"}));
+  EXPECT_EQ(system.calls, (Calls{"SetEnvironmentValue TOOL=C:\\Tools\\t.exe",
+                                 "SetEnvironmentValue OLD removed"}));
   system.calls.clear();
   runner.RunTarget("%TOOL%");
   EXPECT_EQ(system.calls, Calls{"StartProgram C:\\Tools\\t.exe"});

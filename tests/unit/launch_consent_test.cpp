@@ -23,7 +23,8 @@ constexpr WindowRef kOwner = 0x77;  // what the user-interface thread hands out:
 class LaunchConsentTest : public ::testing::Test {
  protected:
   LaunchConsentTest() {
-    for (const char* file : {"C:\\Tools\\setup.exe", "C:\\Tools\\plain.exe", "D:\\a.doc"}) system.files[file] = "";
+    for (const char* file : {"C:\\Tools\\setup.exe", "C:\\Tools\\plain.exe", "D:\\a.doc"})
+      system.files[file] = "";
     system.needsElevation = {"C:\\Tools\\setup.exe", "\\\\nas\\x\\setup.exe"};
     system.consentOwner = kOwner;
   }
@@ -62,7 +63,8 @@ TEST_F(LaunchConsentTest, ARefusedProgramGoesToTheShellWithItsOptionsAndAnOwner)
         {"Background StartProgram \\\\nas\\x\\setup.exe",
          "Background ShellExecute runas \\\\nas\\x\\setup.exe in \\\\nas\\x owner 119"});
   // Started without a word: nothing more.
-  Check("C:\\Tools\\plain.exe", options, {"StartProgramWith \"C:\\Tools\\plain.exe\" /quiet in D:\\work show 3"});
+  Check("C:\\Tools\\plain.exe", options,
+        {"StartProgramWith \"C:\\Tools\\plain.exe\" /quiet in D:\\work show 3"});
 }
 
 TEST_F(LaunchConsentTest, EveryRouteThatAsksForConsentHasAnOwnerAndNoOtherDoes) {
@@ -104,7 +106,8 @@ TEST_F(LaunchConsentTest, TheHotkeyAndRunSlotTakeTheSameRouteAndTheGridsRunHasIt
   grid.SetRowSlot(grid.currentRow, 0);
   system.calls.clear();
   commands.RunTarget();
-  EXPECT_EQ(system.calls, Calls{"Background ShellOpen C:\\Tools\\setup.exe in C:\\Tools owner 119"});
+  EXPECT_EQ(system.calls,
+            Calls{"Background ShellOpen C:\\Tools\\setup.exe in C:\\Tools owner 119"});
 }
 
 }  // namespace
