@@ -83,7 +83,8 @@ struct BackgroundJob {
   void operator()(SystemPort& worker) const {
     switch (kind) {
       case Kind::kShellOpen:
-        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)), owner);
+        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)),
+                                owner);
       case Kind::kStartProgram:
         if (worker.StartProgram(command).outcome == StartResult::Outcome::kNeedsElevation) {
           StartElevated(worker, LaunchCommand{command, {}, {}}, owner);
@@ -177,8 +178,8 @@ void RememberStart(LaunchMemory& memory, const std::string& file, const StartedP
 // The windows that count as the target's: those of its program file; those of the processes
 // its presses started and of what they started (a stub that hands over to a packaged app and
 // ends); those that carry its packaged app's identity.
-std::vector<WindowRef> WindowsOfTarget(const TargetPlan& plan, const std::string& path, SystemPort& system,
-                                       LaunchMemory& memory) {
+std::vector<WindowRef> WindowsOfTarget(const TargetPlan& plan, const std::string& path,
+                                       SystemPort& system, LaunchMemory& memory) {
   std::vector<WindowRef> windows;
   if (plan.program) windows = system.WindowsOfProgram(path);
   auto started = memory.started.find(LowerAscii(plan.file));
@@ -186,7 +187,8 @@ std::vector<WindowRef> WindowsOfTarget(const TargetPlan& plan, const std::string
     std::vector<WindowRef> theirs = system.WindowsOfProcesses(started->second);
     if (theirs.empty()) {
       // Ended with nothing of theirs left: forgotten, so that the list stays short.
-      std::erase_if(started->second, [&system](const StartedProcess& p) { return !system.StillRunning(p); });
+      std::erase_if(started->second,
+                    [&system](const StartedProcess& p) { return !system.StillRunning(p); });
       if (started->second.empty()) memory.started.erase(started);
     }
     windows.insert(windows.end(), theirs.begin(), theirs.end());
@@ -205,7 +207,8 @@ std::vector<WindowRef> WindowsOfTarget(const TargetPlan& plan, const std::string
 
 // A press for a program that runs already: its next window to the front, or, with toggle, its
 // window in front minimised. False when none of its windows is there to take the press.
-bool ActivateRunning(const TargetPlan& plan, IfRunning mode, SystemPort& system, LaunchMemory& memory) {
+bool ActivateRunning(const TargetPlan& plan, IfRunning mode, SystemPort& system,
+                     LaunchMemory& memory) {
   std::string path = plan.file;
   if (plan.program && !IsAbsolute(path)) {
     if (auto found = system.FindProgram(path)) path = *found;
@@ -235,8 +238,8 @@ std::string JoinArguments(const std::string& first, const std::string& second) {
 // Starts what the plan names with the options. onWorker: this already runs off the
 // user-interface thread, and what can wait is not handed on again; owner is then the one the
 // user-interface thread took before.
-void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& system, bool onWorker,
-             LaunchMemory& memory, WindowRef owner) {
+void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& system,
+             bool onWorker, LaunchMemory& memory, WindowRef owner) {
   const bool remember = options.WhenRunning != IfRunning::kStart;
   if ((plan.program || IsAppsFolderTarget(plan.file)) && remember &&
       ActivateRunning(plan, options.WhenRunning, system, memory)) {
@@ -251,11 +254,12 @@ void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& s
   const bool startHere = plan.program && (onWorker || !plan.inBackground);
   // Only a route that may ask for consent takes the owner.
   auto consentOwner = [&] { return onWorker ? owner : system.ConsentOwner(); };
-  const bool plain = command.parameters.empty() && command.folder.empty() &&
-                     command.showCommand == kSwShowNormal;
+  const bool plain =
+      command.parameters.empty() && command.folder.empty() && command.showCommand == kSwShowNormal;
   if (startHere && !asAdmin && !asDesktopUser) {
     // A plain launch exactly as without options.
-    const StartResult result = plain ? system.StartProgram(plan.file) : system.StartProgramWith(command);
+    const StartResult result =
+        plain ? system.StartProgram(plan.file) : system.StartProgramWith(command);
     if (result.outcome == StartResult::Outcome::kStarted && remember) {
       RememberStart(memory, plan.file, result.process);
     }
@@ -267,8 +271,9 @@ void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& s
     return system.RunInBackground(elevate);
   }
   if (!asAdmin && !asDesktopUser && plain) {
-    BackgroundJob job{plan.program ? BackgroundJob::Kind::kStartProgram : BackgroundJob::Kind::kShellOpen,
-                      plan.file, plan.program ? consentOwner() : 0};
+    BackgroundJob job{
+        plan.program ? BackgroundJob::Kind::kStartProgram : BackgroundJob::Kind::kShellOpen,
+        plan.file, plan.program ? consentOwner() : 0};
     return onWorker ? job(system) : system.RunInBackground(job);
   }
   OptionsJob job{plan.program, asAdmin, asDesktopUser, std::move(command),

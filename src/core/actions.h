@@ -4,7 +4,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-
 #include <vector>
 
 #include "core/environment.h"

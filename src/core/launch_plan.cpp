@@ -208,7 +208,8 @@ bool PackagedApp::Matches(std::string_view windowAppId) const {
 }
 
 bool IsAppsFolderTarget(std::string_view target) {
-  return target.size() > kAppsFolder.size() && LowerText(target.substr(0, kAppsFolder.size())) == kAppsFolder;
+  return target.size() > kAppsFolder.size() &&
+         LowerText(target.substr(0, kAppsFolder.size())) == kAppsFolder;
 }
 
 std::optional<PackagedApp> PackagedAppOf(const std::string& target, LaunchWithOptionsPort& system) {

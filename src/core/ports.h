@@ -48,7 +48,8 @@ class LaunchPort {
   // given (none when empty). It returns when the shell has done with the command, which an
   // offline network path can make long: see BackgroundPort. The owner (0: none) is the window
   // in front that a consent prompt of the shell's belongs to.
-  virtual void ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) = 0;
+  virtual void ShellOpen(const std::string& command, const std::string& workingFolder,
+                         WindowRef owner) = 0;
   // Starts the program file at exePath as one quoted path, in the program's own folder.
   virtual StartResult StartProgram(const std::string& exePath) = 0;
   // Whether the user has a web browser registered for http addresses.
@@ -241,7 +242,8 @@ class LaunchWithOptionsPort {
   virtual WindowRef ConsentOwner() = 0;
   // The visible, unowned top-level windows of these processes and of the processes they
   // started; processes that have ended are left out.
-  virtual std::vector<WindowRef> WindowsOfProcesses(const std::vector<StartedProcess>& processes) = 0;
+  virtual std::vector<WindowRef> WindowsOfProcesses(
+      const std::vector<StartedProcess>& processes) = 0;
   virtual bool StillRunning(const StartedProcess& process) = 0;
   // The visible, unowned top-level windows that carry an application identity.
   virtual std::vector<AppWindow> WindowsWithAppIds() = 0;
@@ -251,7 +253,8 @@ class LaunchWithOptionsPort {
   // The environment keys of the registry as they are now, and this process's own variables.
   virtual EnvironmentKeys ReadEnvironmentKeys() = 0;
   // Sets the variable of this process; no value removes it.
-  virtual void SetEnvironmentValue(const std::string& name, const std::optional<std::string>& value) = 0;
+  virtual void SetEnvironmentValue(const std::string& name,
+                                   const std::optional<std::string>& value) = 0;
 };
 
 // Everything at once, as the program's one system object and the tests' fake provide it.

@@ -366,7 +366,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETTINGCHANGE:
       // The user's variables changed: later launches see them (a program installed since).
-      if (program_ != nullptr && win::AnnouncesEnvironment(lParam)) program_->core.actions.RefreshEnvironment();
+      if (program_ != nullptr && win::AnnouncesEnvironment(lParam))
+        program_->core.actions.RefreshEnvironment();
       break;
     case WM_CLOSE:
       // The close box only hides the window or parks it; the program goes on in the background.

@@ -1,5 +1,7 @@
 // Launches with options, the windows of a program that runs already, and the look-ups of the
 // launch planner. What runs on a worker thread keeps no function-local static (see RunOnWorker).
+#include "win/launch_routes.h"
+
 #include <exdisp.h>
 #include <servprov.h>
 #include <shellapi.h>
@@ -9,7 +11,6 @@
 #include <string>
 
 #include "win/consent_owner.h"
-#include "win/launch_routes.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
@@ -70,8 +71,8 @@ StartedProcess ProcessOf(HANDLE process) {
   return started;
 }
 
-StartResult StartProcess(const std::wstring& file, const std::wstring& parameters, std::wstring folder,
-                         int showCommand) {
+StartResult StartProcess(const std::wstring& file, const std::wstring& parameters,
+                         std::wstring folder, int showCommand) {
   // One quoted path: "C:\Program Files\a b\x.exe" must not start C:\Program.exe.
   std::wstring commandLine = L"\"" + file + L"\"";
   if (!parameters.empty()) commandLine += L" " + parameters;

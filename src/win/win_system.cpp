@@ -49,7 +49,8 @@ bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
 void WinSystem::UnregisterHotkey(int id) { ::UnregisterHotKey(window_, id); }
 
 // What runs on a worker thread keeps no function-local static (see RunOnWorker).
-void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) {
+void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder,
+                          WindowRef owner) {
   const auto shellExecuteEx =
       OnDemand<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
   if (shellExecuteEx == nullptr) return;
@@ -81,7 +82,8 @@ std::wstring BrowserProgram() {
   const auto assocQueryString =
       OnDemand<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
   if (assocQueryString == nullptr ||
-      FAILED(assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe, &size))) {
+      FAILED(assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open", exe,
+                              &size))) {
     return {};
   }
   return exe;
@@ -93,7 +95,8 @@ bool WinSystem::HasDefaultBrowser() { return !BrowserProgram().empty(); }
 
 void WinSystem::OpenDefaultBrowser() {
   const std::wstring exe = BrowserProgram();
-  if (!exe.empty() && StartProcess(exe, {}, {}, SW_SHOWNORMAL).outcome == StartResult::Outcome::kStarted) {
+  if (!exe.empty() &&
+      StartProcess(exe, {}, {}, SW_SHOWNORMAL).outcome == StartResult::Outcome::kStarted) {
     return;
   }
   ShellOpenInBackground(*this, "about:blank");
@@ -275,7 +278,7 @@ namespace tarvek::win {
 
 StartResult WinSystem::StartProgramWith(const LaunchCommand& command) {
   return StartProcess(Widen(command.file), Widen(command.parameters), Widen(command.folder),
-               command.showCommand);
+                      command.showCommand);
 }
 
 void WinSystem::ShellExecuteWith(const std::string& verb, const LaunchCommand& command) {
@@ -320,11 +323,14 @@ bool WinSystem::StillRunning(const StartedProcess& process) { return win::StillR
 
 std::vector<AppWindow> WinSystem::WindowsWithAppIds() { return win::WindowsWithAppIds(); }
 
-std::optional<std::string> WinSystem::AliasAppId(const std::string& path) { return win::AliasAppId(path); }
+std::optional<std::string> WinSystem::AliasAppId(const std::string& path) {
+  return win::AliasAppId(path);
+}
 
 EnvironmentKeys WinSystem::ReadEnvironmentKeys() { return win::ReadEnvironmentKeys(); }
 
-void WinSystem::SetEnvironmentValue(const std::string& name, const std::optional<std::string>& value) {
+void WinSystem::SetEnvironmentValue(const std::string& name,
+                                    const std::optional<std::string>& value) {
   SetProcessVariable(name, value);
 }
 

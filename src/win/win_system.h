@@ -16,7 +16,8 @@ class WinSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  void ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) override;
+  void ShellOpen(const std::string& command, const std::string& workingFolder,
+                 WindowRef owner) override;
   StartResult StartProgram(const std::string& exePath) override;
   bool HasDefaultBrowser() override;
   void OpenDefaultBrowser() override;
@@ -65,7 +66,8 @@ class WinSystem : public SystemPort {
   std::vector<AppWindow> WindowsWithAppIds() override;
   std::optional<std::string> AliasAppId(const std::string& path) override;
   EnvironmentKeys ReadEnvironmentKeys() override;
-  void SetEnvironmentValue(const std::string& name, const std::optional<std::string>& value) override;
+  void SetEnvironmentValue(const std::string& name,
+                           const std::optional<std::string>& value) override;
 
  private:
   HWND window_ = nullptr;

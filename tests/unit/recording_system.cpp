@@ -87,7 +87,8 @@ void RecordingSystem::UnregisterHotkey(int id) {
   calls.push_back("UnregisterHotkey " + std::to_string(id));
   registered.erase(id);
 }
-void RecordingSystem::ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) {
+void RecordingSystem::ShellOpen(const std::string& command, const std::string& workingFolder,
+                                WindowRef owner) {
   calls.push_back("ShellOpen " + command + (workingFolder.empty() ? "" : " in " + workingFolder) +
                   (owner == 0 ? "" : " owner " + std::to_string(owner)));
 }
@@ -360,7 +361,8 @@ StartResult RecordingSystem::Started(const std::string& file) {
   const std::uint32_t id = nextProcessId++;
   return {StartResult::Outcome::kStarted, {id, std::uint64_t{id} * 10}};
 }
-std::vector<WindowRef> RecordingSystem::WindowsOfProcesses(const std::vector<StartedProcess>& processes) {
+std::vector<WindowRef> RecordingSystem::WindowsOfProcesses(
+    const std::vector<StartedProcess>& processes) {
   std::vector<WindowRef> found;
   for (const StartedProcess& process : processes) {
     auto it = processWindows.find(process.id);
@@ -373,7 +375,8 @@ std::optional<std::string> RecordingSystem::AliasAppId(const std::string& path) 
   if (it == aliases.end()) return std::nullopt;
   return it->second;
 }
-void RecordingSystem::SetEnvironmentValue(const std::string& name, const std::optional<std::string>& value) {
+void RecordingSystem::SetEnvironmentValue(const std::string& name,
+                                          const std::optional<std::string>& value) {
   calls.push_back("SetEnvironmentValue " + name + (value ? "=" + *value : " removed"));
   std::string upper = name;
   for (char& c : upper) {

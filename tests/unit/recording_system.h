@@ -46,7 +46,8 @@ class RecordingSystem : public SystemPort {
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
   // "ShellOpen command", with " in folder" when a working folder is given, " owner N" with one.
-  void ShellOpen(const std::string& command, const std::string& workingFolder, WindowRef owner) override;
+  void ShellOpen(const std::string& command, const std::string& workingFolder,
+                 WindowRef owner) override;
   StartResult StartProgram(const std::string& exePath) override;
   bool HasDefaultBrowser() override { return hasDefaultBrowser; }
   void OpenDefaultBrowser() override;
@@ -128,7 +129,8 @@ class RecordingSystem : public SystemPort {
   // The keys as ReadEnvironmentKeys finds them; "SetEnvironmentValue NAME=value" or
   // "SetEnvironmentValue NAME removed", also changing environment.
   EnvironmentKeys ReadEnvironmentKeys() override { return environmentKeys; }
-  void SetEnvironmentValue(const std::string& name, const std::optional<std::string>& value) override;
+  void SetEnvironmentValue(const std::string& name,
+                           const std::optional<std::string>& value) override;
   EnvironmentKeys environmentKeys;
 
  private:

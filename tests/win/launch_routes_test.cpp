@@ -75,7 +75,8 @@ class LaunchRoutesTest : public ::testing::Test {
 
 TEST_F(LaunchRoutesTest, TheProgramGetsItsCommandLineFolderAndShowState) {
   const std::string work = folder.Path();
-  ASSERT_TRUE(Started(StartProcess(Widen(target), L"--flag \"a b\" 你好", Widen(work), SW_SHOWMINNOACTIVE)));
+  ASSERT_TRUE(Started(
+      StartProcess(Widen(target), L"--flag \"a b\" 你好", Widen(work), SW_SHOWMINNOACTIVE)));
   ASSERT_TRUE(Started(StartProcess(Widen(target), L"", L"", SW_SHOWMAXIMIZED)));
   ASSERT_TRUE(Eventually([&] { return LaunchLines(log).size() == 2; }));
   auto lines = LaunchLines(log);
