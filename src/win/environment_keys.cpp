@@ -1,5 +1,6 @@
 #include "win/environment_keys.h"
 
+#include <cwchar>
 #include <vector>
 
 #include "win/strings.h"

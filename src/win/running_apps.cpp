@@ -53,7 +53,7 @@ std::vector<WindowRef> TopWindowsOf(const std::set<DWORD>& processes) {
 std::vector<WindowRef> WindowsOfProcesses(const std::vector<StartedProcess>& processes) {
   if (processes.empty()) return {};
   UniqueKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return {};
+  if (!snapshot) return {};
   std::map<DWORD, std::uint64_t> holders;  // the start time of whoever has the id now
   auto holder = [&holders](DWORD id) {
     auto it = holders.find(id);
@@ -178,7 +178,7 @@ std::optional<std::string> AliasAppId(const std::string& path) {
       CreateFileW(Widen(path).c_str(), FILE_READ_ATTRIBUTES,
                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file || file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (!file) return std::nullopt;
   std::vector<BYTE> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
   DWORD got = 0;
   if (!DeviceIoControl(file.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
