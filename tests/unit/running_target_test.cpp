@@ -43,10 +43,6 @@ TEST_F(RunningTargetTest, WindowsOfWhatAPressStartedCountUntilTheyAreGone) {
   system.ended.insert(1000);
   system.processWindows[1000] = {0x500};
   Check(notepad, {"BringToFront 1280"});
-  // Toggle minimises it when it is in front.
-  system.foreground = 0x500;
-  activate.WhenRunning = IfRunning::kToggle;
-  Check(notepad, {"ShowWindow 1280 6"});
   // Closed: the next press starts another copy, and the ended process is forgotten, so that
   // whatever later has its id is not taken for it.
   system.processWindows.erase(1000);
@@ -54,12 +50,6 @@ TEST_F(RunningTargetTest, WindowsOfWhatAPressStartedCountUntilTheyAreGone) {
   system.processWindows[1000] = {0x600};
   system.processWindows[1001] = {0x700};
   Check(notepad, {"BringToFront 1792"});
-  // Presses that only start copies remember nothing.
-  activate.WhenRunning = IfRunning::kStart;
-  Check("C:\\Tools\\other.exe", {"StartProgram C:\\Tools\\other.exe"});
-  activate.WhenRunning = IfRunning::kActivate;
-  system.processWindows[1002] = {0x800};
-  Check("C:\\Tools\\other.exe", {"StartProgram C:\\Tools\\other.exe"});
 }
 
 // A packaged app's window may belong to another process (Calculator's to
@@ -85,19 +75,6 @@ TEST_F(RunningTargetTest, PackagedAppsAreFoundByTheirIdentity) {
       "8wekyb3d8bbwe\\Notepad\\Notepad.exe";
   system.files[packaged] = "";
   Check(packaged, {"BringToFront 1568"});
-}
-
-// The forms the identity test above does not reach.
-TEST(PackagedAppOf, OnlyWellFormedPackageFoldersAndProgramFilesCount) {
-  RecordingSystem system;
-  for (const char* target : {"shell:AppsFolder\\", "C:\\L\\Microsoft\\WindowsApps\\b.exe",
-                             "C:\\Program Files\\WindowsApps\\N_1.0_x64_pub\\x.exe",
-                             "C:\\Program Files\\WindowsApps\\N_1.0_x64__pub\\readme.txt",
-                             "C:\\Tools\\WindowsApps.exe"}) {
-    EXPECT_EQ(PackagedAppOf(target, system), std::nullopt) << target;
-  }
-  EXPECT_EQ(PackagedAppOf("C:/Program Files/WindowsApps/N_1.0_x64__pub/x.exe", system),
-            (PackagedApp{"N_pub", true}));
 }
 
 }  // namespace
