@@ -17,6 +17,9 @@ add_library(tarvek_win STATIC
   src/win/registry.cpp
   src/win/win_system.cpp
   src/win/launch_routes.cpp
+  src/win/consent_owner.cpp
+  src/win/running_apps.cpp
+  src/win/environment_keys.cpp
   src/win/dialog_kit.cpp
   src/win/input_box.cpp
   src/win/files.cpp

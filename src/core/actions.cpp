@@ -66,16 +66,30 @@ std::string ShellWorkingFolder(const std::string& command, PathKind kind) {
 
 namespace {
 
-// What the actions hand to a worker, as one kind of job.
+// A program whose manifest asks for administrator rights: the shell starts it once the user
+// consents, in a prompt that belongs to the owner the user-interface thread gave.
+void StartElevated(SystemPort& worker, LaunchCommand command, WindowRef owner) {
+  if (command.folder.empty()) command.folder = ShellWorkingFolder(command.file, PathKind::kFile);
+  command.owner = owner;
+  worker.ShellExecuteWith("runas", command);
+}
+
+// What the actions hand to a worker, as one kind of job. owner: for a consent prompt, taken on
+// the user-interface thread (a worker has no window of its own).
 struct BackgroundJob {
   enum class Kind { kShellOpen, kStartProgram, kEmptyRecycleBin } kind;
   std::string command;
+  WindowRef owner = 0;
   void operator()(SystemPort& worker) const {
     switch (kind) {
       case Kind::kShellOpen:
-        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)));
+        return worker.ShellOpen(command, ShellWorkingFolder(command, worker.KindOfPath(command)),
+                                owner);
       case Kind::kStartProgram:
-        return worker.StartProgram(command);
+        if (worker.StartProgram(command).outcome == StartResult::Outcome::kNeedsElevation) {
+          StartElevated(worker, LaunchCommand{command, {}, {}}, owner);
+        }
+        return;
       case Kind::kEmptyRecycleBin:
         // The icon is refreshed when the call returns anything but 0, an already empty bin
         // included.
@@ -87,8 +101,8 @@ struct BackgroundJob {
 
 }  // namespace
 
-void ShellOpenInBackground(SystemPort& system, const std::string& command) {
-  system.RunInBackground(BackgroundJob{BackgroundJob::Kind::kShellOpen, command});
+void ShellOpenInBackground(SystemPort& system, const std::string& command, WindowRef owner) {
+  system.RunInBackground(BackgroundJob{BackgroundJob::Kind::kShellOpen, command, owner});
 }
 
 void ActionRunner::RunTarget(const std::string& target, const LaunchOptions& options) {
@@ -105,9 +119,9 @@ void ActionRunner::RunTarget(const std::string& target, const LaunchOptions& opt
   if (target == kUsePad) return pad_.ShowPadForAction();
   if (target == kOpenMyComputer) return ShellOpenInBackground(system_, "C:\\");
   if (target == kOpenBrowser) {
-    // The fixed path is what the action has always opened; machines without it get the
-    // user's default browser rather than nothing.
-    if (system_.FileExists(std::string(kInternetExplorerPath))) {
+    // The browser the user chose. The fixed path is there on current Windows too, where it
+    // opens whatever the system likes: only a machine without a browser of its choice gets it.
+    if (!system_.HasDefaultBrowser() && system_.FileExists(std::string(kInternetExplorerPath))) {
       return ShellOpenInBackground(system_, std::string(kInternetExplorerPath));
     }
     return system_.OpenDefaultBrowser();
@@ -124,16 +138,19 @@ struct OptionsJob {
   bool asAdmin;
   bool asDesktopUser;
   LaunchCommand command;
+  WindowRef owner;  // for a consent prompt
   void operator()(SystemPort& worker) {
     if (command.folder.empty()) {
       command.folder = ShellWorkingFolder(
           command.file, program ? PathKind::kFile : worker.KindOfPath(command.file));
     }
-    if (asAdmin) return worker.ShellExecuteWith("runas", command);
+    if (asAdmin) return StartElevated(worker, command, owner);
     // Without a desktop shell to ask, the program starts as this one runs rather than not at all.
     if (asDesktopUser && worker.ShellExecuteAsDesktopUser(command)) return;
-    if (program) return worker.StartProgramWith(command);
-    worker.ShellExecuteWith("", command);
+    if (!program) return worker.ShellExecuteWith("", command);
+    if (worker.StartProgramWith(command).outcome == StartResult::Outcome::kNeedsElevation) {
+      StartElevated(worker, command, owner);
+    }
   }
 };
 
@@ -149,20 +166,56 @@ bool IsAbsolute(const std::string& path) {
          (path.size() >= 2 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/'));
 }
 
-// A press for a program that runs already: its next window to the front, or, with toggle, its
-// window in front minimised. False when none of its windows is there to take the press.
-bool ActivateRunning(const std::string& file, IfRunning mode, SystemPort& system,
-                     std::map<std::string, WindowRef>& lastActivated) {
-  std::string path = file;
-  if (!IsAbsolute(path)) {
-    if (auto found = system.FindProgram(path)) path = *found;
+// How many started processes a target keeps in mind: enough for the copies a user keeps open.
+constexpr std::size_t kStartedKept = 16;
+
+void RememberStart(LaunchMemory& memory, const std::string& file, const StartedProcess& process) {
+  std::vector<StartedProcess>& started = memory.started[LowerAscii(file)];
+  started.push_back(process);
+  if (started.size() > kStartedKept) started.erase(started.begin());
+}
+
+// The windows that count as the target's: those of its program file; those of the processes
+// its presses started and of what they started (a stub that hands over to a packaged app and
+// ends); those that carry its packaged app's identity.
+std::vector<WindowRef> WindowsOfTarget(const TargetPlan& plan, const std::string& path,
+                                       SystemPort& system, LaunchMemory& memory) {
+  std::vector<WindowRef> windows;
+  if (plan.program) windows = system.WindowsOfProgram(path);
+  auto started = memory.started.find(LowerAscii(plan.file));
+  if (started != memory.started.end()) {
+    std::vector<WindowRef> theirs = system.WindowsOfProcesses(started->second);
+    if (theirs.empty()) {
+      // Ended with nothing of theirs left: forgotten, so that the list stays short.
+      std::erase_if(started->second,
+                    [&system](const StartedProcess& p) { return !system.StillRunning(p); });
+      if (started->second.empty()) memory.started.erase(started);
+    }
+    windows.insert(windows.end(), theirs.begin(), theirs.end());
   }
-  std::vector<WindowRef> windows = system.WindowsOfProgram(path);
-  if (windows.empty()) return false;
+  if (std::optional<PackagedApp> app = PackagedAppOf(path, system)) {
+    for (const AppWindow& window : system.WindowsWithAppIds()) {
+      if (app->Matches(window.appId)) windows.push_back(window.window);
+    }
+  }
   // The system lists windows front to back, an order each activation changes: the handles'
   // order stays, so every window gets its turn.
   std::sort(windows.begin(), windows.end());
-  WindowRef& last = lastActivated[LowerAscii(path)];
+  windows.erase(std::unique(windows.begin(), windows.end()), windows.end());
+  return windows;
+}
+
+// A press for a program that runs already: its next window to the front, or, with toggle, its
+// window in front minimised. False when none of its windows is there to take the press.
+bool ActivateRunning(const TargetPlan& plan, IfRunning mode, SystemPort& system,
+                     LaunchMemory& memory) {
+  std::string path = plan.file;
+  if (plan.program && !IsAbsolute(path)) {
+    if (auto found = system.FindProgram(path)) path = *found;
+  }
+  std::vector<WindowRef> windows = WindowsOfTarget(plan, path, system, memory);
+  if (windows.empty()) return false;
+  WindowRef& last = memory.lastActivated[LowerAscii(path)];
   const WindowRef front = system.ForegroundWindow();
   if (mode == IfRunning::kToggle && std::find(windows.begin(), windows.end(), front) != windows.end() &&
       !system.IsMinimized(front)) {
@@ -183,11 +236,13 @@ std::string JoinArguments(const std::string& first, const std::string& second) {
 }
 
 // Starts what the plan names with the options. onWorker: this already runs off the
-// user-interface thread, and what can wait is not handed on again.
-void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& system, bool onWorker,
-             std::map<std::string, WindowRef>& lastActivated) {
-  if (plan.program && options.WhenRunning != IfRunning::kStart &&
-      ActivateRunning(plan.file, options.WhenRunning, system, lastActivated)) {
+// user-interface thread, and what can wait is not handed on again; owner is then the one the
+// user-interface thread took before.
+void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& system,
+             bool onWorker, LaunchMemory& memory, WindowRef owner) {
+  const bool remember = options.WhenRunning != IfRunning::kStart;
+  if ((plan.program || IsAppsFolderTarget(plan.file)) && remember &&
+      ActivateRunning(plan, options.WhenRunning, system, memory)) {
     return;
   }
   LaunchCommand command{plan.file,
@@ -197,16 +252,32 @@ void RunPlan(const TargetPlan& plan, const LaunchOptions& options, SystemPort& s
   // An elevated launcher would make everything it starts elevated too.
   const bool asDesktopUser = !asAdmin && system.ElevatedAboveDesktop();
   const bool startHere = plan.program && (onWorker || !plan.inBackground);
-  if (!asAdmin && !asDesktopUser && command.parameters.empty() && command.folder.empty() &&
-      command.showCommand == kSwShowNormal) {
-    // A plain launch, exactly as without options.
-    if (startHere) return system.StartProgram(plan.file);
-    BackgroundJob job{plan.program ? BackgroundJob::Kind::kStartProgram : BackgroundJob::Kind::kShellOpen,
-                      plan.file};
+  // Only a route that may ask for consent takes the owner.
+  auto consentOwner = [&] { return onWorker ? owner : system.ConsentOwner(); };
+  const bool plain =
+      command.parameters.empty() && command.folder.empty() && command.showCommand == kSwShowNormal;
+  if (startHere && !asAdmin && !asDesktopUser) {
+    // A plain launch exactly as without options.
+    const StartResult result =
+        plain ? system.StartProgram(plan.file) : system.StartProgramWith(command);
+    if (result.outcome == StartResult::Outcome::kStarted && remember) {
+      RememberStart(memory, plan.file, result.process);
+    }
+    if (result.outcome != StartResult::Outcome::kNeedsElevation) return;
+    auto elevate = [command, owner = consentOwner()](SystemPort& worker) {
+      StartElevated(worker, command, owner);
+    };
+    if (onWorker) return elevate(system);
+    return system.RunInBackground(elevate);
+  }
+  if (!asAdmin && !asDesktopUser && plain) {
+    BackgroundJob job{
+        plan.program ? BackgroundJob::Kind::kStartProgram : BackgroundJob::Kind::kShellOpen,
+        plan.file, plan.program ? consentOwner() : 0};
     return onWorker ? job(system) : system.RunInBackground(job);
   }
-  if (startHere && !asAdmin && !asDesktopUser) return system.StartProgramWith(command);
-  OptionsJob job{plan.program, asAdmin, asDesktopUser, std::move(command)};
+  OptionsJob job{plan.program, asAdmin, asDesktopUser, std::move(command),
+                 asAdmin || plan.program ? consentOwner() : 0};
   if (onWorker) return job(system);
   system.RunInBackground(job);
 }
@@ -222,30 +293,32 @@ void ActionRunner::Launch(const std::string& target, const LaunchOptions& option
                          (path[1] == '\\' || path[1] == '/');
   if (onNetwork) {
     // Even asking whether a path on the network exists waits as long as the network likes.
-    system_.RunInBackground([target, options, folder = programFolder_](SystemPort& worker) {
-      std::map<std::string, WindowRef> noMemory;  // the user-interface thread's is not touched
-      RunPlan(PlanTarget(target, folder, worker), options, worker, true, noMemory);
+    system_.RunInBackground([target, options, folder = programFolder_,
+                             owner = system_.ConsentOwner()](SystemPort& worker) {
+      LaunchMemory noMemory;  // the user-interface thread's is not touched
+      RunPlan(PlanTarget(target, folder, worker), options, worker, true, noMemory, owner);
     });
     return;
   }
-  RunPlan(PlanTarget(target, programFolder_, system_), options, system_, false, lastActivated_);
+  RunPlan(PlanTarget(target, programFolder_, system_), options, system_, false, memory_, 0);
 }
 
 // Current Windows ignores ExitWindowsEx from a process that has not enabled the shut-down
 // privilege, so each of the three enables it first.
 void ActionRunner::ShutDownComputer() {
   system_.EnableShutdownPrivilege();
-  system_.ExitWindowsSession(kEwxShutdown | kEwxForce, 1);
+  // Switched off, not stopped at "safe to turn off".
+  system_.ExitWindowsSession(kEwxShutdown | kEwxPowerOff | kEwxForceIfHung, kPlannedShutdownReason);
 }
 
 void ActionRunner::RestartComputer() {
   system_.EnableShutdownPrivilege();
-  system_.ExitWindowsSession(kEwxReboot | kEwxForce, 0);
+  system_.ExitWindowsSession(kEwxReboot | kEwxForceIfHung, kPlannedShutdownReason);
 }
 
 void ActionRunner::LogOffUser() {
   system_.EnableShutdownPrivilege();
-  system_.ExitWindowsSession(kEwxLogOff | kEwxForce, 0);
+  system_.ExitWindowsSession(kEwxLogOff | kEwxForceIfHung, kPlannedShutdownReason);
 }
 
 void ActionRunner::EmptyRecycleBin() {

@@ -4,7 +4,9 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/environment.h"
 #include "core/launch_options.h"
 #include "core/ports.h"
 
@@ -36,7 +38,12 @@ inline constexpr int kSwShowNormal = 1;
 inline constexpr int kSwShowMaximized = 3;
 inline constexpr int kSwShow = 5;
 inline constexpr int kSwMinimize = 6;
-inline constexpr unsigned kEwxLogOff = 0, kEwxShutdown = 1, kEwxReboot = 2, kEwxForce = 4;
+inline constexpr unsigned kEwxLogOff = 0, kEwxShutdown = 1, kEwxReboot = 2, kEwxPowerOff = 8;
+// Ends only the programs that do not answer: the others may still ask to save their work.
+inline constexpr unsigned kEwxForceIfHung = 0x10;
+// SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER | SHTDN_REASON_FLAG_PLANNED: the user asked
+// for it, so the event log records no unexpected shut-down.
+inline constexpr unsigned kPlannedShutdownReason = 0x80000000u;
 
 // mouse_event flags.
 inline constexpr int kMouseMove = 1, kMouseLeftDown = 2, kMouseLeftUp = 4;
@@ -78,8 +85,19 @@ LaunchPlan PlanLaunch(std::string_view target);
 // none for anything else (a web address, a program found on the search path).
 std::string ShellWorkingFolder(const std::string& command, PathKind kind);
 
-// Opens the command through the shell on a worker thread, in its working folder.
-void ShellOpenInBackground(SystemPort& system, const std::string& command);
+// Opens the command through the shell on a worker thread, in its working folder. The owner is
+// for a consent prompt the shell may show (a program that needs administrator rights).
+void ShellOpenInBackground(SystemPort& system, const std::string& command, WindowRef owner = 0);
+
+// What a runner remembers of its launches for "if it runs already".
+struct LaunchMemory {
+  // Per program (its path in lower case), the window a press brought to the front last, so
+  // that the next press goes on to the next of its windows.
+  std::map<std::string, WindowRef> lastActivated;
+  // Per target (in lower case), the processes its presses started: a program that hands over
+  // to another process (as Windows 11's own apps do) is found by them.
+  std::map<std::string, std::vector<StartedProcess>> started;
+};
 
 class ActionRunner {
  public:
@@ -104,6 +122,10 @@ class ActionRunner {
   // that it is never lost with the program.
   void ShowHiddenWindowAgain();
 
+  // At start, and when Windows announces that the environment changed.
+  void RememberEnvironment() { environment_.Remember(system_); }
+  void RefreshEnvironment() { environment_.Refresh(system_); }
+
   bool CdDoorOpen() const { return cdDoorOpen_; }
   WindowRef HiddenWindow() const { return hiddenWindow_; }
 
@@ -113,9 +135,8 @@ class ActionRunner {
   SystemPort& system_;
   PadHost& pad_;
   std::string programFolder_;
-  // Per program (its path in lower case), the window a press brought to the front last, so
-  // that the next press goes on to the next of its windows.
-  std::map<std::string, WindowRef> lastActivated_;
+  LaunchMemory memory_;
+  EnvironmentFollower environment_;
   bool cdDoorOpen_ = false;
   WindowRef hiddenWindow_ = 0;
 };

@@ -173,6 +173,69 @@ TargetPlan PlanTarget(std::string_view target, const std::string& programFolder,
   return Planner(programFolder, system).Plan(std::move(text));
 }
 
+namespace {
+
+constexpr std::string_view kAppsFolder = "shell:appsfolder\\";
+
+std::string LowerText(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// "Name_Version_Arch_Resource_Publisher" names the package; its family is "Name_Publisher".
+std::optional<std::string> FamilyOfPackageFolder(std::string_view folder) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0;;) {
+    std::size_t bar = folder.find('_', start);
+    parts.push_back(folder.substr(start, bar == std::string_view::npos ? bar : bar - start));
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  if (parts.size() != 5 || parts[0].empty() || parts[4].empty()) return std::nullopt;
+  return std::string(parts[0]) + "_" + std::string(parts[4]);
+}
+
+}  // namespace
+
+bool PackagedApp::Matches(std::string_view windowAppId) const {
+  const std::string id = LowerText(windowAppId);
+  const std::string mine = LowerText(appId);
+  if (!family) return id == mine;
+  return id.size() > mine.size() && id.compare(0, mine.size(), mine) == 0 && id[mine.size()] == '!';
+}
+
+bool IsAppsFolderTarget(std::string_view target) {
+  return target.size() > kAppsFolder.size() &&
+         LowerText(target.substr(0, kAppsFolder.size())) == kAppsFolder;
+}
+
+std::optional<PackagedApp> PackagedAppOf(const std::string& target, LaunchWithOptionsPort& system) {
+  if (IsAppsFolderTarget(target)) return PackagedApp{target.substr(kAppsFolder.size()), false};
+  std::string lower = LowerText(target);
+  for (char& c : lower) {
+    if (c == '/') c = '\\';
+  }
+  static constexpr std::string_view kAliases = "\\microsoft\\windowsapps\\";
+  static constexpr std::string_view kPackages = "\\windowsapps\\";
+  if (!EndsWithExe(lower)) return std::nullopt;
+  if (lower.find(kAliases) != std::string::npos) {
+    if (auto id = system.AliasAppId(target)) return PackagedApp{*id, false};
+    return std::nullopt;
+  }
+  if (std::size_t at = lower.find(kPackages); at != std::string::npos) {
+    const std::size_t start = at + kPackages.size();
+    const std::size_t end = target.find_first_of("\\/", start);
+    if (end == std::string::npos) return std::nullopt;
+    if (auto family = FamilyOfPackageFolder(std::string_view(target).substr(start, end - start))) {
+      return PackagedApp{*family, true};
+    }
+  }
+  return std::nullopt;
+}
+
 int ShowCommandOf(WindowState state) {
   switch (state) {
     case WindowState::kMinimized:

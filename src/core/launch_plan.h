@@ -48,6 +48,22 @@ struct TargetPlan {
 // text that is none of these is split.
 TargetPlan PlanTarget(std::string_view target, const std::string& programFolder, SystemPort& system);
 
+// The packaged app a target starts, so that its windows are found though another process shows
+// them (a packaged app's window may belong to ApplicationFrameHost.exe).
+struct PackagedApp {
+  std::string appId;    // an AppUserModelID ("Microsoft.WindowsTerminal_8wekyb3d8bbwe!App")
+  bool family = false;  // appId is only a package family name: any app of the package
+  bool operator==(const PackagedApp&) const = default;
+  // Whether a window of that application identity is one of this app's (letter case ignored).
+  bool Matches(std::string_view windowAppId) const;
+};
+// "shell:AppsFolder\<AppUserModelID>"; an App Execution Alias under
+// %LOCALAPPDATA%\Microsoft\WindowsApps (the system reads which app it starts); a program in
+// a package's own folder, "...\WindowsApps\<Name>_<Version>_<Arch>_<Resource>_<Publisher>\...".
+// Empty for anything else.
+std::optional<PackagedApp> PackagedAppOf(const std::string& target, LaunchWithOptionsPort& system);
+bool IsAppsFolderTarget(std::string_view target);
+
 // The ShowWindow command of a window state.
 int ShowCommandOf(WindowState state);
 

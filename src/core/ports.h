@@ -24,16 +24,36 @@ class HotkeyPort {
   virtual void UnregisterHotkey(int id) = 0;
 };
 
+// A process this program started: its id and the moment it started, which together name it
+// even after the system has given the id to another process.
+struct StartedProcess {
+  std::uint32_t id = 0;
+  std::uint64_t startTime = 0;  // FILETIME ticks
+  bool operator==(const StartedProcess&) const = default;
+};
+
+// How a program start ended. A program whose manifest asks for administrator rights is refused
+// by CreateProcess (ERROR_ELEVATION_REQUIRED): only the shell can start it, with the user's
+// consent.
+struct StartResult {
+  enum class Outcome { kStarted, kFailed, kNeedsElevation } outcome = Outcome::kFailed;
+  StartedProcess process;  // when started
+};
+
 // Starting programs and opening things through the shell.
 class LaunchPort {
  public:
   virtual ~LaunchPort() = default;
   // ShellExecute with the default verb, no parameters, shown normally, in the working folder
   // given (none when empty). It returns when the shell has done with the command, which an
-  // offline network path can make long: see BackgroundPort.
-  virtual void ShellOpen(const std::string& command, const std::string& workingFolder) = 0;
+  // offline network path can make long: see BackgroundPort. The owner (0: none) is the window
+  // in front that a consent prompt of the shell's belongs to.
+  virtual void ShellOpen(const std::string& command, const std::string& workingFolder,
+                         WindowRef owner) = 0;
   // Starts the program file at exePath as one quoted path, in the program's own folder.
-  virtual void StartProgram(const std::string& exePath) = 0;
+  virtual StartResult StartProgram(const std::string& exePath) = 0;
+  // Whether the user has a web browser registered for http addresses.
+  virtual bool HasDefaultBrowser() = 0;
   // Opens the user's default web browser with no page given.
   virtual void OpenDefaultBrowser() = 0;
 };
@@ -161,6 +181,30 @@ struct LaunchCommand {
   std::string parameters;  // what follows the program on its command line; empty: nothing
   std::string folder;      // the working folder; empty: none given (a program: its own folder)
   int showCommand = 1;     // a ShowWindow command; SW_SHOWNORMAL by default
+  // The window a consent prompt belongs to, brought to the front just before the prompt so
+  // that the prompt comes up in front rather than flashing on the taskbar; 0: none.
+  WindowRef owner = 0;
+};
+
+// One value of the environment keys in the registry.
+struct EnvironmentValue {
+  std::string name;
+  std::string value;
+  bool expand = false;  // REG_EXPAND_SZ: holds %NAMES% to expand
+  bool operator==(const EnvironmentValue&) const = default;
+};
+// The machine's variables, the user's, and those Windows set for this log-on session (the
+// user's name and folders: the machine's key names the user "SYSTEM").
+struct EnvironmentKeys {
+  std::vector<EnvironmentValue> system;
+  std::vector<EnvironmentValue> user;
+  std::vector<EnvironmentValue> session;
+};
+
+// A top-level window and the application identity (AppUserModelID) it carries.
+struct AppWindow {
+  WindowRef window = 0;
+  std::string appId;
 };
 
 // Launches beyond a plain open (arguments, a folder, a show state, the run level), the windows
@@ -169,8 +213,9 @@ class LaunchWithOptionsPort {
  public:
   virtual ~LaunchWithOptionsPort() = default;
   // CreateProcess of the quoted file, a blank and the parameters, in the folder, shown so.
-  virtual void StartProgramWith(const LaunchCommand& command) = 0;
-  // ShellExecuteEx with the verb: "" the file's default one, "runas" as administrator.
+  virtual StartResult StartProgramWith(const LaunchCommand& command) = 0;
+  // ShellExecuteEx with the verb: "" the file's default one, "runas" as administrator. With an
+  // owner, the owner comes to the front first.
   virtual void ShellExecuteWith(const std::string& verb, const LaunchCommand& command) = 0;
   // Has the desktop shell's own process open the command, so that it runs at the level of the
   // user's desktop rather than this program's. False when no desktop shell answers.
@@ -190,6 +235,26 @@ class LaunchWithOptionsPort {
   virtual std::optional<std::string> FindProgram(const std::string& name) = 0;
   // The value of this process's environment variable; empty when it is not set.
   virtual std::optional<std::string> EnvironmentVariable(const std::string& name) = 0;
+
+  // For the user-interface thread: a window of its own that a consent prompt may belong to (the
+  // main window when it is in front, else a small window kept for this). The hotkey press gave
+  // this program the right to the foreground, which the window takes when a prompt comes.
+  virtual WindowRef ConsentOwner() = 0;
+  // The visible, unowned top-level windows of these processes and of the processes they
+  // started; processes that have ended are left out.
+  virtual std::vector<WindowRef> WindowsOfProcesses(
+      const std::vector<StartedProcess>& processes) = 0;
+  virtual bool StillRunning(const StartedProcess& process) = 0;
+  // The visible, unowned top-level windows that carry an application identity.
+  virtual std::vector<AppWindow> WindowsWithAppIds() = 0;
+  // The application identity an App Execution Alias (a program file under
+  // %LOCALAPPDATA%\Microsoft\WindowsApps) starts; empty when the file is none.
+  virtual std::optional<std::string> AliasAppId(const std::string& path) = 0;
+  // The environment keys of the registry as they are now, and this process's own variables.
+  virtual EnvironmentKeys ReadEnvironmentKeys() = 0;
+  // Sets the variable of this process; no value removes it.
+  virtual void SetEnvironmentValue(const std::string& name,
+                                   const std::optional<std::string>& value) = 0;
 };
 
 // Everything at once, as the program's one system object and the tests' fake provide it.

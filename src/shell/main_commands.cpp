@@ -267,9 +267,10 @@ void MainCommands::GridLeftPress() {
 }
 
 void MainCommands::RunTarget() {
-  // Through the shell only: a built-in action's name opens nothing here.
+  // Through the shell only: a built-in action's name opens nothing here. The shell asks for
+  // consent itself when the program needs administrator rights, over the main window in front.
   std::optional<std::string> target = CurrentTarget();
-  if (target && !target->empty()) ShellOpenInBackground(system_, *target);
+  if (target && !target->empty()) ShellOpenInBackground(system_, *target, system_.ConsentOwner());
 }
 
 std::string TargetFolder(const std::string& target) {

@@ -7,6 +7,9 @@
 #include "win/common_controls.h"
 #include "win/dialog_kit.h"
 #include "win/dpi.h"
+#include "win/environment_keys.h"
+#include "win/message_filter.h"
+#include "win/on_demand.h"
 #include "win/screens.h"
 #include "win/strings.h"
 
@@ -346,6 +349,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (grid_ != nullptr) grid_->OnSystemColoursChanged();
       break;
     case WM_SETTINGCHANGE:
+      // The user's variables changed: later launches see them (a program installed since).
+      if (program_ != nullptr && win::AnnouncesEnvironment(lParam))
+        program_->core.actions.RefreshEnvironment();
       // A high-contrast theme switched on or off: the marked rows take its colours.
       if (wParam == SPI_SETHIGHCONTRAST && grid_ != nullptr) grid_->OnSystemColoursChanged();
       break;

@@ -70,6 +70,8 @@ void StartMessages::Release() {
 
 bool Program::StartUp(bool anotherCopyRunning) {
   if (anotherCopyRunning) return InitialisePhase(true);
+  // What the environment keys hold now, so that a variable deleted later is known as one.
+  core.actions.RememberEnvironment();
   startMessages_.Hold();
   LoadPhase();
   return InitialisePhase(false);

@@ -1,5 +1,7 @@
 // Launches with options, the windows of a program that runs already, and the look-ups of the
 // launch planner. What runs on a worker thread keeps no function-local static (see RunOnWorker).
+#include "win/launch_routes.h"
+
 #include <exdisp.h>
 #include <servprov.h>
 #include <shellapi.h>
@@ -8,7 +10,7 @@
 
 #include <string>
 
-#include "win/launch_routes.h"
+#include "win/consent_owner.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
@@ -57,8 +59,20 @@ VARIANT Variant(BSTR text) {
 
 }  // namespace
 
-bool StartProcess(const std::wstring& file, const std::wstring& parameters, std::wstring folder,
-                  int showCommand) {
+// ERROR_ELEVATION_REQUIRED, which not every SDK's headers name.
+constexpr DWORD kElevationRequired = 740;
+
+StartedProcess ProcessOf(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  StartedProcess started{GetProcessId(process), 0};
+  if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+    started.startTime = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+  }
+  return started;
+}
+
+StartResult StartProcess(const std::wstring& file, const std::wstring& parameters,
+                         std::wstring folder, int showCommand) {
   // One quoted path: "C:\Program Files\a b\x.exe" must not start C:\Program.exe.
   std::wstring commandLine = L"\"" + file + L"\"";
   if (!parameters.empty()) commandLine += L" " + parameters;
@@ -77,13 +91,17 @@ bool StartProcess(const std::wstring& file, const std::wstring& parameters, std:
       // The hotkey press gave this program the right to the foreground; the new program's
       // first window takes it over.
       AllowSetForegroundWindow(process.dwProcessId);
+      const StartedProcess started = ProcessOf(process.hProcess);
       CloseHandle(process.hThread);
       CloseHandle(process.hProcess);
-      return true;
+      return {StartResult::Outcome::kStarted, started};
     }
-    if (GetLastError() != ERROR_INTERNAL_ERROR) return false;
+    const DWORD error = GetLastError();
+    // The program's manifest asks for administrator rights: only the shell may start it.
+    if (error == kElevationRequired) return {StartResult::Outcome::kNeedsElevation, {}};
+    if (error != ERROR_INTERNAL_ERROR) break;
   }
-  return false;
+  return {};
 }
 
 void ShellExecuteVerb(const std::string& verb, const LaunchCommand& command) {
@@ -100,12 +118,16 @@ void ShellExecuteVerb(const std::string& verb, const LaunchCommand& command) {
   info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
   info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
   info.nShow = command.showCommand;
+  // A consent prompt whose owner is not in front only flashes on the taskbar.
+  info.hwnd = reinterpret_cast<HWND>(command.owner);
+  if (info.hwnd != nullptr) BringConsentOwnerForward(info.hwnd);
   // A document may go to a program that runs already: any process may take the front once.
   AllowSetForegroundWindow(ASFW_ANY);
   if (shellExecuteEx(&info) && info.hProcess != nullptr) {
     AllowSetForegroundWindow(GetProcessId(info.hProcess));
     CloseHandle(info.hProcess);
   }
+  if (info.hwnd != nullptr) PutConsentOwnerAway(info.hwnd);
 }
 
 // The desktop's shell view hands out the shell's automation object, which runs in the shell's

@@ -14,9 +14,11 @@
 namespace tarvek::win {
 
 // Starts the quoted file with the parameters in folder (the file's own when empty), shown so,
-// and lets the new program take the front. False when nothing started.
-bool StartProcess(const std::wstring& file, const std::wstring& parameters, std::wstring folder,
-                  int showCommand);
+// and lets the new program take the front.
+StartResult StartProcess(const std::wstring& file, const std::wstring& parameters,
+                         std::wstring folder, int showCommand);
+// The process's id and start time; a start time of 0 when it cannot be asked.
+StartedProcess ProcessOf(HANDLE process);
 void ShellExecuteVerb(const std::string& verb, const LaunchCommand& command);
 bool ShellExecuteThroughDesktop(const LaunchCommand& command);
 bool ElevatedAboveDesktop();

@@ -12,9 +12,11 @@
 #include "core/remote_files.h"
 #include "win/background.h"
 #include "win/dialog_kit.h"
+#include "win/environment_keys.h"
 #include "win/files.h"
 #include "win/launch_routes.h"
 #include "win/on_demand.h"
+#include "win/running_apps.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
 
@@ -52,7 +54,8 @@ bool WinSystem::RegisterHotkey(int id, int modifiers, int virtualKey) {
 void WinSystem::UnregisterHotkey(int id) { ::UnregisterHotKey(window_, id); }
 
 // What runs on a worker thread keeps no function-local static (see RunOnWorker).
-void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder) {
+void WinSystem::ShellOpen(const std::string& command, const std::string& workingFolder,
+                          WindowRef owner) {
   const auto shellExecuteEx =
       OnDemand<decltype(&ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
   if (shellExecuteEx == nullptr) return;
@@ -66,27 +69,42 @@ void WinSystem::ShellOpen(const std::string& command, const std::string& working
   info.lpFile = file.c_str();
   info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
   info.nShow = SW_SHOWNORMAL;
+  info.hwnd = AsHwnd(owner);
   shellExecuteEx(&info);
 }
 
-void WinSystem::StartProgram(const std::string& exePath) {
-  StartProcess(Widen(exePath), {}, {}, SW_SHOWNORMAL);
+StartResult WinSystem::StartProgram(const std::string& exePath) {
+  return StartProcess(Widen(exePath), {}, {}, SW_SHOWNORMAL);
 }
 
-void WinSystem::OpenDefaultBrowser() {
-  static const auto assocQueryString =
+namespace {
+
+// The program registered for http addresses, the user's own choice first (the association
+// functions read UserChoice); empty when there is none.
+std::wstring BrowserProgram() {
+  const auto assocQueryString =
       OnDemand<decltype(&AssocQueryStringW)>(L"shlwapi.dll", "AssocQueryStringW");
   std::wstring exe(MAX_PATH, L'\0');
   for (int tries = 0; assocQueryString != nullptr && tries < 2; ++tries) {
     DWORD size = static_cast<DWORD>(exe.size());
     HRESULT result = assocQueryString(ASSOCF_IS_PROTOCOL, ASSOCSTR_EXECUTABLE, L"http", L"open",
                                       exe.data(), &size);
-    if (SUCCEEDED(result)) {
-      StartProgram(Narrow(exe.c_str()));
-      return;
-    }
+    if (SUCCEEDED(result)) return exe.c_str();
     if (result != E_POINTER) break;
     exe.resize(size);  // a browser deeper than the first buffer: size is what it takes
+  }
+  return {};
+}
+
+}  // namespace
+
+bool WinSystem::HasDefaultBrowser() { return !BrowserProgram().empty(); }
+
+void WinSystem::OpenDefaultBrowser() {
+  const std::wstring exe = BrowserProgram();
+  if (!exe.empty() &&
+      StartProcess(exe, {}, {}, SW_SHOWNORMAL).outcome == StartResult::Outcome::kStarted) {
+    return;
   }
   ShellOpenInBackground(*this, "about:blank");
 }
@@ -283,9 +301,9 @@ std::string WinSystem::Cp936ToUtf8(const std::string& gbk) { return win::CodePag
 
 namespace tarvek::win {
 
-void WinSystem::StartProgramWith(const LaunchCommand& command) {
-  StartProcess(Widen(command.file), Widen(command.parameters), Widen(command.folder),
-               command.showCommand);
+StartResult WinSystem::StartProgramWith(const LaunchCommand& command) {
+  return StartProcess(Widen(command.file), Widen(command.parameters), Widen(command.folder),
+                      command.showCommand);
 }
 
 void WinSystem::ShellExecuteWith(const std::string& verb, const LaunchCommand& command) {
@@ -314,6 +332,31 @@ std::optional<std::string> WinSystem::FindProgram(const std::string& name) {
 
 std::optional<std::string> WinSystem::EnvironmentVariable(const std::string& name) {
   return win::EnvironmentVariable(name);
+}
+
+WindowRef WinSystem::ConsentOwner() {
+  if (window_ == nullptr) return 0;
+  if (GetForegroundWindow() == window_) return reinterpret_cast<WindowRef>(window_);
+  return reinterpret_cast<WindowRef>(consentOwner_.Get());
+}
+
+std::vector<WindowRef> WinSystem::WindowsOfProcesses(const std::vector<StartedProcess>& processes) {
+  return win::WindowsOfProcesses(processes);
+}
+
+bool WinSystem::StillRunning(const StartedProcess& process) { return win::StillRunning(process); }
+
+std::vector<AppWindow> WinSystem::WindowsWithAppIds() { return win::WindowsWithAppIds(); }
+
+std::optional<std::string> WinSystem::AliasAppId(const std::string& path) {
+  return win::AliasAppId(path);
+}
+
+EnvironmentKeys WinSystem::ReadEnvironmentKeys() { return win::ReadEnvironmentKeys(); }
+
+void WinSystem::SetEnvironmentValue(const std::string& name,
+                                    const std::optional<std::string>& value) {
+  SetProcessVariable(name, value);
 }
 
 }  // namespace tarvek::win

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "core/ports.h"
+#include "win/consent_owner.h"
 
 namespace tarvek::win {
 
@@ -15,8 +16,10 @@ class WinSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  void ShellOpen(const std::string& command, const std::string& workingFolder) override;
-  void StartProgram(const std::string& exePath) override;
+  void ShellOpen(const std::string& command, const std::string& workingFolder,
+                 WindowRef owner) override;
+  StartResult StartProgram(const std::string& exePath) override;
+  bool HasDefaultBrowser() override;
   void OpenDefaultBrowser() override;
   WindowRef ForegroundWindow() override;
   void ShowWindow(WindowRef window, int showCommand) override;
@@ -46,7 +49,7 @@ class WinSystem : public SystemPort {
   std::string Cp936ToUtf8(const std::string& gbk) override;
   void RunInBackground(std::function<void(SystemPort&)> job) override;
   PathKind KindOfPath(const std::string& path) override;
-  void StartProgramWith(const LaunchCommand& command) override;
+  StartResult StartProgramWith(const LaunchCommand& command) override;
   void ShellExecuteWith(const std::string& verb, const LaunchCommand& command) override;
   bool ShellExecuteAsDesktopUser(const LaunchCommand& command) override;
   bool ElevatedAboveDesktop() override;
@@ -55,9 +58,20 @@ class WinSystem : public SystemPort {
   bool IsMinimized(WindowRef window) override;
   std::optional<std::string> FindProgram(const std::string& name) override;
   std::optional<std::string> EnvironmentVariable(const std::string& name) override;
+  // The main window when it is in front; else a small window of this thread's. None on a
+  // worker, whose system has no main window.
+  WindowRef ConsentOwner() override;
+  std::vector<WindowRef> WindowsOfProcesses(const std::vector<StartedProcess>& processes) override;
+  bool StillRunning(const StartedProcess& process) override;
+  std::vector<AppWindow> WindowsWithAppIds() override;
+  std::optional<std::string> AliasAppId(const std::string& path) override;
+  EnvironmentKeys ReadEnvironmentKeys() override;
+  void SetEnvironmentValue(const std::string& name,
+                           const std::optional<std::string>& value) override;
 
  private:
   HWND window_ = nullptr;
+  ConsentOwnerWindow consentOwner_;
 };
 
 // The running program file's full path, however long.

@@ -1443,6 +1443,12 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"ps" && a.empty()) return Ps();
   if (cmd == L"modules" && a.size() == 1) return Modules(a[0]);
   if (cmd == L"post" && a.size() >= 2 && a.size() <= 4) return Post(a);
+  if (cmd == L"settingchange" && a.size() == 1) {
+    // As the system and setup programs announce it: to every top-level window, with the text.
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(a[0].c_str()),
+                               SMTO_ABORTIFHUNG, 5000, &result) ? 0 : 1;
+  }
   if (cmd == L"hold" && a.size() == 3) return Hold(a[0], a[1], a[2]);
   if (cmd == L"lookalike" && a.size() == 3) return LookAlike(a[0], a[1], a[2]);
   if (cmd == L"control" && a.size() >= 3 && a.size() <= 5) return Control(a);

@@ -9,6 +9,9 @@
 //
 // With "--window" anywhere on its command line it then stays, with one visible window titled
 // "Tarvek Target" shown as asked, until that window is closed.
+//
+// With "--env NAME" it also writes the value of its environment variable NAME, in UTF-8, to
+// env-NAME.txt beside the log ("(none)" when it is not set): what the launcher handed down.
 #include <windows.h>
 
 #include <string>
@@ -47,6 +50,22 @@ std::wstring LogPath(const std::wstring& exe) {
   const DWORD n = GetEnvironmentVariableW(L"TARVEK_LAUNCH_LOG", buf, MAX_PATH * 2);
   if (n > 0 && n < MAX_PATH * 2) return buf;
   return exe.substr(0, exe.find_last_of(L'\\') + 1) + L"launches.txt";
+}
+
+void RecordVariable(const std::wstring& commandLine, const std::wstring& log) {
+  const std::size_t at = commandLine.find(L"--env ");
+  if (at == std::wstring::npos) return;
+  const std::size_t start = at + 6;
+  const std::wstring name = commandLine.substr(start, commandLine.find(L' ', start) - start);
+  wchar_t value[4096];
+  const DWORD n = GetEnvironmentVariableW(name.c_str(), value, 4096);
+  const std::string text = n == 0 || n >= 4096 ? "(none)" : Utf8(std::wstring(value, n));
+  const std::wstring path = log.substr(0, log.find_last_of(L'\\') + 1) + L"env-" + name + L".txt";
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(h);
 }
 
 }  // namespace
@@ -92,6 +111,7 @@ int wmain() {
   // Two quick presses may start two copies at once; append-only access keeps both lines whole,
   // and a copy that finds the file busy tries again for a while rather than losing its line.
   const std::wstring log = LogPath(exe);
+  RecordVariable(GetCommandLineW(), log);
   // Appending is not atomic between processes under Wine (it finds the end, then writes
   // there), so copies that start together take turns.
   HANDLE turn = CreateMutexW(nullptr, FALSE, L"TarvekE2ELaunchLog");

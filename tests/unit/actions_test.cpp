@@ -92,11 +92,14 @@ TEST_F(ActionsTest, NearlyAnActionNameIsLaunchedNotRun) {
   CheckLaunched("打开浏览器2", "Background ShellOpen 打开浏览器2");
 }
 
-TEST_F(ActionsTest, SessionEndingActionsEnableThePrivilegeFirst) {
-  CheckAction("关闭计算机", {"EnableShutdownPrivilege", "ExitWindows 5 1"});
-  CheckAction("重新启动计算机", {"EnableShutdownPrivilege", "ExitWindows 6 0"});
-  CheckAction("重新启动算机", {"EnableShutdownPrivilege", "ExitWindows 6 0"});
-  CheckAction("注销", {"EnableShutdownPrivilege", "ExitWindows 4 0"});
+// EWX_FORCEIFHUNG (16), never EWX_FORCE (4): programs that answer may still ask to save their
+// work. Shutting down switches the machine off (EWX_SHUTDOWN 1 | EWX_POWEROFF 8). Each is a
+// planned shut-down of no particular reason (SHTDN_REASON_FLAG_PLANNED 0x80000000).
+TEST_F(ActionsTest, SessionEndingActionsEnableThePrivilegeFirstAndLetProgramsAsk) {
+  CheckAction("关闭计算机", {"EnableShutdownPrivilege", "ExitWindows 25 2147483648"});
+  CheckAction("重新启动计算机", {"EnableShutdownPrivilege", "ExitWindows 18 2147483648"});
+  CheckAction("重新启动算机", {"EnableShutdownPrivilege", "ExitWindows 18 2147483648"});
+  CheckAction("注销", {"EnableShutdownPrivilege", "ExitWindows 16 2147483648"});
 }
 
 TEST_F(ActionsTest, RecycleBinIconIsRefreshedWhenTheCallReturnsNonZero) {
@@ -120,12 +123,17 @@ TEST_F(ActionsTest, ShellActionsAndThePad) {
   CheckAction("使用即拖即存", {"Pad.ShowForAction"});
 }
 
-TEST_F(ActionsTest, BrowserIsTheFixedPathWhereItExistsElseTheDefaultOne) {
+TEST_F(ActionsTest, BrowserIsTheUsersOwnElseTheFixedPathWhereItExists) {
   CheckAction("打开浏览器", {"OpenDefaultBrowser"});
   const std::string ie = "C:\\Program Files\\Internet Explorer\\iexplore.exe";
   system.files[ie] = "";
   CheckAction("打开浏览器",
               {"Background ShellOpen " + ie + " in C:\\Program Files\\Internet Explorer"});
+  // Current Windows keeps the fixed path, which opens whatever it likes: the user's choice wins.
+  system.hasDefaultBrowser = true;
+  CheckAction("打开浏览器", {"OpenDefaultBrowser"});
+  system.files.erase(ie);
+  CheckAction("打开浏览器", {"OpenDefaultBrowser"});
 }
 
 TEST_F(ActionsTest, CdDoorOpensFirstThenAlternates) {

@@ -87,11 +87,14 @@ void RecordingSystem::UnregisterHotkey(int id) {
   calls.push_back("UnregisterHotkey " + std::to_string(id));
   registered.erase(id);
 }
-void RecordingSystem::ShellOpen(const std::string& command, const std::string& workingFolder) {
-  calls.push_back("ShellOpen " + command + (workingFolder.empty() ? "" : " in " + workingFolder));
+void RecordingSystem::ShellOpen(const std::string& command, const std::string& workingFolder,
+                                WindowRef owner) {
+  calls.push_back("ShellOpen " + command + (workingFolder.empty() ? "" : " in " + workingFolder) +
+                  (owner == 0 ? "" : " owner " + std::to_string(owner)));
 }
-void RecordingSystem::StartProgram(const std::string& exePath) {
+StartResult RecordingSystem::StartProgram(const std::string& exePath) {
   calls.push_back("StartProgram " + exePath);
+  return Started(exePath);
 }
 void RecordingSystem::OpenDefaultBrowser() { calls.push_back("OpenDefaultBrowser"); }
 WindowRef RecordingSystem::ForegroundWindow() { return foreground; }
@@ -232,7 +235,10 @@ std::optional<std::string> RecordingSystem::Utf8ToAnsi(const std::string& utf8) 
 
 void RecordingSystem::RunInBackground(std::function<void(SystemPort&)> job) {
   const std::size_t first = calls.size();
+  const bool outer = inBackground_;
+  inBackground_ = true;
   job(*this);
+  inBackground_ = outer;
   for (std::size_t i = first; i < calls.size(); ++i) calls[i] = "Background " + calls[i];
 }
 PathKind RecordingSystem::KindOfPath(const std::string& path) {
@@ -340,13 +346,47 @@ std::string Described(const LaunchCommand& command, const std::string& parameter
   if (!command.parameters.empty()) line += " " + parametersWord + command.parameters;
   if (!command.folder.empty()) line += " in " + command.folder;
   if (command.showCommand != 1) line += " show " + std::to_string(command.showCommand);
+  if (command.owner != 0) line += " owner " + std::to_string(command.owner);
   return line;
 }
 
 }  // namespace
 
-void RecordingSystem::StartProgramWith(const LaunchCommand& command) {
+StartResult RecordingSystem::StartProgramWith(const LaunchCommand& command) {
   calls.push_back("StartProgramWith \"" + command.file + "\"" + Described(command, ""));
+  return Started(command.file);
+}
+StartResult RecordingSystem::Started(const std::string& file) {
+  if (needsElevation.count(file) != 0) return {StartResult::Outcome::kNeedsElevation, {}};
+  const std::uint32_t id = nextProcessId++;
+  return {StartResult::Outcome::kStarted, {id, std::uint64_t{id} * 10}};
+}
+std::vector<WindowRef> RecordingSystem::WindowsOfProcesses(
+    const std::vector<StartedProcess>& processes) {
+  std::vector<WindowRef> found;
+  for (const StartedProcess& process : processes) {
+    auto it = processWindows.find(process.id);
+    if (it != processWindows.end()) found.insert(found.end(), it->second.begin(), it->second.end());
+  }
+  return found;
+}
+std::optional<std::string> RecordingSystem::AliasAppId(const std::string& path) {
+  auto it = aliases.find(path);
+  if (it == aliases.end()) return std::nullopt;
+  return it->second;
+}
+void RecordingSystem::SetEnvironmentValue(const std::string& name,
+                                          const std::optional<std::string>& value) {
+  calls.push_back("SetEnvironmentValue " + name + (value ? "=" + *value : " removed"));
+  std::string upper = name;
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (value) {
+    environment[upper] = *value;
+  } else {
+    environment.erase(upper);
+  }
 }
 void RecordingSystem::ShellExecuteWith(const std::string& verb, const LaunchCommand& command) {
   calls.push_back("ShellExecute" + (verb.empty() ? "" : " " + verb) + " " + command.file +

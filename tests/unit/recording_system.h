@@ -45,9 +45,11 @@ class RecordingSystem : public SystemPort {
 
   bool RegisterHotkey(int id, int modifiers, int virtualKey) override;
   void UnregisterHotkey(int id) override;
-  // "ShellOpen command", with " in folder" when a working folder is given.
-  void ShellOpen(const std::string& command, const std::string& workingFolder) override;
-  void StartProgram(const std::string& exePath) override;
+  // "ShellOpen command", with " in folder" when a working folder is given, " owner N" with one.
+  void ShellOpen(const std::string& command, const std::string& workingFolder,
+                 WindowRef owner) override;
+  StartResult StartProgram(const std::string& exePath) override;
+  bool HasDefaultBrowser() override { return hasDefaultBrowser; }
   void OpenDefaultBrowser() override;
   WindowRef ForegroundWindow() override;
   void ShowWindow(WindowRef window, int showCommand) override;
@@ -89,8 +91,8 @@ class RecordingSystem : public SystemPort {
 
   // Launches with options: "StartProgramWith \"C:\\x.exe\" -a in C:\\w show 7",
   // "ShellExecute runas C:\\x.exe with -a in C:\\w", "DesktopShellExecute ...", each part only
-  // when it is not the default; "BringToFront 256".
-  void StartProgramWith(const LaunchCommand& command) override;
+  // when it is not the default, and " owner N" with an owner; "BringToFront 256".
+  StartResult StartProgramWith(const LaunchCommand& command) override;
   void ShellExecuteWith(const std::string& verb, const LaunchCommand& command) override;
   bool ShellExecuteAsDesktopUser(const LaunchCommand& command) override;
   bool ElevatedAboveDesktop() override { return elevated; }
@@ -107,8 +109,34 @@ class RecordingSystem : public SystemPort {
   // Windows per program path in lower case, in the order the system lists them.
   std::map<std::string, std::vector<WindowRef>> programWindows;
 
+  // The owner the user-interface thread gives; a worker has none (0).
+  WindowRef ConsentOwner() override { return inBackground_ ? 0 : consentOwner; }
+  WindowRef consentOwner = 0;
+  bool hasDefaultBrowser = false;
+  // Program files that CreateProcess refuses as needing administrator rights. Any other start
+  // succeeds with the next process id (and a start time of ten times it).
+  std::set<std::string> needsElevation;
+  std::uint32_t nextProcessId = 1000;
+  // Windows of the processes (and of what they started), by process id; ended processes.
+  std::vector<WindowRef> WindowsOfProcesses(const std::vector<StartedProcess>& processes) override;
+  bool StillRunning(const StartedProcess& process) override { return ended.count(process.id) == 0; }
+  std::map<std::uint32_t, std::vector<WindowRef>> processWindows;
+  std::set<std::uint32_t> ended;
+  std::vector<AppWindow> WindowsWithAppIds() override { return appWindows; }
+  std::optional<std::string> AliasAppId(const std::string& path) override;
+  std::vector<AppWindow> appWindows;
+  std::map<std::string, std::string> aliases;  // alias path -> AppUserModelID
+  // The keys as ReadEnvironmentKeys finds them; "SetEnvironmentValue NAME=value" or
+  // "SetEnvironmentValue NAME removed", also changing environment.
+  EnvironmentKeys ReadEnvironmentKeys() override { return environmentKeys; }
+  void SetEnvironmentValue(const std::string& name,
+                           const std::optional<std::string>& value) override;
+  EnvironmentKeys environmentKeys;
+
  private:
+  StartResult Started(const std::string& file);
   std::size_t nextAnswer_ = 0;
+  bool inBackground_ = false;
 };
 
 // GBK <-> UTF-8 with iconv, as Wine's code page 936 does it.

@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include "win/consent_owner.h"
+#include "win/running_apps.h"
 #include "win/strings.h"
 #include "win_test_support.h"
 
@@ -36,6 +40,11 @@ bool Eventually(const std::function<bool()>& condition) {
 }
 
 // The log's lines, each split at its tabs.
+bool Started(const StartResult& result) {
+  return result.outcome == StartResult::Outcome::kStarted && result.process.id != 0 &&
+         result.process.startTime != 0;
+}
+
 std::vector<std::vector<std::string>> LaunchLines(const std::string& log) {
   std::ifstream in(Widen(log).c_str(), std::ios::binary);
   std::vector<std::vector<std::string>> lines;
@@ -66,8 +75,9 @@ class LaunchRoutesTest : public ::testing::Test {
 
 TEST_F(LaunchRoutesTest, TheProgramGetsItsCommandLineFolderAndShowState) {
   const std::string work = folder.Path();
-  ASSERT_TRUE(StartProcess(Widen(target), L"--flag \"a b\" 你好", Widen(work), SW_SHOWMINNOACTIVE));
-  ASSERT_TRUE(StartProcess(Widen(target), L"", L"", SW_SHOWMAXIMIZED));
+  ASSERT_TRUE(Started(
+      StartProcess(Widen(target), L"--flag \"a b\" 你好", Widen(work), SW_SHOWMINNOACTIVE)));
+  ASSERT_TRUE(Started(StartProcess(Widen(target), L"", L"", SW_SHOWMAXIMIZED)));
   ASSERT_TRUE(Eventually([&] { return LaunchLines(log).size() == 2; }));
   auto lines = LaunchLines(log);
   std::sort(lines.begin(), lines.end(), [](auto& a, auto& b) { return a[4] < b[4]; });
@@ -80,10 +90,20 @@ TEST_F(LaunchRoutesTest, TheProgramGetsItsCommandLineFolderAndShowState) {
 }
 
 TEST_F(LaunchRoutesTest, EachWindowOfARunningProgramComesToTheFront) {
-  ASSERT_TRUE(StartProcess(Widen(target), L"--window", L"", SW_SHOWNORMAL));
-  ASSERT_TRUE(StartProcess(Widen(target), L"--window", L"", SW_SHOWNORMAL));
+  const StartResult first = StartProcess(Widen(target), L"--window", L"", SW_SHOWNORMAL);
+  const StartResult second = StartProcess(Widen(target), L"--window", L"", SW_SHOWNORMAL);
+  ASSERT_TRUE(Started(first));
+  ASSERT_TRUE(Started(second));
   std::vector<WindowRef> windows;
   ASSERT_TRUE(Eventually([&] { return (windows = WindowsOfProgram(target)).size() == 2; }));
+  // The processes started know their windows, each its own; another start time is another
+  // process that had the same id.
+  std::vector<WindowRef> ofFirst = WindowsOfProcesses({first.process});
+  ASSERT_EQ(ofFirst.size(), 1u);
+  EXPECT_EQ(WindowsOfProcesses({first.process, second.process}).size(), 2u);
+  EXPECT_TRUE(StillRunning(first.process));
+  EXPECT_FALSE(StillRunning({first.process.id, first.process.startTime + 1}));
+  EXPECT_TRUE(WindowsOfProcesses({{first.process.id, first.process.startTime + 1}}).empty());
   // Letter case and a detour through ".." do not hide them.
   std::string roundabout = target;
   for (char& c : roundabout) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -109,6 +129,34 @@ TEST_F(LaunchRoutesTest, EachWindowOfARunningProgramComesToTheFront) {
   }
   for (WindowRef window : windows) PostMessageW(reinterpret_cast<HWND>(window), WM_CLOSE, 0, 0);
   EXPECT_TRUE(Eventually([&] { return WindowsOfProgram(target).empty(); }));
+  EXPECT_TRUE(Eventually([&] { return !StillRunning(first.process); }));
+  EXPECT_TRUE(WindowsOfProcesses({first.process, second.process}).empty());
+}
+
+// The window a consent prompt belongs to stays out of sight until a prompt comes, then takes
+// the front (from another thread, as a worker brings it), and goes again.
+TEST_F(LaunchRoutesTest, TheConsentOwnerTakesTheFrontOnlyForThePrompt) {
+  ConsentOwnerWindow owner;
+  HWND window = owner.Get();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(owner.Get(), window);
+  EXPECT_TRUE(IsConsentOwnerWindow(window));
+  EXPECT_FALSE(IsConsentOwnerWindow(GetDesktopWindow()));
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr);
+  EXPECT_NE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);  // no taskbar button
+  std::atomic<bool> done = false;
+  std::thread worker([window, &done] {
+    BringConsentOwnerForward(window);
+    done = true;
+  });
+  // The worker waits on this thread's answers.
+  EXPECT_TRUE(Eventually([&] { return done.load(); }));
+  worker.join();
+  EXPECT_TRUE(IsWindowVisible(window));
+  EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == window; }));
+  PutConsentOwnerAway(window);
+  EXPECT_TRUE(Eventually([&] { return !IsWindowVisible(window); }));
 }
 
 TEST_F(LaunchRoutesTest, ProgramsAreFoundAsTheRunDialogFindsThem) {
