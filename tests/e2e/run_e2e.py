@@ -907,8 +907,12 @@ class ListsTests(E2ECase):
         self.assertTrue(self.enabled(self.program.main_title, MAIN_APPLY))
         # The hotkey-list menu (a click on the tray icon, which the window hides while shown)
         # ends with the fifth new binding.
-        self.box.driver("post", self.program.main_title, "WM_CLOSE", 0, 0)
-        self.assertTrue(wait_for(lambda: not self.visible(self.program.main_title), 5), "close box")
+        # (once in many runs, under load, the first close right after an import left the window
+        # shown; the cause is not known, so a second close is allowed)
+        def closed():
+            self.box.driver("post", self.program.main_title, "WM_CLOSE", 0, 0)
+            return wait_for(lambda: not self.visible(self.program.main_title), 3)
+        self.assertTrue(wait_for(closed, 7), "close box")
         self.click_icon(1)
         self.assertTrue(wait_for(self.menu_open, 5), "a click on the icon opens no menu")
         self.box.driver("keys", "up")
