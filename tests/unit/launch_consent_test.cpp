@@ -12,15 +12,11 @@
 namespace tarvek {
 namespace {
 
-using testing::FakeGrid;
-using testing::MemorySettings;
-using testing::RecordingMainWindow;
-using testing::RecordingSystem;
 using Calls = std::vector<std::string>;
 
 constexpr WindowRef kOwner = 0x77;  // what the user-interface thread hands out: 119
 
-class LaunchConsentTest : public ::testing::Test {
+class LaunchConsentTest : public ::testing::Test, protected testing::ShellRig {
  protected:
   LaunchConsentTest() {
     for (const char* file : {"C:\\Tools\\setup.exe", "C:\\Tools\\plain.exe", "D:\\a.doc"})
@@ -36,12 +32,6 @@ class LaunchConsentTest : public ::testing::Test {
     EXPECT_EQ(system.calls, expected);
   }
 
-  RecordingSystem system;
-  MemorySettings settings;
-  RecordingMainWindow view{system.calls};
-  FakeGrid grid;
-  Program program{system, settings, view, grid, view, "C:\\HK"};
-  MainCommands commands{program, system, view, grid};
 };
 
 // CreateProcess refuses the program: the shell starts it as administrator with the same

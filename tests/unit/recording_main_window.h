@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "recording_system.h"
+#include "shell/main_commands.h"
 #include "shell/program.h"
 
 namespace tarvek::testing {
@@ -127,6 +128,17 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
     }
     return "?";
   }
+};
+
+// One program with its main window, grid and commands over the recording fakes, all calls in
+// one list. The settings are read when the test starts the program up, not before.
+struct ShellRig {
+  RecordingSystem system;
+  MemorySettings settings;
+  RecordingMainWindow view{system.calls};
+  FakeGrid grid;
+  Program program{system, settings, view, grid, view, "C:\\HK"};
+  MainCommands commands{program, system, view, grid};
 };
 
 }  // namespace tarvek::testing

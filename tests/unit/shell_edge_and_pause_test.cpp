@@ -13,10 +13,7 @@
 namespace tarvek {
 namespace {
 
-using testing::FakeGrid;
-using testing::MemorySettings;
-using testing::RecordingMainWindow;
-using testing::RecordingSystem;
+using testing::ShellRig;
 
 // The main screen, 1920 x 1080 at 96 DPI, its taskbar at the bottom.
 const Screen kMain{{0, 0, 1920, 1080}, {0, 0, 1920, 1040}, 96};
@@ -75,13 +72,9 @@ TEST(ParkingEdgeTest, TheRightEdgeOfTheScreenTheWindowIsOnAtThatScreensDpi) {
 // The slide counts in twips at the DPI of the screen it parks on, from wherever it starts
 // (left of the main screen, the places are negative).
 TEST(ParkingEdgeTest, TheSlideAndTheParkingCountAtTheEdgesDpiFromNegativePlaces) {
-  RecordingSystem system;
-  MemorySettings settings;
+  ShellRig rig;
+  auto& [system, settings, view, grid, program, commands] = rig;
   settings.values["ActivateStatus"] = "1";
-  RecordingMainWindow view{system.calls};
-  FakeGrid grid;
-  Program program{system, settings, view, grid, view, "C:\\HK"};
-  MainCommands commands{program, system, view, grid};
   program.InitialisePhase();
   view.screenDpi = 144;
   view.screenWidth = 300;
@@ -128,14 +121,10 @@ TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
     for (Icon icon : {Icon::kShown, Icon::kHiddenByHand, Icon::kSwitchedOff}) {
       const std::string what =
           std::string(road.name) + ", icon " + std::to_string(static_cast<int>(icon));
-      RecordingSystem system;
-      MemorySettings settings;
+      ShellRig rig;
+      auto& [system, settings, view, grid, program, commands] = rig;
       settings.values["ShowInfo"] = "0";
       settings.values["ShowIcon"] = icon == Icon::kSwitchedOff ? "0" : "1";
-      RecordingMainWindow view{system.calls};
-      FakeGrid grid;
-      Program program{system, settings, view, grid, view, "C:\\HK"};
-      MainCommands commands{program, system, view, grid};
       CommandActions actions{program, commands, view, grid, system, host};
       program.InitialisePhase();
       if (icon == Icon::kHiddenByHand) commands.HideTrayIcon();

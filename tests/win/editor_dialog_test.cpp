@@ -15,13 +15,19 @@ namespace {
 
 using namespace editor_ids;
 
-TEST(EditorDialogWindow, TabOrderAndWhitePanel) {
+// The editor made over a hidden owner, as the main window makes it.
+class EditorDialogWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dialog.Create(GetModuleHandleW(nullptr), owner.get())); }
+
   wintest::HiddenWindow owner;
-  win::ListViewGrid grid(1, {"功能键", "基本键", "调用的程序", "程序路径"});
+  win::ListViewGrid grid{1, {"功能键", "基本键", "调用的程序", "程序路径"}};
   wintest::RecordingDialogs dialogs;
-  EditorModel model(grid, dialogs, [] {});
-  EditorDialog dialog(model);
-  ASSERT_TRUE(dialog.Create(GetModuleHandleW(nullptr), owner.get()));
+  EditorModel model{grid, dialogs, [] {}};
+  EditorDialog dialog{model};
+};
+
+TEST_F(EditorDialogWindow, TabOrderAndWhitePanel) {
   std::vector<int> order;
   HWND first = GetNextDlgTabItem(dialog.Handle(), nullptr, FALSE);
   for (HWND at = first; at != nullptr && order.size() < 20;) {
@@ -44,13 +50,7 @@ TEST(EditorDialogWindow, TabOrderAndWhitePanel) {
   EXPECT_EQ(info.lbColor, GetSysColor(COLOR_WINDOW));
 }
 
-TEST(EditorDialogWindow, KeyBoxesTakeNoInputMethodAndEitherWinKey) {
-  wintest::HiddenWindow owner;
-  win::ListViewGrid grid(1, {"功能键", "基本键", "调用的程序", "程序路径"});
-  wintest::RecordingDialogs dialogs;
-  EditorModel model(grid, dialogs, [] {});
-  EditorDialog dialog(model);
-  ASSERT_TRUE(dialog.Create(GetModuleHandleW(nullptr), owner.get()));
+TEST_F(EditorDialogWindow, KeyBoxesTakeNoInputMethodAndEitherWinKey) {
   auto hasContext = [](HWND box) {
     HIMC context = ImmGetContext(box);
     if (context != nullptr) ImmReleaseContext(box, context);
