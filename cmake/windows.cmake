@@ -19,6 +19,7 @@ add_library(tarvek_win STATIC
   src/win/launch_routes.cpp
   src/win/consent_owner.cpp
   src/win/running_apps.cpp
+  src/win/foreground_program.cpp
   src/win/environment_keys.cpp
   src/win/dialog_kit.cpp
   src/win/input_box.cpp

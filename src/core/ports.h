@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -257,6 +258,23 @@ class LaunchWithOptionsPort {
                                    const std::optional<std::string>& value) = 0;
 };
 
+struct TypingJob;
+struct WatchedBindings;
+
+// Typing a text into the window in front, and the keyboard hook of the bindings that act only in
+// some programs.
+class KeyboardPort {
+ public:
+  virtual ~KeyboardPort() = default;
+  // Types the job (TypeText) on the typing thread and returns at once; jobs type one after
+  // another.
+  virtual void TypeTextInFront(const TypingJob& job) = 0;
+  // Hands the hook the bindings it watches. With some, the hook and its thread are there (made
+  // when missing); with none (or null), both go. A binding it fires reaches the main window
+  // as the message kKeyFiredMessage (WM_APP + 5) with the slot and the generation.
+  virtual void WatchKeys(std::shared_ptr<const WatchedBindings> bindings) = 0;
+};
+
 // Everything at once, as the program's one system object and the tests' fake provide it.
 class SystemPort : public HotkeyPort,
                    public LaunchPort,
@@ -268,7 +286,8 @@ class SystemPort : public HotkeyPort,
                    public FolderPort,
                    public AnsiCodec,
                    public BackgroundPort,
-                   public LaunchWithOptionsPort {};
+                   public LaunchWithOptionsPort,
+                   public KeyboardPort {};
 
 // MessageBox flags and results used by the program.
 inline constexpr unsigned kMbOk = 0x0;

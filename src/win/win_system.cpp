@@ -360,3 +360,10 @@ void WinSystem::SetEnvironmentValue(const std::string& name,
 }
 
 }  // namespace tarvek::win
+
+namespace tarvek::win {
+
+void WinSystem::TypeTextInFront(const TypingJob&) {}
+void WinSystem::WatchKeys(std::shared_ptr<const WatchedBindings>) {}
+
+}  // namespace tarvek::win

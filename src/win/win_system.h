@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include "core/key_watch.h"
 #include "core/ports.h"
+#include "core/typed_text.h"
 #include "win/consent_owner.h"
 
 namespace tarvek::win {
@@ -68,6 +70,9 @@ class WinSystem : public SystemPort {
   EnvironmentKeys ReadEnvironmentKeys() override;
   void SetEnvironmentValue(const std::string& name,
                            const std::optional<std::string>& value) override;
+  // On the typing thread and the key hook's thread (win/typing.h, win/key_hook.h).
+  void TypeTextInFront(const TypingJob& job) override;
+  void WatchKeys(std::shared_ptr<const WatchedBindings> bindings) override;
 
  private:
   HWND window_ = nullptr;

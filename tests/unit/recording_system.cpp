@@ -419,3 +419,18 @@ std::optional<std::string> RecordingSystem::EnvironmentVariable(const std::strin
 }
 
 }  // namespace tarvek::testing
+
+namespace tarvek::testing {
+
+void RecordingSystem::TypeTextInFront(const TypingJob& job) {
+  calls.push_back("TypeTextInFront " + job.text);
+  typedJobs.push_back(job);
+}
+
+void RecordingSystem::WatchKeys(std::shared_ptr<const WatchedBindings> bindings) {
+  if (bindings != nullptr && bindings->bindings.empty()) bindings = nullptr;
+  calls.push_back("WatchKeys " + std::to_string(bindings == nullptr ? 0 : bindings->bindings.size()));
+  watched = std::move(bindings);
+}
+
+}  // namespace tarvek::testing

@@ -11,7 +11,9 @@
 
 #include "core/dispatch.h"
 #include "core/grid.h"
+#include "core/key_watch.h"
 #include "core/ports.h"
+#include "core/typed_text.h"
 #include "settings/settings_store.h"
 
 namespace tarvek::testing {
@@ -132,6 +134,12 @@ class RecordingSystem : public SystemPort {
   void SetEnvironmentValue(const std::string& name,
                            const std::optional<std::string>& value) override;
   EnvironmentKeys environmentKeys;
+  // "TypeTextInFront <text>" with the hotkey's keys kept in typedJobs; "WatchKeys <n>" with the
+  // list kept in watched (null when none).
+  void TypeTextInFront(const TypingJob& job) override;
+  void WatchKeys(std::shared_ptr<const WatchedBindings> bindings) override;
+  std::vector<TypingJob> typedJobs;
+  std::shared_ptr<const WatchedBindings> watched;
 
  private:
   StartResult Started(const std::string& file);
