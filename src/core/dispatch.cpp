@@ -1,5 +1,7 @@
 #include "core/dispatch.h"
 
+#include "core/key_watch.h"
+#include "core/typed_text.h"
 #include "mouse/mouse_controller.h"
 
 namespace tarvek {
@@ -38,6 +40,10 @@ std::optional<std::intptr_t> HotkeyCore::MainWindowProc(unsigned message, std::u
   if (message == wm::kQueryEndSession) return OnQueryEndSession();
   if (message == wm::kEndSession) return OnEndSession(wParam != 0);
   if (message == wm::kHotkey) return OnHotkey(static_cast<int>(wParam), lParam);
+  if (message == kKeyFiredMessage) {
+    OnKeyFired(static_cast<int>(wParam), static_cast<unsigned>(lParam));
+    return 0;
+  }
   return std::nullopt;
 }
 
@@ -130,7 +136,21 @@ void HotkeyCore::RunSlot(int slot) {
   // The target is copied: the action may run a nested message loop that reloads the table.
   std::string target = entry.Target;
   LaunchOptions options = entry.Options;
+  if (target == action_name::kTypeText) {
+    // Typed on a thread of its own, once the hotkey's keys are let go: a long text never holds
+    // this window or the other hotkeys.
+    system_.TypeTextInFront({options.Text, HotkeyKeys(entry.Modifiers, entry.VirtualKey)});
+    return;
+  }
   actions.RunTarget(target, options);
+}
+
+void HotkeyCore::OnKeyFired(int slot, unsigned generation) {
+  // The hook may have posted it just before the list changed or was put away: a slot of an
+  // older list may hold another binding now.
+  if (!watching_ || generation != watchGeneration_) return;
+  if (slot < 0 || slot > kLastSlot || !table.slots[slot].Options.HasCondition()) return;
+  RunSlot(slot);
 }
 
 void HotkeyCore::ClickForegroundWindow() {
@@ -150,8 +170,11 @@ std::vector<int> HotkeyCore::RegisterBindings() {
   for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
     const HotkeyEntry& e = table.slots[i];
     if (!e.Options.Enabled) continue;  // switched off: the combination stays free for others
+    // Registered, the combination would never reach the programs the binding leaves it to.
+    if (e.Options.HasCondition()) continue;
     if (!system_.RegisterHotkey(BindingIdBase + i, e.Modifiers, e.VirtualKey)) refused.push_back(i);
   }
+  WatchConditionalBindings();
   return refused;
 }
 
@@ -160,6 +183,28 @@ void HotkeyCore::ReleaseBindings() {
     system_.UnregisterHotkey(BindingIdBase + i);
     table.slots[i].ModifierText.clear();
   }
+  StopWatching();
+}
+
+void HotkeyCore::WatchConditionalBindings() {
+  auto list = std::make_shared<WatchedBindings>();
+  list->generation = ++watchGeneration_;
+  for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
+    const HotkeyEntry& e = table.slots[i];
+    if (e.Options.Enabled && e.Options.HasCondition()) {
+      list->bindings.push_back({i, e.Modifiers, e.VirtualKey, e.Options});
+    }
+  }
+  if (list->bindings.empty()) return StopWatching();
+  watching_ = true;
+  system_.WatchKeys(std::move(list));
+}
+
+void HotkeyCore::StopWatching() {
+  // Without a binding that has a condition there is no hook at all, as there never was one.
+  if (!watching_) return;
+  watching_ = false;
+  system_.WatchKeys(nullptr);
 }
 
 }  // namespace tarvek

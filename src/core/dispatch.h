@@ -83,8 +83,13 @@ class HotkeyCore {
 
   // Registers every binding of the table under its id, but those switched off, and gives the
   // slots whose combination the system refused; unregisters them all and empties the slots' modifier texts.
+  // A binding that acts only in some programs is not registered: the key hook watches it,
+  // and the list it watches is handed over here too.
   std::vector<int> RegisterBindings();
   void ReleaseBindings();
+  // The key hook's list again from the table, or none (the bindings are disabled by the menu).
+  void WatchConditionalBindings();
+  void StopWatching();
 
   HotkeyTable table;
   ProgramFlags flags;
@@ -99,6 +104,7 @@ class HotkeyCore {
   std::optional<std::intptr_t> OnQueryEndSession();
   std::optional<std::intptr_t> OnEndSession(bool ending);
   void ClickForegroundWindow();
+  void OnKeyFired(int slot, unsigned generation);
 
   SystemPort& system_;
   MainView& view_;
@@ -106,6 +112,9 @@ class HotkeyCore {
   bool trayMenuPending_ = false;
   // A double click on the icon, whose release is still to come.
   bool trayDoubleClicked_ = false;
+  // The list the key hook watches: its generation, and whether it has one at all.
+  unsigned watchGeneration_ = 0;
+  bool watching_ = false;
 };
 
 }  // namespace tarvek

@@ -95,7 +95,7 @@ void MainCommands::ToggleLock() {
       int slot = grid_.RowSlot(row);
       bool held = false;
       if (slot >= 0 && slot <= kLastSlot && !table.slots[slot].ModifierText.empty() &&
-          table.slots[slot].Options.Enabled) {
+          table.slots[slot].Options.Enabled && !table.slots[slot].Options.HasCondition()) {
         const HotkeyEntry& e = table.slots[slot];
         // An apply or add while disabled has registered it again: it is freed first, since
         // Windows refuses an id that is registered already and we would mark our own as taken.
@@ -105,11 +105,13 @@ void MainCommands::ToggleLock() {
       }
       grid_.MarkRowHeld(row, held);
     }
+    program_.core.WatchConditionalBindings();  // the key hook watches those with a condition
   } else {
     for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
       int slot = grid_.RowSlot(row);
       if (slot >= 0) system_.UnregisterHotkey(BindingIdBase + slot);
     }
+    program_.core.StopWatching();
     view_.SetTrayPicture(TrayPicture::kDisabled);
   }
   lockNowChecked_ = !lockNowChecked_;

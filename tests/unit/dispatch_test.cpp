@@ -271,3 +271,51 @@ TEST_F(EndSessionTest, ACancelledEndKeepsEverythingWorking) {
 
 }  // namespace
 }  // namespace tarvek
+
+namespace tarvek {
+namespace {
+
+// A binding that types goes to the typist with its hotkey's keys; one with a condition is left
+// to the key hook, whose fired slots run only for the list it was given last; without any
+// condition the hook is never asked for.
+TEST_F(DispatchTest, TextAndConditionalBindingsTakeTheirOwnRoads) {
+  Bind(0, "Ctrl + Alt", "T", "输入文本");
+  core.table.slots[0].Options.Text = "你好\r\nWorld";
+  Bind(1, "Ctrl", "A", "calc");
+  core.table.slots[1].Options.Scope = ProgramScope::kOnlyIn;
+  core.table.slots[1].Options.Programs = "notepad.exe";
+  Bind(2, "Ctrl", "B", "write");
+  core.table.slots[2].Options.Scope = ProgramScope::kNotIn;  // no programs: everywhere
+
+  system.calls.clear();
+  EXPECT_EQ(core.RegisterBindings(), std::vector<int>{});
+  EXPECT_EQ(system.CallsStartingWith("RegisterHotkey").size(), 2u);
+  EXPECT_EQ(system.registered.count(BindingIdBase + 1), 0u);
+  ASSERT_NE(system.watched, nullptr);
+  ASSERT_EQ(system.watched->bindings.size(), 1u);
+  EXPECT_EQ(system.watched->bindings[0].slot, 1);
+  EXPECT_EQ(system.watched->bindings[0].virtualKey, 'A');
+  const unsigned generation = system.watched->generation;
+
+  EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"TypeTextInFront 你好\r\nWorld"});
+  ASSERT_EQ(system.typedJobs.size(), 1u);
+  EXPECT_EQ(system.typedJobs[0].hotkeyKeys, HotkeyKeys(kModControl | kModAlt, 'T'));
+
+  EXPECT_EQ(CallsOf(kKeyFiredMessage, 1, generation), Calls{"Background ShellOpen calc"});
+  EXPECT_EQ(CallsOf(kKeyFiredMessage, 1, generation - 1), Calls{});  // an older list's
+  EXPECT_EQ(CallsOf(kKeyFiredMessage, 2, generation), Calls{});      // not a watched one
+
+  system.calls.clear();
+  core.ReleaseBindings();
+  EXPECT_EQ(system.watched, nullptr);
+  EXPECT_EQ(CallsOf(kKeyFiredMessage, 1, generation), Calls{});
+
+  Bind(0, "Ctrl", "A", "calc");  // a list without conditions: the hook is never mentioned
+  system.calls.clear();
+  core.RegisterBindings();
+  core.ReleaseBindings();
+  EXPECT_EQ(system.CallsStartingWith("WatchKeys"), Calls{});
+}
+
+}  // namespace
+}  // namespace tarvek
