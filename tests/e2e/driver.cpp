@@ -1269,6 +1269,35 @@ int Modules(const std::wstring& title) {
   return 0;
 }
 
+// The names the threads of the titled window's process gave themselves (SetThreadDescription),
+// one per line; a thread without a name prints an empty line.
+int ThreadNames(const std::wstring& title) {
+  HWND w = FindWindowW(nullptr, title.c_str());
+  DWORD pid = 0;
+  if (w == nullptr || GetWindowThreadProcessId(w, &pid) == 0) return 1;
+  using Describe = HRESULT(WINAPI*)(HANDLE, PWSTR*);
+  const auto describe = reinterpret_cast<Describe>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription")));
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snap == INVALID_HANDLE_VALUE) return 1;
+  THREADENTRY32 te{};
+  te.dwSize = sizeof te;
+  for (BOOL more = Thread32First(snap, &te); more; more = Thread32Next(snap, &te)) {
+    if (te.th32OwnerProcessID != pid) continue;
+    PWSTR name = nullptr;
+    HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, te.th32ThreadID);
+    if (thread != nullptr && describe != nullptr && SUCCEEDED(describe(thread, &name)) && name != nullptr) {
+      Out(L"%ls\n", name);
+      LocalFree(name);
+    } else {
+      Out(L"\n");
+    }
+    if (thread != nullptr) CloseHandle(thread);
+  }
+  CloseHandle(snap);
+  return 0;
+}
+
 int ClickControl(const std::wstring& title, const std::wstring& id) {
   HWND control = ControlOf(title, id);
   RECT r{};
@@ -1405,6 +1434,12 @@ int wmain(int argc, wchar_t** argv) {
   const std::vector<std::wstring> a(argv + 2, argv + argc);
   unsigned long long n = 0;
   if (cmd == L"keys" && a.size() == 1) return Keys(a[0]);
+  if (cmd == L"keystate" && a.empty()) {
+    // The modifiers logically down now, as "ctrl alt shift win" each 0 or 1.
+    auto down = [](int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0 ? 1 : 0; };
+    Out(L"%d %d %d %d\n", down(VK_CONTROL), down(VK_MENU), down(VK_SHIFT), down(VK_LWIN) | down(VK_RWIN));
+    return 0;
+  }
   if (cmd == L"keysuntilshown" && a.size() == 3 && ParseNumber(a[2], n)) return KeysUntilShown(a[0], a[1], n);
   if (cmd == L"type" && a.size() == 1) return Type(a[0]);
   if (cmd == L"findwindow" && a.size() == 1) return FindWindowCmd(a[0], 0);
@@ -1442,6 +1477,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"cputime" && a.size() == 1) return CpuTime(a[0]);
   if (cmd == L"ps" && a.empty()) return Ps();
   if (cmd == L"modules" && a.size() == 1) return Modules(a[0]);
+  if (cmd == L"threadnames" && a.size() == 1) return ThreadNames(a[0]);
   if (cmd == L"post" && a.size() >= 2 && a.size() <= 4) return Post(a);
   if (cmd == L"settingchange" && a.size() == 1) {
     // As the system and setup programs announce it: to every top-level window, with the text.

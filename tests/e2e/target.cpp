@@ -93,12 +93,64 @@ int RunWindow() {
   return 0;
 }
 
+WNDPROC editProc = nullptr;
+std::wstring keyLog;
+
+LRESULT CALLBACK TextBoxEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+  if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && wParam != VK_PACKET) {
+    auto down = [](int vk) { return (GetKeyState(vk) & 0x8000) != 0 ? "1" : "0"; };
+    const std::string line = std::to_string(wParam) + " " + down(VK_CONTROL) + down(VK_MENU) + down(VK_SHIFT) +
+                             ((GetKeyState(VK_LWIN) | GetKeyState(VK_RWIN)) & 0x8000 ? "1" : "0") + "\r\n";
+    HANDLE h = CreateFileW(keyLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      DWORD written = 0;
+      WriteFile(h, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+      CloseHandle(h);
+    }
+  }
+  return CallWindowProcW(editProc, edit, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TextBoxWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETFOCUS) SetFocus(GetDlgItem(window, 100));
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int RunTextBox(const std::wstring& exe) {
+  const std::wstring name = exe.substr(exe.find_last_of(L'\\') + 1);
+  keyLog = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"keys-" + name + L".txt";
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = TextBoxWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"TarvekTextBox";
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowW(L"TarvekTextBox", (L"Tarvek Text Box " + name).c_str(), WS_OVERLAPPEDWINDOW,
+                              60, 60, 420, 260, nullptr, nullptr, windowClass.hInstance, nullptr);
+  HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
+                              8, 8, 390, 200, window, reinterpret_cast<HMENU>(100), windowClass.hInstance, nullptr);
+  editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextBoxEditProc)));
+  ShowWindow(window, SW_SHOWNORMAL);
+  SetForegroundWindow(window);
+  SetFocus(edit);
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
 int wmain() {
   FILETIME now;
   GetSystemTimePreciseAsFileTime(&now);
   const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
 
   const std::wstring exe = ModulePath();
+  if (std::wstring(GetCommandLineW()).find(L"--textbox") != std::wstring::npos) return RunTextBox(exe);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   GetStartupInfoW(&startup);
