@@ -18,6 +18,12 @@ side by side in one run under Wine, so both see the same machine at the same mom
             window minimised, then the hotkey -> that window in front and restored (driver's
             clock at SendInput vs the moment it sees it, polled every millisecond; ours alone).
             SaveKey.opt holds 101 sections throughout, so the latency above is measured with it
+  typing    in a start of its own, with a list that also holds a text binding (1,000 letters)
+            and a binding with a condition (NotIn=nothing.exe): the text binding's hotkey ->
+            its first character, and -> all 1,000, in a text box of target.exe --textbox in
+            front; against one SendInput of the same 1,000 letters by the driver (the least
+            a program can do). Then hotkey -> target start for the binding with a condition
+            (watched by the key hook) against one without, pressed in turn (ours alone)
   editor    F12 in the shown main window -> the hotkey editor visible (driver's clock at
             SendInput vs the moment it sees the window visible, polled every millisecond);
             the first opening makes the window, later ones only show it (ours alone)
@@ -43,6 +49,10 @@ BINDING = ("Ctrl + Alt", "C", "基准", PROGRAM_DIR + r"\target.exe")
 LOG = PROGRAM_DIR + r"\launches.txt"
 FRONT = ("Ctrl + Alt", "F", "前台", PROGRAM_DIR + r"\target.exe --window")
 FRONT_TITLE = "Tarvek Target"
+TYPED = 1000
+TYPE = ("Ctrl + Alt", "T", "输入", "输入文本")
+COND = ("Ctrl + Alt", "D", "条件", PROGRAM_DIR + r"\target.exe")
+TEXT_BOX = "Tarvek Text Box target.exe"
 
 
 def options_file():
@@ -72,6 +82,8 @@ class Subject:
         self.startups, self.handovers, self.idles, self.latencies = [], [], [], []
         self.editor_first, self.editor_later = [], []
         self.fronts = []
+        self.first_char, self.all_chars, self.floor_first, self.floor_all = [], [], [], []
+        self.plain, self.conditional = [], []
 
     def driver(self, *args):
         return self.box.driver(*args, cwd=PROGRAM_DIR)
@@ -119,17 +131,42 @@ class Subject:
         rc, out = self.driver("meminfo", self.pid)
         return int(out) / 2**20 if rc == 0 else float("nan")
 
-    def press(self):
+    def press(self, binding=BINDING, into=None):
         before = len(self.box.launches(LOG))
-        rc, out = self.driver("keys", combo(BINDING))
+        rc, out = self.driver("keys", combo(binding))
         if rc != 0 and not out:  # the driver did not get as far as sending: once more
-            rc, out = self.driver("keys", combo(BINDING))
+            rc, out = self.driver("keys", combo(binding))
         if rc != 0:
             raise RuntimeError(f"{self.label}: SendInput failed: {out}")
         sent = int(out.split()[0])
         launches = wait_for(lambda: self.box.launches(LOG)[before:], 5, interval=0.01)
-        self.latencies.append((launches[0].time - sent) / TICKS_PER_MS if launches else None)
+        (self.latencies if into is None else into).append(
+            (launches[0].time - sent) / TICKS_PER_MS if launches else None)
         time.sleep(0.2)  # let the target end before the next press
+
+    def typing_and_conditions(self, times):
+        """A fresh start with a text binding and a binding with a condition beside BINDING."""
+        self.stop()
+        self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([BINDING, TYPE, COND]))
+        self.box.write(PROGRAM_DIR + r"\SaveKey.opt", b"\xef\xbb\xbf" + (
+            f"[Ctrl + Alt | T]\r\nText={'a' * TYPED}\r\n[Ctrl + Alt | D]\r\nNotIn=nothing.exe\r\n").encode())
+        self.start(record=False)
+        self.box.spawn(PROGRAM_DIR + r"\target.exe", "--textbox")
+        if not wait_for(lambda: self.driver("focus", TEXT_BOX)[1].strip() == "100", 10):
+            raise RuntimeError("the text box did not come up")
+
+        def until_text(keys, first, done):
+            rc, out = self.driver("keysuntiltext", keys, TEXT_BOX, 100, TYPED, 20000)
+            times_seen = [int(v) for v in out.split()[:3]] if rc == 0 else []
+            first.append((times_seen[1] - times_seen[0]) / TICKS_PER_MS if len(times_seen) == 3 else None)
+            done.append((times_seen[2] - times_seen[0]) / TICKS_PER_MS if len(times_seen) == 3 else None)
+
+        for _ in range(times):
+            until_text(combo(TYPE), self.first_char, self.all_chars)
+            until_text(f"type:{TYPED}", self.floor_first, self.floor_all)
+        for _ in range(times):
+            self.press(BINDING, self.plain)
+            self.press(COND, self.conditional)
 
     def bring_to_front(self, times):
         """The FRONT binding's program started once, then minimised and brought back `times`
@@ -212,6 +249,12 @@ def report(ours, floor, idle_seconds):
           f"{'':>10}{'0 ms':>10}  {'ok' if busy < 0.5 else 'over'}")
     print(f"{'  same by GetProcessTimes (reference only)':<{W}}{ours.idle_cpu[0]:>9.1f} ms{floor.idle_cpu[0]:>9.1f} ms")
     print()
+    if ours.first_char:
+        print("typing, against one SendInput of the same letters by the driver:")
+        print(ratio_line("  hotkey -> first typed character", ours.first_char, ours.floor_first, None, "texts"))
+        print(ratio_line(f"  hotkey -> {TYPED:,} characters typed", ours.all_chars, ours.floor_all, None, "texts"))
+        print(ratio_line("hotkey -> start, with a condition vs without", ours.conditional, ours.plain, 1.1,
+                         "presses"))
     print("Each ratio is the median of side-by-side pairs. Within ±10% they are noise; other load on")
     print("the machine (a parallel ctest, say) shows up as larger ones, so run it alone, or more than")
     print("once. Start-up ends when the process answers messages and its combination is taken; Wine")
@@ -273,6 +316,8 @@ def main():
             ours.stop()
             ours.start(record=False)
             ours.open_editor(args.editor if i == args.starts - 1 else 1)
+        # Last: until here the list held no binding with a condition, so no key hook ran.
+        ours.typing_and_conditions(args.presses)
         report(*subjects, args.idle)
     except (RuntimeError, OSError, subprocess.SubprocessError) as error:
         print(f"bench: stopped: {error}")

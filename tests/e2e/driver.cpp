@@ -608,6 +608,43 @@ int ControlText(const std::wstring& title, const std::wstring& id) {
   return 0;
 }
 
+// Presses the keys (or, for "type:N", types N letters in one SendInput), then watches the edit
+// box (every millisecond) grow: prints the time of sending, the time its first new character
+// came and the time it held `count` more characters than before.
+int KeysUntilText(const std::wstring& keys, const std::wstring& title, const std::wstring& id,
+                  unsigned long long count, unsigned long long timeoutMs) {
+  HWND box = ControlOf(title, id);
+  if (!box) return 1;
+  auto length = [box] {
+    DWORD_PTR n = 0;
+    SendMessageTimeoutW(box, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 1000, &n);
+    return static_cast<unsigned long long>(n);
+  };
+  const unsigned long long before = length();
+  if (keys.rfind(L"type:", 0) == 0) {
+    const unsigned long long sent = Now();
+    if (Type(std::wstring(static_cast<std::size_t>(std::stoull(keys.substr(5))), L'a')) != 0) return 1;
+    Out(L"%llu\n", sent);
+  } else if (int rc = Keys(keys)) {
+    return rc;
+  }
+  const ULONGLONG until = GetTickCount64() + timeoutMs;
+  bool first = false;
+  while (GetTickCount64() < until) {
+    const unsigned long long n = length();
+    if (!first && n > before) {
+      Out(L"%llu\n", Now());
+      first = true;
+    }
+    if (n >= before + count) {
+      Out(L"%llu\n", Now());
+      return 0;
+    }
+    Sleep(1);
+  }
+  return 1;
+}
+
 int Rect(const std::wstring& title) {
   HWND w = Find(title);
   RECT r{};
@@ -1478,6 +1515,10 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"ps" && a.empty()) return Ps();
   if (cmd == L"modules" && a.size() == 1) return Modules(a[0]);
   if (cmd == L"threadnames" && a.size() == 1) return ThreadNames(a[0]);
+  if (cmd == L"keysuntiltext" && a.size() == 5 && ParseNumber(a[3], n)) {
+    unsigned long long limit = 0;
+    return ParseNumber(a[4], limit) ? KeysUntilText(a[0], a[1], a[2], n, limit) : 2;
+  }
   if (cmd == L"post" && a.size() >= 2 && a.size() <= 4) return Post(a);
   if (cmd == L"settingchange" && a.size() == 1) {
     // As the system and setup programs announce it: to every top-level window, with the text.
