@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include <string>
+#include <utility>
 
 #include "core/actions.h"
 #include "core/hotkey_table.h"
@@ -14,10 +15,12 @@
 #include "win/dialog_kit.h"
 #include "win/environment_keys.h"
 #include "win/files.h"
+#include "win/key_hook.h"
 #include "win/launch_routes.h"
 #include "win/on_demand.h"
 #include "win/running_apps.h"
 #include "win/strings.h"
+#include "win/typing.h"
 #include "win/unique_handle.h"
 
 namespace tarvek::win {
@@ -363,7 +366,10 @@ void WinSystem::SetEnvironmentValue(const std::string& name,
 
 namespace tarvek::win {
 
-void WinSystem::TypeTextInFront(const TypingJob&) {}
-void WinSystem::WatchKeys(std::shared_ptr<const WatchedBindings>) {}
+void WinSystem::TypeTextInFront(const TypingJob& job) { TypeInFront(job); }
+
+void WinSystem::WatchKeys(std::shared_ptr<const WatchedBindings> bindings) {
+  KeyHook::Watch(std::move(bindings), window_);
+}
 
 }  // namespace tarvek::win

@@ -58,6 +58,26 @@ HiddenWindow::~HiddenWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
+FrontEditBox::FrontEditBox() {
+  box_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN, 0,
+                         0, 300, 200, frame_.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  ShowWindow(frame_.get(), SW_SHOW);
+  SetForegroundWindow(frame_.get());
+  SetFocus(box_);
+  for (int i = 0; i < 100 && GetForegroundWindow() != frame_.get(); ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+std::string FrontEditBox::Text() const {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box_)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(box_, text.data(), static_cast<int>(text.size()))));
+  return win::Narrow(text);
+}
+
 bool PumpUntil(const std::function<bool(const MSG&)>& wanted) {
   // Not a measurement: only a bound, so that a message that never comes fails the test
   // instead of hanging it. Input under Wine arrives within a few waits.

@@ -28,6 +28,22 @@ class HiddenWindow {
   HWND window_ = nullptr;
 };
 
+// A visible top-level window in front with a multi-line edit box that has the focus: what the
+// keyboard reaches. Destroyed with the object.
+class FrontEditBox {
+ public:
+  FrontEditBox();
+  FrontEditBox(const FrontEditBox&) = delete;
+  FrontEditBox& operator=(const FrontEditBox&) = delete;
+  HWND Frame() const { return frame_.get(); }
+  HWND Box() const { return box_; }
+  std::string Text() const;  // UTF-8
+
+ private:
+  HiddenWindow frame_;
+  HWND box_ = nullptr;
+};
+
 // Pumps this thread's messages until one satisfies wanted (which then is not dispatched), or
 // until a generous bound of idle waits has passed. True when the message came.
 bool PumpUntil(const std::function<bool(const MSG&)>& wanted);

@@ -1,0 +1,73 @@
+// Typing a text into the window in front: every character arrives in the box as it was given,
+// and no modifier is left down afterwards.
+#include "win/typing.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "core/hotkey_table.h"
+#include "win_test_support.h"
+
+namespace tarvek::win {
+namespace {
+
+// The test's own box stands in for a window of another program.
+class OtherProgramDevice : public WinTypingDevice {
+ public:
+  bool OwnWindow(WindowRef) override { return false; }
+};
+
+void SendKeys(std::initializer_list<WORD> keys, DWORD flags) {
+  for (WORD key : keys) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+  }
+}
+
+// Types the text as a press of Ctrl+Shift+T would (the two still held when the job starts) and
+// returns what the box holds once the typist is done and the input has arrived. Without a
+// device, the typist's own types, and no key is held.
+std::string TypedInto(wintest::FrontEditBox& box, const std::string& text, TypingDevice* device) {
+  SetWindowTextW(box.Box(), L"");
+  if (device != nullptr) {
+    SendKeys({VK_CONTROL, VK_SHIFT}, 0);
+    TypeInFront(TypingJob{text, HotkeyKeys(kModControl | kModShift, 'T')}, *device);
+  } else {
+    TypeInFront(TypingJob{text, {}});
+  }
+  // A bound, not a measurement: the last rounds let the input sent at the end arrive.
+  for (int i = 0, after = 0; i < 400 && after < 10; ++i) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (TypingDone()) ++after;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
+  }
+  const bool heldAfter =
+      (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0 || (GetAsyncKeyState(VK_SHIFT) & 0x8000) != 0;
+  SendKeys({VK_SHIFT, VK_CONTROL}, KEYEVENTF_KEYUP);  // whatever the outcome, for later tests
+  return heldAfter ? "(held) " + box.Text() : box.Text();
+}
+
+TEST(Typing, TheTextArrivesExactlyInAnotherProgramAndNotInThisOne) {
+  wintest::FrontEditBox box;
+  ASSERT_EQ(GetForegroundWindow(), box.Frame());
+  OtherProgramDevice other;
+  EXPECT_EQ(TypedInto(box, "你好, World", &other), "你好, World");
+  EXPECT_EQ(TypedInto(box, "a\tb\r\nc", &other), "a\tb\r\nc");
+  // The typist's own device knows the box for this program's and types nothing into it.
+  EXPECT_EQ(TypedInto(box, "a", nullptr), "");
+  for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN}) {
+    EXPECT_EQ(GetAsyncKeyState(key) & 0x8000, 0) << key;
+  }
+}
+
+}  // namespace
+}  // namespace tarvek::win
