@@ -27,7 +27,7 @@ inline constexpr std::string_view kCloseWindow = "关闭当前窗口";
 inline constexpr std::string_view kUsePad = "使用即拖即存";
 inline constexpr std::string_view kOpenMyComputer = "打开我的电脑";
 inline constexpr std::string_view kOpenBrowser = "打开浏览器";
-// Types the binding's text into the window in front.
+// Types the binding's text into the window in front instead of starting anything.
 inline constexpr std::string_view kTypeText = "输入文本";
 }  // namespace action_name
 

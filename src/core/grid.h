@@ -39,6 +39,10 @@ class GridPort {
   // grid is what a save writes). The mark moves with its row.
   virtual void MarkRowDisabled(int row, bool disabled) = 0;
   virtual bool RowDisabled(int row) const = 0;
+  // A note on a row's binding for its tool tip ("仅在 notepad.exe 中"); empty for none. The note
+  // moves with its row.
+  virtual void SetRowNote(int row, const std::string& note) = 0;
+  virtual std::string RowNote(int row) const = 0;
   // The table slot of the binding a row shows, so that a row still finds its binding after
   // rows above it were deleted. It moves with its row; a row added without one has -1.
   virtual void SetRowSlot(int row, int slot) = 0;

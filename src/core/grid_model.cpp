@@ -71,6 +71,30 @@ bool GridModel::SetRowSlot(int row, int slot) {
   return true;
 }
 
+bool GridModel::SetRowNote(int row, const std::string& note) {
+  Row* r = Find(row);
+  if (r == nullptr) return false;
+  r->note = note;
+  return true;
+}
+
+std::string GridRowTip(const GridModel::Row& row, std::string_view shared) {
+  std::string tip;
+  auto line = [&tip](std::string_view text) {
+    if (text.empty()) return;
+    if (!tip.empty()) tip += "\r\n";
+    tip += text;
+  };
+  if (row.disabled) {
+    line("已停用");
+  } else if (row.held) {
+    line("此热键已被其他程序占用，按下时不起作用。");
+  }
+  line(row.note);
+  line(shared);
+  return tip;
+}
+
 bool GridModel::SetColumnWidth(int column, int twips) {
   if (column < 0 || column >= kGridColumns) return false;
   widthsTwips_[static_cast<std::size_t>(column)] = twips;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/grid.h"
@@ -19,6 +20,7 @@ class GridModel {
     bool held = false;
     bool disabled = false;  // the binding is switched off
     int slot = -1;  // the binding's table slot; -1 for none
+    std::string note;  // for its tool tip
   };
 
   explicit GridModel(const std::array<std::string, kGridColumns>& headers) : headers_(headers) {}
@@ -36,6 +38,7 @@ class GridModel {
   bool MarkRowHeld(int row, bool held);
   bool MarkRowDisabled(int row, bool disabled);
   bool SetRowSlot(int row, int slot);
+  bool SetRowNote(int row, const std::string& note);
   bool SetColumnWidth(int column, int twips);
 
   // Adds a row from its four texts joined by Tab (missing ones are empty) at index row, or as
@@ -54,5 +57,9 @@ class GridModel {
   std::array<int, kGridColumns> widthsTwips_{1400, 800, 4060, 0};
   std::vector<Row> rows_;  // grid row r is rows_[r - 1]
 };
+
+// A row's tool tip: why a held or switched-off row does nothing, then its note, then the text
+// every row shows, each on a line of its own.
+std::string GridRowTip(const GridModel::Row& row, std::string_view shared);
 
 }  // namespace tarvek

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/actions.h"
 #include "core/hotkey_table.h"
 #include "editor/launch_options_dialog.h"
 #include "shell/resource.h"
@@ -211,7 +212,8 @@ void EditorDialog::ChooseFile() {
 }
 
 void EditorDialog::ChooseOptions() {
-  LaunchOptionsModel options(model_.Options());
+  // A binding that types a text has its text edited here, instead of the launch.
+  LaunchOptionsModel options(model_.Options(), model_.Target() == action_name::kTypeText);
   LaunchOptionsDialog dialog(options);
   if (dialog.Run(instance_, window_)) model_.SetOptions(options.Result());
   SetFocus(Control(kOptionsId));

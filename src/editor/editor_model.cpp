@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/actions.h"
 #include "core/hotkey_table.h"
 #include "core/validation.h"
 
@@ -32,11 +33,12 @@ std::string AsciiLower(std::string_view text) {
 
 }  // namespace
 
-const std::array<std::string_view, 12>& EditorTargetList() {
-  static const std::array<std::string_view, 12> items = {
-      "使用即拖即存",     "打开我的电脑",     "打开浏览器",     "清空回收站",
-      "关闭计算机",       "重新启动算机",     "注销",           "打开\\关闭光驱",
-      "隐藏\\显示当前窗口", "关闭当前窗口", "最小化当前窗口", "最大化当前窗口"};
+const std::array<std::string_view, kEditorNamedActions + 1>& EditorTargetList() {
+  static const std::array<std::string_view, kEditorNamedActions + 1> items = {
+      "使用即拖即存",        "打开我的电脑", "打开浏览器",     "清空回收站",
+      "关闭计算机",          "重新启动算机", "注销",           "打开\\关闭光驱",
+      "隐藏\\显示当前窗口",  "关闭当前窗口", "最小化当前窗口", "最大化当前窗口",
+      action_name::kTypeText};
   return items;
 }
 
@@ -48,6 +50,8 @@ const std::array<std::string_view, 13>& EditorSampleNames() {
 }
 
 std::string SuggestedName(std::string_view target) {
+  // A text to type says nothing of what it is for: the user names it.
+  if (target == action_name::kTypeText) return {};
   // The base name lies strictly between the last "\" and the last "."; a "." inside a folder
   // name (before the last "\") gives none.
   std::size_t slash = target.rfind('\\');
@@ -108,8 +112,9 @@ void EditorModel::SetBox(int index, std::string_view name) {
 void EditorModel::BuiltInActionTest() {
   // A built-in action's name is the binding's name too, and the name box is locked to it.
   nameEnabled_ = true;
-  for (std::string_view action : EditorTargetList()) {
-    if (target_ == action) {
+  const auto& list = EditorTargetList();
+  for (auto action = list.begin(); action != list.begin() + kEditorNamedActions; ++action) {
+    if (target_ == *action) {
       name_ = target_;
       nameEnabled_ = false;
       return;
@@ -267,10 +272,13 @@ bool EditorModel::Apply() {
     optionsChange.fromModifier = grid_.Cell(row, 0);
     optionsChange.fromKey = grid_.Cell(row, 1);
     if (row >= kFirstBindingRow && row < grid_.Rows()) {
-      replaced_ = ReplacedRow{row,
-                              {grid_.Cell(row, 0), grid_.Cell(row, 1), grid_.Cell(row, 2),
-                               grid_.Cell(row, 3)},
-                              grid_.RowHeld(row), grid_.RowSlot(row)};
+      replaced_ = ReplacedRow{
+          row,
+          {grid_.Cell(row, 0), grid_.Cell(row, 1), grid_.Cell(row, 2), grid_.Cell(row, 3)},
+          grid_.RowHeld(row),
+          grid_.RowDisabled(row),
+          grid_.RowNote(row),
+          grid_.RowSlot(row)};
       grid_.RemoveRow(row);
     }
     handOver.EditorChangeMode = false;
@@ -333,6 +341,8 @@ void EditorModel::Cancel() {
     // so that the grid keeps showing what is registered.
     grid_.AddRowCells(replaced_->cells, replaced_->row);
     grid_.MarkRowHeld(replaced_->row, replaced_->held);
+    grid_.MarkRowDisabled(replaced_->row, replaced_->disabled);
+    grid_.SetRowNote(replaced_->row, replaced_->note);
     grid_.SetRowSlot(replaced_->row, replaced_->slot);
     replaced_.reset();
   }

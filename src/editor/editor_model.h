@@ -53,8 +53,11 @@ inline constexpr std::string_view kTipsTitle = "选择程序的小技巧";
 inline constexpr std::string_view kFileChooserTitle = "选择你要调用的一个文件：";
 inline constexpr std::string_view kFileChooserFilterName = "所有文件";
 
-// The target box's list: the built-in actions, by the names they run under.
-const std::array<std::string_view, 12>& EditorTargetList();
+// The target box's list: the built-in actions, by the names they run under, then "输入文本".
+// The twelve actions lock the name box to their own name; a binding that types a text is named
+// by the user, so that a list may hold many.
+inline constexpr std::size_t kEditorNamedActions = 12;
+const std::array<std::string_view, kEditorNamedActions + 1>& EditorTargetList();
 // The name box's list as it starts; names the user types are added to it while the program runs.
 const std::array<std::string_view, 13>& EditorSampleNames();
 
@@ -154,11 +157,13 @@ class EditorModel {
 
  private:
   // The binding row a change removed, kept until the opening ends, so that Cancel can put it
-  // back where it was: its texts, its held mark and its slot.
+  // back where it was: its texts, its marks, its note and its slot.
   struct ReplacedRow {
     int row = 0;
     RowCells cells;
     bool held = false;
+    bool disabled = false;
+    std::string note;
     int slot = -1;
   };
 
@@ -191,7 +196,7 @@ class EditorModel {
 };
 
 // The name the name box suggests for a target: its file's base name, or a sample name for a
-// mail address, a folder, a web address and a few well-known programs.
+// mail address, a folder, a web address and a few well-known programs; none for a text to type.
 std::string SuggestedName(std::string_view target);
 
 }  // namespace tarvek

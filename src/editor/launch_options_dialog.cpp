@@ -2,8 +2,13 @@
 
 #include <shlobj.h>
 
+#include <array>
+
+#include "core/typed_text.h"
+#include "win/foreground_program.h"
 #include "win/on_demand.h"
 #include "win/strings.h"
+#include "win/unique_handle.h"
 
 namespace tarvek {
 
@@ -11,33 +16,76 @@ using namespace launch_options_ids;
 
 namespace {
 
-constexpr win::WindowLayout kWindow{L"TarvekHotKeyLaunchOptions", L"启动选项", 5400, 3420};
-
 constexpr DWORD kTab = WS_TABSTOP | WS_GROUP;
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kList = CBS_DROPDOWNLIST | WS_VSCROLL | kTab;
+// Enter in the text makes a new line there; Esc still cancels.
+constexpr DWORD kTextBox = ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | kTab;
 constexpr int kLabelLeft = 240, kLabelWidth = 1380, kBoxLeft = 1680, kBoxWidth = 3480;
 constexpr int kRow = 420, kTop = 240;
+constexpr int kWideWidth = kBoxLeft + kBoxWidth - kLabelLeft;  // from the labels to the boxes' end
+// The text's box has room for about four lines of the message font.
+constexpr int kTextBoxTop = kTop + 300, kTextBoxHeight = 1140;
+constexpr int kChooseWidth = 960;
 
-// In creation order: the tab order, each label before what it names.
-constexpr win::ControlLayout kControls[] = {
-    {kArgumentsLabelId, L"STATIC", L"参数：", kLabel, 0, kLabelLeft, kTop + 45, kLabelWidth, 240},
-    {kArgumentsId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, kTop, kBoxWidth, 330},
-    {kStartInLabelId, L"STATIC", L"起始位置：", kLabel, 0, kLabelLeft, kTop + kRow + 45, kLabelWidth, 240},
-    {kStartInId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, kTop + kRow,
-     kBoxWidth - 540, 330},
-    {kBrowseId, L"BUTTON", L"...", BS_PUSHBUTTON | kTab, 0, kBoxLeft + kBoxWidth - 480, kTop + kRow, 480, 330},
-    {kWindowLabelId, L"STATIC", L"窗口：", kLabel, 0, kLabelLeft, kTop + 2 * kRow + 45, kLabelWidth, 240},
-    {kWindowId, L"COMBOBOX", L"", kList, 0, kBoxLeft, kTop + 2 * kRow, kBoxWidth, 1500},
-    {kIfRunningLabelId, L"STATIC", L"程序已运行时：", kLabel, 0, kLabelLeft, kTop + 3 * kRow + 45,
-     kLabelWidth, 240},
-    {kIfRunningId, L"COMBOBOX", L"", kList, 0, kBoxLeft, kTop + 3 * kRow, kBoxWidth, 1500},
-    {kAdminId, L"BUTTON", L"以管理员身份运行", BS_AUTOCHECKBOX | kTab, 0, kLabelLeft, kTop + 4 * kRow + 30,
-     4920, 270},
-    {kEnabledId, L"BUTTON", L"启用此热键", BS_AUTOCHECKBOX | kTab, 0, kLabelLeft, kTop + 5 * kRow, 4920, 270},
-    {kOkId, L"BUTTON", L"确定", BS_DEFPUSHBUTTON | kTab, 0, 2880, kTop + 6 * kRow + 60, 1080, 405},
-    {kCancelId, L"BUTTON", L"取消", BS_PUSHBUTTON | kTab, 0, 4080, kTop + 6 * kRow + 60, 1080, 405},
-};
+// The launch's five rows, or the text in their place; the rows of both below.
+constexpr int RowsBelow(bool typesText) {
+  return typesText ? kTextBoxTop + kTextBoxHeight + 120 : kTop + 5 * kRow;
+}
+
+constexpr win::WindowLayout WindowFor(bool typesText) {
+  return {L"TarvekHotKeyLaunchOptions", L"启动选项", 5400, RowsBelow(typesText) + 3 * kRow + 660};
+}
+
+// In creation order: the tab order, each label before what it names. Both modes make every
+// control; the other mode's own ones are hidden.
+constexpr std::array<win::ControlLayout, 19> ControlsFor(bool typesText) {
+  const int below = RowsBelow(typesText);
+  return {{
+      {kTextLabelId, L"STATIC", L"要输入的文本：", kLabel, 0, kLabelLeft, kTop + 45, kWideWidth,
+       240},
+      {kTextId, L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, kLabelLeft, kTextBoxTop, kWideWidth,
+       kTextBoxHeight},
+      {kArgumentsLabelId, L"STATIC", L"参数：", kLabel, 0, kLabelLeft, kTop + 45, kLabelWidth, 240},
+      {kArgumentsId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, kTop,
+       kBoxWidth, 330},
+      {kStartInLabelId, L"STATIC", L"起始位置：", kLabel, 0, kLabelLeft, kTop + kRow + 45,
+       kLabelWidth, 240},
+      {kStartInId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, kTop + kRow,
+       kBoxWidth - 540, 330},
+      {kBrowseId, L"BUTTON", L"...", BS_PUSHBUTTON | kTab, 0, kBoxLeft + kBoxWidth - 480,
+       kTop + kRow, 480, 330},
+      {kWindowLabelId, L"STATIC", L"窗口：", kLabel, 0, kLabelLeft, kTop + 2 * kRow + 45,
+       kLabelWidth, 240},
+      {kWindowId, L"COMBOBOX", L"", kList, 0, kBoxLeft, kTop + 2 * kRow, kBoxWidth, 1500},
+      {kIfRunningLabelId, L"STATIC", L"程序已运行时：", kLabel, 0, kLabelLeft, kTop + 3 * kRow + 45,
+       kLabelWidth, 240},
+      {kIfRunningId, L"COMBOBOX", L"", kList, 0, kBoxLeft, kTop + 3 * kRow, kBoxWidth, 1500},
+      {kAdminId, L"BUTTON", L"以管理员身份运行", BS_AUTOCHECKBOX | kTab, 0, kLabelLeft,
+       kTop + 4 * kRow + 30, kWideWidth, 270},
+      {kScopeLabelId, L"STATIC", L"适用于：", kLabel, 0, kLabelLeft, below + 45, kLabelWidth, 240},
+      {kScopeId, L"COMBOBOX", L"", kList, 0, kBoxLeft, below, kBoxWidth, 1500},
+      {kProgramsId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, below + kRow,
+       kBoxWidth - kChooseWidth - 60, 330},
+      {kChooseProgramId, L"BUTTON", L"选择...", BS_PUSHBUTTON | kTab, 0,
+       kBoxLeft + kBoxWidth - kChooseWidth, below + kRow, kChooseWidth, 330},
+      {kEnabledId, L"BUTTON", L"启用此热键", BS_AUTOCHECKBOX | kTab, 0, kLabelLeft,
+       below + 2 * kRow, kWideWidth, 270},
+      {kOkId, L"BUTTON", L"确定", BS_DEFPUSHBUTTON | kTab, 0, 2880, below + 3 * kRow + 60, 1080,
+       405},
+      {kCancelId, L"BUTTON", L"取消", BS_PUSHBUTTON | kTab, 0, 4080, below + 3 * kRow + 60, 1080,
+       405},
+  }};
+}
+
+constexpr auto kLaunchControls = ControlsFor(false);
+constexpr auto kTextControls = ControlsFor(true);
+static_assert(kLaunchControls.back().id == kCancelId, "every control has its row in the table");
+
+// The rows of a launch, which a binding that types a text has no use for.
+constexpr int kLaunchRowIds[] = {
+    kArgumentsLabelId, kArgumentsId, kStartInLabelId,   kStartInId,   kBrowseId,
+    kWindowLabelId,    kWindowId,    kIfRunningLabelId, kIfRunningId, kAdminId};
 
 template <typename Items>
 void FillList(HWND box, const Items& items, int selected) {
@@ -58,7 +106,9 @@ bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECK
 }  // namespace
 
 LaunchOptionsDialog::LaunchOptionsDialog(LaunchOptionsModel& model)
-    : DialogWindow(kWindow, kControls), model_(model) {}
+    : DialogWindow(WindowFor(model.TypesText()),
+                   model.TypesText() ? kTextControls : kLaunchControls),
+      model_(model) {}
 
 bool LaunchOptionsDialog::Run(HINSTANCE instance, HWND owner) {
   if (!Create(instance, owner)) return false;
@@ -67,21 +117,66 @@ bool LaunchOptionsDialog::Run(HINSTANCE instance, HWND owner) {
 }
 
 void LaunchOptionsDialog::OnCreated() {
+  const bool typesText = model_.TypesText();
+  for (int id : kLaunchRowIds) ShowWindow(Control(id), typesText ? SW_HIDE : SW_SHOW);
+  for (int id : {kTextLabelId, kTextId}) ShowWindow(Control(id), typesText ? SW_SHOW : SW_HIDE);
+  // As much as a binding types; the box's own limit would be far less.
+  SendMessageW(Control(kTextId), EM_SETLIMITTEXT, kMaxTypedTextUnits, 0);
+  SetText(kTextId, model_.text);
   SetText(kArgumentsId, model_.arguments);
   SetText(kStartInId, model_.startIn);
   FillList(Control(kWindowId), kWindowChoices, model_.window);
   FillList(Control(kIfRunningId), kIfRunningChoices, model_.ifRunning);
+  FillList(Control(kScopeId), kScopeChoices, model_.scope);
+  SetText(kProgramsId, model_.programs);
+  AddToolTip(kProgramsId, L"程序的文件名或完整路径，以“;”分隔，如 notepad.exe;Code.exe");
   Tick(Control(kAdminId), model_.admin);
   Tick(Control(kEnabledId), model_.enabled);
+  ShowScope();
+}
+
+HWND LaunchOptionsDialog::DefaultFocus() const {
+  return Control(model_.TypesText() ? kTextId : kArgumentsId);
+}
+
+void LaunchOptionsDialog::ShowScope() {
+  // Everywhere has no programs to name.
+  const bool named = Selected(Control(kScopeId)) > 0;
+  Enable(kProgramsId, named);
+  Enable(kChooseProgramId, named);
 }
 
 void LaunchOptionsDialog::TakeBoxes() {
+  model_.text = Text(kTextId);
   model_.arguments = Text(kArgumentsId);
   model_.startIn = Text(kStartInId);
   model_.window = Selected(Control(kWindowId));
   model_.ifRunning = Selected(Control(kIfRunningId));
   model_.admin = Ticked(Control(kAdminId));
   model_.enabled = Ticked(Control(kEnabledId));
+  model_.scope = Selected(Control(kScopeId));
+  model_.programs = Text(kProgramsId);
+}
+
+void LaunchOptionsDialog::ChooseProgram() {
+  const std::vector<std::string> names = win::OpenProgramNames();
+  win::UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return;
+  if (names.empty()) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 0, L"没有打开的程序");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    AppendMenuW(menu.get(), MF_STRING, i + 1, win::Widen(names[i]).c_str());
+  }
+  // Under the button, not over it.
+  RECT button{};
+  GetWindowRect(Control(kChooseProgramId), &button);
+  TPMPARAMS keepClear{sizeof(TPMPARAMS), button};
+  const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
+      menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
+      button.left, button.bottom, window_, &keepClear));
+  if (chosen == 0 || chosen > names.size()) return;
+  TakeBoxes();
+  model_.ProgramChosen(names[chosen - 1]);
+  SetText(kProgramsId, model_.programs);
 }
 
 void LaunchOptionsDialog::ChooseFolder() {
@@ -109,10 +204,14 @@ void LaunchOptionsDialog::ChooseFolder() {
 }
 
 void LaunchOptionsDialog::OnCommand(int id, int notification) {
+  if (id == kScopeId && notification == CBN_SELCHANGE) ShowScope();
   if (notification != BN_CLICKED) return;
   switch (id) {
     case kBrowseId:
       ChooseFolder();
+      break;
+    case kChooseProgramId:
+      ChooseProgram();
       break;
     case kOkId:
       TakeBoxes();

@@ -1,5 +1,6 @@
 // The dialog "启动选项" on screen: the launch options of the binding in the hotkey editor. Made
-// for each opening from its control table; it draws LaunchOptionsModel and edits it.
+// for each opening from its control table; it draws LaunchOptionsModel and edits it. For a
+// binding that types a text, the box of that text stands where the launch's rows are.
 #pragma once
 
 #include <windows.h>
@@ -15,13 +16,19 @@ enum ControlId : int {
   kArgumentsId,
   kStartInLabelId,  // 起始位置：
   kStartInId,
-  kBrowseId,        // ...
-  kWindowLabelId,   // 窗口：
+  kBrowseId,       // ...
+  kWindowLabelId,  // 窗口：
   kWindowId,
   kIfRunningLabelId,  // 程序已运行时：
   kIfRunningId,
-  kAdminId,    // 以管理员身份运行
-  kEnabledId,  // 启用此热键
+  kAdminId,       // 以管理员身份运行
+  kEnabledId,     // 启用此热键
+  kTextLabelId,   // 要输入的文本：
+  kTextId,        // the text a binding types, several lines
+  kScopeLabelId,  // 适用于：
+  kScopeId,
+  kProgramsId,           // the scope's programs
+  kChooseProgramId,      // 选择..., a menu of the programs with windows open
   kOkId = IDOK,          // 确定, pressed by Enter
   kCancelId = IDCANCEL,  // 取消, pressed by Esc
 };
@@ -37,8 +44,10 @@ class LaunchOptionsDialog : public win::DialogWindow {
  private:
   void OnCreated() override;
   void OnCommand(int id, int notification) override;
-  HWND DefaultFocus() const override { return Control(launch_options_ids::kArgumentsId); }
+  HWND DefaultFocus() const override;
   void ChooseFolder();
+  void ChooseProgram();
+  void ShowScope();
   void TakeBoxes();
 
   LaunchOptionsModel& model_;

@@ -271,8 +271,11 @@ void MainCommands::GridLeftPress() {
 void MainCommands::RunTarget() {
   // Through the shell only: a built-in action's name opens nothing here. The shell asks for
   // consent itself when the program needs administrator rights, over the main window in front.
+  // Nothing for a text to type: see Offered.
   std::optional<std::string> target = CurrentTarget();
-  if (target && !target->empty()) ShellOpenInBackground(system_, *target, system_.ConsentOwner());
+  if (target && !target->empty() && *target != action_name::kTypeText) {
+    ShellOpenInBackground(system_, *target, system_.ConsentOwner());
+  }
 }
 
 std::string TargetFolder(const std::string& target) {
@@ -299,9 +302,14 @@ void MainCommands::EditMenuOpening() {
   // Row 1 is the activation hotkey: it is neither deleted nor run from here.
   bool onBinding = grid_.CurrentRow() >= kFirstBindingRow && grid_.Rows() > kFirstBindingRow;
   for (MenuItemId item : {MenuItemId::kDelete, MenuItemId::kRun, MenuItemId::kFindTarget}) {
-    view_.SetMenuEnabled(item, onBinding);
+    view_.SetMenuEnabled(item, onBinding && Offered(item));
   }
   ShowToggleEnabledItem(onBinding);
+}
+
+bool MainCommands::Offered(MenuItemId item) const {
+  // A text typed from here would go into this program's own window.
+  return item != MenuItemId::kRun || grid_.Cell(grid_.CurrentRow(), 3) != action_name::kTypeText;
 }
 
 void MainCommands::ShowToggleEnabledItem(bool onBinding) {
@@ -334,7 +342,7 @@ void MainCommands::GridRightPress() {
   if (grid_.Cell(row, 0).empty() || grid_.Rows() <= kFirstBindingRow) return;
   bool onBinding = row >= kFirstBindingRow;
   for (MenuItemId item : {MenuItemId::kDelete, MenuItemId::kFindTarget, MenuItemId::kRun}) {
-    view_.SetMenuEnabled(item, onBinding);
+    view_.SetMenuEnabled(item, onBinding && Offered(item));
   }
   ShowToggleEnabledItem(onBinding);
   view_.SetApplyButtonEnabled(saveEnabled_);

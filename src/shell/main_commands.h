@@ -105,6 +105,9 @@ class MainCommands {
   void ShrinkHotkeyMenu();
   // The item that switches the current binding off or on: its text, and disabled off a binding.
   void ShowToggleEnabledItem(bool onBinding);
+  // Whether the edit menu offers a row command for the current binding row (运行 is not
+  // offered for a text to type).
+  bool Offered(MenuItemId item) const;
 
   Program& program_;
   SystemPort& system_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/program_condition.h"
 #include "settings/list_path.h"
 
 namespace tarvek {
@@ -40,6 +41,12 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
     for (const EditorOptionsChange& c : changes) {
       if (c.replaces) options.Move(c.fromModifier, c.fromKey, c.modifier, c.key);
       options.Set(c.modifier, c.key, c.options);
+      // The rows show them at once: a window closed by its title bar reloads nothing.
+      for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
+        if (grid_.Cell(row, 0) == c.modifier && grid_.Cell(row, 1) == c.key) {
+          ShowRowOptions(row, c.options);
+        }
+      }
     }
   };
   saveList.options = &options;
@@ -120,12 +127,17 @@ std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
     const HotkeyEntry& e = core.table.slots[n];
     grid_.AddRowCells({e.ModifierText, e.KeyText, e.Name, e.Target}, row);
     grid_.SetRowSlot(row, n);
-    grid_.MarkRowDisabled(row, !e.Options.Enabled);
+    ShowRowOptions(row, e.Options);
   }
   std::vector<int> refused = core.RegisterBindings();
   int firstRow = grid_.Rows() - n;  // the bindings are the last n rows
   for (int slot : refused) grid_.MarkRowHeld(firstRow + slot, true);
   return refused;
+}
+
+void Program::ShowRowOptions(int row, const LaunchOptions& rowOptions) {
+  grid_.MarkRowDisabled(row, !rowOptions.Enabled);
+  grid_.SetRowNote(row, ConditionTip(rowOptions));
 }
 
 void Program::ShowHotkeyMenu(const std::string& emptyCaption) {

@@ -194,6 +194,9 @@ class Program {
 
  private:
   void ShowHotkeyMenu(const std::string& emptyCaption);
+  // What a row shows of its binding's options: grey when switched off, and where it acts in
+  // its tool tip.
+  void ShowRowOptions(int row, const LaunchOptions& options);
   // Shows the table's bindings as grid rows 2 and up, registers them and marks the refused.
   std::vector<int> ShowAndRegisterBindings(bool insertAtRow2);
   // Drops every binding's registration and row, reads the active list file back (or, when

@@ -418,6 +418,18 @@ LRESULT DialogWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       OnClose();
       return 0;
+    case WM_NEXTDLGCTL: {
+      // A multi-line box wants every key, Tab too, and asks its parent to move the focus on as
+      // the dialog manager would.
+      HWND next = LOWORD(lParam) != 0 ? reinterpret_cast<HWND>(wParam)
+                                      : GetNextDlgTabItem(window_, GetFocus(), wParam != 0);
+      if (next != nullptr) {
+        SetFocus(next);
+        if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+          SendMessageW(next, EM_SETSEL, 0, -1);
+      }
+      return 0;
+    }
     case WM_ACTIVATE:
       // The focus goes back to where it was when a message box or another window took it.
       if (LOWORD(wParam) == WA_INACTIVE) {

@@ -130,6 +130,14 @@ bool ListViewGrid::RowHeld(int row) const {
 
 void ListViewGrid::SetRowSlot(int row, int slot) { model_.SetRowSlot(row, slot); }
 
+// The tip is asked for as it shows, so nothing on screen changes here.
+void ListViewGrid::SetRowNote(int row, const std::string& note) { model_.SetRowNote(row, note); }
+
+std::string ListViewGrid::RowNote(int row) const {
+  const GridModel::Row* r = model_.At(row);
+  return r != nullptr ? r->note : std::string();
+}
+
 int ListViewGrid::RowSlot(int row) const {
   const GridModel::Row* r = model_.At(row);
   return r != nullptr ? r->slot : -1;
@@ -163,12 +171,8 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
   }
   if (header.code == LVN_GETINFOTIPW) {
     auto& tip = const_cast<NMLVGETINFOTIPW&>(reinterpret_cast<const NMLVGETINFOTIPW&>(header));
-    std::wstring text = toolTip_;
-    if (RowDisabled(tip.iItem + 1)) {
-      text = L"已停用" + (text.empty() ? L"" : L"\r\n" + text);
-    } else if (RowHeld(tip.iItem + 1)) {
-      text = L"此热键已被其他程序占用，按下时不起作用。" + (text.empty() ? L"" : L"\r\n" + text);
-    }
+    const GridModel::Row* row = model_.At(tip.iItem + 1);
+    std::wstring text = Widen(row != nullptr ? GridRowTip(*row, toolTip_) : toolTip_);
     if (!text.empty() && tip.pszText != nullptr && tip.cchTextMax > 0) {
       wcsncpy_s(tip.pszText, static_cast<std::size_t>(tip.cchTextMax), text.c_str(), _TRUNCATE);
     }
@@ -177,7 +181,7 @@ std::optional<LRESULT> ListViewGrid::HandleNotify(const NMHDR& header) {
   return std::nullopt;
 }
 
-void ListViewGrid::SetToolTip(const std::string& text) { toolTip_ = Widen(text); }
+void ListViewGrid::SetToolTip(const std::string& text) { toolTip_ = text; }
 
 void ListViewGrid::OnDpiChanged() {
   for (int c = 0; c < kGridColumns; ++c) SetColumnWidth(c, model_.ColumnWidth(c));

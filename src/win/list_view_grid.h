@@ -41,6 +41,8 @@ class ListViewGrid : public GridPort {
   bool RowHeld(int row) const override;
   void MarkRowDisabled(int row, bool disabled) override;
   bool RowDisabled(int row) const override;
+  void SetRowNote(int row, const std::string& note) override;
+  std::string RowNote(int row) const override;
   void SetRowSlot(int row, int slot) override;
   int RowSlot(int row) const override;
   std::vector<int> SelectedRows() const override;
@@ -49,7 +51,8 @@ class ListViewGrid : public GridPort {
   // ones in grey, and both explain themselves in a tool tip. Empty when the notification is not the grid's to answer.
   std::optional<LRESULT> HandleNotify(const NMHDR& header);
 
-  // The tool tip every row shows (a held row says why it does nothing first).
+  // The tool tip every row shows (after why a held or switched-off row does nothing, and the
+  // row's note).
   void SetToolTip(const std::string& text);
 
   // Applies the widths again in pixels at the window's current DPI.
@@ -66,7 +69,7 @@ class ListViewGrid : public GridPort {
   int controlId_;
   GridModel model_;
   HWND list_ = nullptr;
-  std::wstring toolTip_;
+  std::string toolTip_;
   bool highContrast_ = false;
   SystemColours colours_;
 };

@@ -143,6 +143,22 @@ TEST_F(EditorModelTest, BuiltInActionLocksTheNameAndOnlyTypingEnablesApply) {
   EXPECT_FALSE(model.NameEnabled());
 }
 
+TEST_F(EditorModelTest, TypingATextIsNamedByTheUserWhileTheTwelveLockTheName) {
+  ASSERT_EQ(EditorTargetList().size(), 13u);
+  for (std::size_t item : {11u, 12u}) {
+    model.NameEdited("");
+    model.TargetChosen(std::string(EditorTargetList()[item]));
+    EXPECT_EQ(model.NameEnabled(), item == 12);
+  }
+  model.NameFocused();
+  EXPECT_EQ(model.Name(), "");  // nothing to suggest
+  // Taken as a target, and many in one list, each under its own name.
+  Enter("Ctrl", "Shift", "T", "输入文本", "签名");
+  ASSERT_TRUE(model.Apply());
+  Enter("Ctrl", "Shift", "Y", "输入文本", "地址");
+  EXPECT_TRUE(model.Apply());
+}
+
 TEST(SuggestedNameTest, BaseNameOrASampleName) {
   const std::pair<const char*, const char*> cases[] = {
       {"D:\\Program Files\\Winamp\\winamp.exe", "听音乐"},

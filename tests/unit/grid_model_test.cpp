@@ -101,5 +101,15 @@ TEST_F(GridModelTest, SlotAndHeldMarkMoveWithTheirRowAndLeaveEachOtherAlone) {
   EXPECT_EQ(grid.At(3)->slot, -1);
 }
 
+TEST(GridRowTipTest, ReasonThenNoteThenTheSharedTextEachOnItsOwnLine) {
+  GridModel::Row row;
+  row.note = "仅在 a.exe 中";
+  EXPECT_EQ(GridRowTip(row, ""), "仅在 a.exe 中");
+  row.held = true;
+  EXPECT_EQ(GridRowTip(row, "C"), "此热键已被其他程序占用，按下时不起作用。\r\n仅在 a.exe 中\r\nC");
+  row.disabled = true;  // says more than held
+  EXPECT_EQ(GridRowTip(row, ""), "已停用\r\n仅在 a.exe 中");
+}
+
 }  // namespace
 }  // namespace tarvek

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/program_condition.h"
+#include "editor/launch_options_model.h"
 #include "recording_main_window.h"
 #include "recording_system.h"
-#include "editor/launch_options_model.h"
 #include "shell/main_commands.h"
 
 namespace tarvek {
@@ -157,6 +158,59 @@ TEST(LaunchOptionsModel, BoxesGiveBackTheOptionsTheyShow) {
   changed.Window = WindowState::kNormal;
   changed.WhenRunning = IfRunning::kStart;
   EXPECT_EQ(model.Result(), changed);
+}
+
+LaunchOptions Scoped(ProgramScope scope, const std::string& programs) {
+  LaunchOptions options;
+  options.Scope = scope;
+  options.Programs = programs;
+  return options;
+}
+
+TEST_F(LaunchOptionsTest, RowTipsSayWhereTheirBindingsActThroughReloadsAndEdits) {
+  StartUp("");
+  program.options.Set("Ctrl + Alt", "C", Scoped(ProgramScope::kOnlyIn, "notepad.exe"));
+  commands.Apply();
+  EXPECT_EQ(grid.RowNote(2), "仅在 notepad.exe 中");
+  EXPECT_EQ(grid.RowNote(3), "");
+  // Options the editor keeps as its window is closed show at once.
+  program.editor.FillFromRow(2);
+  program.editor.SetOptions(Scoped(ProgramScope::kNotIn, "calc.exe;Code.exe"));
+  ASSERT_TRUE(program.editor.Apply());
+  program.editor.Close();
+  EXPECT_EQ(grid.RowNote(2), "除 calc.exe、Code.exe 外");
+}
+
+TEST(LaunchOptionsModel, TheTextIsEditedOnlyForABindingThatTypesItAndCutWhole) {
+  LaunchOptions typed = Scoped(ProgramScope::kNotIn, "a.exe");
+  typed.Arguments = "-a";
+  typed.Text = "a\nb";
+  LaunchOptionsModel other(typed);  // opened for a program: the text stays as it was
+  EXPECT_EQ(other.text, "a\r\nb");  // as the box shows it
+  other.text = "x";
+  EXPECT_EQ(other.Result(), typed);
+  LaunchOptionsModel model(typed, true);
+  model.text = " 一\r\n二 ";  // blanks are part of it
+  EXPECT_EQ(model.Result().Text, model.text);
+  const std::string pair = "\xF0\x9F\x98\x80";  // two UTF-16 units
+  model.text = std::string(32766, 'x') + pair;
+  EXPECT_EQ(model.Result().Text, std::string(32766, 'x'));
+  model.text = std::string(32765, 'x') + pair + "y";
+  EXPECT_EQ(model.Result().Text, std::string(32765, 'x') + pair);
+}
+
+TEST(LaunchOptionsModel, AScopeNeedsProgramsAndPickedOnesJoinThem) {
+  LaunchOptionsModel model(LaunchOptions{});
+  auto result = [&model](int scope, const std::string& programs) {
+    model.scope = scope;
+    model.programs = programs;
+    return std::pair(model.Result().Scope, model.Result().Programs);
+  };
+  EXPECT_EQ(result(1, "  "), std::pair(ProgramScope::kEverywhere, std::string()));
+  EXPECT_EQ(result(1, " a.exe "), std::pair(ProgramScope::kOnlyIn, std::string("a.exe")));
+  EXPECT_EQ(result(7, "a.exe"), std::pair(ProgramScope::kEverywhere, std::string("a.exe")));
+  for (const char* picked : {"Code.exe", "A.EXE", ""}) model.ProgramChosen(picked);
+  EXPECT_EQ(SplitProgramList(model.programs), (std::vector<std::string>{"a.exe", "Code.exe"}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -468,6 +469,19 @@ TEST_F(MainCommandsTest, RunOpensTheTargetOfTheCurrentRowThroughTheShellOnly) {
   EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget), Calls{"Background ShellOpen 关闭计算机"});
   for (int row : {1, 0, 4, -1})
     EXPECT_EQ(CallsAtRow(row, &MainCommands::RunTarget), Calls{}) << row;
+}
+
+TEST_F(MainCommandsTest, ATextToTypeIsNotRunFromTheGrid) {
+  StartUp({{"Ctrl + Alt", "C", "我的计算器", "calc"}, {"Ctrl", "K", "签名", "输入文本"}});
+  EXPECT_EQ(CallsAtRow(3, &MainCommands::RunTarget), Calls{});
+  for (auto opening : {&MainCommands::EditMenuOpening, &MainCommands::GridRightPress}) {
+    for (int row : {2, 3}) {
+      Calls calls = CallsAtRow(row, opening);
+      EXPECT_EQ(std::count(calls.begin(), calls.end(),
+                           "View.MenuEnabled runfile " + std::to_string(3 - row)),
+                1);
+    }
+  }
 }
 
 TEST_F(MainCommandsTest, FindTargetOpensTheFolderOfTheTarget) {

@@ -251,6 +251,7 @@ FakeGrid::FakeGrid() {
   held.push_back(false);
   disabled.push_back(false);
   slots.push_back(-1);
+  notes.emplace_back();
 }
 
 void FakeGrid::MarkRowHeld(int row, bool isHeld) {
@@ -293,6 +294,7 @@ void FakeGrid::AddRow(const std::string& text, int row) {
   held.insert(held.begin() + row, false);
   disabled.insert(disabled.begin() + row, false);
   slots.insert(slots.begin() + row, -1);
+  notes.insert(notes.begin() + row, std::string());
 }
 
 void FakeGrid::AddRowCells(const RowCells& cells, int row) {
@@ -301,6 +303,7 @@ void FakeGrid::AddRowCells(const RowCells& cells, int row) {
   held.insert(held.begin() + row, false);
   disabled.insert(disabled.begin() + row, false);
   slots.insert(slots.begin() + row, -1);
+  notes.insert(notes.begin() + row, std::string());
 }
 
 void FakeGrid::RemoveRow(int row) {
@@ -309,6 +312,7 @@ void FakeGrid::RemoveRow(int row) {
     held.erase(held.begin() + row);
     disabled.erase(disabled.begin() + row);
     slots.erase(slots.begin() + row);
+    notes.erase(notes.begin() + row);
   }
 }
 

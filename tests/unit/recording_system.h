@@ -164,6 +164,7 @@ class FakeGrid : public GridPort {
   std::vector<bool> held;  // parallel to rows
   std::vector<bool> disabled;  // parallel to rows
   std::vector<int> slots;  // parallel to rows
+  std::vector<std::string> notes;  // parallel to rows
   std::map<int, int> widths;
   int currentRow = 1;
   std::vector<int> selection;  // empty: the current row alone
@@ -184,6 +185,10 @@ class FakeGrid : public GridPort {
     if (row > 0 && row < Rows()) disabled[row] = off;
   }
   bool RowDisabled(int row) const override { return row > 0 && row < Rows() && disabled[row]; }
+  void SetRowNote(int row, const std::string& note) override {
+    if (row > 0 && row < Rows()) notes[row] = note;
+  }
+  std::string RowNote(int row) const override { return row > 0 && row < Rows() ? notes[row] : ""; }
   void SetRowSlot(int row, int slot) override;
   int RowSlot(int row) const override;
   std::vector<int> SelectedRows() const override;

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "editor/launch_options_dialog.h"
 #include "win/list_view_grid.h"
 #include "win_test_support.h"
 
@@ -71,6 +72,49 @@ TEST_F(EditorDialogWindow, KeyBoxesTakeNoInputMethodAndEitherWinKey) {
   SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(SendMessageW(box, CB_GETCURSEL, 0, 0)),
                reinterpret_cast<LPARAM>(shown));
   EXPECT_STREQ(shown, L"Win");
+}
+
+TEST(LaunchOptionsDialogWindow, TheTextTakesLinesInPlaceOfTheLaunchRowsAndOkGivesThemWithCrLf) {
+  using namespace launch_options_ids;
+  wintest::HiddenWindow owner;
+  for (bool typesText : {false, true}) {
+    LaunchOptions options;
+    options.Arguments = "-a";
+    LaunchOptionsModel model(options, typesText);
+    LaunchOptionsDialog dialog(model);
+    auto shown = [&dialog](int id) { return IsWindowVisible(dialog.Control(id)) != FALSE; };
+    wintest::Script script(
+        {[&] {
+           EXPECT_EQ(shown(kArgumentsId), !typesText);
+           EXPECT_EQ(shown(kTextId), typesText);
+           EXPECT_EQ(GetFocus(), dialog.Control(typesText ? kTextId : kArgumentsId));
+           EXPECT_FALSE(IsWindowEnabled(dialog.Control(kProgramsId)));  // 所有程序
+           if (typesText) {
+             wintest::PostKey(WM_CHAR, L'第');
+             wintest::PostKey(WM_KEYDOWN, VK_RETURN);  // its character comes after
+           }
+           return true;
+         },
+         [&] {
+           if (typesText) wintest::PostKey(WM_CHAR, L'二');
+           wintest::PostKey(WM_KEYDOWN, VK_TAB);  // moves on, typing nothing
+           return true;
+         },
+         [&] {
+           EXPECT_EQ(GetFocus(), dialog.Control(typesText ? kScopeId : kStartInId));
+           EXPECT_TRUE(IsWindowVisible(dialog.Handle()));  // Enter pressed no button
+           SendMessageW(dialog.Control(kScopeId), CB_SETCURSEL, 1, 0);
+           SendMessageW(dialog.Handle(), WM_COMMAND, MAKEWPARAM(kScopeId, CBN_SELCHANGE), 0);
+           EXPECT_TRUE(IsWindowEnabled(dialog.Control(kProgramsId)));  // 仅以下程序
+           PostMessageW(dialog.Control(kOkId), BM_CLICK, 0, 0);
+           return true;
+         }},
+        [&] { PostMessageW(dialog.Handle(), WM_CLOSE, 0, 0); });
+    EXPECT_TRUE(dialog.Run(GetModuleHandleW(nullptr), owner.get()));
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(model.Result().Text, typesText ? "第\r\n二" : "");
+    EXPECT_EQ(model.Result().Arguments, "-a");
+  }
 }
 
 }  // namespace
