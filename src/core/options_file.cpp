@@ -7,14 +7,26 @@
 
 #include "core/list_file.h"
 #include "core/text_encoding.h"
+#include "core/typed_text.h"
 
 namespace tarvek {
 
 namespace {
 
-enum class Key { kArguments, kStartIn, kWindow, kRunAs, kIfRunning, kEnabled, kOther };
-constexpr std::array<std::string_view, 6> kKeyNames = {"Arguments", "StartIn", "Window",
-                                                       "RunAs",     "IfRunning", "Enabled"};
+enum class Key {
+  kArguments,
+  kStartIn,
+  kWindow,
+  kRunAs,
+  kIfRunning,
+  kEnabled,
+  kText,
+  kOnlyIn,
+  kNotIn,
+  kOther
+};
+constexpr std::array<std::string_view, 9> kKeyNames = {
+    "Arguments", "StartIn", "Window", "RunAs", "IfRunning", "Enabled", "Text", "OnlyIn", "NotIn"};
 constexpr std::array<std::string_view, 3> kWindowValues = {"normal", "minimized", "maximized"};
 constexpr std::array<std::string_view, 2> kRunAsValues = {"normal", "admin"};
 constexpr std::array<std::string_view, 3> kIfRunningValues = {"start", "activate", "toggle"};
@@ -57,7 +69,10 @@ KeyLine ReadKeyLine(std::string_view line) {
   if (t.empty() || t[0] == ';' || t[0] == '#' || eq == std::string_view::npos) return {};
   std::string_view name = Trim(t.substr(0, eq));
   for (std::size_t k = 0; k < kKeyNames.size(); ++k) {
-    if (SameText(name, kKeyNames[k])) return {static_cast<Key>(k), Trim(t.substr(eq + 1))};
+    if (!SameText(name, kKeyNames[k])) continue;
+    // A text may begin or end with blanks that count: all of it after the "=" is the value.
+    if (static_cast<Key>(k) == Key::kText) return {Key::kText, line.substr(line.find('=') + 1)};
+    return {static_cast<Key>(k), Trim(t.substr(eq + 1))};
   }
   return {};
 }
@@ -73,6 +88,7 @@ int ValueIndex(std::string_view value, const std::array<std::string_view, N>& va
 // The options the lines give; seen[k] tells which keys were there, so that the first counts.
 LaunchOptions ReadOptions(const std::vector<std::string>& lines) {
   LaunchOptions options;
+  std::string onlyIn, notIn;
   std::array<bool, kKeyNames.size()> seen{};
   for (const std::string& line : lines) {
     KeyLine kl = ReadKeyLine(line);
@@ -87,10 +103,29 @@ LaunchOptions ReadOptions(const std::vector<std::string>& lines) {
         options.WhenRunning = static_cast<IfRunning>(ValueIndex(kl.value, kIfRunningValues));
         break;
       case Key::kEnabled: options.Enabled = kl.value != "0"; break;
+      case Key::kText: options.Text = UnescapeTypedText(kl.value); break;
+      case Key::kOnlyIn: onlyIn = std::string(kl.value); break;
+      case Key::kNotIn: notIn = std::string(kl.value); break;
       case Key::kOther: break;
     }
   }
+  // Both given (by hand): the narrower one counts.
+  if (!onlyIn.empty()) {
+    options.Scope = ProgramScope::kOnlyIn;
+    options.Programs = std::move(onlyIn);
+  } else if (!notIn.empty()) {
+    options.Scope = ProgramScope::kNotIn;
+    options.Programs = std::move(notIn);
+  }
   return options;
+}
+
+// A list as one line: a line break in it separates names as ";" does, and blanks around it
+// would not be read back.
+std::string ProgramsValue(std::string_view programs) {
+  std::string value(Trim(programs));
+  std::replace(value.begin(), value.end(), '\n', ';');
+  return value;
 }
 
 // The value a key is written with; empty for the default, which is not written.
@@ -103,6 +138,9 @@ std::string ValueText(Key key, const LaunchOptions& o) {
     case Key::kIfRunning:
       return o.WhenRunning == IfRunning::kStart ? "" : std::string(kIfRunningValues[static_cast<int>(o.WhenRunning)]);
     case Key::kEnabled: return o.Enabled ? "" : "0";
+    case Key::kText: return EscapeTypedText(o.Text);
+    case Key::kOnlyIn: return o.Scope == ProgramScope::kOnlyIn ? ProgramsValue(o.Programs) : "";
+    case Key::kNotIn: return o.Scope == ProgramScope::kNotIn ? ProgramsValue(o.Programs) : "";
     case Key::kOther: break;
   }
   return {};

@@ -76,6 +76,8 @@ struct TypingJob {
 inline constexpr int kKeyReleaseWaitMs = 1000;  // for the hotkey's keys to be let go
 inline constexpr int kKeyPollMs = 10;
 inline constexpr std::size_t kTypingBatchEvents = 64;  // per SendInput call
+// Between two calls: the window in front reads what came, and a change of window shows.
+inline constexpr int kTypingBatchPauseMs = 2;
 inline constexpr std::string_view kElevatedWindowMessage =
     "前面的窗口属于以管理员身份运行的程序，本程序无法向它输入文字。\n请以管理员身份运行本程序，或切换到其他窗口。";
 

@@ -103,6 +103,31 @@ TEST(OptionsFile, DamagedInputGivesNothingAndHugeLinesAreRead) {
   CheckRead("[Ctrl | A]\nArguments=" + huge.Arguments + "\n[", "Ctrl", "A", huge);
 }
 
+TEST(OptionsFile, TextAndProgramConditionsRoundTrip) {
+  LaunchOptions typed;
+  typed.Text = "  Hello\r\n\tC:\\Tools  ";
+  typed.Scope = ProgramScope::kNotIn;
+  typed.Programs = "notepad.exe;Code.exe";
+  OptionsFile file;
+  file.Set("Ctrl", "T", typed);
+  EXPECT_EQ(file.Serialize(),
+            kBom + "[Ctrl | T]\r\nText=  Hello\\n\\tC:\\\\Tools  \r\nNotIn=notepad.exe;Code.exe\r\n");
+  CheckRead(file.Serialize(), "Ctrl", "T", typed);
+  // A lone LF comes back as CR LF; a list given with a line break is still one line.
+  typed.Text = "a\nb";
+  typed.Programs = "x.exe\ny.exe";
+  file.Set("Ctrl", "T", typed);
+  EXPECT_EQ(file.Get("Ctrl", "T").Text, "a\r\nb");
+  EXPECT_EQ(file.Get("Ctrl", "T").Programs, "x.exe;y.exe");
+  // Both scopes written by hand: OnlyIn counts, and writing leaves only its line.
+  LaunchOptions only;
+  only.Scope = ProgramScope::kOnlyIn;
+  only.Programs = "a.exe";
+  OptionsFile both = CheckRead("[Alt | Q]\nNotIn=b.exe\n OnlyIn = a.exe \n", "Alt", "Q", only);
+  both.Set("Alt", "Q", only);
+  EXPECT_EQ(both.Serialize(), kBom + "[Alt | Q]\r\nOnlyIn=a.exe\r\n");
+}
+
 TEST(ActiveOptions, BesideTheListWrittenOnlyWhenChangedAndDamagedFilesAreGuarded) {
   EXPECT_EQ(OptionsPathFor("C:\\a.b\\SaveKey.htk"), "C:\\a.b\\SaveKey.opt");
   EXPECT_EQ(OptionsPathFor("C:\\a.b\\工作"), "C:\\a.b\\工作.opt");

@@ -1,0 +1,84 @@
+#include "core/program_condition.h"
+
+#include <gtest/gtest.h>
+
+#include "core/hotkey_table.h"
+#include "core/key_watch.h"
+
+namespace tarvek {
+namespace {
+
+LaunchOptions Scoped(ProgramScope scope, const std::string& programs) {
+  LaunchOptions options;
+  options.Scope = scope;
+  options.Programs = programs;
+  return options;
+}
+
+TEST(ProgramCondition, NamesMatchFileNamesOrWholePathsInAnyCaseBothWays) {
+  const LaunchOptions only = Scoped(ProgramScope::kOnlyIn, " code ;\"c:/tools/a.exe\";; ");
+  const LaunchOptions notIn = Scoped(ProgramScope::kNotIn, only.Programs);
+  for (const char* path :
+       {"C:\\Program Files\\Code.EXE", "C:\\Tools\\A.exe", "D:\\Code.ex", "D:\\x\\a.exe", ""}) {
+    bool named = path[0] == 'C';
+    EXPECT_EQ(ConditionHolds(only, path), named) << path;
+    EXPECT_EQ(ConditionHolds(notIn, path), !named) << path;
+  }
+  EXPECT_EQ(ConditionTip(only), "仅在 code、c:/tools/a.exe 中");
+  EXPECT_EQ(ConditionTip(notIn), "除 code、c:/tools/a.exe 外");
+  for (const LaunchOptions& everywhere :
+       {Scoped(ProgramScope::kEverywhere, "code"), Scoped(ProgramScope::kOnlyIn, ""),
+        Scoped(ProgramScope::kOnlyIn, " ; ")}) {
+    EXPECT_TRUE(ConditionHolds(everywhere, ""));
+    EXPECT_EQ(ConditionTip(everywhere), "");
+  }
+}
+
+TEST(ProgramCondition, PackagedAppFramesStandForTheirAppAndListsGrowWithoutRepeats) {
+  const std::string frame = "C:\\Windows\\ApplicationFrameHost.exe";
+  EXPECT_EQ(WindowProgram(frame, {"", "c:\\windows\\applicationframehost.EXE", "C:\\A\\Calc.exe",
+                                  "C:\\A\\Other.exe"}),
+            "C:\\A\\Calc.exe");
+  EXPECT_EQ(WindowProgram(frame, {}), frame);
+  EXPECT_EQ(WindowProgram("C:\\x\\a.exe", {"C:\\b.exe"}), "C:\\x\\a.exe");
+  EXPECT_EQ(AddProgramToList(" ; ", "a.exe"), "a.exe");
+  EXPECT_EQ(AddProgramToList("x.exe; y.exe; ", "a.exe"), "x.exe; y.exe;a.exe");
+  EXPECT_EQ(AddProgramToList("x.exe;A", "a.exe"), "x.exe;A");
+}
+
+// A hook's decisions; counts how often it asks which program is in front.
+struct Hook {
+  WatchedBindings watched;
+  KeyWatch watch;
+  std::string front = "C:\\Windows\\notepad.exe";
+  int asked = 0;
+  KeyVerdict Key(int vk, bool down, int modifiers) {
+    return watch.Decide(watched, vk, down, modifiers, [this] { return ++asked, front; });
+  }
+};
+
+TEST(KeyWatch, ATakenKeyFiresOnceAndTakesItsRepeatsAndRelease) {
+  Hook hook;
+  hook.watched.bindings = {{3, kModWin, 'K', Scoped(ProgramScope::kOnlyIn, "code")},
+                           {5, kModWin, 'K', Scoped(ProgramScope::kOnlyIn, "notepad")}};
+  EXPECT_EQ(hook.Key('K', true, kModWin), (KeyVerdict{true, 5, true}));
+  EXPECT_EQ(hook.Key('K', true, kModWin), (KeyVerdict{true, -1, false}));
+  EXPECT_EQ(hook.Key('K', false, kModWin), (KeyVerdict{true, -1, false}));
+  // Other modifiers, other keys and keys beyond the table go on without a question.
+  EXPECT_EQ(hook.Key('K', true, kModWin | kModShift), KeyVerdict{});
+  EXPECT_EQ(hook.Key('J', true, kModWin), KeyVerdict{});
+  EXPECT_EQ(hook.Key(300, true, kModWin), KeyVerdict{});
+  EXPECT_EQ(hook.asked, 1);
+}
+
+TEST(KeyWatch, AKeyWhoseConditionFailsPassesWholeAndIsAskedAboutOnce) {
+  Hook hook;
+  hook.watched.bindings = {{4, kModControl, 'K', Scoped(ProgramScope::kNotIn, "notepad.exe")}};
+  for (bool down : {true, true, false}) EXPECT_EQ(hook.Key('K', down, kModControl), KeyVerdict{});
+  EXPECT_EQ(hook.asked, 1);
+  hook.front = "C:\\x\\cmd.exe";
+  EXPECT_EQ(hook.Key('K', true, kModControl), (KeyVerdict{true, 4, false}));
+}
+
+}  // namespace
+}  // namespace tarvek
