@@ -34,8 +34,10 @@ std::vector<std::string> NamesOf(const LaunchOptions& options) {
 
 }  // namespace
 
+// A list of nothing but separators names no program: such a binding acts everywhere and stays
+// an ordinary hotkey.
 bool LaunchOptions::HasCondition() const {
-  return Scope != ProgramScope::kEverywhere && !Programs.empty();
+  return Scope != ProgramScope::kEverywhere && !SplitProgramList(Programs).empty();
 }
 
 std::vector<std::string> SplitProgramList(std::string_view programs) {

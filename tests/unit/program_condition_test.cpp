@@ -31,6 +31,7 @@ TEST(ProgramCondition, NamesMatchFileNamesOrWholePathsInAnyCaseBothWays) {
         Scoped(ProgramScope::kOnlyIn, " ; ")}) {
     EXPECT_TRUE(ConditionHolds(everywhere, ""));
     EXPECT_EQ(ConditionTip(everywhere), "");
+    EXPECT_FALSE(everywhere.HasCondition());  // stays an ordinary hotkey
   }
 }
 
