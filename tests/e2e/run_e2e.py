@@ -978,7 +978,7 @@ class ReleaseTests(E2ECase):
             names = sorted(archive.namelist())
             self.assertEqual(names, sorted(top + n for n in
                                            ("TarvekHotKey.exe", "hotkey.wav", "mouse.wav", "README.txt", "LICENSE.txt")))
-            self.assertLessEqual(archive.getinfo(top + "TarvekHotKey.exe").file_size, 544 * 1024)
+            self.assertLessEqual(archive.getinfo(top + "TarvekHotKey.exe").file_size, 576 * 1024)
             folder = r"C:\Program Files\Tarvek 工具"
             archive.extractall(self.box.host(folder))
         home = folder + "\\" + top.rstrip("/")
