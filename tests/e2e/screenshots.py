@@ -18,7 +18,10 @@ MAIN = "LumekVorda2009 v1.0 beta"
 BINDINGS = [("Ctrl + Alt", "C", "计算器", r"C:\windows\system32\calc.exe"),
             ("Ctrl + Alt", "N", "记事本", r"C:\windows\system32\notepad.exe"),
             ("Win", "E", "我的文档", r"C:\users"),
-            ("Ctrl + Shift", "P", "即拖即存", "使用即拖即存")]
+            ("Ctrl + Shift", "P", "即拖即存", "使用即拖即存"),
+            ("Ctrl + Alt", "T", "签名", "输入文本")]
+# The text the last binding types, and the programs it acts in.
+OPTIONS = "[Ctrl + Alt | T]\r\nText=张三\\n电话：010-1234 5678\\n北京市海淀区\r\nOnlyIn=notepad.exe;WINWORD.EXE\r\n"
 # (file, how it is opened: a command of the main window or a button, its title, how it closes)
 WINDOWS = [
     ("settings-dialog", ("post", 2015), "软件设置", 2),
@@ -72,6 +75,7 @@ def main():
         try:
             box.install(Program(args.exe.resolve()))
             box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list(BINDINGS))
+            box.write(PROGRAM_DIR + r"\SaveKey.opt", b"\xef\xbb\xbf" + OPTIONS.encode())
             box.write(PROGRAM_DIR + r"\工作.htk", b"")
             box.write(PROGRAM_DIR + r"\游戏.htk", b"")
             box.set_settings({"FileSave": PROGRAM_DIR + r"\SaveKey.htk", "ShowInfo": "0", "PlaySound": "0",
@@ -99,17 +103,20 @@ def main():
                 else:
                     box.driver("post", title, "WM_COMMAND", close, 0)
                 wait_for(lambda: box.driver("visible", title)[0] != 0, 5)
-            # The launch options of a binding, from the editor's 选项... while it changes one.
-            box.driver("lvselect", MAIN, 1)
-            box.driver("post", MAIN, "WM_COMMAND", 2006, 0)
-            if wait_for(lambda: box.driver("visible", "添加热键")[0] == 0, 5):
-                box.driver("control", "添加热键", 118, "BM_CLICK")
-                if wait_for(lambda: box.driver("visible", "启动选项")[0] == 0, 5):
-                    time.sleep(1.0)
-                    crop(display, box, "启动选项", args.out / "launch-options.png")
-                    box.driver("post", "启动选项", "WM_COMMAND", 2, 0)
-                    wait_for(lambda: box.driver("visible", "启动选项")[0] != 0, 5)
-                box.driver("post", "添加热键", "WM_COMMAND", 2, 0)
+            # The launch options of a binding, from the editor's 选项... while it changes one; then
+            # those of the binding that types a text.
+            for row, name in ((1, "launch-options"), (len(BINDINGS), "launch-options-text")):
+                box.driver("lvselect", MAIN, row)
+                box.driver("post", MAIN, "WM_COMMAND", 2006, 0)
+                if wait_for(lambda: box.driver("visible", "添加热键")[0] == 0, 5):
+                    box.driver("control", "添加热键", 118, "BM_CLICK")
+                    if wait_for(lambda: box.driver("visible", "启动选项")[0] == 0, 5):
+                        time.sleep(1.0)
+                        crop(display, box, "启动选项", args.out / f"{name}.png")
+                        box.driver("post", "启动选项", "WM_COMMAND", 2, 0)
+                        wait_for(lambda: box.driver("visible", "启动选项")[0] != 0, 5)
+                    box.driver("post", "添加热键", "WM_COMMAND", 2, 0)
+                    wait_for(lambda: box.driver("visible", "添加热键")[0] != 0, 5)
         finally:
             box.close()
     finally:
