@@ -215,3 +215,25 @@ TEST(LaunchOptionsModel, AScopeNeedsProgramsAndPickedOnesJoinThem) {
 
 }  // namespace
 }  // namespace tarvek
+
+namespace tarvek {
+namespace {
+
+// The menu's 停用热键 of all bindings takes the key hook away with the registrations, and brings
+// it back with them, never registering a binding that has a condition.
+TEST_F(LaunchOptionsTest, DisablingEveryHotkeyTakesTheKeyHookAlongAndBringsItBack) {
+  StartUp("[无 | F5]\r\nOnlyIn=notepad.exe\r\n");
+  const int slot = grid.RowSlot(3);
+  ASSERT_NE(system.watched, nullptr);
+  EXPECT_EQ(system.watched->bindings.size(), 1u);
+  commands.ToggleLock();
+  EXPECT_EQ(system.watched, nullptr);
+  commands.ToggleLock();
+  ASSERT_NE(system.watched, nullptr);
+  EXPECT_EQ(system.watched->bindings[0].slot, slot);
+  EXPECT_EQ(system.registered.count(BindingIdBase + slot), 0u);
+  EXPECT_FALSE(grid.RowHeld(3));
+}
+
+}  // namespace
+}  // namespace tarvek
