@@ -9,6 +9,11 @@
 
 namespace tarvek::win {
 
+// The stack our own long-lived threads reserve (the tray courier, the typist, the key hook):
+// they call a few system functions and a message box at most. The program file's default of
+// 2 MB is reserved for each thread, and some systems commit it all.
+inline constexpr unsigned kSmallThreadStack = 256 * 1024;
+
 // Runs the job on a thread of the system's pool, told that the job may take long (so that one
 // job left waiting holds up no other), with COM taken apartment-threaded for the job and a
 // system of that thread (no owner window); returns at once. A job must own what it uses: the

@@ -6,6 +6,7 @@
 
 #include "core/hotkey_table.h"
 #include "core/typed_text.h"
+#include "win/background.h"
 #include "win/foreground_program.h"
 #include "win/on_demand.h"
 #include "win/unique_handle.h"
@@ -164,7 +165,8 @@ void StartThread() {
     return;
   }
   DWORD id = 0;
-  UniqueKernelHandle thread(CreateThread(nullptr, 0, HookThread, forThread.get(), 0, &id));
+  UniqueKernelHandle thread(CreateThread(nullptr, kSmallThreadStack, HookThread, forThread.get(),
+                                                STACK_SIZE_PARAM_IS_A_RESERVATION, &id));
   if (!thread) return;
   forThread.release();
   NameThread(thread.get());

@@ -3,6 +3,7 @@
 #include <deque>
 #include <new>
 
+#include "win/background.h"
 #include "win/on_demand.h"
 
 namespace tarvek::win {
@@ -129,7 +130,8 @@ void TrayCourier::Hand(const Job& job) {
   if (queue_ != nullptr && thread_ == nullptr) {
     // The thread is made with the first call: a start with the icon switched off makes none.
     InterlockedIncrement(&queue_->owners);
-    thread_ = CreateThread(nullptr, 0, &Queue::Work, queue_, 0, nullptr);
+    thread_ = CreateThread(nullptr, kSmallThreadStack, &Queue::Work, queue_,
+                           STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (thread_ == nullptr) InterlockedDecrement(&queue_->owners);
   }
   if (thread_ == nullptr) {

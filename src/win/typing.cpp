@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "win/background.h"
 #include "win/strings.h"
 #include "win/unique_handle.h"
 
@@ -109,7 +110,8 @@ Typist* TheTypist() {
   if (typist == nullptr) {
     auto* made = new (std::nothrow) Typist;
     if (made != nullptr) {
-      UniqueKernelHandle thread(CreateThread(nullptr, 0, TypeJobs, made, 0, nullptr));
+      UniqueKernelHandle thread(CreateThread(nullptr, kSmallThreadStack, TypeJobs, made,
+                                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
       if (thread) {
         typist = made;
       } else {

@@ -1307,7 +1307,7 @@ int Modules(const std::wstring& title) {
 }
 
 // The names the threads of the titled window's process gave themselves (SetThreadDescription),
-// one per line; a thread without a name prints an empty line.
+// one per line; a thread without a name prints "-".
 int ThreadNames(const std::wstring& title) {
   HWND w = FindWindowW(nullptr, title.c_str());
   DWORD pid = 0;
@@ -1324,10 +1324,10 @@ int ThreadNames(const std::wstring& title) {
     PWSTR name = nullptr;
     HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, te.th32ThreadID);
     if (thread != nullptr && describe != nullptr && SUCCEEDED(describe(thread, &name)) && name != nullptr) {
-      Out(L"%ls\n", name);
+      Out(L"%ls\n", name[0] != L'\0' ? name : L"-");
       LocalFree(name);
     } else {
-      Out(L"\n");
+      Out(L"-\n");
     }
     if (thread != nullptr) CloseHandle(thread);
   }
