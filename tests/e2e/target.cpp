@@ -70,20 +70,26 @@ void RecordVariable(const std::wstring& commandLine, const std::wstring& log) {
 
 }  // namespace
 
+// The class of a window of this program, by its name.
+const wchar_t* RegisterTargetClass(WNDPROC procedure, const wchar_t* name) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = name;
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  RegisterClassW(&windowClass);
+  return name;
+}
+
 LRESULT CALLBACK TargetWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
 int RunWindow() {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = TargetWindowProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"TarvekTarget";
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  RegisterClassW(&windowClass);
-  HWND window = CreateWindowW(L"TarvekTarget", L"Tarvek Target", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, 320, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+  HWND window = CreateWindowW(RegisterTargetClass(TargetWindowProc, L"TarvekTarget"), L"Tarvek Target",
+                              WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 320, 200, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
   ShowWindow(window, SW_SHOWDEFAULT);  // the first call takes the launcher's show state
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -121,17 +127,12 @@ LRESULT CALLBACK TextBoxWindowProc(HWND window, UINT message, WPARAM wParam, LPA
 int RunTextBox(const std::wstring& exe) {
   const std::wstring name = exe.substr(exe.find_last_of(L'\\') + 1);
   keyLog = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"keys-" + name + L".txt";
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = TextBoxWindowProc;
-  windowClass.hInstance = GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"TarvekTextBox";
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  RegisterClassW(&windowClass);
-  HWND window = CreateWindowW(L"TarvekTextBox", (L"Tarvek Text Box " + name).c_str(), WS_OVERLAPPEDWINDOW,
-                              60, 60, 420, 260, nullptr, nullptr, windowClass.hInstance, nullptr);
+  HWND window = CreateWindowW(RegisterTargetClass(TextBoxWindowProc, L"TarvekTextBox"),
+                              (L"Tarvek Text Box " + name).c_str(), WS_OVERLAPPEDWINDOW, 60, 60, 420, 260, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
   HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
-                              8, 8, 390, 200, window, reinterpret_cast<HMENU>(100), windowClass.hInstance, nullptr);
+                              8, 8, 390, 200, window, reinterpret_cast<HMENU>(100), GetModuleHandleW(nullptr), nullptr);
   editProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TextBoxEditProc)));
   ShowWindow(window, SW_SHOWNORMAL);
   SetForegroundWindow(window);

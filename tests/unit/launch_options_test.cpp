@@ -14,6 +14,8 @@
 namespace tarvek {
 namespace {
 
+using testing::Scoped;
+
 using testing::FakeGrid;
 using testing::MemorySettings;
 using testing::RecordingMainWindow;
@@ -158,13 +160,6 @@ TEST(LaunchOptionsModel, BoxesGiveBackTheOptionsTheyShow) {
   changed.Window = WindowState::kNormal;
   changed.WhenRunning = IfRunning::kStart;
   EXPECT_EQ(model.Result(), changed);
-}
-
-LaunchOptions Scoped(ProgramScope scope, const std::string& programs) {
-  LaunchOptions options;
-  options.Scope = scope;
-  options.Programs = programs;
-  return options;
 }
 
 TEST_F(LaunchOptionsTest, RowTipsSayWhereTheirBindingsActThroughReloadsAndEdits) {

@@ -4,16 +4,12 @@
 
 #include "core/hotkey_table.h"
 #include "core/key_watch.h"
+#include "recording_system.h"
 
 namespace tarvek {
 namespace {
 
-LaunchOptions Scoped(ProgramScope scope, const std::string& programs) {
-  LaunchOptions options;
-  options.Scope = scope;
-  options.Programs = programs;
-  return options;
-}
+using testing::Scoped;
 
 TEST(ProgramCondition, NamesMatchFileNamesOrWholePathsInAnyCaseBothWays) {
   const LaunchOptions only = Scoped(ProgramScope::kOnlyIn, " code ;\"c:/tools/a.exe\";; ");

@@ -147,6 +147,14 @@ class RecordingSystem : public SystemPort {
   bool inBackground_ = false;
 };
 
+// Options that act only in, or everywhere but in, the programs named.
+inline LaunchOptions Scoped(ProgramScope scope, const std::string& programs) {
+  LaunchOptions options;
+  options.Scope = scope;
+  options.Programs = programs;
+  return options;
+}
+
 // GBK <-> UTF-8 with iconv, as Wine's code page 936 does it.
 std::string GbkToUtf8(const std::string& gbk);
 std::optional<std::string> Utf8ToGbk(const std::string& utf8);
