@@ -16,6 +16,8 @@ namespace tarvek {
 
 // Posted by the hook to the main window (WM_APP + 5): wParam the slot, lParam the generation.
 inline constexpr unsigned kKeyFiredMessage = 0x8000 + 5;
+// Posted by the mouse hook, alike (WM_APP + 6).
+inline constexpr unsigned kMouseFiredMessage = 0x8000 + 6;
 
 struct WatchedBinding {
   int slot = 0;

@@ -273,6 +273,9 @@ class KeyboardPort {
   // when missing); with none (or null), both go. A binding it fires reaches the main window
   // as the message kKeyFiredMessage (WM_APP + 5) with the slot and the generation.
   virtual void WatchKeys(std::shared_ptr<const WatchedBindings> bindings) = 0;
+  // The same for the bindings on mouse triggers (key_names.h) and a low-level mouse hook on a
+  // thread of its own; a binding it fires reaches the main window as kMouseFiredMessage.
+  virtual void WatchMouse(std::shared_ptr<const WatchedBindings> bindings) = 0;
 };
 
 // Everything at once, as the program's one system object and the tests' fake provide it.

@@ -373,3 +373,9 @@ void WinSystem::WatchKeys(std::shared_ptr<const WatchedBindings> bindings) {
 }
 
 }  // namespace tarvek::win
+
+namespace tarvek::win {
+
+void WinSystem::WatchMouse(std::shared_ptr<const WatchedBindings>) {}
+
+}  // namespace tarvek::win

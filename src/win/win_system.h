@@ -73,6 +73,7 @@ class WinSystem : public SystemPort {
   // On the typing thread and the key hook's thread (win/typing.h, win/key_hook.h).
   void TypeTextInFront(const TypingJob& job) override;
   void WatchKeys(std::shared_ptr<const WatchedBindings> bindings) override;
+  void WatchMouse(std::shared_ptr<const WatchedBindings> bindings) override;
 
  private:
   HWND window_ = nullptr;

@@ -437,4 +437,10 @@ void RecordingSystem::WatchKeys(std::shared_ptr<const WatchedBindings> bindings)
   watched = std::move(bindings);
 }
 
+void RecordingSystem::WatchMouse(std::shared_ptr<const WatchedBindings> bindings) {
+  if (bindings != nullptr && bindings->bindings.empty()) bindings = nullptr;
+  calls.push_back("WatchMouse " + std::to_string(bindings == nullptr ? 0 : bindings->bindings.size()));
+  watchedMouse = std::move(bindings);
+}
+
 }  // namespace tarvek::testing

@@ -138,8 +138,11 @@ class RecordingSystem : public SystemPort {
   // list kept in watched (null when none).
   void TypeTextInFront(const TypingJob& job) override;
   void WatchKeys(std::shared_ptr<const WatchedBindings> bindings) override;
+  // "WatchMouse <n>", the list kept in watchedMouse.
+  void WatchMouse(std::shared_ptr<const WatchedBindings> bindings) override;
   std::vector<TypingJob> typedJobs;
   std::shared_ptr<const WatchedBindings> watched;
+  std::shared_ptr<const WatchedBindings> watchedMouse;
 
  private:
   StartResult Started(const std::string& file);
