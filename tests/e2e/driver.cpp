@@ -709,6 +709,55 @@ int Click(const std::vector<std::wstring>& a) {
   return 0;
 }
 
+// Moves the pointer to (x, y) of the titled window's client area and, with the modifiers of
+// the combination held, presses and releases one mouse button or turns the wheel one notch:
+// "left", "middle", "x1", "x2", "wheelup", "wheeldown" ("ctrl+wheelup"). Prints the time of
+// sending, as keys does.
+int MouseButton(const std::vector<std::wstring>& a) {
+  unsigned long long x = 0, y = 0;
+  if (!ParseNumber(a[1], x) || !ParseNumber(a[2], y)) return 2;
+  std::wstring what = Lower(a[3]);
+  Combo c;
+  const size_t plus = what.rfind(L'+');
+  if (plus != std::wstring::npos) {
+    if (!ParseCombo(what.substr(0, plus), c, false)) return 2;
+    what = what.substr(plus + 1);
+  }
+  HWND w = Find(a[0]);
+  POINT at{static_cast<LONG>(x), static_cast<LONG>(y)};
+  if (!w || !ClientToScreen(w, &at) || !MovePointer(at.x, at.y)) return 1;
+  Sleep(50);
+  std::vector<INPUT> inputs;
+  std::vector<UINT> held;
+  if (c.mods & MOD_CONTROL) held.push_back(VK_LCONTROL);
+  if (c.mods & MOD_ALT) held.push_back(VK_LMENU);
+  if (c.mods & MOD_SHIFT) held.push_back(VK_LSHIFT);
+  if (c.mods & MOD_WIN) held.push_back(VK_LWIN);
+  for (UINT vk : held) inputs.push_back(KeyInput(vk, false));
+  INPUT down{}, up{};
+  down.type = up.type = INPUT_MOUSE;
+  if (what == L"left") {
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN, up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  } else if (what == L"middle") {
+    down.mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN, up.mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+  } else if (what == L"x1" || what == L"x2") {
+    down.mi.dwFlags = MOUSEEVENTF_XDOWN, up.mi.dwFlags = MOUSEEVENTF_XUP;
+    down.mi.mouseData = up.mi.mouseData = what == L"x1" ? XBUTTON1 : XBUTTON2;
+  } else if (what == L"wheelup" || what == L"wheeldown") {
+    down.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    down.mi.mouseData = static_cast<DWORD>(what == L"wheelup" ? WHEEL_DELTA : -WHEEL_DELTA);
+  } else {
+    return 2;
+  }
+  inputs.push_back(down);
+  if (up.mi.dwFlags != 0) inputs.push_back(up);
+  for (auto it = held.rbegin(); it != held.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+  const unsigned long long sent = Now();
+  if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size()) return 1;
+  Out(L"%llu\n", sent);
+  return 0;
+}
+
 // The recorder's window: what the mouse does to it, line by line into a file.
 std::wstring recorderLog;
 
@@ -733,6 +782,11 @@ LRESULT CALLBACK RecorderProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONUP: RecordAt("up", w, lp); return 0;
     case WM_RBUTTONDOWN: Record("rdown\r\n"); return 0;
     case WM_RBUTTONUP: Record("rup\r\n"); return 0;
+    case WM_MBUTTONDOWN: Record("mdown\r\n"); return 0;
+    case WM_MBUTTONUP: Record("mup\r\n"); return 0;
+    case WM_XBUTTONDOWN: Record(HIWORD(wp) == XBUTTON1 ? "x1down\r\n" : "x2down\r\n"); return TRUE;
+    case WM_XBUTTONUP: Record(HIWORD(wp) == XBUTTON1 ? "x1up\r\n" : "x2up\r\n"); return TRUE;
+    case WM_MOUSEWHEEL: Record(GET_WHEEL_DELTA_WPARAM(wp) > 0 ? "wheelup\r\n" : "wheeldown\r\n"); return 0;
     case WM_MOUSEMOVE:
       if (wp & MK_LBUTTON) RecordAt("drag", w, lp);
       return 0;
@@ -1515,6 +1569,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"ps" && a.empty()) return Ps();
   if (cmd == L"modules" && a.size() == 1) return Modules(a[0]);
   if (cmd == L"threadnames" && a.size() == 1) return ThreadNames(a[0]);
+  if (cmd == L"mouse" && a.size() == 4) return MouseButton(a);
   if (cmd == L"keysuntiltext" && a.size() == 5 && ParseNumber(a[3], n)) {
     unsigned long long limit = 0;
     return ParseNumber(a[4], limit) ? KeysUntilText(a[0], a[1], a[2], n, limit) : 2;
