@@ -23,7 +23,10 @@ side by side in one run under Wine, so both see the same machine at the same mom
             its first character, and -> all 1,000, in a text box of target.exe --textbox in
             front; against one SendInput of the same 1,000 letters by the driver (the least
             a program can do). Then hotkey -> target start for the binding with a condition
-            (watched by the key hook) against one without, pressed in turn (ours alone)
+            (watched by the key hook) against one without, pressed in turn, and a binding on
+            the first side button (watched by the mouse hook) clicked over the text box; and
+            the delay of a pointer move (driver movedelay: SendInput -> WM_MOUSEMOVE in a
+            window of the driver's) with that list against the list before (ours alone)
   editor    F12 in the shown main window -> the hotkey editor visible (driver's clock at
             SendInput vs the moment it sees the window visible, polled every millisecond);
             the first opening makes the window, later ones only show it (ours alone)
@@ -52,6 +55,8 @@ FRONT_TITLE = "Tarvek Target"
 TYPED = 1000
 TYPE = ("Ctrl + Alt", "T", "输入", "输入文本")
 COND = ("Ctrl + Alt", "D", "条件", PROGRAM_DIR + r"\target.exe")
+SIDE = ("无", "鼠标侧键1", "侧键", PROGRAM_DIR + r"\target.exe")
+MOVES = 200
 TEXT_BOX = "Tarvek Text Box target.exe"
 
 
@@ -83,7 +88,8 @@ class Subject:
         self.editor_first, self.editor_later = [], []
         self.fronts = []
         self.first_char, self.all_chars, self.floor_first, self.floor_all = [], [], [], []
-        self.plain, self.conditional = [], []
+        self.plain, self.conditional, self.mouse = [], [], []
+        self.moves_before = self.moves_after = None
 
     def driver(self, *args):
         return self.box.driver(*args, cwd=PROGRAM_DIR)
@@ -144,10 +150,28 @@ class Subject:
             (launches[0].time - sent) / TICKS_PER_MS if launches else None)
         time.sleep(0.2)  # let the target end before the next press
 
+    def move_delay(self):
+        rc, out = self.driver("movedelay", MOVES)
+        return int(out.split()[0]) / 1000 if rc == 0 else None
+
+    def click(self, binding, into):
+        """The binding's mouse trigger over the text box, as press() does a key."""
+        before = len(self.box.launches(LOG))
+        rc, out = self.driver("mouse", TEXT_BOX, 60, 60, binding[1] == SIDE[1] and "x1")
+        if rc != 0:
+            into.append(None)
+            return
+        sent = int(out.split()[0])
+        launches = wait_for(lambda: self.box.launches(LOG)[before:], 5, interval=0.01)
+        into.append((launches[0].time - sent) / TICKS_PER_MS if launches else None)
+        time.sleep(0.2)
+
     def typing_and_conditions(self, times):
-        """A fresh start with a text binding and a binding with a condition beside BINDING."""
+        """A fresh start with a text binding, a binding with a condition and a mouse binding
+        beside BINDING."""
+        self.moves_before = self.move_delay()
         self.stop()
-        self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([BINDING, TYPE, COND]))
+        self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([BINDING, TYPE, COND, SIDE]))
         self.box.write(PROGRAM_DIR + r"\SaveKey.opt", b"\xef\xbb\xbf" + (
             f"[Ctrl + Alt | T]\r\nText={'a' * TYPED}\r\n[Ctrl + Alt | D]\r\nNotIn=nothing.exe\r\n").encode())
         self.start(record=False)
@@ -167,6 +191,8 @@ class Subject:
         for _ in range(times):
             self.press(BINDING, self.plain)
             self.press(COND, self.conditional)
+            self.click(SIDE, self.mouse)
+        self.moves_after = self.move_delay()
 
     def bring_to_front(self, times):
         """The FRONT binding's program started once, then minimised and brought back `times`
@@ -255,6 +281,9 @@ def report(ours, floor, idle_seconds):
         print(ratio_line(f"  hotkey -> {TYPED:,} characters typed", ours.all_chars, ours.floor_all, None, "texts"))
         print(ratio_line("hotkey -> start, with a condition vs without", ours.conditional, ours.plain, 1.1,
                          "presses"))
+        print(ratio_line("side button -> start vs hotkey -> start", ours.mouse, ours.plain, 1.1, "presses"))
+        print(ratio_line(f"pointer move, mouse hook vs none (median of {MOVES})", [ours.moves_after],
+                         [ours.moves_before]))
     print("Each ratio is the median of side-by-side pairs. Within ±10% they are noise; other load on")
     print("the machine (a parallel ctest, say) shows up as larger ones, so run it alone, or more than")
     print("once. Start-up ends when the process answers messages and its combination is taken; Wine")
