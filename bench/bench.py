@@ -154,10 +154,10 @@ class Subject:
         rc, out = self.driver("movedelay", MOVES)
         return int(out.split()[0]) / 1000 if rc == 0 else None
 
-    def click(self, binding, into):
+    def click(self, into):
         """The binding's mouse trigger over the text box, as press() does a key."""
         before = len(self.box.launches(LOG))
-        rc, out = self.driver("mouse", TEXT_BOX, 60, 60, binding[1] == SIDE[1] and "x1")
+        rc, out = self.driver("mouse", TEXT_BOX, 60, 60, "x1")  # the only mouse binding: SIDE
         if rc != 0:
             into.append(None)
             return
@@ -191,7 +191,7 @@ class Subject:
         for _ in range(times):
             self.press(BINDING, self.plain)
             self.press(COND, self.conditional)
-            self.click(SIDE, self.mouse)
+            self.click(self.mouse)
         self.moves_after = self.move_delay()
 
     def bring_to_front(self, times):
