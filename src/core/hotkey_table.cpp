@@ -24,20 +24,6 @@ std::int16_t ModifierFlagsFromText(std::string_view text) {
   return flags;
 }
 
-namespace {
-
-struct NamedKey {
-  std::string_view name;
-  std::int16_t code;
-};
-
-constexpr NamedKey kNamedKeys[] = {
-    {"Space", 32}, {"Enter", 13}, {"Tab", 9},     {"Esc", 27},     {"End", 35},
-    {"~", 192},    {"←", 37},     {"→", 39},      {"↑", 38},       {"↓", 40},
-};
-
-}  // namespace
-
 // Length in bytes of the UTF-8 character at the start of text: 1 for ASCII and for any byte
 // that does not start a whole, well-formed sequence (a hand-edited or damaged file may cut a
 // character short), so that a caller never steps past the end of the text.
@@ -79,33 +65,6 @@ long LeadingNumber(std::string_view text) {
     value = value * 10 + (text[i] - '0');
   }
   return negative ? -value : value;
-}
-
-std::int16_t KeyCodeFromName(std::string_view name) {
-  for (const NamedKey& key : kNamedKeys) {
-    if (name == key.name) return key.code;
-  }
-  std::size_t first = Utf8CharLength(name);
-  if (!name.empty() && first == name.size()) {
-    if (name.size() == 1) return static_cast<std::int16_t>(static_cast<unsigned char>(name[0]));
-    // A single non-ASCII character (only a hand-edited file has one) names no key the system
-    // knows; its code point keeps the slot non-zero so that the bindings after it still count.
-    unsigned cp = static_cast<unsigned char>(name[0]) & (name.size() == 2 ? 0x1F : name.size() == 3 ? 0x0F : 0x07);
-    for (std::size_t i = 1; i < name.size(); ++i) cp = (cp << 6) | (static_cast<unsigned char>(name[i]) & 0x3F);
-    return static_cast<std::int16_t>(cp & 0x7FFF ? cp & 0x7FFF : 1);
-  }
-  return static_cast<std::int16_t>(LeadingNumber(name.substr(first)) + 111);
-}
-
-const std::array<std::string_view, 58>& KeyNames() {
-  static const std::array<std::string_view, 58> names = {
-      "Enter", "Space", "Esc", "End", "Tab", "←", "→", "↑", "↓", "~",
-      "0",     "1",     "2",   "3",   "4",   "5", "6", "7", "8", "9",
-      "A",     "B",     "C",   "D",   "E",   "F", "G", "H", "I", "J",
-      "K",     "L",     "M",   "N",   "O",   "P", "Q", "R", "S", "T",
-      "U",     "V",     "W",   "X",   "Y",   "Z", "F1", "F2", "F3", "F4",
-      "F5",    "F6",    "F7",  "F8",  "F9",  "F10", "F11", "F12"};
-  return names;
 }
 
 const std::array<std::string_view, 5>& ModifierNames() {

@@ -1,5 +1,5 @@
-// The binding record, the fixed table of 101 slots the hotkeys are registered from, key names
-// and codes, and the ids every hotkey of the program is registered under.
+// The binding record, the fixed table of 101 slots the hotkeys are registered from, and the ids
+// every hotkey of the program is registered under.
 #pragma once
 
 #include <array>
@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/key_names.h"  // the key names and codes, KeyNames() and KeyCodeFromName()
 #include "core/launch_options.h"
 
 namespace tarvek {
@@ -59,13 +60,6 @@ struct HotkeyTable {
 // (case-sensitive, each counted once). "无" gives 0.
 std::int16_t ModifierFlagsFromText(std::string_view modifierText);
 
-// Virtual-key code of a key name (UTF-8). Fixed names first; then a one-character name gives its
-// code in the ANSI code page (for the names the editor offers, the ASCII code); any other name
-// gives the number after its first character plus 111 ("F1" 112 ... "F12" 123).
-std::int16_t KeyCodeFromName(std::string_view keyName);
-
-// The key names the editor offers, in its order.
-const std::array<std::string_view, 58>& KeyNames();
 // The modifier names the editor offers, in its order ("无" first).
 const std::array<std::string_view, 5>& ModifierNames();
 

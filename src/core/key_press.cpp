@@ -1,14 +1,36 @@
 #include "core/key_press.h"
 
+#include "core/key_names.h"
+
 namespace tarvek {
 
 namespace {
 
 constexpr int kNumpad0 = 0x60, kNumpad9 = 0x69;
 
+// Keys that type a character in a drop-down list: letters, digits, Space, the keypad (with Num
+// Lock on) and the punctuation keys.
+bool TypesCharacter(int keyCode) {
+  return (keyCode >= '0' && keyCode <= '9') || (keyCode >= 'A' && keyCode <= 'Z') ||
+         keyCode == ' ' || (keyCode >= kNumpad0 && keyCode <= 0x6F) ||
+         (keyCode >= 0xBA && keyCode <= 0xC0) || (keyCode >= 0xDB && keyCode <= 0xDF) ||
+         keyCode == 0xE2;
+}
+
+// Keys a drop-down list moves, closes or leaves by: PageUp to ↓, Tab, Enter and Esc.
+bool ListKey(int keyCode) {
+  return (keyCode >= 0x21 && keyCode <= 0x28) || keyCode == 0x09 || keyCode == 0x0D ||
+         keyCode == 0x1B;
+}
+
 }  // namespace
 
 bool IsWinKey(int keyCode) { return keyCode == kLeftWinKeyCode || keyCode == kRightWinKeyCode; }
+
+std::string_view KeyChosenByPress(int keyCode) {
+  if (TypesCharacter(keyCode) || ListKey(keyCode) || IsMouseCode(keyCode)) return {};
+  return KeyNameFromCode(keyCode);
+}
 
 BoxKey TranslateBoxKey(int keyCode, int inputMethodKey) {
   BoxKey key;

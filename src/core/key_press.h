@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 namespace tarvek {
 
@@ -25,5 +26,11 @@ struct BoxKey {
 BoxKey TranslateBoxKey(int keyCode, int inputMethodKey);
 
 bool IsWinKey(int keyCode);
+
+// The name a key box chooses when this key goes down in it: a key that types no character and
+// has no role in a drop-down list (F13, 音量+, Delete, PrintScreen, ...). Empty for the keys
+// that type a character, which the list chooses by as ever, for its own keys (the arrows, Home,
+// End, PageUp, PageDown, Tab, Enter, Esc) and for keys the table does not name.
+std::string_view KeyChosenByPress(int keyCode);
 
 }  // namespace tarvek

@@ -52,6 +52,20 @@ std::int16_t CountOccurrences(std::string_view text, std::string_view part) {
   return count;
 }
 
+std::optional<std::string> NoModifierRefusal(std::string_view key) {
+  const int code = KeyCodeFromName(key);
+  if (!KeyNeedsModifier(code)) return std::nullopt;
+  // Said in the words of the key's name, as the box shows it.
+  const std::string name(key);
+  if (code == kPrintScreenCode) {
+    return name + " 至少需要一个辅助键：单独按下时留给 Windows 的截图工具.";
+  }
+  if (code == kMiddleButtonCode) {
+    return name + "至少需要一个辅助键：单独的中键点击要留给鼠标下的程序.";
+  }
+  return name + "至少需要一个辅助键：单独转动滚轮要留给鼠标下的程序.";
+}
+
 std::string ComposeHotkeyRow(const ComposeInput& input, const GridPort& grid, DialogPort& dialogs) {
   std::optional<RowCells> cells = ComposeHotkeyCells(input, grid, dialogs);
   return cells ? GridRowText((*cells)[0], (*cells)[1], (*cells)[2], (*cells)[3]) : std::string();
@@ -70,6 +84,12 @@ std::optional<RowCells> ComposeHotkeyCells(const ComposeInput& in, const GridPor
   }
   if (in.m1 == kNoModifier && in.m2 == kNoModifier && !in.allowNoModifier) {
     return refuse("热键中至少需要有一个辅助热键.", "热键错误", kMbIconError);
+  }
+  if (in.m1 == kNoModifier && in.m2 == kNoModifier) {
+    if (std::optional<std::string> text = NoModifierRefusal(in.key)) {
+      dialogs.ShowMessageBox(*text, "热键错误", kMbIconError);
+      return std::nullopt;
+    }
   }
   if (in.target.empty()) return refuse("请选择你要调用的程序!", "错误!", kMbIconError);
 

@@ -33,6 +33,11 @@ bool SameCombination(std::string_view modifierText1, std::string_view key1,
 // How many positions of text start with part (0 for an empty part).
 std::int16_t CountOccurrences(std::string_view text, std::string_view part);
 
+// The message that refuses this key without a modifier (PrintScreen, which Windows keeps alone
+// for its snipping tool; the middle button and the wheel, whose plain use belongs to the
+// program under the pointer); none for a key that may be used alone.
+std::optional<std::string> NoModifierRefusal(std::string_view key);
+
 struct ComposeInput {
   std::string m1, m2, key, target, name;
   bool allowNoModifier = false;

@@ -140,6 +140,8 @@ void EditorDialog::OnCreated() {
     win::AddSubclass(Control(id), KeyBoxProc, kKeyBoxSubclass, reinterpret_cast<DWORD_PTR>(this));
   }
   if (icon_ != nullptr) SendMessageW(Control(kImage1Id), STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+  AddToolTip(kCombo1Id2, L"按下键盘上的键即可选中它；"
+                         L"标点键按美式键盘上的位置命名，如 ;  '  [  ]");
 }
 
 void EditorDialog::LayOut() {
@@ -308,14 +310,17 @@ LRESULT CALLBACK EditorDialog::KeyBoxProc(HWND box, UINT message, WPARAM wParam,
                                           UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<EditorDialog*>(data);
   try {  // no exception may leave a window procedure
+    const int index = GetDlgCtrlID(box) - kCombo1Id0;
+    const bool baseBox = index == kEditorBaseKeyBox;
     if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
-      int index = GetDlgCtrlID(box) - kCombo1Id0;
       const BoxKey key = win::KeyOfPress(box, wParam);
       // Only the first press of a key held down counts, not its repeats.
       const bool first = (lParam & (1 << 30)) == 0;
       if (first && EditorModel::TakesWinKey(index, key.keyCode)) win::KeepStartMenuShut();
-      if (first && self->model_.KeyDown(index, key.keyCode, ModifierState())) {
-        self->altTaken_ = true;
+      // The base-key box takes every press of a key it chooses, repeats too: a held F4 would
+      // otherwise open its list.
+      if ((first || baseBox) && self->model_.KeyDown(index, key.keyCode, ModifierState())) {
+        if (!baseBox) self->altTaken_ = true;
         return 0;
       }
       if (key.fromInputMethod) {
@@ -324,6 +329,13 @@ LRESULT CALLBACK EditorDialog::KeyBoxProc(HWND box, UINT message, WPARAM wParam,
         return 0;
       }
     }
+    if ((message == WM_KEYUP || message == WM_SYSKEYUP) && baseBox &&
+        self->model_.KeyUp(index, static_cast<int>(wParam), ModifierState())) {
+      return 0;
+    }
+    // A media key sends its command after the key press that chose it: the command goes no
+    // further, or choosing 音量+ would turn the volume up.
+    if (message == WM_APPCOMMAND && baseBox) return TRUE;
     if ((message == WM_SYSKEYUP || message == WM_KEYUP) && wParam == VK_MENU && self->altTaken_) {
       // Alt taken by a modifier box goes no further: its release would open the window menu.
       self->altTaken_ = false;

@@ -4,6 +4,7 @@
 
 #include "core/actions.h"
 #include "core/hotkey_table.h"
+#include "core/key_press.h"
 #include "core/validation.h"
 
 namespace tarvek {
@@ -145,8 +146,14 @@ bool EditorModel::ChooseKey(int index, std::string_view name) {
 }
 
 bool EditorModel::KeyDown(int index, int keyCode, int shiftState) {
-  // The base-key box keeps its normal keyboard behaviour.
-  if (index < 0 || index >= kEditorBaseKeyBox) return false;
+  if (index == kEditorBaseKeyBox) {
+    // Keys that type a character choose by it, and the list's own keys move in it, as in any
+    // drop-down list; with Alt a key keeps its system role (Alt + F4 closes the window).
+    const std::string_view name = KeyChosenByPress(keyCode);
+    if (name.empty() || (shiftState & kAltState) != 0) return false;
+    return ChooseKey(index, name);
+  }
+  if (index < 0 || index > kEditorBaseKeyBox) return false;
   // A modifier held alone is taken as the box's choice, and the focus moves on to the next
   // box; two modifiers held at once leave the box alone.
   const EditorFocus next = index == 0 ? EditorFocus::kModifier1 : EditorFocus::kKey;
@@ -167,6 +174,11 @@ bool EditorModel::KeyDown(int index, int keyCode, int shiftState) {
   if (IsWinKey(keyCode)) take(kWinItem);  // the left or the right one
   if (taken) Changed();
   return swallowed;
+}
+
+bool EditorModel::KeyUp(int index, int keyCode, int shiftState) {
+  return index == kEditorBaseKeyBox && keyCode == kPrintScreenCode &&
+         KeyDown(index, keyCode, shiftState);
 }
 
 bool EditorModel::TakesWinKey(int index, int keyCode) {

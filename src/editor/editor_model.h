@@ -94,9 +94,13 @@ class EditorModel {
   // nothing changes, when the box does not offer the name.
   bool ChooseKey(int index, std::string_view name);
   // A key went down in key box index with this modifier state. The modifier boxes take the
-  // modifier held alone and pass the focus on. True when the press must go no further (Alt,
-  // so that it does not open the menu).
+  // modifier held alone and pass the focus on; the base-key box chooses a key that types no
+  // character by its name (F13, 音量+, Delete), unless Alt is held. True when the press must go
+  // no further (Alt, so that it does not open the menu; a key the base-key box took).
   bool KeyDown(int index, int keyCode, int shiftState);
+  // A key went up: PrintScreen, which the system often lets through only on its way up, is
+  // taken by the base-key box then. True when the release must go no further.
+  bool KeyUp(int index, int keyCode, int shiftState);
   // Whether that press is a Win key a modifier box takes: when it goes up, the shell would open
   // the Start menu unless it saw another key with it.
   static bool TakesWinKey(int index, int keyCode);

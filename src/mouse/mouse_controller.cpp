@@ -32,6 +32,14 @@ constexpr std::array<MouseKey, 7> kLetterKeys = {{
 const std::array<MouseKey, 8>& MouseKeypadKeys() { return kKeypadKeys; }
 const std::array<MouseKey, 7>& MouseLetterKeys() { return kLetterKeys; }
 
+bool ControllerHoldsKey(int modifiers, int virtualKey) {
+  if (modifiers != 0) return false;
+  for (const MouseKey& key : kKeypadKeys) {
+    if (key.virtualKey == virtualKey) return true;
+  }
+  return false;
+}
+
 std::optional<MouseRoutine> MouseRoutineOfId(int id) {
   for (const MouseKey& key : kKeypadKeys) {
     if (key.id == id) return key.routine;

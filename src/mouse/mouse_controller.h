@@ -42,6 +42,10 @@ const std::array<MouseKey, 8>& MouseKeypadKeys();
 // In id order: A, S, D, W, J, L, K (the release key exists only on the keypad).
 const std::array<MouseKey, 7>& MouseLetterKeys();
 
+// Whether the controller, while on, holds this combination: one of its keypad keys, alone. A
+// binding on it gives way to the controller while it is on.
+bool ControllerHoldsKey(int modifiers, int virtualKey);
+
 // The routine a controller key's id stands for; nothing for every other id.
 std::optional<MouseRoutine> MouseRoutineOfId(int id);
 

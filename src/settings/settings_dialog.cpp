@@ -75,9 +75,8 @@ constexpr UINT_PTR kKeyBoxSubclass = 1;
 
 SettingsCheck CheckOfIndex(int i) { return static_cast<SettingsCheck>(i + 1); }
 
-template <std::size_t N>
-int IndexOf(const std::array<std::string_view, N>& names, const std::string& name) {
-  for (std::size_t i = 0; i < N; ++i) {
+int IndexOf(std::span<const std::string_view> names, const std::string& name) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
     if (names[i] == name) return static_cast<int>(i);
   }
   return -1;
@@ -130,7 +129,7 @@ void SettingsDialog::OnCreated() {
       SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::Widen(name).c_str()));
     };
     if (box == kActivationBoxCount - 1) {
-      for (std::string_view name : KeyNames()) add(name);
+      for (std::string_view name : KeyboardKeyNames()) add(name);
     } else {
       for (std::string_view name : ModifierNames()) add(name);
     }
@@ -159,8 +158,8 @@ void SettingsDialog::Refresh() {
   }
   for (int box = 0; box < kActivationBoxCount; ++box) {
     const std::string& name = model_.ActivationBox(box);
-    int index =
-        box == kActivationBoxCount - 1 ? IndexOf(KeyNames(), name) : IndexOf(ModifierNames(), name);
+    int index = box == kActivationBoxCount - 1 ? IndexOf(KeyboardKeyNames(), name)
+                                               : IndexOf(ModifierNames(), name);
     SendMessageW(Control(kComboIds[box]), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
   }
   EnableWindow(Control(kCommand2Id), model_.SaveChangesEnabled() ? TRUE : FALSE);
@@ -187,8 +186,8 @@ void SettingsDialog::OnCommand(int id, int notification) {
     if (id != kComboIds[box]) continue;
     if (notification == CBN_SELCHANGE) {
       auto index = static_cast<std::size_t>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
-      if (box == kActivationBoxCount - 1 && index < KeyNames().size()) {
-        model_.ChooseActivation(box, KeyNames()[index]);
+      if (box == kActivationBoxCount - 1 && index < KeyboardKeyNames().size()) {
+        model_.ChooseActivation(box, KeyboardKeyNames()[index]);
       } else if (box < kActivationBoxCount - 1 && index < ModifierNames().size()) {
         model_.ChooseActivation(box, ModifierNames()[index]);
       }

@@ -18,7 +18,7 @@ bool Offers(int index, std::string_view name) {
   auto has = [name](const auto& names) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
-  return index == kActivationBoxCount - 1 ? has(KeyNames()) : has(ModifierNames());
+  return index == kActivationBoxCount - 1 ? has(KeyboardKeyNames()) : has(ModifierNames());
 }
 
 }  // namespace

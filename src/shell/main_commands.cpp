@@ -100,8 +100,12 @@ void MainCommands::ToggleLock() {
         // An apply or add while disabled has registered it again: it is freed first, since
         // Windows refuses an id that is registered already and we would mark our own as taken.
         system_.UnregisterHotkey(BindingIdBase + slot);
-        // Another program may have taken a combination while they were free.
-        held = !system_.RegisterHotkey(BindingIdBase + slot, e.Modifiers, e.VirtualKey);
+        // Another program may have taken a combination while they were free; the mouse
+        // controller keeps its keys while it is on. A mouse trigger is no system hotkey: the
+        // mouse hook watches it, and nobody else can hold it.
+        held = !IsMouseCode(e.VirtualKey) &&
+               (program_.ControllerTakes(e) ||
+                !system_.RegisterHotkey(BindingIdBase + slot, e.Modifiers, e.VirtualKey));
       }
       grid_.MarkRowHeld(row, held);
     }
@@ -115,6 +119,7 @@ void MainCommands::ToggleLock() {
     view_.SetTrayPicture(TrayPicture::kDisabled);
   }
   lockNowChecked_ = !lockNowChecked_;
+  program_.bindingsPaused = lockNowChecked_;
   view_.SetMenuChecked(MenuItemId::kLockNow, lockNowChecked_);
 }
 

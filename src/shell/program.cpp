@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/program_condition.h"
+#include "core/validation.h"
 #include "settings/list_path.h"
 
 namespace tarvek {
@@ -129,7 +130,21 @@ std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
     grid_.SetRowSlot(row, n);
     ShowRowOptions(row, e.Options);
   }
-  std::vector<int> refused = core.RegisterBindings();
+  const std::vector<int> refusedBySystem = core.RegisterBindings();
+  std::vector<int> refused;
+  for (int slot = 0; slot < n; ++slot) {
+    const HotkeyEntry& e = core.table.slots[slot];
+    // The controller's keys win while it is on; its own registration may have let the
+    // binding's through (not every system refuses a combination its window holds already).
+    const bool controller = ControllerTakes(e);
+    if (controller) system_.UnregisterHotkey(BindingIdBase + slot);
+    // A mouse trigger is no system hotkey: whatever its registration said, no program holds it.
+    if (controller || (!IsMouseCode(e.VirtualKey) &&
+                       std::find(refusedBySystem.begin(), refusedBySystem.end(), slot) !=
+                           refusedBySystem.end())) {
+      refused.push_back(slot);
+    }
+  }
   int firstRow = grid_.Rows() - n;  // the bindings are the last n rows
   for (int slot : refused) grid_.MarkRowHeld(firstRow + slot, true);
   return refused;
@@ -184,15 +199,31 @@ std::vector<int> Program::ReloadBindings(bool fromFile) {
   SetCountCaption(core.table.Used());
   grid_.SetColumnWidth(2, grid_.Rows() > 16 ? 3820 : 4060);
   if (!refused.empty()) {
-    std::string text = "下列热键已被其他程序占用，按下时不起作用：\n";
-    for (int slot : refused) {
-      const HotkeyEntry& e = core.table.slots[slot];
-      text += "\n" + e.Name + "（" + e.ModifierText + " + " + e.KeyText + "）";
-    }
-    text += "\n\n它们仍保存在热键列表中。关闭占用它们的程序后，再点“应用”即可使用。";
-    system_.ShowMessageBox(text, "热键冲突", kMbIconExclamation);
+    system_.ShowMessageBox(HeldBindingsText(refused), "热键冲突", kMbIconExclamation);
   }
   return refused;
+}
+
+std::string Program::HeldBindingsText(const std::vector<int>& refused) const {
+  // Each by its name and its keys, as the grid shows them ("Win + L", or "音量+" alone).
+  std::string others, controller;
+  for (int slot : refused) {
+    const HotkeyEntry& e = core.table.slots[slot];
+    std::string keys =
+        e.ModifierText == kNoModifier ? e.KeyText : e.ModifierText + " + " + e.KeyText;
+    (ControllerTakes(e) ? controller : others) += "\n" + e.Name + "（" + keys + "）";
+  }
+  std::string text;
+  if (!others.empty()) {
+    text = "下列热键已被其他程序占用，按下时不起作用：\n" + others +
+           "\n\n它们仍保存在热键列表中。关闭占用它们的程序后，再点“应用”即可使用。";
+  }
+  if (!controller.empty()) {
+    if (!text.empty()) text += "\n\n";
+    text += "下列热键是鼠标控制器的按键，鼠标控制器开启时不起作用：\n" + controller +
+            "\n\n关闭鼠标控制器后即可使用。";
+  }
+  return text;
 }
 
 void Program::ReplaceList() {
@@ -337,12 +368,41 @@ void Program::MouseControllerBoxClick(bool ticked) {
   core.flags.MouseControllerOn = ticked;
   view_.SetMouseControllerBox(ticked);
   if (ticked) {
+    SettleControllerKeys(true);  // freed first, so that the controller can take them
     mouseController.RegisterKeypadKeys();
     settings_.Set(setting::kMouseCtrl, "1");
     return;
   }
   mouseController.UnregisterAll();
+  SettleControllerKeys(false);
   settings_.Set(setting::kMouseCtrl, "0");
+}
+
+bool Program::ControllerTakes(const HotkeyEntry& e) const {
+  return core.flags.MouseControllerOn && GivesWayToController(e);
+}
+
+bool Program::GivesWayToController(const HotkeyEntry& e) {
+  // Only what is registered gives way: a binding switched off or one the key hook watches holds
+  // nothing.
+  return !e.ModifierText.empty() && e.Options.Enabled && !e.Options.HasCondition() &&
+         ControllerHoldsKey(e.Modifiers, e.VirtualKey);
+}
+
+void Program::SettleControllerKeys(bool controllerOn) {
+  // The rows follow the bindings by the slot each keeps; a row added since the last reload
+  // has none and registers nothing yet.
+  for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
+    const int slot = grid_.RowSlot(row);
+    if (slot < 0 || slot > kLastSlot || !GivesWayToController(core.table.slots[slot])) continue;
+    const HotkeyEntry& e = core.table.slots[slot];
+    system_.UnregisterHotkey(BindingIdBase + slot);
+    bool held = controllerOn;
+    if (!controllerOn && !bindingsPaused) {
+      held = !system_.RegisterHotkey(BindingIdBase + slot, e.Modifiers, e.VirtualKey);
+    }
+    grid_.MarkRowHeld(row, held);
+  }
 }
 
 ActivationCombo ParseActivationHotkeyText(const std::string& text) {

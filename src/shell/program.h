@@ -167,8 +167,14 @@ class Program {
   // A click on activation option 0 ("使用热键方式激活") or 1 ("使用鼠标方式激活"); start-up
   // selecting the stored option runs the same.
   void ActivationOptionClick(int index);
-  // The check box "启用鼠标控制器" changing to ticked or not, by a click or by start-up.
+  // The check box "启用鼠标控制器" changing to ticked or not, by a click or by start-up. Switched
+  // on, the controller's keys win: a binding on one of its keypad keys alone gives up its
+  // registration and its row is marked held; switched off, the binding is registered again.
   void MouseControllerBoxClick(bool ticked);
+  // Whether the controller, on now, holds the binding's combination.
+  bool ControllerTakes(const HotkeyEntry& entry) const;
+  // "暂时禁用(&L)" in effect: the bindings' registrations are given back until it ends.
+  bool bindingsPaused = false;
 
   ListFileContext ListContext();
 
@@ -203,6 +209,11 @@ class Program {
   // fromFile is false or it cannot be read, takes what the grid showed), and rebuilds the rows,
   // registrations, menu and count.
   std::vector<int> ReloadBindings(bool fromFile);
+  // The controller's keypad keys, taken from the bindings on them (on) or given back (off).
+  void SettleControllerKeys(bool controllerOn);
+  static bool GivesWayToController(const HotkeyEntry& entry);
+  // The message naming the bindings that could not be registered, and who holds them.
+  std::string HeldBindingsText(const std::vector<int>& refused) const;
 
   SystemPort& system_;
   StartMessages startMessages_{system_};

@@ -13,7 +13,11 @@ using namespace tarvek;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  KeyCodeFromName(text);
+  // A code the table names gives that name, and the name that code.
+  const int code = KeyCodeFromName(text);
+  const std::string_view name = KeyNameFromCode(code);
+  if (!name.empty() && KeyCodeFromName(name) != code) std::abort();
+  NoModifierRefusal(text);
   const int flags = ModifierFlagsFromText(text);
   if (flags < 0 || flags > (kModAlt | kModControl | kModShift | kModWin)) std::abort();
   if (Utf8CharLength(text) > text.size()) std::abort();

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <imm.h>
 
+#include <tuple>
 #include <vector>
 
 #include "editor/launch_options_dialog.h"
 #include "win/list_view_grid.h"
+#include "win/strings.h"
 #include "win_test_support.h"
 
 namespace tarvek {
@@ -72,6 +74,20 @@ TEST_F(EditorDialogWindow, KeyBoxesTakeNoInputMethodAndEitherWinKey) {
   SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(SendMessageW(box, CB_GETCURSEL, 0, 0)),
                reinterpret_cast<LPARAM>(shown));
   EXPECT_STREQ(shown, L"Win");
+}
+
+TEST_F(EditorDialogWindow, TheBaseKeyBoxTakesKeysThatTypeNothingAndKeepsItsListKeys) {
+  HWND box = dialog.Control(kCombo1Id2);
+  for (auto [message, key, shown] : {std::tuple{WM_KEYDOWN, VK_F13, L"F13"},
+                                     {WM_KEYUP, VK_SNAPSHOT, L"PrintScreen"},  // a release alone
+                                     {WM_KEYDOWN, VK_HOME, L"Enter"}}) {  // the list's first item
+    SendMessageW(box, message, key, 1);
+    wchar_t text[32] = {};
+    SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(SendMessageW(box, CB_GETCURSEL, 0, 0)),
+                 reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, shown);
+    EXPECT_EQ(win::Widen(model.Box(2)), shown);
+  }
 }
 
 TEST(LaunchOptionsDialogWindow, TheTextTakesLinesInPlaceOfTheLaunchRowsAndOkGivesThemWithCrLf) {

@@ -124,7 +124,11 @@ TEST_F(SettingsDialogWindow, CreatedHiddenWithEveryControlAndCaption) {
   // Drop-down lists: the names the boxes offer and nothing typed.
   EXPECT_EQ(SendMessageW(Item(kCombo1Id0), CB_GETCOUNT, 0, 0), 5);
   EXPECT_EQ(SendMessageW(Item(kCombo1Id1), CB_GETCOUNT, 0, 0), 5);
-  EXPECT_EQ(SendMessageW(Item(kCombo1Id2), CB_GETCOUNT, 0, 0), 58);
+  // The keyboard's 115 keys, the last a media key; the mouse triggers are the editor's alone.
+  EXPECT_EQ(SendMessageW(Item(kCombo1Id2), CB_GETCOUNT, 0, 0), 115);
+  wchar_t last[16] = {};
+  SendMessageW(Item(kCombo1Id2), CB_GETLBTEXT, 114, reinterpret_cast<LPARAM>(last));
+  EXPECT_STREQ(last, L"计算器");
   EXPECT_EQ(GetWindowLongW(Item(kCombo1Id2), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
 }
 
