@@ -40,14 +40,17 @@ std::string TypedInto(wintest::FrontEditBox& box, const std::string& text, Typin
   } else {
     TypeInFront(TypingJob{text, {}});
   }
-  // A bound, not a measurement: the last rounds let the input sent at the end arrive.
+  // A bound, not a measurement: once the typist is done, the input it sent may still be on its
+  // way (a loaded machine takes a while), so the rounds go on until the box holds the text,
+  // and a few more show that nothing else follows.
+  const std::string wanted = device != nullptr ? text : std::string();
   for (int i = 0, after = 0; i < 400 && after < 10; ++i) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    if (TypingDone()) ++after;
+    if (TypingDone() && box.Text() == wanted) ++after;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 25, QS_ALLINPUT);
   }
   const bool heldAfter =
