@@ -21,7 +21,9 @@ add_library(tarvek_win STATIC
   src/win/running_apps.cpp
   src/win/foreground_program.cpp
   src/win/typing.cpp
+  src/win/hook_thread.cpp
   src/win/key_hook.cpp
+  src/win/mouse_hook.cpp
   src/win/environment_keys.cpp
   src/win/dialog_kit.cpp
   src/win/input_box.cpp

@@ -1,5 +1,9 @@
 #include "core/dispatch.h"
 
+#include <memory>
+#include <utility>
+
+#include "core/key_names.h"
 #include "core/key_watch.h"
 #include "core/typed_text.h"
 #include "mouse/mouse_controller.h"
@@ -41,7 +45,13 @@ std::optional<std::intptr_t> HotkeyCore::MainWindowProc(unsigned message, std::u
   if (message == wm::kEndSession) return OnEndSession(wParam != 0);
   if (message == wm::kHotkey) return OnHotkey(static_cast<int>(wParam), lParam);
   if (message == kKeyFiredMessage) {
-    OnKeyFired(static_cast<int>(wParam), static_cast<unsigned>(lParam));
+    OnHookFired(keyHook_, BindingRoad::kKeyHook, static_cast<int>(wParam),
+                static_cast<unsigned>(lParam));
+    return 0;
+  }
+  if (message == kMouseFiredMessage) {
+    OnHookFired(mouseHook_, BindingRoad::kMouseHook, static_cast<int>(wParam),
+                static_cast<unsigned>(lParam));
     return 0;
   }
   return std::nullopt;
@@ -145,11 +155,12 @@ void HotkeyCore::RunSlot(int slot) {
   actions.RunTarget(target, options);
 }
 
-void HotkeyCore::OnKeyFired(int slot, unsigned generation) {
+void HotkeyCore::OnHookFired(const HookedList& hooked, BindingRoad road, int slot,
+                             unsigned generation) {
   // The hook may have posted it just before the list changed or was put away: a slot of an
   // older list may hold another binding now.
-  if (!watching_ || generation != watchGeneration_) return;
-  if (slot < 0 || slot > kLastSlot || !table.slots[slot].Options.HasCondition()) return;
+  if (!hooked.watching || generation != hooked.generation) return;
+  if (slot < 0 || slot > kLastSlot || RoadOf(table.slots[slot]) != road) return;
   RunSlot(slot);
 }
 
@@ -165,16 +176,34 @@ void HotkeyCore::ClickForegroundWindow() {
   system_.SetCursorPos(r.left + 100, r.top + 170);
 }
 
+BindingRoad RoadOf(const HotkeyEntry& entry) {
+  if (IsMouseCode(entry.VirtualKey)) {
+    const bool lacksModifier = MouseCodeNeedsModifier(entry.VirtualKey) && entry.Modifiers == 0;
+    return lacksModifier ? BindingRoad::kRefused : BindingRoad::kMouseHook;
+  }
+  return entry.Options.HasCondition() ? BindingRoad::kKeyHook : BindingRoad::kRegistered;
+}
+
 std::vector<int> HotkeyCore::RegisterBindings() {
   std::vector<int> refused;
   for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
     const HotkeyEntry& e = table.slots[i];
     if (!e.Options.Enabled) continue;  // switched off: the combination stays free for others
-    // Registered, the combination would never reach the programs the binding leaves it to.
-    if (e.Options.HasCondition()) continue;
-    if (!system_.RegisterHotkey(BindingIdBase + i, e.Modifiers, e.VirtualKey)) refused.push_back(i);
+    switch (RoadOf(e)) {
+      case BindingRoad::kRegistered:
+        if (!system_.RegisterHotkey(BindingIdBase + i, e.Modifiers, e.VirtualKey)) {
+          refused.push_back(i);
+        }
+        break;
+      case BindingRoad::kRefused:
+        refused.push_back(i);
+        break;
+      case BindingRoad::kKeyHook:
+      case BindingRoad::kMouseHook:
+        break;
+    }
   }
-  WatchConditionalBindings();
+  WatchHookedBindings();
   return refused;
 }
 
@@ -186,25 +215,39 @@ void HotkeyCore::ReleaseBindings() {
   StopWatching();
 }
 
-void HotkeyCore::WatchConditionalBindings() {
-  auto list = std::make_shared<WatchedBindings>();
-  list->generation = ++watchGeneration_;
+void HotkeyCore::WatchHookedBindings() {
+  auto keys = std::make_shared<WatchedBindings>();
+  auto mouse = std::make_shared<WatchedBindings>();
+  keys->generation = ++keyHook_.generation;
+  mouse->generation = ++mouseHook_.generation;
   for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {
     const HotkeyEntry& e = table.slots[i];
-    if (e.Options.Enabled && e.Options.HasCondition()) {
-      list->bindings.push_back({i, e.Modifiers, e.VirtualKey, e.Options});
+    if (!e.Options.Enabled) continue;
+    const BindingRoad road = RoadOf(e);
+    if (road == BindingRoad::kKeyHook || road == BindingRoad::kMouseHook) {
+      (road == BindingRoad::kKeyHook ? keys : mouse)
+          ->bindings.push_back({i, e.Modifiers, e.VirtualKey, e.Options});
     }
   }
-  if (list->bindings.empty()) return StopWatching();
-  watching_ = true;
-  system_.WatchKeys(std::move(list));
+  // A hook is mentioned only when it has a list, or had one: without a binding that needs it
+  // there is no hook at all, as there never was one.
+  if (!keys->bindings.empty()) {
+    keyHook_.watching = true;
+    system_.WatchKeys(std::move(keys));
+  } else if (std::exchange(keyHook_.watching, false)) {
+    system_.WatchKeys(nullptr);
+  }
+  if (!mouse->bindings.empty()) {
+    mouseHook_.watching = true;
+    system_.WatchMouse(std::move(mouse));
+  } else if (std::exchange(mouseHook_.watching, false)) {
+    system_.WatchMouse(nullptr);
+  }
 }
 
 void HotkeyCore::StopWatching() {
-  // Without a binding that has a condition there is no hook at all, as there never was one.
-  if (!watching_) return;
-  watching_ = false;
-  system_.WatchKeys(nullptr);
+  if (std::exchange(keyHook_.watching, false)) system_.WatchKeys(nullptr);
+  if (std::exchange(mouseHook_.watching, false)) system_.WatchMouse(nullptr);
 }
 
 }  // namespace tarvek

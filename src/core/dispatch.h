@@ -68,6 +68,13 @@ class MainView {
   virtual void Unload() = 0;
 };
 
+// How a switched-on binding reaches us: registered with the system; watched by the key hook
+// (it acts only in some programs, and registered it would never reach the others); watched by
+// the mouse hook (RegisterHotKey knows no mouse triggers); or not at all, a middle button or
+// wheel without the modifier it needs, which counts as refused.
+enum class BindingRoad { kRegistered, kKeyHook, kMouseHook, kRefused };
+BindingRoad RoadOf(const HotkeyEntry& entry);
+
 class HotkeyCore {
  public:
   HotkeyCore(SystemPort& system, MainView& view, PadHost& pad, std::string programFolder);
@@ -82,13 +89,13 @@ class HotkeyCore {
   void RunSlot(int slot);
 
   // Registers every binding of the table under its id, but those switched off, and gives the
-  // slots whose combination the system refused; unregisters them all and empties the slots' modifier texts.
-  // A binding that acts only in some programs is not registered: the key hook watches it,
-  // and the list it watches is handed over here too.
+  // slots whose combination the system refused; unregisters them all and empties the slots'
+  // modifier texts. A binding that acts only in some programs or on a mouse trigger is not
+  // registered: a hook watches it (RoadOf), and the hooks' lists are handed over here too.
   std::vector<int> RegisterBindings();
   void ReleaseBindings();
-  // The key hook's list again from the table, or none (the bindings are disabled by the menu).
-  void WatchConditionalBindings();
+  // The hooks' lists again from the table, or none (the bindings are disabled by the menu).
+  void WatchHookedBindings();
   void StopWatching();
 
   HotkeyTable table;
@@ -104,7 +111,9 @@ class HotkeyCore {
   std::optional<std::intptr_t> OnQueryEndSession();
   std::optional<std::intptr_t> OnEndSession(bool ending);
   void ClickForegroundWindow();
-  void OnKeyFired(int slot, unsigned generation);
+  // A slot a hook posted: it runs only when it is of the hook's current list.
+  struct HookedList;
+  void OnHookFired(const HookedList& hooked, BindingRoad road, int slot, unsigned generation);
 
   SystemPort& system_;
   MainView& view_;
@@ -112,9 +121,13 @@ class HotkeyCore {
   bool trayMenuPending_ = false;
   // A double click on the icon, whose release is still to come.
   bool trayDoubleClicked_ = false;
-  // The list the key hook watches: its generation, and whether it has one at all.
-  unsigned watchGeneration_ = 0;
-  bool watching_ = false;
+  // A list a hook watches: its generation, and whether it has one at all.
+  struct HookedList {
+    unsigned generation = 0;
+    bool watching = false;
+  };
+  HookedList keyHook_;
+  HookedList mouseHook_;
 };
 
 }  // namespace tarvek

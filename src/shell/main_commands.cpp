@@ -95,21 +95,23 @@ void MainCommands::ToggleLock() {
       int slot = grid_.RowSlot(row);
       bool held = false;
       if (slot >= 0 && slot <= kLastSlot && !table.slots[slot].ModifierText.empty() &&
-          table.slots[slot].Options.Enabled && !table.slots[slot].Options.HasCondition()) {
+          table.slots[slot].Options.Enabled) {
         const HotkeyEntry& e = table.slots[slot];
-        // An apply or add while disabled has registered it again: it is freed first, since
-        // Windows refuses an id that is registered already and we would mark our own as taken.
-        system_.UnregisterHotkey(BindingIdBase + slot);
-        // Another program may have taken a combination while they were free; the mouse
-        // controller keeps its keys while it is on. A mouse trigger is no system hotkey: the
-        // mouse hook watches it, and nobody else can hold it.
-        held = !IsMouseCode(e.VirtualKey) &&
-               (program_.ControllerTakes(e) ||
-                !system_.RegisterHotkey(BindingIdBase + slot, e.Modifiers, e.VirtualKey));
+        const BindingRoad road = RoadOf(e);
+        if (road == BindingRoad::kRegistered) {
+          // An apply or add while disabled has registered it again: it is freed first, since
+          // Windows refuses an id that is registered already and we would mark our own as taken.
+          system_.UnregisterHotkey(BindingIdBase + slot);
+          // Another program may have taken a combination while they were free; the mouse
+          // controller keeps its keys while it is on.
+          held = program_.ControllerTakes(e) ||
+                 !system_.RegisterHotkey(BindingIdBase + slot, e.Modifiers, e.VirtualKey);
+        }
+        held = held || road == BindingRoad::kRefused;  // as the registration marked it
       }
       grid_.MarkRowHeld(row, held);
     }
-    program_.core.WatchConditionalBindings();  // the key hook watches those with a condition
+    program_.core.WatchHookedBindings();  // the hooks watch the bindings registration can't
   } else {
     for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {
       int slot = grid_.RowSlot(row);

@@ -9,9 +9,9 @@
 
 namespace tarvek::win {
 
-// The stack our own long-lived threads reserve (the tray courier, the typist, the key hook):
-// they call a few system functions and a message box at most. The program file's default of
-// 2 MB is reserved for each thread, and some systems commit it all.
+// The stack our own long-lived threads reserve (the tray courier, the typist, the key and mouse
+// hooks): they call a few system functions and a message box at most. The program file's default
+// of 2 MB is reserved for each thread, and some systems commit it all.
 inline constexpr unsigned kSmallThreadStack = 256 * 1024;
 
 // Runs the job on a thread of the system's pool, told that the job may take long (so that one

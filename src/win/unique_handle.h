@@ -63,6 +63,11 @@ struct AcceleratorTraits {
   static bool Valid(HACCEL h) { return h != nullptr; }
   static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
 };
+struct HookTraits {
+  static HHOOK Invalid() { return nullptr; }
+  static bool Valid(HHOOK h) { return h != nullptr; }
+  static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
 struct GdiTraits {
   static HGDIOBJ Invalid() { return nullptr; }
   static bool Valid(HGDIOBJ h) { return h != nullptr; }
@@ -75,5 +80,6 @@ using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueMenu = UniqueHandle<HMENU, MenuTraits>;
 using UniqueAccelerators = UniqueHandle<HACCEL, AcceleratorTraits>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiTraits>;
+using UniqueHook = UniqueHandle<HHOOK, HookTraits>;
 
 }  // namespace tarvek::win

@@ -17,6 +17,7 @@
 #include "win/files.h"
 #include "win/key_hook.h"
 #include "win/launch_routes.h"
+#include "win/mouse_hook.h"
 #include "win/on_demand.h"
 #include "win/running_apps.h"
 #include "win/strings.h"
@@ -372,10 +373,8 @@ void WinSystem::WatchKeys(std::shared_ptr<const WatchedBindings> bindings) {
   KeyHook::Watch(std::move(bindings), window_);
 }
 
-}  // namespace tarvek::win
-
-namespace tarvek::win {
-
-void WinSystem::WatchMouse(std::shared_ptr<const WatchedBindings>) {}
+void WinSystem::WatchMouse(std::shared_ptr<const WatchedBindings> bindings) {
+  MouseHook::Watch(std::move(bindings), window_);
+}
 
 }  // namespace tarvek::win

@@ -70,7 +70,7 @@ class WinSystem : public SystemPort {
   EnvironmentKeys ReadEnvironmentKeys() override;
   void SetEnvironmentValue(const std::string& name,
                            const std::optional<std::string>& value) override;
-  // On the typing thread and the key hook's thread (win/typing.h, win/key_hook.h).
+  // On the typing thread and the hooks' threads (win/typing.h, win/key_hook.h, win/mouse_hook.h).
   void TypeTextInFront(const TypingJob& job) override;
   void WatchKeys(std::shared_ptr<const WatchedBindings> bindings) override;
   void WatchMouse(std::shared_ptr<const WatchedBindings> bindings) override;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/key_names.h"
 #include "recording_system.h"
 
 namespace tarvek {
@@ -315,6 +316,47 @@ TEST_F(DispatchTest, TextAndConditionalBindingsTakeTheirOwnRoads) {
   core.RegisterBindings();
   core.ReleaseBindings();
   EXPECT_EQ(system.CallsStartingWith("WatchKeys"), Calls{});
+}
+
+// Mouse triggers never reach RegisterHotKey: the mouse hook watches them, with or without a
+// condition, a middle click without a modifier is refused, and a fired slot runs only for the
+// list the hook was given last; a list without them never mentions the hook.
+TEST_F(DispatchTest, MouseBindingsGoToTheMouseHookOnly) {
+  Bind(0, "无", "", "calc");
+  core.table.slots[0].VirtualKey = kSideButton1Code;
+  Bind(1, "无", "", "write");
+  core.table.slots[1].VirtualKey = kMiddleButtonCode;
+  Bind(2, "Ctrl", "", "输入文本");
+  core.table.slots[2].VirtualKey = kWheelDownCode;
+  core.table.slots[2].Options = testing::Scoped(ProgramScope::kOnlyIn, "notepad.exe");
+  core.table.slots[2].Options.Text = "hi";
+  Bind(3, "Ctrl", "B", "notepad");
+
+  system.calls.clear();
+  EXPECT_EQ(core.RegisterBindings(), std::vector<int>{1});
+  EXPECT_EQ(system.CallsStartingWith("RegisterHotkey").size(), 1u);
+  EXPECT_EQ(system.registered.count(BindingIdBase + 3), 1u);
+  EXPECT_EQ(system.CallsStartingWith("WatchKeys"), Calls{});
+  ASSERT_NE(system.watchedMouse, nullptr);
+  ASSERT_EQ(system.watchedMouse->bindings.size(), 2u);
+  EXPECT_EQ(system.watchedMouse->bindings[0].slot, 0);
+  EXPECT_EQ(system.watchedMouse->bindings[1].virtualKey, kWheelDownCode);
+  const unsigned generation = system.watchedMouse->generation;
+
+  EXPECT_EQ(CallsOf(kMouseFiredMessage, 0, generation), Calls{"Background ShellOpen calc"});
+  EXPECT_EQ(CallsOf(kMouseFiredMessage, 2, generation), Calls{"TypeTextInFront hi"});
+  EXPECT_EQ(CallsOf(kMouseFiredMessage, 0, generation - 1), Calls{});  // an older list's
+  EXPECT_EQ(CallsOf(kMouseFiredMessage, 3, generation), Calls{});      // a registered one
+
+  core.ReleaseBindings();
+  EXPECT_EQ(system.watchedMouse, nullptr);
+  EXPECT_EQ(CallsOf(kMouseFiredMessage, 0, generation), Calls{});
+
+  Bind(0, "Ctrl", "A", "calc");
+  system.calls.clear();
+  core.RegisterBindings();
+  core.ReleaseBindings();
+  EXPECT_EQ(system.CallsStartingWith("WatchMouse"), Calls{});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/key_names.h"
 #include "core/program_condition.h"
 #include "editor/launch_options_model.h"
 #include "recording_main_window.h"
@@ -228,6 +229,25 @@ TEST_F(LaunchOptionsTest, DisablingEveryHotkeyTakesTheKeyHookAlongAndBringsItBac
   EXPECT_EQ(system.watched->bindings[0].slot, slot);
   EXPECT_EQ(system.registered.count(BindingIdBase + slot), 0u);
   EXPECT_FALSE(grid.RowHeld(3));
+}
+
+// Bringing every hotkey back hands the mouse bindings to the mouse hook, never to RegisterHotKey
+// and never shown as taken; a middle click without a modifier is refused as at start-up.
+TEST_F(LaunchOptionsTest, EnablingEveryHotkeyAgainLeavesMouseBindingsToTheMouseHook) {
+  StartUp("");
+  const int bare = grid.RowSlot(3), shifted = grid.RowSlot(4);
+  program.core.table.slots[bare].VirtualKey = kMiddleButtonCode;
+  program.core.table.slots[shifted].VirtualKey = kSideButton2Code;
+  commands.ToggleLock();
+  EXPECT_EQ(system.watchedMouse, nullptr);
+  commands.ToggleLock();
+  ASSERT_NE(system.watchedMouse, nullptr);
+  ASSERT_EQ(system.watchedMouse->bindings.size(), 1u);
+  EXPECT_EQ(system.watchedMouse->bindings[0].slot, shifted);
+  EXPECT_EQ(system.registered.count(BindingIdBase + shifted) +
+                system.registered.count(BindingIdBase + bare),
+            0u);
+  EXPECT_EQ(std::pair(grid.RowHeld(3), grid.RowHeld(4)), std::pair(true, false));
 }
 
 }  // namespace
