@@ -59,6 +59,29 @@ int ModifiersDown();
 // A press and release of the mask key, so that letting go of Win or Alt opens no menu.
 void PressMaskKey();
 
+// The end of a hook proc once the event is one to decide: decide(list) gives the verdict on the
+// list handed over last; a binding it fires is posted to the main window as firedMessage with
+// the slot and the list's generation; then the mask key if asked, and the event is swallowed
+// or passed on. Short of memory, the event goes on as if there were no hook.
+template <typename Decide>
+LRESULT AnswerEvent(HandedBindings& handed, unsigned firedMessage, int code, WPARAM message,
+                    LPARAM data, Decide&& decide) {
+  KeyVerdict verdict;
+  try {
+    const HandedBindings::Snapshot now = handed.Current();
+    if (now.list == nullptr) return CallNextHookEx(nullptr, code, message, data);
+    verdict = decide(*now.list);
+    if (verdict.firedSlot >= 0) {
+      PostMessageW(now.mainWindow, firedMessage, static_cast<WPARAM>(verdict.firedSlot),
+                   static_cast<LPARAM>(now.list->generation));
+    }
+  } catch (...) {
+    return CallNextHookEx(nullptr, code, message, data);
+  }
+  if (verdict.mask) PressMaskKey();
+  return verdict.swallow ? 1 : CallNextHookEx(nullptr, code, message, data);
+}
+
 // The program in front, for the hook procs. Asking a process for its path takes a moment, so
 // the answer for the last window is kept, except for a packaged app's frame, whose app may
 // change inside it. Lives on the hook thread's stack.

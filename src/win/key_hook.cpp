@@ -29,22 +29,11 @@ LRESULT CALLBACK KeyProc(int code, WPARAM message, LPARAM data) {
   if (code < 0 || state == nullptr || key->dwExtraInfo == kOwnInputTag || key->vkCode == kMaskKey) {
     return CallNextHookEx(nullptr, code, message, data);
   }
-  KeyVerdict verdict;
-  try {
-    const HandedBindings::Snapshot now = handed.Current();
-    if (now.list == nullptr) return CallNextHookEx(nullptr, code, message, data);
-    const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
-    verdict = state->keys.Decide(*now.list, static_cast<int>(key->vkCode), down, ModifiersDown(),
-                                 [state] { return state->inFront.Ask(); });
-    if (verdict.firedSlot >= 0) {
-      PostMessageW(now.mainWindow, kKeyFiredMessage, static_cast<WPARAM>(verdict.firedSlot),
-                   static_cast<LPARAM>(now.list->generation));
-    }
-  } catch (...) {  // short of memory: the key goes on as if there were no hook
-    return CallNextHookEx(nullptr, code, message, data);
-  }
-  if (verdict.mask) PressMaskKey();
-  return verdict.swallow ? 1 : CallNextHookEx(nullptr, code, message, data);
+  const bool down = message == WM_KEYDOWN || message == WM_SYSKEYDOWN;
+  return AnswerEvent(handed, kKeyFiredMessage, code, message, data, [&](const WatchedBindings& list) {
+    return state->keys.Decide(list, static_cast<int>(key->vkCode), down, ModifiersDown(),
+                              [state] { return state->inFront.Ask(); });
+  });
 }
 
 DWORD WINAPI KeyHookThread(void* readyEvent) {

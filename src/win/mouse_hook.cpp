@@ -56,21 +56,9 @@ LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM data) {
   }
   const std::optional<MouseInput> input = InputOf(message, *event);
   if (!input) return CallNextHookEx(nullptr, code, message, data);
-  KeyVerdict verdict;
-  try {
-    const HandedBindings::Snapshot now = handed.Current();
-    if (now.list == nullptr) return CallNextHookEx(nullptr, code, message, data);
-    verdict = state->buttons.Decide(*now.list, *input, ModifiersDown(),
-                                    [state] { return state->inFront.Ask(); });
-    if (verdict.firedSlot >= 0) {
-      PostMessageW(now.mainWindow, kMouseFiredMessage, static_cast<WPARAM>(verdict.firedSlot),
-                   static_cast<LPARAM>(now.list->generation));
-    }
-  } catch (...) {  // short of memory: the event goes on as if there were no hook
-    return CallNextHookEx(nullptr, code, message, data);
-  }
-  if (verdict.mask) PressMaskKey();
-  return verdict.swallow ? 1 : CallNextHookEx(nullptr, code, message, data);
+  return AnswerEvent(handed, kMouseFiredMessage, code, message, data, [&](const WatchedBindings& list) {
+    return state->buttons.Decide(list, *input, ModifiersDown(), [state] { return state->inFront.Ask(); });
+  });
 }
 
 DWORD WINAPI MouseHookThread(void* readyEvent) {
