@@ -41,6 +41,14 @@ KeyVerdict MouseWatch::Decide(const WatchedBindings& watched, MouseInput input, 
       break;
   }
   const WatchedBinding* binding = Match(watched, code, modifiersDown, foregroundProgram);
+  if (input.kind == MouseInput::Kind::kWheel) {
+    // A turn the other way, or one no binding takes, starts the count afresh.
+    if (binding == nullptr || (wheelTurn_ > 0) != (input.code > 0)) wheelTurn_ = 0;
+    if (binding == nullptr) return {};
+    wheelTurn_ += input.code;
+    if (wheelTurn_ > -kWheelNotch && wheelTurn_ < kWheelNotch) return {true, -1, false};
+    wheelTurn_ %= kWheelNotch;  // a fast spin's several notches in one event fire once
+  }
   if (binding == nullptr) return {};
   if (input.kind == MouseInput::Kind::kButtonDown) taken_[static_cast<std::size_t>(code)] = true;
   return {true, binding->slot, (binding->modifiers & (kModWin | kModAlt)) != 0};

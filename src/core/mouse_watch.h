@@ -34,6 +34,13 @@ class MouseWatch {
                               const std::function<std::string()>& foregroundProgram) const;
 
   std::bitset<8> taken_;  // by button code: pressed and taken, its release is taken too
+  // A bound wheel's turn since its last whole notch: a precision touchpad or a free-spinning
+  // wheel reports a notch (120) in smaller steps, which are taken as they come and fire the
+  // binding once the notch is whole.
+  int wheelTurn_ = 0;
 };
+
+// The wheel's turn of one notch, as Windows counts it (WHEEL_DELTA).
+inline constexpr int kWheelNotch = 120;
 
 }  // namespace tarvek

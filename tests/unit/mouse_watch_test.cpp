@@ -64,7 +64,15 @@ TEST(MouseWatch, EachWheelNotchFiresItsWayAndPlainTurnsAndMiddleClicksAlwaysPass
                                                       {240, kModControl, up},
                                                       {-120, kModControl, down},
                                                       {0, kModControl, kPass},
-                                                      {120, 0, kPass}};
+                                                      {120, 0, kPass},
+                                                      // A touchpad's small steps: taken, and
+                                                      // the step that makes a notch fires.
+                                                      {40, kModControl, kSwallowed},
+                                                      {40, kModControl, kSwallowed},
+                                                      {40, kModControl, up},
+                                                      {60, kModControl, kSwallowed},
+                                                      {-60, kModControl, kSwallowed},
+                                                      {-60, kModControl, down}};
   for (auto [delta, modifiers, verdict] : notches) {
     EXPECT_EQ(hook.Event(Kind::kWheel, delta, modifiers), verdict) << delta << " " << modifiers;
   }
