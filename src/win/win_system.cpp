@@ -363,10 +363,8 @@ void WinSystem::SetEnvironmentValue(const std::string& name,
   SetProcessVariable(name, value);
 }
 
-}  // namespace tarvek::win
-
-namespace tarvek::win {
-
+// Typing and the two hooks run on threads of their own; the main window is where the hooks post
+// what fired.
 void WinSystem::TypeTextInFront(const TypingJob& job) { TypeInFront(job); }
 
 void WinSystem::WatchKeys(std::shared_ptr<const WatchedBindings> bindings) {
