@@ -545,6 +545,10 @@ class HardeningTests(E2ECase):
         for _ in range(100):
             proc = self.box.spawn(self.program.installed)
             rc, pid = self.box.driver("waitidle", self.program.instance_title, 20000)
+            if rc != 0 and proc.poll() is None:
+                # Once in many runs on a loaded machine the start outlasted the wait; a program
+                # that hangs outlasts the second one as well.
+                rc, pid = self.box.driver("waitidle", self.program.instance_title, 20000)
             self.assertEqual(rc, 0, "no start")
             self.assertLessEqual(len(self.leftovers()), 0, f"a start left {self.leftovers()}")
             row = rng.randrange(1, len(bindings) + 1)
