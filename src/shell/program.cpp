@@ -138,10 +138,10 @@ std::vector<int> Program::ShowAndRegisterBindings(bool insertAtRow2) {
     // binding's through (not every system refuses a combination its window holds already).
     const bool controller = ControllerTakes(e);
     if (controller) system_.UnregisterHotkey(BindingIdBase + slot);
-    // A mouse trigger is no system hotkey: whatever its registration said, no program holds it.
-    if (controller || (!IsMouseCode(e.VirtualKey) &&
-                       std::find(refusedBySystem.begin(), refusedBySystem.end(), slot) !=
-                           refusedBySystem.end())) {
+    // A mouse trigger is never registered: among the refused it is only a middle button or
+    // wheel without the modifier it needs.
+    if (controller ||
+        std::find(refusedBySystem.begin(), refusedBySystem.end(), slot) != refusedBySystem.end()) {
       refused.push_back(slot);
     }
   }
@@ -206,12 +206,15 @@ std::vector<int> Program::ReloadBindings(bool fromFile) {
 
 std::string Program::HeldBindingsText(const std::vector<int>& refused) const {
   // Each by its name and its keys, as the grid shows them ("Win + L", or "音量+" alone).
-  std::string others, controller;
+  std::string others, controller, bare;
   for (int slot : refused) {
     const HotkeyEntry& e = core.table.slots[slot];
     std::string keys =
         e.ModifierText == kNoModifier ? e.KeyText : e.ModifierText + " + " + e.KeyText;
-    (ControllerTakes(e) ? controller : others) += "\n" + e.Name + "（" + keys + "）";
+    std::string& part = ControllerTakes(e)                      ? controller
+                        : RoadOf(e) == BindingRoad::kRefused ? bare
+                                                             : others;
+    part += "\n" + e.Name + "（" + keys + "）";
   }
   std::string text;
   if (!others.empty()) {
@@ -222,6 +225,11 @@ std::string Program::HeldBindingsText(const std::vector<int>& refused) const {
     if (!text.empty()) text += "\n\n";
     text += "下列热键是鼠标控制器的按键，鼠标控制器开启时不起作用：\n" + controller +
             "\n\n关闭鼠标控制器后即可使用。";
+  }
+  if (!bare.empty()) {
+    if (!text.empty()) text += "\n\n";
+    text += "下列热键没有辅助键，不起作用：\n" + bare +
+            "\n\n鼠标中键和滚轮至少需要一个辅助键，单独的点击和转动要留给鼠标下的程序。";
   }
   return text;
 }

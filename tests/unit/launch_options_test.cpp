@@ -252,3 +252,25 @@ TEST_F(LaunchOptionsTest, EnablingEveryHotkeyAgainLeavesMouseBindingsToTheMouseH
 
 }  // namespace
 }  // namespace tarvek
+
+namespace tarvek {
+namespace {
+
+// A hand-written middle button without a modifier can never act: its row is marked as the
+// refused ones are, and the message says why instead of blaming another program.
+TEST_F(LaunchOptionsTest, AMouseTriggerWithoutItsModifierIsMarkedAndToldWhy) {
+  system.files[kListPath] = SerializeList(
+      {{"无", "鼠标中键", "中键", "calc"}, {"无", "鼠标侧键1", "侧键", "calc"}}, system);
+  program.LoadPhase();
+  program.InitialisePhase();
+  EXPECT_EQ(std::pair(grid.RowHeld(2), grid.RowHeld(3)), std::pair(true, false));
+  system.calls.clear();
+  program.ReregisterAllHotkeys();
+  const std::vector<std::string> boxes = system.CallsStartingWith("MessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].find("下列热键没有辅助键，不起作用：\n\n中键（鼠标中键）"), std::string::npos);
+  EXPECT_EQ(boxes[0].find("其他程序"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarvek
