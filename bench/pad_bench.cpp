@@ -24,9 +24,9 @@
 
 #include "../tests/common/test_data_object.h"
 #include "pad/pad_window.h"
-#include "win/files.h"
-#include "win/strings.h"
-#include "win/win_system.h"
+#include "win/system/files.h"
+#include "win/system/strings.h"
+#include "win/system/win_system.h"
 
 namespace {
 

@@ -8,30 +8,30 @@ if(MINGW)
 endif()
 
 add_library(tarvek_win STATIC
-  src/win/strings.cpp
-  src/win/dpi.cpp
-  src/win/on_demand.cpp
-  src/win/background.cpp
-  src/win/common_controls.cpp
-  src/win/list_view_grid.cpp
-  src/win/registry.cpp
-  src/win/win_system.cpp
-  src/win/launch_routes.cpp
-  src/win/consent_owner.cpp
-  src/win/running_apps.cpp
-  src/win/foreground_program.cpp
-  src/win/typing.cpp
-  src/win/hook_thread.cpp
-  src/win/key_hook.cpp
-  src/win/mouse_hook.cpp
-  src/win/environment_keys.cpp
-  src/win/dialog_kit.cpp
-  src/win/input_box.cpp
-  src/win/files.cpp
-  src/win/drop_target.cpp
-  src/win/message_filter.cpp
-  src/win/command_channel.cpp
-  src/win/screens.cpp
+  src/win/system/strings.cpp
+  src/win/windows/dpi.cpp
+  src/win/system/on_demand.cpp
+  src/win/system/background.cpp
+  src/win/windows/common_controls.cpp
+  src/win/windows/list_view_grid.cpp
+  src/win/system/registry.cpp
+  src/win/system/win_system.cpp
+  src/win/launch/launch_routes.cpp
+  src/win/launch/consent_owner.cpp
+  src/win/launch/running_apps.cpp
+  src/win/input/foreground_program.cpp
+  src/win/input/typing.cpp
+  src/win/input/hook_thread.cpp
+  src/win/input/key_hook.cpp
+  src/win/input/mouse_hook.cpp
+  src/win/launch/environment_keys.cpp
+  src/win/windows/dialog_kit.cpp
+  src/win/windows/input_box.cpp
+  src/win/system/files.cpp
+  src/win/windows/drop_target.cpp
+  src/win/windows/message_filter.cpp
+  src/win/system/command_channel.cpp
+  src/win/windows/screens.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
   src/editor/launch_options_dialog.cpp
@@ -41,10 +41,10 @@ add_library(tarvek_win STATIC
   src/lists/import_list_dialog.cpp
   src/pad/pad_window.cpp
   src/pad/pad_drop_window.cpp
-  src/win/key_box.cpp
-  src/win/dropped_files.cpp
-  src/win/session_end.cpp
-  src/win/tray_courier.cpp
+  src/win/input/key_box.cpp
+  src/win/windows/dropped_files.cpp
+  src/win/system/session_end.cpp
+  src/win/system/tray_courier.cpp
 )
 target_link_libraries(tarvek_win PUBLIC tarvek_logic comctl32 comdlg32 shlwapi winmm shell32 advapi32 user32 gdi32 uuid)
 
@@ -65,7 +65,7 @@ if(MINGW)
   target_link_options(TarvekHotKey PRIVATE -municode)
   # Every window and every static of the program lives on its one user-interface thread, so
   # function-local statics need no guard: smaller code, as the release's size limit wants. The
-  # jobs of the worker threads (src/win/background.cpp) run only code that keeps no such static.
+  # jobs of the worker threads (src/win/system/background.cpp) run only code that keeps no such static.
   foreach(part tarvek_logic tarvek_win TarvekHotKey)
     target_compile_options(${part} PRIVATE -fno-threadsafe-statics)
   endforeach()

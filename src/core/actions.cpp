@@ -5,7 +5,7 @@
 #include <cctype>
 
 #include "core/hotkey_table.h"
-#include "core/launch_plan.h"
+#include "core/launch/launch_plan.h"
 
 namespace tarvek {
 

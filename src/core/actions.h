@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/environment.h"
-#include "core/launch_options.h"
+#include "core/launch/environment.h"
+#include "core/launch/launch_options.h"
 #include "core/ports.h"
 
 namespace tarvek {

@@ -3,9 +3,9 @@
 #include <memory>
 #include <utility>
 
-#include "core/key_names.h"
-#include "core/key_watch.h"
-#include "core/typed_text.h"
+#include "core/input/key_names.h"
+#include "core/input/key_watch.h"
+#include "core/input/typed_text.h"
 #include "mouse/mouse_controller.h"
 
 namespace tarvek {

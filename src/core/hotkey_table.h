@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/key_names.h"  // the key names and codes, KeyNames() and KeyCodeFromName()
-#include "core/launch_options.h"
+#include "core/input/key_names.h"  // the key names and codes, KeyNames() and KeyCodeFromName()
+#include "core/launch/launch_options.h"
 
 namespace tarvek {
 

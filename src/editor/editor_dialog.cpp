@@ -6,9 +6,9 @@
 #include "core/hotkey_table.h"
 #include "editor/launch_options_dialog.h"
 #include "shell/resource.h"
-#include "win/common_controls.h"
-#include "win/key_box.h"
-#include "win/strings.h"
+#include "win/windows/common_controls.h"
+#include "win/input/key_box.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "editor/editor_model.h"
-#include "win/dialog_kit.h"
-#include "win/unique_handle.h"
+#include "win/windows/dialog_kit.h"
+#include "win/system/unique_handle.h"
 
 namespace tarvek {
 

@@ -4,7 +4,7 @@
 
 #include "core/actions.h"
 #include "core/hotkey_table.h"
-#include "core/key_press.h"
+#include "core/input/key_press.h"
 #include "core/validation.h"
 
 namespace tarvek {

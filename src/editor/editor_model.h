@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/grid.h"
-#include "core/launch_options.h"
-#include "core/key_press.h"
+#include "core/launch/launch_options.h"
+#include "core/input/key_press.h"
 #include "core/ports.h"
 
 namespace tarvek {

@@ -4,11 +4,11 @@
 
 #include <array>
 
-#include "core/typed_text.h"
-#include "win/foreground_program.h"
-#include "win/on_demand.h"
-#include "win/strings.h"
-#include "win/unique_handle.h"
+#include "core/input/typed_text.h"
+#include "win/input/foreground_program.h"
+#include "win/system/on_demand.h"
+#include "win/system/strings.h"
+#include "win/system/unique_handle.h"
 
 namespace tarvek {
 

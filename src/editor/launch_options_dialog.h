@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "editor/launch_options_model.h"
-#include "win/dialog_kit.h"
+#include "win/windows/dialog_kit.h"
 
 namespace tarvek {
 

@@ -1,8 +1,8 @@
 #include "editor/launch_options_model.h"
 
-#include "core/list_file.h"
-#include "core/program_condition.h"
-#include "core/typed_text.h"
+#include "core/files/list_file.h"
+#include "core/input/program_condition.h"
+#include "core/input/typed_text.h"
 
 namespace tarvek {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/launch_options.h"
+#include "core/launch/launch_options.h"
 
 namespace tarvek {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "shell/resource.h"
-#include "win/dpi.h"
-#include "win/strings.h"
+#include "win/windows/dpi.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

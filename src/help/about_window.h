@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "help/help_text.h"
-#include "win/dialog_kit.h"
-#include "win/unique_handle.h"
+#include "win/windows/dialog_kit.h"
+#include "win/system/unique_handle.h"
 
 namespace tarvek {
 

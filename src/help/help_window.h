@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "win/dialog_kit.h"
+#include "win/windows/dialog_kit.h"
 
 namespace tarvek {
 

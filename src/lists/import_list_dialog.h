@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "lists/import_list_model.h"
-#include "win/dialog_kit.h"
+#include "win/windows/dialog_kit.h"
 
 namespace tarvek {
 

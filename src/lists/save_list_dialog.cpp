@@ -1,7 +1,7 @@
 #include "lists/save_list_dialog.h"
 
-#include "win/input_box.h"
-#include "win/strings.h"
+#include "win/windows/input_box.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

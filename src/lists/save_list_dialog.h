@@ -6,7 +6,7 @@
 #include <windows.h>
 
 #include "lists/save_list_model.h"
-#include "win/dialog_kit.h"
+#include "win/windows/dialog_kit.h"
 
 namespace tarvek {
 

@@ -1,6 +1,6 @@
 #include "lists/save_list_model.h"
 
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 
 namespace tarvek {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/active_options.h"
+#include "core/files/active_options.h"
 #include "core/grid.h"
 #include "core/ports.h"
 #include "lists/list_names.h"

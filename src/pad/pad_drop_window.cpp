@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "pad/pad_session.h"
-#include "win/dropped_files.h"
-#include "win/strings.h"
+#include "win/windows/dropped_files.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

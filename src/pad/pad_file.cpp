@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/hotkey_table.h"
-#include "core/text_encoding.h"
+#include "core/files/text_encoding.h"
 
 namespace tarvek {
 

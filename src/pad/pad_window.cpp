@@ -6,13 +6,13 @@
 #include <utility>
 
 #include "shell/resource.h"
-#include "win/common_controls.h"
-#include "win/dpi.h"
-#include "win/dropped_files.h"
-#include "win/files.h"
-#include "win/launch_routes.h"
-#include "win/on_demand.h"
-#include "win/strings.h"
+#include "win/windows/common_controls.h"
+#include "win/windows/dpi.h"
+#include "win/windows/dropped_files.h"
+#include "win/system/files.h"
+#include "win/launch/launch_routes.h"
+#include "win/system/on_demand.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "pad/pad_model.h"
-#include "win/dialog_kit.h"
-#include "win/drop_target.h"
+#include "win/windows/dialog_kit.h"
+#include "win/windows/drop_target.h"
 
 namespace tarvek {
 

@@ -1,6 +1,6 @@
 #include "settings/ini_settings.h"
 
-#include "core/text_encoding.h"
+#include "core/files/text_encoding.h"
 
 namespace tarvek {
 

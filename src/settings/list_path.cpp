@@ -1,6 +1,6 @@
 #include "settings/list_path.h"
 
-#include "core/active_list.h"
+#include "core/files/active_list.h"
 
 namespace tarvek {
 

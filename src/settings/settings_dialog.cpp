@@ -3,9 +3,9 @@
 #include <commdlg.h>
 
 #include "core/hotkey_table.h"
-#include "win/common_controls.h"
-#include "win/key_box.h"
-#include "win/strings.h"
+#include "win/windows/common_controls.h"
+#include "win/input/key_box.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

@@ -11,8 +11,8 @@
 #include "core/grid.h"
 #include "core/ports.h"
 #include "settings/settings_dialog_model.h"
-#include "win/dialog_kit.h"
-#include "win/unique_handle.h"
+#include "win/windows/dialog_kit.h"
+#include "win/system/unique_handle.h"
 
 namespace tarvek {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "core/active_list.h"
+#include "core/files/active_list.h"
 #include "core/hotkey_table.h"
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 #include "core/validation.h"
 #include "settings/list_path.h"
 

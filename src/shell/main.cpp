@@ -6,9 +6,9 @@
 
 #include "shell/command_line.h"
 #include "shell/main_window.h"
-#include "win/current_folder.h"
-#include "win/on_demand.h"
-#include "win/strings.h"
+#include "win/system/current_folder.h"
+#include "win/system/on_demand.h"
+#include "win/system/strings.h"
 
 #if defined(__MINGW32__)
 // The runtime's handler for an exception that nobody catches names its type through the C++

@@ -2,9 +2,9 @@
 // that runs, or carries it out itself; the copy that runs takes it from its hidden window.
 #include "shell/main_window.h"
 
-#include "win/command_channel.h"
-#include "win/dialog_kit.h"
-#include "win/strings.h"
+#include "win/system/command_channel.h"
+#include "win/windows/dialog_kit.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

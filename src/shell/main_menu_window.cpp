@@ -4,8 +4,8 @@
 
 #include "shell/main_window.h"
 #include "shell/resource.h"
-#include "win/dpi.h"
-#include "win/strings.h"
+#include "win/windows/dpi.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

@@ -5,13 +5,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "win/common_controls.h"
-#include "win/dialog_kit.h"
-#include "win/dropped_files.h"
-#include "win/message_filter.h"
-#include "win/on_demand.h"
-#include "win/session_end.h"
-#include "win/strings.h"
+#include "win/windows/common_controls.h"
+#include "win/windows/dialog_kit.h"
+#include "win/windows/dropped_files.h"
+#include "win/windows/message_filter.h"
+#include "win/system/on_demand.h"
+#include "win/system/session_end.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

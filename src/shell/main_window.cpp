@@ -4,14 +4,14 @@
 
 #include "settings/ini_settings.h"
 #include "shell/resource.h"
-#include "win/common_controls.h"
-#include "win/dialog_kit.h"
-#include "win/dpi.h"
-#include "win/environment_keys.h"
-#include "win/message_filter.h"
-#include "win/on_demand.h"
-#include "win/screens.h"
-#include "win/strings.h"
+#include "win/windows/common_controls.h"
+#include "win/windows/dialog_kit.h"
+#include "win/windows/dpi.h"
+#include "win/launch/environment_keys.h"
+#include "win/windows/message_filter.h"
+#include "win/system/on_demand.h"
+#include "win/windows/screens.h"
+#include "win/system/strings.h"
 
 namespace tarvek {
 

@@ -29,10 +29,10 @@
 #include "shell/program.h"
 #include "shell/single_copy_window.h"
 #include "shell/tray_icon_window.h"
-#include "win/list_view_grid.h"
-#include "win/registry.h"
-#include "win/unique_handle.h"
-#include "win/win_system.h"
+#include "win/windows/list_view_grid.h"
+#include "win/system/registry.h"
+#include "win/system/unique_handle.h"
+#include "win/system/win_system.h"
 
 namespace tarvek {
 

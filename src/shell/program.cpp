@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/program_condition.h"
+#include "core/input/program_condition.h"
 #include "core/validation.h"
 #include "settings/list_path.h"
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "core/active_list.h"
-#include "core/active_options.h"
+#include "core/files/active_list.h"
+#include "core/files/active_options.h"
 #include "core/dispatch.h"
 #include "core/grid.h"
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 #include "editor/editor_model.h"
 #include "mouse/mouse_controller.h"
 #include "lists/import_list_model.h"

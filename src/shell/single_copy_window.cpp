@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "win/command_channel.h"
-#include "win/message_filter.h"
+#include "win/system/command_channel.h"
+#include "win/windows/message_filter.h"
 
 namespace tarvek {
 

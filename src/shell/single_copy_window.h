@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "win/unique_handle.h"
+#include "win/system/unique_handle.h"
 
 namespace tarvek {
 

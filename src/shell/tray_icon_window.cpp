@@ -1,9 +1,9 @@
 #include "shell/tray_icon_window.h"
 
 #include "shell/resource.h"
-#include "win/dpi.h"
-#include "win/message_filter.h"
-#include "win/tray_courier.h"
+#include "win/windows/dpi.h"
+#include "win/windows/message_filter.h"
+#include "win/system/tray_courier.h"
 
 namespace tarvek {
 

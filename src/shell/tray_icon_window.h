@@ -12,7 +12,7 @@
 #include <optional>
 
 #include "core/dispatch.h"
-#include "win/unique_handle.h"
+#include "win/system/unique_handle.h"
 
 namespace tarvek {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 #include "recording_system.h"
 
 using namespace tarvek;

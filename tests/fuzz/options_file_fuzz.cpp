@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/options_file.h"
+#include "core/files/options_file.h"
 
 using namespace tarvek;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/actions.h"
-#include "core/launch_plan.h"
+#include "core/launch/launch_plan.h"
 #include "recording_system.h"
 
 using namespace tarvek;

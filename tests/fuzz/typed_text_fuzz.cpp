@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/typed_text.h"
+#include "core/input/typed_text.h"
 
 using namespace tarvek;
 

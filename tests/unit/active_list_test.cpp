@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/active_list.h"
+#include "core/files/active_list.h"
 #include "shell/main_commands.h"
 #include "recording_main_window.h"
 #include "recording_system.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/key_names.h"
+#include "core/input/key_names.h"
 #include "recording_system.h"
 
 namespace tarvek {

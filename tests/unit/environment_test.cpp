@@ -1,5 +1,5 @@
 // The user's environment, taken again when Windows announces a change.
-#include "core/environment.h"
+#include "core/launch/environment.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/active_list.h"
-#include "core/busy_retry.h"
-#include "core/remote_files.h"
+#include "core/files/active_list.h"
+#include "core/files/busy_retry.h"
+#include "core/files/remote_files.h"
 #include "recording_system.h"
 
 namespace tarvek {

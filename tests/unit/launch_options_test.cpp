@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/key_names.h"
-#include "core/program_condition.h"
+#include "core/input/key_names.h"
+#include "core/input/program_condition.h"
 #include "editor/launch_options_model.h"
 #include "recording_main_window.h"
 #include "recording_system.h"

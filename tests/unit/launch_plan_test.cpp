@@ -1,4 +1,4 @@
-#include "core/launch_plan.h"
+#include "core/launch/launch_plan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 
 #include <gtest/gtest.h>
 

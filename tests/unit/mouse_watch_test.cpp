@@ -1,4 +1,4 @@
-#include "core/mouse_watch.h"
+#include "core/input/mouse_watch.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "core/hotkey_table.h"
-#include "core/key_names.h"
+#include "core/input/key_names.h"
 #include "recording_system.h"
 
 namespace tarvek {

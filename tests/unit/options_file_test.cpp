@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/active_options.h"
-#include "core/options_file.h"
+#include "core/files/active_options.h"
+#include "core/files/options_file.h"
 #include "recording_system.h"
 
 namespace tarvek {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text_encoding.h"
+#include "core/files/text_encoding.h"
 #include "pad/pad_model.h"
 #include "recording_system.h"
 

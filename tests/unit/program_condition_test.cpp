@@ -1,9 +1,9 @@
-#include "core/program_condition.h"
+#include "core/input/program_condition.h"
 
 #include <gtest/gtest.h>
 
 #include "core/hotkey_table.h"
-#include "core/key_watch.h"
+#include "core/input/key_watch.h"
 #include "recording_system.h"
 
 namespace tarvek {

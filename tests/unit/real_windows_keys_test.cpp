@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/grid_colours.h"
-#include "core/key_press.h"
+#include "core/input/key_press.h"
 #include "editor/editor_model.h"
 #include "pad/pad_session.h"
 #include "recording_system.h"

@@ -11,9 +11,9 @@
 
 #include "core/dispatch.h"
 #include "core/grid.h"
-#include "core/key_watch.h"
+#include "core/input/key_watch.h"
 #include "core/ports.h"
-#include "core/typed_text.h"
+#include "core/input/typed_text.h"
 #include "settings/settings_store.h"
 
 namespace tarvek::testing {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/actions.h"
-#include "core/launch_plan.h"
+#include "core/launch/launch_plan.h"
 #include "recording_system.h"
 
 namespace tarvek {

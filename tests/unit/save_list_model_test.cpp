@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/hotkey_table.h"
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 #include "recording_system.h"
 
 namespace tarvek {

@@ -1,4 +1,4 @@
-#include "core/typed_text.h"
+#include "core/input/typed_text.h"
 
 #include <gtest/gtest.h>
 

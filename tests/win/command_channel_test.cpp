@@ -6,7 +6,7 @@
 #include <string>
 #include <thread>
 
-#include "win/command_channel.h"
+#include "win/system/command_channel.h"
 
 namespace tarvek::win {
 namespace {

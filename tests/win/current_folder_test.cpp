@@ -1,7 +1,7 @@
 // The process's current folder: the program's own from the start, and back there after a file
 // dialog, which moves it whatever its flags say (Windows ignores OFN_NOCHANGEDIR in the open
 // dialog; here the flag is left out to make Wine move it as well).
-#include "win/current_folder.h"
+#include "win/system/current_folder.h"
 
 #include <dlgs.h>
 #include <gtest/gtest.h>
@@ -9,9 +9,9 @@
 #include <optional>
 #include <string>
 
-#include "win/dialog_kit.h"
-#include "win/strings.h"
-#include "win/win_system.h"
+#include "win/windows/dialog_kit.h"
+#include "win/system/strings.h"
+#include "win/system/win_system.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

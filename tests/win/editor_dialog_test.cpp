@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "editor/launch_options_dialog.h"
-#include "win/list_view_grid.h"
-#include "win/strings.h"
+#include "win/windows/list_view_grid.h"
+#include "win/system/strings.h"
 #include "win_test_support.h"
 
 namespace tarvek {

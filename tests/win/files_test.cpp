@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "win/files.h"
-#include "win/strings.h"
-#include "win/unique_handle.h"
-#include "win/win_system.h"
+#include "win/system/files.h"
+#include "win/system/strings.h"
+#include "win/system/unique_handle.h"
+#include "win/system/win_system.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

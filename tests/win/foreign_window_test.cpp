@@ -4,8 +4,8 @@
 
 #include <thread>
 
-#include "win/unique_handle.h"
-#include "win/win_system.h"
+#include "win/system/unique_handle.h"
+#include "win/system/win_system.h"
 
 namespace tarvek::win {
 namespace {

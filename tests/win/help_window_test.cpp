@@ -8,8 +8,8 @@
 
 #include "help/about_window.h"
 #include "help/help_text.h"
-#include "win/dpi.h"
-#include "win/strings.h"
+#include "win/windows/dpi.h"
+#include "win/system/strings.h"
 #include "win_test_support.h"
 
 namespace tarvek {

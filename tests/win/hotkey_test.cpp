@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/hotkey_table.h"
-#include "win/win_system.h"
+#include "win/system/win_system.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

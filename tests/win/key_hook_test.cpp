@@ -1,7 +1,7 @@
 // The key hook for bindings that act only in some programs: where the condition holds, the
 // binding fires and its key goes no further; elsewhere the key reaches the window in front
 // untouched. Without bindings, the hook's thread is gone.
-#include "win/key_hook.h"
+#include "win/input/key_hook.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "core/hotkey_table.h"
-#include "win/foreground_program.h"
-#include "win/launch_routes.h"
-#include "win/running_apps.h"
-#include "win/strings.h"
+#include "win/input/foreground_program.h"
+#include "win/launch/launch_routes.h"
+#include "win/launch/running_apps.h"
+#include "win/system/strings.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

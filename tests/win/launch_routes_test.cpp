@@ -1,6 +1,6 @@
 // Launches with options, for real: the end-to-end tests' target.exe records how it was started
 // (command line, folder, show state), and with --window stays with a window to bring to front.
-#include "win/launch_routes.h"
+#include "win/launch/launch_routes.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <sstream>
 #include <thread>
 
-#include "win/consent_owner.h"
-#include "win/running_apps.h"
-#include "win/strings.h"
+#include "win/launch/consent_owner.h"
+#include "win/launch/running_apps.h"
+#include "win/system/strings.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

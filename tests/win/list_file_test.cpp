@@ -1,5 +1,5 @@
 // The list file end to end: the real grid, the real code page and the real file system.
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 
 #include <windows.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "win/list_view_grid.h"
-#include "win/strings.h"
-#include "win/win_system.h"
+#include "win/windows/list_view_grid.h"
+#include "win/system/strings.h"
+#include "win/system/win_system.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

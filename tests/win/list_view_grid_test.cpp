@@ -1,6 +1,6 @@
 // The hotkey grid on a real report-view list control in a hidden window: whatever the grid held
 // before its control was made, and every change after, is what the control shows.
-#include "win/list_view_grid.h"
+#include "win/windows/list_view_grid.h"
 
 #include <commctrl.h>
 
@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "win/common_controls.h"
-#include "win/dpi.h"
-#include "win/strings.h"
+#include "win/windows/common_controls.h"
+#include "win/windows/dpi.h"
+#include "win/system/strings.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "core/list_file.h"
+#include "core/files/list_file.h"
 #include "lists/import_list_dialog.h"
 #include "lists/save_list_dialog.h"
-#include "win/input_box.h"
-#include "win/list_view_grid.h"
-#include "win/strings.h"
-#include "win/win_system.h"
+#include "win/windows/input_box.h"
+#include "win/windows/list_view_grid.h"
+#include "win/system/strings.h"
+#include "win/system/win_system.h"
 #include "win_test_support.h"
 
 namespace tarvek {

@@ -1,7 +1,7 @@
 // The mouse hook: a side button bound to a binding fires it and the window under the pointer
 // never sees the click; any other click reaches the window untouched. Without bindings, the
 // hook's thread is gone.
-#include "win/mouse_hook.h"
+#include "win/input/mouse_hook.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,7 +9,7 @@
 #include <memory>
 #include <utility>
 
-#include "core/key_names.h"
+#include "core/input/key_names.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {

@@ -1,4 +1,4 @@
-#include "win/on_demand.h"
+#include "win/system/on_demand.h"
 
 #include <windows.h>
 // after windows.h

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "../common/test_data_object.h"
-#include "win/files.h"
-#include "win/strings.h"
-#include "win/win_system.h"
+#include "win/system/files.h"
+#include "win/system/strings.h"
+#include "win/system/win_system.h"
 #include "win_test_support.h"
 
 namespace tarvek {

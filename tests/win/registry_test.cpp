@@ -1,11 +1,11 @@
 // SetRegValue and GetRegValue against the real registry, on a key of the test's own.
-#include "win/registry.h"
+#include "win/system/registry.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "win/strings.h"
+#include "win/system/strings.h"
 
 namespace tarvek::win {
 namespace {

@@ -1,8 +1,8 @@
-#include "win/screens.h"
+#include "win/windows/screens.h"
 
 #include <gtest/gtest.h>
 
-#include "win/dpi.h"
+#include "win/windows/dpi.h"
 
 namespace tarvek::win {
 namespace {

@@ -2,7 +2,7 @@
 // drawn and driven through them, the dialog keys in its own modal loop, and the activation
 // hotkey changed with real registrations.
 #include "settings/settings_dialog.h"
-#include "win/dialog_kit.h"
+#include "win/windows/dialog_kit.h"
 
 #include <dlgs.h>
 #include <gtest/gtest.h>
@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "core/hotkey_table.h"
-#include "win/list_view_grid.h"
-#include "win/strings.h"
-#include "win/win_system.h"
+#include "win/windows/list_view_grid.h"
+#include "win/system/strings.h"
+#include "win/system/win_system.h"
 #include "win_test_support.h"
 
 namespace tarvek {

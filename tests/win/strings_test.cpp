@@ -1,4 +1,4 @@
-#include "win/strings.h"
+#include "win/system/strings.h"
 
 #include <windows.h>
 

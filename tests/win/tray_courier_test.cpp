@@ -1,4 +1,4 @@
-#include "win/tray_courier.h"
+#include "win/system/tray_courier.h"
 
 #include <gtest/gtest.h>
 

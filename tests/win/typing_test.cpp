@@ -1,6 +1,6 @@
 // Typing a text into the window in front: every character arrives in the box as it was given,
 // and no modifier is left down afterwards.
-#include "win/typing.h"
+#include "win/input/typing.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "win/strings.h"
+#include "win/system/strings.h"
 
 namespace tarvek::wintest {
 

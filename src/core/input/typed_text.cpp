@@ -1,0 +1,183 @@
+#include "core/input/typed_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "core/hotkey_table.h"
+#include "core/files/text_encoding.h"
+
+namespace tarvek {
+
+namespace {
+
+constexpr std::uint16_t kReturnKey = 0x0D;
+constexpr std::uint16_t kTabKey = 0x09;
+// Win and Alt on either side, and Alt as the side-less key: when their release is the next thing
+// the shell or the window in front sees after their press, a menu opens.
+constexpr std::array<int, 5> kMenuKeys = {0x5B, 0x5C, 0x12, 0xA4, 0xA5};
+
+bool OpensAMenu(int virtualKey) {
+  return std::find(kMenuKeys.begin(), kMenuKeys.end(), virtualKey) != kMenuKeys.end();
+}
+
+// The left and right key of each modifier.
+struct ModifierSides {
+  int flag, left, right;
+};
+constexpr std::array<ModifierSides, 4> kModifierSides = {{{kModControl, 0xA2, 0xA3},
+                                                          {kModAlt, 0xA4, 0xA5},
+                                                          {kModShift, 0xA0, 0xA1},
+                                                          {kModWin, 0x5B, 0x5C}}};
+
+bool HighSurrogate(std::uint16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+
+void PressAndRelease(std::vector<KeyInput>& events, std::uint16_t virtualKey, std::uint16_t unit) {
+  events.push_back({virtualKey, unit, false});
+  events.push_back({virtualKey, unit, true});
+}
+
+// The length of the line break that starts at i, 0 when none does.
+std::size_t LineBreakAt(std::string_view text, std::size_t i) {
+  if (text[i] == '\n') return 1;
+  if (text[i] != '\r') return 0;
+  return i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+}
+
+}  // namespace
+
+std::string EscapeTypedText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (std::size_t lineBreak = LineBreakAt(text, i)) {
+      out += "\\n";
+      i += lineBreak;
+      continue;
+    }
+    if (text[i] == '\t') {
+      out += "\\t";
+    } else if (text[i] == '\\') {
+      out += "\\\\";
+    } else {
+      out += text[i];
+    }
+    ++i;
+  }
+  return out;
+}
+
+std::string UnescapeTypedText(std::string_view escaped) {
+  std::string out;
+  out.reserve(escaped.size());
+  for (std::size_t i = 0; i < escaped.size();) {
+    // A line break written into the file by hand is a line break all the same.
+    if (std::size_t lineBreak = LineBreakAt(escaped, i)) {
+      out += "\r\n";
+      i += lineBreak;
+      continue;
+    }
+    char next = i + 1 < escaped.size() ? escaped[i + 1] : '\0';
+    if (escaped[i] == '\\' && (next == 'n' || next == 't' || next == '\\')) {
+      out += next == 'n' ? "\r\n" : next == 't' ? "\t" : "\\";
+      i += 2;
+      continue;
+    }
+    out += escaped[i];  // a lone backslash too: "C:\Tools" was written by hand
+    ++i;
+  }
+  return out;
+}
+
+std::vector<KeyInput> TextInputEvents(std::string_view utf8Text) {
+  const std::string bytes = Utf8ToUtf16(utf8Text, false);
+  auto unitAt = [&bytes](std::size_t k) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[2 * k]) |
+                                      static_cast<unsigned char>(bytes[2 * k + 1]) << 8);
+  };
+  const std::size_t count = std::min(bytes.size() / 2, kMaxTypedTextUnits);
+  std::vector<KeyInput> events;
+  events.reserve(count * 2);
+  for (std::size_t k = 0; k < count; ++k) {
+    std::uint16_t unit = unitAt(k);
+    if (HighSurrogate(unit)) {
+      // Both halves or neither: the last one that fits may not be cut off from its partner.
+      if (k + 1 >= count) break;
+      PressAndRelease(events, 0, unit);
+      PressAndRelease(events, 0, unitAt(++k));
+    } else if (unit == '\r' || unit == '\n') {
+      if (unit == '\r' && k + 1 < count && unitAt(k + 1) == '\n') ++k;
+      PressAndRelease(events, kReturnKey, 0);
+    } else if (unit == '\t') {
+      PressAndRelease(events, kTabKey, 0);
+    } else if (unit >= 0x20 && unit != 0x7F) {
+      PressAndRelease(events, 0, unit);
+    }
+  }
+  return events;
+}
+
+std::vector<KeyInput> ReleaseHeldKeys(const std::vector<int>& heldVirtualKeys) {
+  std::vector<KeyInput> events;
+  if (std::any_of(heldVirtualKeys.begin(), heldVirtualKeys.end(), OpensAMenu)) {
+    PressAndRelease(events, kMaskKey, 0);
+  }
+  for (int key : heldVirtualKeys) events.push_back({static_cast<std::uint16_t>(key), 0, true});
+  return events;
+}
+
+std::vector<int> HotkeyKeys(int modifiers, int virtualKey) {
+  std::vector<int> keys;
+  for (const ModifierSides& s : kModifierSides) {
+    if ((modifiers & s.flag) != 0) keys.insert(keys.end(), {s.left, s.right});
+  }
+  if (virtualKey != 0) keys.push_back(virtualKey);
+  return keys;
+}
+
+TypingOutcome TypeText(const TypingJob& job, TypingDevice& device) {
+  auto keysDown = [&job, &device] {
+    std::vector<int> down;
+    for (int key : job.hotkeyKeys) {
+      if (device.KeyDown(key)) down.push_back(key);
+    }
+    return down;
+  };
+  auto elsewhere = [&device](WindowRef window) { return window != 0 && !device.OwnWindow(window); };
+
+  const std::vector<int> downAtStart = keysDown();
+  if (std::any_of(downAtStart.begin(), downAtStart.end(), OpensAMenu)) {
+    device.Send({{kMaskKey, 0, false}, {kMaskKey, 0, true}});
+  }
+  // The user is still letting go of the hotkey, and the window in front may still be this
+  // program's own (a menu, the grid) on its way out.
+  for (int waited = 0; waited < kKeyReleaseWaitMs; waited += kKeyPollMs) {
+    if (keysDown().empty() && elsewhere(device.Foreground())) break;
+    device.Pause(kKeyPollMs);
+  }
+  const WindowRef window = device.Foreground();
+  if (!elsewhere(window)) return TypingOutcome::kNoWindow;
+  if (device.AboveThisProgram(window)) {
+    device.Tell(std::string(kElevatedWindowMessage));
+    return TypingOutcome::kRefused;
+  }
+  // A modifier still down would turn the typed letters into shortcuts.
+  if (std::vector<int> held = keysDown(); !held.empty()) device.Send(ReleaseHeldKeys(held));
+
+  const std::vector<KeyInput> events = TextInputEvents(job.text);
+  for (std::size_t begin = 0; begin < events.size();) {
+    if (begin != 0) {
+      device.Pause(kTypingBatchPauseMs);
+      if (device.Foreground() != window) return TypingOutcome::kStopped;
+    }
+    std::size_t end = std::min(begin + kTypingBatchEvents, events.size());
+    // The two halves of a character go in one call, or another program's keys may come between.
+    while (end < events.size() && end > begin + 1 && HighSurrogate(events[end - 1].unit)) --end;
+    device.Send(std::vector<KeyInput>(events.begin() + static_cast<std::ptrdiff_t>(begin),
+                                      events.begin() + static_cast<std::ptrdiff_t>(end)));
+    begin = end;
+  }
+  return TypingOutcome::kTyped;
+}
+
+}  // namespace tarvek

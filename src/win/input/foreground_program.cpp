@@ -1,0 +1,121 @@
+#include "win/input/foreground_program.h"
+
+#include <utility>
+
+#include "core/input/program_condition.h"
+#include "win/system/strings.h"
+#include "win/system/unique_handle.h"
+
+namespace tarvek::win {
+
+namespace {
+
+std::string_view FileNameOf(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// The programs of the frame's child windows that belong to other processes, in their order.
+std::vector<std::string> ChildPrograms(HWND frame, DWORD frameProcess) {
+  struct Search {
+    DWORD frameProcess;
+    DWORD lastProcess = 0;
+    std::vector<std::string> paths;
+  } search{frameProcess, 0, {}};
+  EnumChildWindows(
+      frame,
+      [](HWND child, LPARAM context) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(context);
+        DWORD id = 0;
+        GetWindowThreadProcessId(child, &id);
+        // Siblings of one app come one after the other: asked once.
+        if (id == 0 || id == s.frameProcess || id == s.lastProcess) return TRUE;
+        s.lastProcess = id;
+        try {
+          std::string path = ProgramOfProcess(id);
+          if (!path.empty()) s.paths.push_back(std::move(path));
+          return TRUE;
+        } catch (...) {  // short of memory: the children found so far
+          return FALSE;
+        }
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return std::move(search.paths);
+}
+
+}  // namespace
+
+std::string ProgramOfProcess(DWORD processId) {
+  if (processId == 0) return {};
+  UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  if (!process) return {};
+  // Paths may be longer than MAX_PATH; the buffer grows until the path fits.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &size)) {
+      buffer.resize(size);
+      return Narrow(buffer);
+    }
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= 0x10000) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool IsAppFrameHost(std::string_view programPath) {
+  const std::wstring name = Widen(FileNameOf(programPath));
+  return CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()),
+                              L"ApplicationFrameHost.exe", -1, TRUE) == CSTR_EQUAL;
+}
+
+std::string ProgramOfWindow(HWND window) {
+  if (window == nullptr) return {};
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  std::string path = ProgramOfProcess(id);
+  if (!IsAppFrameHost(path)) return path;
+  return WindowProgram(path, ChildPrograms(window, id));
+}
+
+std::string ForegroundProgram() { return ProgramOfWindow(GetForegroundWindow()); }
+
+std::vector<std::string> OpenProgramNames() {
+  struct Search {
+    DWORD self = GetCurrentProcessId();
+    std::vector<std::string> names;  // sorted, letter case not counting
+  } search;
+  EnumWindows(
+      [](HWND window, LPARAM context) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(context);
+        if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr ||
+            (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) {
+          return TRUE;
+        }
+        DWORD id = 0;
+        GetWindowThreadProcessId(window, &id);
+        if (id == s.self) return TRUE;
+        try {
+          const std::string path = ProgramOfWindow(window);
+          const std::string_view name = FileNameOf(path);
+          if (name.empty()) return TRUE;
+          const std::wstring wide = Widen(name);
+          auto at = s.names.begin();
+          for (; at != s.names.end(); ++at) {
+            const std::wstring other = Widen(*at);
+            const int order =
+                CompareStringOrdinal(other.c_str(), static_cast<int>(other.size()), wide.c_str(),
+                                     static_cast<int>(wide.size()), TRUE);
+            if (order == CSTR_EQUAL) return TRUE;
+            if (order == CSTR_GREATER_THAN) break;
+          }
+          s.names.insert(at, std::string(name));
+          return TRUE;
+        } catch (...) {  // short of memory: the names found so far
+          return FALSE;
+        }
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return std::move(search.names);
+}
+
+}  // namespace tarvek::win
