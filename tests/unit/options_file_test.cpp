@@ -126,6 +126,15 @@ TEST(OptionsFile, TextAndProgramConditionsRoundTrip) {
   OptionsFile both = CheckRead("[Alt | Q]\nNotIn=b.exe\n OnlyIn = a.exe \n", "Alt", "Q", only);
   both.Set("Alt", "Q", only);
   EXPECT_EQ(both.Serialize(), kBom + "[Alt | Q]\r\nOnlyIn=a.exe\r\n");
+  // A list of nothing but separators is no condition when read, as it is none when written,
+  // and leaves the other scope to count.
+  OptionsFile separators = OptionsFile::Parse("[=xt | Q]\r\nNotIn=;\n");
+  EXPECT_EQ(separators.Get("=xt", "Q"), LaunchOptions{});
+  EXPECT_TRUE(separators.Empty());
+  LaunchOptions notB;
+  notB.Scope = ProgramScope::kNotIn;
+  notB.Programs = "b.exe";
+  CheckRead("[Alt | Q]\nOnlyIn= ; ;\nNotIn=b.exe\n", "Alt", "Q", notB);
 }
 
 TEST(ActiveOptions, BesideTheListWrittenOnlyWhenChangedAndDamagedFilesAreGuarded) {

@@ -7,6 +7,7 @@
 
 #include "core/files/list_file.h"
 #include "core/files/text_encoding.h"
+#include "core/input/program_condition.h"
 #include "core/input/typed_text.h"
 
 namespace tarvek {
@@ -109,7 +110,11 @@ LaunchOptions ReadOptions(const std::vector<std::string>& lines) {
       case Key::kOther: break;
     }
   }
-  // Both given (by hand): the narrower one counts.
+  // A list of nothing but separators names no program: it is no condition, as it is written
+  // back (not at all), so that a save does not change what the file means. Both given (by
+  // hand): the narrower one counts.
+  if (SplitProgramList(onlyIn).empty()) onlyIn.clear();
+  if (SplitProgramList(notIn).empty()) notIn.clear();
   if (!onlyIn.empty()) {
     options.Scope = ProgramScope::kOnlyIn;
     options.Programs = std::move(onlyIn);
