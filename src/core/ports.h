@@ -200,6 +200,11 @@ struct EnvironmentKeys {
   std::vector<EnvironmentValue> system;
   std::vector<EnvironmentValue> user;
   std::vector<EnvironmentValue> session;
+  // False for a key that exists but could not be read whole (refused, or a value that kept
+  // changing while it was read): its values are unknown, not gone. A missing key is read: empty.
+  bool systemRead = true;
+  bool userRead = true;
+  bool sessionRead = true;
 };
 
 // A top-level window and the application identity (AppUserModelID) it carries.

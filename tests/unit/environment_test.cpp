@@ -103,6 +103,16 @@ TEST(EnvironmentFollower, TheNextLaunchSeesTheNewValues) {
   system.calls.clear();
   runner.RefreshEnvironment();
   EXPECT_EQ(system.calls, Calls{});
+  // A key that cannot be read is no key emptied: its variables stay until it reads again.
+  system.environmentKeys.userRead = false;
+  system.environmentKeys.user.clear();
+  system.environmentKeys.system = {{"PATH", "C:\\Win", false}};
+  runner.RefreshEnvironment();
+  EXPECT_EQ(system.calls, Calls{"SetEnvironmentValue PATH=C:\\Win"});
+  system.calls.clear();
+  system.environmentKeys.userRead = true;
+  runner.RefreshEnvironment();
+  EXPECT_EQ(system.calls, Calls{"SetEnvironmentValue TOOL removed"});
 }
 
 }  // namespace

@@ -117,6 +117,11 @@ void EnvironmentFollower::Remember(LaunchWithOptionsPort& system) {
 
 void EnvironmentFollower::Refresh(LaunchWithOptionsPort& system) {
   EnvironmentKeys now = system.ReadEnvironmentKeys();
+  // A key that could not be read keeps the values it had: taking it as empty would remove Path
+  // and the rest from every later launch.
+  if (!now.systemRead) now.system = known_.system;
+  if (!now.userRead) now.user = known_.user;
+  if (!now.sessionRead) now.session = known_.session;
   for (const EnvironmentChange& change : RefreshedEnvironment(
            known_, now,
            [&system](const std::string& name) { return system.EnvironmentVariable(name); })) {

@@ -11,7 +11,8 @@
 namespace tarvek::win {
 
 // HKLM "SYSTEM\CurrentControlSet\Control\Session Manager\Environment", HKCU "Environment" and
-// HKCU "Volatile Environment"; text values only. A key that cannot be read gives nothing.
+// HKCU "Volatile Environment"; text values only. A key that exists and cannot be read is
+// marked unread, its values left empty.
 EnvironmentKeys ReadEnvironmentKeys();
 void SetProcessVariable(const std::string& name, const std::optional<std::string>& value);
 // Whether WM_SETTINGCHANGE's lParam is the text "Environment" (as the system and setup programs
