@@ -77,11 +77,11 @@ bool OfClass(HWND window, std::initializer_list<const wchar_t*> classes) {
   return false;
 }
 
-// The taskbar and the overflow of its notification icons: what is in front after a click on
-// the tray icon.
+// The taskbar and the overflow of its notification icons, and Wine's notification area when no
+// desktop provides one: what is in front after a click on the tray icon.
 bool TaskbarPart(HWND window) {
   return OfClass(window, {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"NotifyIconOverflowWindow",
-                          L"TopLevelWindowForOverflowXamlIsland"});
+                          L"TopLevelWindowForOverflowXamlIsland", L"__winex11_standalone_tray"});
 }
 
 // The desktop behind every window: nothing to type into.
