@@ -233,7 +233,7 @@ bool TypingQueue::Push(TypingJob job, TypingDevice& device) {
 std::optional<TypingQueue::Entry> TypingQueue::Take() {
   if (waiting_.empty()) return std::nullopt;
   std::optional<Entry> next(std::move(waiting_.front()));
-  waiting_.pop_front();
+  waiting_.erase(waiting_.begin());
   taken_ = takenWaits_ = true;
   takenSlot_ = next->job.slot;
   return next;

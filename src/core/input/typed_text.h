@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <span>
@@ -137,7 +136,7 @@ class TypingQueue {
   bool Idle() const { return waiting_.empty() && !taken_; }
 
  private:
-  std::deque<Entry> waiting_;
+  std::vector<Entry> waiting_;
   int takenSlot_ = -1;
   bool taken_ = false;
   bool takenWaits_ = false;
