@@ -20,6 +20,7 @@ add_library(tarvek_win STATIC
   src/win/launch/consent_owner.cpp
   src/win/launch/running_apps.cpp
   src/win/input/foreground_program.cpp
+  src/win/input/key_sender.cpp
   src/win/input/typing.cpp
   src/win/input/hook_thread.cpp
   src/win/input/key_hook.cpp

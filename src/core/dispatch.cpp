@@ -149,7 +149,12 @@ void HotkeyCore::RunSlot(int slot) {
   if (target == action_name::kTypeText) {
     // Typed on a thread of its own, once the hotkey's keys are let go: a long text never holds
     // this window or the other hotkeys.
-    system_.TypeTextInFront({options.Text, HotkeyKeys(entry.Modifiers, entry.VirtualKey)});
+    TypingJob job{options.Text, HotkeyKeys(entry.Modifiers, entry.VirtualKey), slot};
+    if (menuWindow) {
+      job.fromMenu = true;
+      job.window = *menuWindow;
+    }
+    system_.TypeTextInFront(job);
     return;
   }
   actions.RunTarget(target, options);

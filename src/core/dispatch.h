@@ -104,6 +104,10 @@ class HotkeyCore {
   unsigned instanceMessage = 0;  // the registered "MYMESSAGE"; 0 until registered
   Rect ForegroundRect;
   ActionRunner actions;
+  // While a binding chosen from the hotkey-list menu runs: the window the user worked in before
+  // the menu opened (0: none of another program). A text is typed into it, not into this
+  // program's window that the menu left in front.
+  std::optional<WindowRef> menuWindow;
 
  private:
   void OnTrayMouse(unsigned mouseMessage);

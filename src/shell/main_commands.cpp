@@ -125,12 +125,14 @@ void MainCommands::ToggleLock() {
   view_.SetMenuChecked(MenuItemId::kLockNow, lockNowChecked_);
 }
 
-void MainCommands::RunFromHotkeyMenu(int item) {
+void MainCommands::RunFromHotkeyMenu(int item, WindowRef inFrontBefore) {
   std::vector<MenuItem>& menu = program_.hotkeyMenu;
   if (item < 0 || item >= static_cast<int>(menu.size()) || menu[item].slot < 0) return;
   // The same road as the binding's hotkey, sound included; it runs also while the bindings
   // are disabled.
+  program_.core.menuWindow = inFrontBefore;
   view_.SendHotkeyToSelf(BindingIdBase + menu[item].slot);
+  program_.core.menuWindow.reset();
   // The binding may have shown a message box in which the list was reloaded: the menu is read
   // only now.
   for (int i = 0; i < static_cast<int>(menu.size()); ++i) {

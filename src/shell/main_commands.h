@@ -36,7 +36,8 @@ class MainCommands {
   // "暂时禁用(&L)" and "取消禁用(&U)": unregisters every binding, or registers them again.
   void ToggleLock();
   // A click on item i of the hotkey-list menu runs binding i and leaves the check mark on it.
-  void RunFromHotkeyMenu(int item);
+  // inFrontBefore: the window the user worked in before the menu opened, which a text goes to.
+  void RunFromHotkeyMenu(int item, WindowRef inFrontBefore = 0);
 
   // "添加 &A" and "添加热键(&A)": the editor adds bindings.
   void Add();

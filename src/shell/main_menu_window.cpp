@@ -4,6 +4,7 @@
 
 #include "shell/main_window.h"
 #include "shell/resource.h"
+#include "win/input/typing.h"
 #include "win/windows/dpi.h"
 #include "win/system/strings.h"
 
@@ -131,7 +132,7 @@ bool MainWindow::TranslateShortcut(MSG& message) {
 void MainWindow::OnCommand(int id) {
   if (commands_ == nullptr) return;
   if (id >= kHotkeyMenuBase && id <= kHotkeyMenuBase + kLastSlot) {
-    commands_->RunFromHotkeyMenu(id - kHotkeyMenuBase);
+    commands_->RunFromHotkeyMenu(id - kHotkeyMenuBase, windowBeforeMenu_);
     return;
   }
   switch (id) {
@@ -331,7 +332,12 @@ void MainWindow::PopupMenu(HMENU menu) {
   PostMessageW(window_, WM_NULL, 0, 0);
 }
 
-void MainWindow::PopupHotkeyMenu() { PopupMenu(hotkeyMenu_.get()); }
+void MainWindow::PopupHotkeyMenu() {
+  // Taken before the menu makes this window the one in front: a binding chosen from it that
+  // types a text types into the window the user was working in.
+  windowBeforeMenu_ = win::WindowInFrontOfUser();
+  PopupMenu(hotkeyMenu_.get());
+}
 void MainWindow::PopupSystemMenu() { PopupMenu(GetSubMenu(menuBar_.get(), kFileMenuIndex)); }
 void MainWindow::PopupEditMenu() { PopupMenu(GetSubMenu(menuBar_.get(), kEditMenuIndex)); }
 

@@ -172,6 +172,7 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   bool mainProcInstalled_ = false;
   TrayIcon tray_;
   win::UniqueMenu hotkeyMenu_;
+  WindowRef windowBeforeMenu_ = 0;  // the user's window when the hotkey-list menu opened
   win::UniqueMenu menuBar_;  // taken off the window before it is destroyed
   win::UniqueAccelerators shortcuts_;
   std::unique_ptr<win::ListViewGrid> grid_;

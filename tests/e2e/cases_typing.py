@@ -56,6 +56,19 @@ class TypingAndProgramsTests(E2ECase):
         # The box saw Ctrl and Alt go down, and Enter and Tab of the text; never the T.
         self.assertNotIn("84", self.keys_seen("target.exe")[::2], "the hotkey's own key reached the box")
 
+    def test_a_text_chosen_from_the_tray_menu_goes_to_the_window_the_user_left(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe does not type")
+        binding = ("Ctrl + Alt", "T", "签名", "输入文本")
+        self.start_unchecked([binding], "[Ctrl + Alt | T]\nText=从菜单输入")
+        title = self.open_text_box("target.exe")
+        self.click_icon(1)
+        self.assertTrue(wait_for(self.menu_open, 5), "a click on the icon opens no menu")
+        self.box.driver("keys", "up")
+        self.box.driver("keys", "enter")
+        text = lambda: self.box.driver("text", title, 100)[1]
+        self.assertTrue(wait_for(lambda: text() == "从菜单输入", 10), f"the box holds {text()!r}")
+
     def test_only_in_and_not_in_act_in_their_programs_and_leave_the_key_elsewhere(self):
         if self.program.is_floor:
             self.skipTest("floor.exe has no conditions")

@@ -301,6 +301,13 @@ TEST_F(DispatchTest, TextAndConditionalBindingsTakeTheirOwnRoads) {
   EXPECT_EQ(CallsOfHotkey(BindingIdBase), Calls{"TypeTextInFront 你好\r\nWorld"});
   ASSERT_EQ(system.typedJobs.size(), 1u);
   EXPECT_EQ(system.typedJobs[0].hotkeyKeys, HotkeyKeys(kModControl | kModAlt, 'T'));
+  EXPECT_EQ(system.typedJobs[0].slot, 0);
+  EXPECT_FALSE(system.typedJobs[0].fromMenu);
+  core.menuWindow = 42;  // chosen from the hotkey-list menu: typed into the window before it
+  CallsOfHotkey(BindingIdBase);
+  EXPECT_TRUE(system.typedJobs.at(1).fromMenu);
+  EXPECT_EQ(system.typedJobs[1].window, 42u);
+  core.menuWindow.reset();
 
   EXPECT_EQ(CallsOf(kKeyFiredMessage, 1, generation), Calls{"Background ShellOpen calc"});
   EXPECT_EQ(CallsOf(kKeyFiredMessage, 1, generation - 1), Calls{});  // an older list's

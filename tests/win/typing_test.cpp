@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "core/hotkey_table.h"
 #include "win_test_support.h"
@@ -70,6 +72,34 @@ TEST(Typing, TheTextArrivesExactlyInAnotherProgramAndNotInThisOne) {
   for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN}) {
     EXPECT_EQ(GetAsyncKeyState(key) & 0x8000, 0) << key;
   }
+}
+
+// A window whose thread shows a popup menu is in a menu, as the typist asks before typing (a
+// key typed there would choose an item); once the menu is gone, it is not.
+TEST(Typing, AWindowShowingAMenuIsInAMenu) {
+  std::atomic<HWND> owner = nullptr;
+  std::thread menuThread([&owner] {
+    HWND window = CreateWindowExW(0, L"STATIC", L"menu", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                  nullptr, nullptr, nullptr, nullptr);
+    HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING, 1, L"item");
+    SetForegroundWindow(window);
+    owner = window;
+    TrackPopupMenu(menu, 0, 10, 10, 0, window, nullptr);
+    DestroyMenu(menu);
+    DestroyWindow(window);
+  });
+  WinTypingDevice device;
+  bool inMenu = false;
+  for (int i = 0; i < 400 && !inMenu; ++i) {
+    Sleep(10);
+    inMenu = owner != nullptr && device.InMenu(reinterpret_cast<WindowRef>(owner.load()));
+  }
+  EXPECT_TRUE(inMenu);
+  const HWND window = owner;
+  PostMessageW(window, WM_CANCELMODE, 0, 0);
+  menuThread.join();
+  EXPECT_FALSE(device.InMenu(reinterpret_cast<WindowRef>(window)));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <utility>
 
 #include "core/hotkey_table.h"
 #include "core/files/text_encoding.h"
@@ -13,14 +14,6 @@ namespace {
 
 constexpr std::uint16_t kReturnKey = 0x0D;
 constexpr std::uint16_t kTabKey = 0x09;
-// Win and Alt on either side, and Alt as the side-less key: when their release is the next thing
-// the shell or the window in front sees after their press, a menu opens.
-constexpr std::array<int, 5> kMenuKeys = {0x5B, 0x5C, 0x12, 0xA4, 0xA5};
-
-bool OpensAMenu(int virtualKey) {
-  return std::find(kMenuKeys.begin(), kMenuKeys.end(), virtualKey) != kMenuKeys.end();
-}
-
 // The left and right key of each modifier.
 struct ModifierSides {
   int flag, left, right;
@@ -117,15 +110,6 @@ std::vector<KeyInput> TextInputEvents(std::string_view utf8Text) {
   return events;
 }
 
-std::vector<KeyInput> ReleaseHeldKeys(const std::vector<int>& heldVirtualKeys) {
-  std::vector<KeyInput> events;
-  if (std::any_of(heldVirtualKeys.begin(), heldVirtualKeys.end(), OpensAMenu)) {
-    PressAndRelease(events, kMaskKey, 0);
-  }
-  for (int key : heldVirtualKeys) events.push_back({static_cast<std::uint16_t>(key), 0, true});
-  return events;
-}
-
 std::vector<int> HotkeyKeys(int modifiers, int virtualKey) {
   std::vector<int> keys;
   for (const ModifierSides& s : kModifierSides) {
@@ -135,35 +119,16 @@ std::vector<int> HotkeyKeys(int modifiers, int virtualKey) {
   return keys;
 }
 
-TypingOutcome TypeText(const TypingJob& job, TypingDevice& device) {
-  auto keysDown = [&job, &device] {
-    std::vector<int> down;
-    for (int key : job.hotkeyKeys) {
-      if (device.KeyDown(key)) down.push_back(key);
-    }
-    return down;
-  };
-  auto elsewhere = [&device](WindowRef window) { return window != 0 && !device.OwnWindow(window); };
+namespace {
 
-  const std::vector<int> downAtStart = keysDown();
-  if (std::any_of(downAtStart.begin(), downAtStart.end(), OpensAMenu)) {
-    device.Send({{kMaskKey, 0, false}, {kMaskKey, 0, true}});
-  }
-  // The user is still letting go of the hotkey, and the window in front may still be this
-  // program's own (a menu, the grid) on its way out.
-  for (int waited = 0; waited < kKeyReleaseWaitMs; waited += kKeyPollMs) {
-    if (keysDown().empty() && elsewhere(device.Foreground())) break;
-    device.Pause(kKeyPollMs);
-  }
-  const WindowRef window = device.Foreground();
-  if (!elsewhere(window)) return TypingOutcome::kNoWindow;
-  if (device.AboveThisProgram(window)) {
-    device.Tell(std::string(kElevatedWindowMessage));
-    return TypingOutcome::kRefused;
-  }
+// Sends the job's text into the window in batches. typedSome: whether any of it went in.
+TypingOutcome SendText(const TypingJob& job, WindowRef window, TypingDevice& device,
+                       const std::vector<int>& held, bool& typedSome) {
   // A modifier still down would turn the typed letters into shortcuts.
-  if (std::vector<int> held = keysDown(); !held.empty()) device.Send(ReleaseHeldKeys(held));
-
+  if (!held.empty()) {
+    const std::vector<KeyInput> releases = ReleaseHeldKeys(held);
+    if (device.Send(releases) < releases.size()) return TypingOutcome::kBlocked;
+  }
   const std::vector<KeyInput> events = TextInputEvents(job.text);
   for (std::size_t begin = 0; begin < events.size();) {
     if (begin != 0) {
@@ -173,11 +138,105 @@ TypingOutcome TypeText(const TypingJob& job, TypingDevice& device) {
     std::size_t end = std::min(begin + kTypingBatchEvents, events.size());
     // The two halves of a character go in one call, or another program's keys may come between.
     while (end < events.size() && end > begin + 1 && HighSurrogate(events[end - 1].unit)) --end;
-    device.Send(std::vector<KeyInput>(events.begin() + static_cast<std::ptrdiff_t>(begin),
-                                      events.begin() + static_cast<std::ptrdiff_t>(end)));
+    const std::span<const KeyInput> batch(events.data() + begin, end - begin);
+    const std::size_t taken = device.Send(batch);
+    typedSome = typedSome || taken != 0;
+    if (taken < batch.size()) return TypingOutcome::kBlocked;
     begin = end;
   }
   return TypingOutcome::kTyped;
+}
+
+}  // namespace
+
+TypingOutcome TypeText(const TypingJob& job, TypingDevice& device,
+                       const std::function<void()>& typing) {
+  auto keysDown = [&job, &device] {
+    std::vector<int> down;
+    for (int key : job.hotkeyKeys) {
+      if (device.KeyDown(key)) down.push_back(key);
+    }
+    return down;
+  };
+  auto elsewhere = [&device](WindowRef window) { return window != 0 && !device.OwnWindow(window); };
+  // The window to type into: the menu's, or any of another program that is in front.
+  auto wanted = [&job, &elsewhere](WindowRef window) {
+    return job.fromMenu ? window == job.window : elsewhere(window);
+  };
+
+  if (job.fromMenu) {
+    if (!elsewhere(job.window)) {
+      device.Tell(std::string(kNoWindowBeforeMenuMessage));
+      return TypingOutcome::kNoWindow;
+    }
+    device.BringToFront(job.window);
+  }
+  // The modifier's release, the next thing the shell, the window or its input method would see
+  // after its press, would open a menu or switch the input method.
+  const std::vector<int> downAtStart = keysDown();
+  if (std::any_of(downAtStart.begin(), downAtStart.end(), IsModifierKey)) {
+    device.Send(kMaskKeyEvents);
+  }
+  // The user is still letting go of the hotkey, and the window in front may still be this
+  // program's own (a menu, the grid) on its way out.
+  for (int waited = 0; waited < kKeyReleaseWaitMs; waited += kKeyPollMs) {
+    if (keysDown().empty() && wanted(device.Foreground())) break;
+    device.Pause(kKeyPollMs);
+  }
+  const WindowRef window = device.Foreground();
+  if (!wanted(window)) {
+    if (job.fromMenu) device.Tell(std::string(kWindowNotBackMessage));
+    return TypingOutcome::kNoWindow;
+  }
+  if (device.AboveThisProgram(window)) {
+    device.Tell(std::string(kElevatedWindowMessage));
+    return TypingOutcome::kRefused;
+  }
+  // Leaving the menu for the user would take keys of our own (Esc, Alt) that the window may
+  // read otherwise; typing nothing and saying so is what the user can act on.
+  if (device.InMenu(window)) {
+    device.Tell(std::string(kInMenuMessage));
+    return TypingOutcome::kInMenu;
+  }
+  if (typing) typing();
+
+  const std::optional<std::uint32_t> inputMethod = device.SwitchOffInputMethod(window);
+  bool typedSome = false;
+  TypingOutcome outcome = TypingOutcome::kBlocked;
+  try {
+    outcome = SendText(job, window, device, keysDown(), typedSome);
+  } catch (...) {
+    if (inputMethod) device.RestoreInputMethod(window, *inputMethod);
+    throw;
+  }
+  // Back before any message: the user's window is not left without its input method while the
+  // message waits.
+  if (inputMethod) device.RestoreInputMethod(window, *inputMethod);
+  if (outcome == TypingOutcome::kBlocked) {
+    device.Tell(std::string(typedSome ? kPartlyBlockedMessage : kBlockedMessage));
+  }
+  return outcome;
+}
+
+bool TypingQueue::Push(TypingJob job, TypingDevice& device) {
+  const int slot = job.slot;
+  if (slot >= 0) {
+    if (taken_ && takenWaits_ && takenSlot_ == slot) return false;
+    for (const Entry& entry : waiting_) {
+      if (entry.job.slot == slot) return false;
+    }
+  }
+  waiting_.push_back({std::move(job), &device});
+  return true;
+}
+
+std::optional<TypingQueue::Entry> TypingQueue::Take() {
+  if (waiting_.empty()) return std::nullopt;
+  std::optional<Entry> next(std::move(waiting_.front()));
+  waiting_.erase(waiting_.begin());
+  taken_ = takenWaits_ = true;
+  takenSlot_ = next->job.slot;
+  return next;
 }
 
 }  // namespace tarvek

@@ -4,10 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/input/key_input.h"
 #include "core/ports.h"
 
 namespace tarvek {
@@ -22,30 +26,10 @@ std::string EscapeTypedText(std::string_view text);
 // character, and one at the end, stand for themselves: a hand-written "C:\Tools" survives.
 std::string UnescapeTypedText(std::string_view escaped);
 
-// One key event as SendInput takes it. With a unit, it is KEYEVENTF_UNICODE of that UTF-16
-// unit (virtual key 0); else the virtual key itself.
-struct KeyInput {
-  std::uint16_t virtualKey = 0;
-  std::uint16_t unit = 0;
-  bool up = false;
-  bool operator==(const KeyInput&) const = default;
-};
-
-// An unassigned virtual key: pressed while Win or Alt is down, it tells the shell and the window
-// in front that the key was used with another one, so that its release opens neither the Start
-// menu nor the menu bar.
-inline constexpr std::uint16_t kMaskKey = 0xE8;
-// The events carry this in dwExtraInfo, so that this program's own key hook lets them by.
-inline constexpr std::uintptr_t kOwnInputTag = 0x54484B31;  // "THK1"
-
 // The events that type the text: every character as its UTF-16 unit(s), press and release (a
 // surrogate pair as its two units), a line break (CR LF, LF or CR) as Enter, a tab as Tab.
 // Other control characters are left out.
 std::vector<KeyInput> TextInputEvents(std::string_view utf8Text);
-// The events that let go of keys still logically down (virtual keys), before typing: first a
-// press and release of the mask key when Win or Alt is among them, then each one's release.
-std::vector<KeyInput> ReleaseHeldKeys(const std::vector<int>& heldVirtualKeys);
-
 // The virtual keys of a hotkey: both sides of each of its modifiers, then its key.
 std::vector<int> HotkeyKeys(int modifiers, int virtualKey);
 
@@ -55,22 +39,44 @@ class TypingDevice {
   virtual ~TypingDevice() = default;
   // Whether the key is logically down now (GetAsyncKeyState).
   virtual bool KeyDown(int virtualKey) = 0;
-  // One SendInput call of these events, tagged kOwnInputTag.
-  virtual void Send(const std::vector<KeyInput>& events) = 0;
+  // One SendInput call of these events, tagged kOwnInputTag; gives how many went in. Fewer than
+  // all when input is blocked (a consent prompt, another desktop): the keys that went down and
+  // not up are let go of again before it returns.
+  virtual std::size_t Send(std::span<const KeyInput> events) = 0;
   virtual WindowRef Foreground() = 0;
+  // Asks for the window to come to the front (it may not: check Foreground).
+  virtual void BringToFront(WindowRef window) = 0;
   // Whether the window belongs to this program.
   virtual bool OwnWindow(WindowRef window) = 0;
   // Whether the window's program runs at a higher integrity level than this one (as
   // administrator while this program does not): Windows drops input sent to it.
   virtual bool AboveThisProgram(WindowRef window) = 0;
+  // Whether the window's thread is in a menu (its menu bar, a popup menu, the system menu): a
+  // key typed there chooses a menu item.
+  virtual bool InMenu(WindowRef window) = 0;
+  // Switches the window's input method off, which ends a composition the user had open before
+  // anything is typed; gives its conversion mode when it was on (and so is to be switched on
+  // again), nothing when it was off or the window has none. An input method that is on takes
+  // the typed characters into its composition.
+  virtual std::optional<std::uint32_t> SwitchOffInputMethod(WindowRef window) = 0;
+  // Switches it on again in the conversion mode it had.
+  virtual void RestoreInputMethod(WindowRef window, std::uint32_t conversionMode) = 0;
   virtual void Pause(int milliseconds) = 0;
   // A short message to the user, on this thread.
   virtual void Tell(const std::string& text) = 0;
 };
 
 struct TypingJob {
-  std::string text;          // as typed; CR LF or LF for a line break
+  std::string text;             // as typed; CR LF or LF for a line break
   std::vector<int> hotkeyKeys;  // HotkeyKeys of the binding; empty when no key started it
+  // The binding's slot: while a job of it waits, the binding is not queued again. -1: always
+  // queued.
+  int slot = -1;
+  // Chosen from the hotkey-list menu: the menu made this program's window the one in front, so
+  // the text goes to `window`, the one in front before the menu opened, brought back to the
+  // front; 0 when that was none of another program.
+  bool fromMenu = false;
+  WindowRef window = 0;
 };
 
 inline constexpr int kKeyReleaseWaitMs = 1000;  // for the hotkey's keys to be let go
@@ -80,18 +86,60 @@ inline constexpr std::size_t kTypingBatchEvents = 64;  // per SendInput call
 inline constexpr int kTypingBatchPauseMs = 2;
 inline constexpr std::string_view kElevatedWindowMessage =
     "前面的窗口属于以管理员身份运行的程序，本程序无法向它输入文字。\n请以管理员身份运行本程序，或切换到其他窗口。";
+inline constexpr std::string_view kInMenuMessage =
+    "前面的窗口正打开着菜单，文字会变成菜单里的选择，所以没有输入。\n请先关闭菜单，再输入文字。";
+inline constexpr std::string_view kBlockedMessage =
+    "Windows 没有接受本程序送出的按键（可能正显示用户账户控制的提示，或切换到了另一个桌面），文字没有输入。";
+inline constexpr std::string_view kPartlyBlockedMessage =
+    "Windows 中途不再接受本程序送出的按键（可能正显示用户账户控制的提示，或切换到了另一个桌面），文字只输入了一部分。";
+inline constexpr std::string_view kNoWindowBeforeMenuMessage =
+    "打开菜单之前，前面没有其他程序的窗口，文字没有输入。\n请先切换到要输入文字的窗口，再从菜单选择。";
+inline constexpr std::string_view kWindowNotBackMessage =
+    "打开菜单之前在前面的窗口已经关闭，或无法回到前面，文字没有输入。";
 
 enum class TypingOutcome {
   kTyped,
   kStopped,   // another window came to the front while typing
   kRefused,   // the window in front runs above this program: told, nothing typed
+  kInMenu,    // the window in front is in a menu: told, nothing typed
+  kBlocked,   // Windows took not all of the input: told, the text not (or not all) typed
   kNoWindow,  // no window of another program came to the front: nothing typed
 };
 
-// Types the job into the window in front: masks Win and Alt if they are down, waits up to
-// kKeyReleaseWaitMs for the hotkey's keys (and for a window of another program in front), lets
-// go of those still down, then sends the text in batches, stopping when the window in front
-// changes.
-TypingOutcome TypeText(const TypingJob& job, TypingDevice& device);
+// Types the job into the window in front: masks the modifiers that are down, waits up to
+// kKeyReleaseWaitMs for the hotkey's keys (and for a window of another program in front, or the
+// menu's window brought back), lets go of those still down, switches the window's input method
+// off, sends the text in batches, stopping when the window in front changes, and switches the
+// input method on again. `typing` is called once nothing but sending is left to do: from then on
+// the job no longer waits.
+TypingOutcome TypeText(const TypingJob& job, TypingDevice& device,
+                       const std::function<void()>& typing = {});
+
+// The jobs handed to the typing thread, oldest first, and the one it is on. Not thread-safe:
+// the typist holds its lock around every call.
+class TypingQueue {
+ public:
+  struct Entry {
+    TypingJob job;
+    TypingDevice* device = nullptr;
+  };
+  // Queues the job, but not while a job of the same binding still waits (queued, or taken and
+  // not typing yet): a free-spinning wheel fires its binding once per notch, and one flick
+  // would type the text a dozen times. Gives whether it was queued.
+  bool Push(TypingJob job, TypingDevice& device);
+  // The oldest job, taken out: it is the one being typed until Done. Nothing when none waits.
+  std::optional<Entry> Take();
+  // The job taken last has started typing (TypeText's `typing`), or is done with.
+  void Typing() { takenWaits_ = false; }
+  void Done() { taken_ = takenWaits_ = false; }
+  // Nothing queued and nothing being typed.
+  bool Idle() const { return waiting_.empty() && !taken_; }
+
+ private:
+  std::vector<Entry> waiting_;
+  int takenSlot_ = -1;
+  bool taken_ = false;
+  bool takenWaits_ = false;
+};
 
 }  // namespace tarvek

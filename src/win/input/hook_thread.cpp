@@ -106,17 +106,6 @@ int ModifiersDown() {
   return modifiers;
 }
 
-void PressMaskKey() {
-  INPUT inputs[2]{};
-  for (INPUT& input : inputs) {
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = kMaskKey;
-    input.ki.dwExtraInfo = kOwnInputTag;
-  }
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, inputs, sizeof(INPUT));
-}
-
 std::string ProgramInFront::Ask() {
   HWND window = GetForegroundWindow();
   if (window == nullptr) return {};

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/input/key_watch.h"
+#include "win/input/key_sender.h"
 #include "win/system/unique_handle.h"
 
 namespace tarvek::win {
@@ -56,8 +57,6 @@ void RunHook(int hookType, HOOKPROC proc, void* readyEvent);
 
 // The kMod* flags of the modifiers down now.
 int ModifiersDown();
-// A press and release of the mask key, so that letting go of Win or Alt opens no menu.
-void PressMaskKey();
 
 // The end of a hook proc once the event is one to decide: decide(list) gives the verdict on the
 // list handed over last; a binding it fires is posted to the main window as firedMessage with

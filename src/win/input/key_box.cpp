@@ -2,6 +2,7 @@
 
 #include <imm.h>
 
+#include "win/input/key_sender.h"
 #include "win/windows/common_controls.h"
 #include "win/system/on_demand.h"
 
@@ -14,9 +15,6 @@ template <typename Function>
 Function Imm(const char* name) {
   return SystemFunction<Function>(L"imm32.dll", name);
 }
-
-// No key is assigned to it: no program acts on it, and it makes Win part of a combination.
-constexpr WORD kMaskKey = 0xE8;
 
 }  // namespace
 
@@ -49,15 +47,7 @@ void ReplayToBox(HWND box, const BoxKey& key, LPARAM lParam) {
   if (key.typed) DefaultSubclassProc(box, WM_CHAR, static_cast<WPARAM>(*key.typed), lParam);
 }
 
-void KeepStartMenuShut() {
-  INPUT presses[2]{};
-  for (INPUT& press : presses) {
-    press.type = INPUT_KEYBOARD;
-    press.ki.wVk = kMaskKey;
-  }
-  presses[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, presses, sizeof(INPUT));
-}
+void KeepStartMenuShut() { PressMaskKey(); }
 
 LRESULT CALLBACK PlainKeyBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                  DWORD_PTR) {

@@ -1,11 +1,14 @@
 #include "win/input/typing.h"
 
+#include <initializer_list>
 #include <new>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "win/input/key_sender.h"
 #include "win/system/background.h"
+#include "win/system/on_demand.h"
 #include "win/system/strings.h"
 #include "win/system/unique_handle.h"
 
@@ -39,45 +42,72 @@ std::optional<DWORD> IntegrityOf(HANDLE process) {
   return *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1u);
 }
 
-INPUT KeyboardInput(const KeyInput& event) {
-  INPUT input{};
-  input.type = INPUT_KEYBOARD;
-  input.ki.dwExtraInfo = kOwnInputTag;
-  if (event.unit != 0) {
-    input.ki.wScan = event.unit;
-    input.ki.dwFlags = KEYEVENTF_UNICODE;
-  } else {
-    input.ki.wVk = event.virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(event.virtualKey, MAPVK_VK_TO_VSC));
-    switch (event.virtualKey) {
-      case VK_RCONTROL:
-      case VK_RMENU:
-      case VK_LWIN:
-      case VK_RWIN:
-        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-        break;
-      default:
-        break;
-    }
-  }
-  if (event.up) input.ki.dwFlags |= KEYEVENTF_KEYUP;
-  return input;
+// WM_IME_CONTROL's commands, as the default input method window answers them.
+constexpr WPARAM kImcGetConversionMode = 0x0001;
+constexpr WPARAM kImcSetConversionMode = 0x0002;
+constexpr WPARAM kImcGetOpenStatus = 0x0005;
+constexpr WPARAM kImcSetOpenStatus = 0x0006;
+// A window that does not answer at once is hung or busy: typing goes on without its input
+// method rather than wait for it.
+constexpr UINT kInputMethodAnswerMs = 200;
+
+// The default input method window of the window's thread, which takes WM_IME_CONTROL from
+// other processes too; null when it has none. imm32 is looked up when typing first wants it.
+HWND InputMethodWindow(HWND window) {
+  const auto defaultWindow =
+      SystemFunction<HWND(WINAPI*)(HWND)>(L"imm32.dll", "ImmGetDefaultIMEWnd");
+  return defaultWindow != nullptr && window != nullptr ? defaultWindow(window) : nullptr;
 }
 
-struct Job {
-  TypingJob job;
-  TypingDevice* device;
-  Job* next = nullptr;
-};
+std::optional<LRESULT> AskInputMethod(HWND inputMethod, WPARAM command, LPARAM value) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutW(inputMethod, WM_IME_CONTROL, command, value,
+                          SMTO_ABORTIFHUNG | SMTO_BLOCK, kInputMethodAnswerMs, &answer) == 0) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(answer);
+}
+
+bool OfClass(HWND window, std::initializer_list<const wchar_t*> classes) {
+  wchar_t name[64] = L"";
+  if (window == nullptr || GetClassNameW(window, name, 64) == 0) return false;
+  for (const wchar_t* wanted : classes) {
+    if (lstrcmpiW(name, wanted) == 0) return true;
+  }
+  return false;
+}
+
+// The taskbar and the overflow of its notification icons, and Wine's notification area when no
+// desktop provides one: what is in front after a click on the tray icon.
+bool TaskbarPart(HWND window) {
+  return OfClass(window, {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"NotifyIconOverflowWindow",
+                          L"TopLevelWindowForOverflowXamlIsland", L"__winex11_standalone_tray"});
+}
+
+// The desktop behind every window: nothing to type into.
+bool Desktop(HWND window) { return OfClass(window, {L"Progman", L"WorkerW"}); }
+
+// Shown, not minimised, not a tool window or one that never takes the keyboard, and not
+// cloaked (an app suspended in the background, a window on another virtual desktop).
+bool CouldBeInFront(HWND window) {
+  if (!IsWindowVisible(window) || IsIconic(window)) return false;
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  if ((exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) != 0) return false;
+  using GetAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+  const auto getAttribute =
+      SystemFunction<GetAttributeFunction>(L"dwmapi.dll", "DwmGetWindowAttribute");
+  constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+  DWORD cloaked = 0;
+  return getAttribute == nullptr ||
+         FAILED(getAttribute(window, kCloaked, &cloaked, sizeof(cloaked))) || cloaked == 0;
+}
 
 // Made once and never freed: the thread types until the process ends, and nothing of it may go
 // away under it while the program shuts down.
 struct Typist {
   SRWLOCK lock = SRWLOCK_INIT;
   CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
-  Job* first = nullptr;  // the queue, oldest first
-  Job* last = nullptr;
-  std::size_t unfinished = 0;  // queued or being typed
+  TypingQueue queue;
   WinTypingDevice device;
 };
 
@@ -88,18 +118,20 @@ DWORD WINAPI TypeJobs(void* context) {
   Typist& t = *static_cast<Typist*>(context);
   for (;;) {
     AcquireSRWLockExclusive(&t.lock);
-    while (t.first == nullptr) SleepConditionVariableSRW(&t.wake, &t.lock, INFINITE, 0);
-    Job* next = t.first;
-    t.first = next->next;
-    if (t.first == nullptr) t.last = nullptr;
+    std::optional<TypingQueue::Entry> next;
+    while (!(next = t.queue.Take())) SleepConditionVariableSRW(&t.wake, &t.lock, INFINITE, 0);
     ReleaseSRWLockExclusive(&t.lock);
     try {
-      TypeText(next->job, *next->device);
+      TypeText(next->job, *next->device, [&t] {
+        AcquireSRWLockExclusive(&t.lock);
+        t.queue.Typing();
+        ReleaseSRWLockExclusive(&t.lock);
+      });
     } catch (...) {  // a job that fails is done with; the next ones still type
     }
-    delete next;
+    next.reset();
     AcquireSRWLockExclusive(&t.lock);
-    --t.unfinished;
+    t.queue.Done();
     ReleaseSRWLockExclusive(&t.lock);
   }
 }
@@ -130,16 +162,15 @@ bool WinTypingDevice::KeyDown(int virtualKey) {
   return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
 }
 
-void WinTypingDevice::Send(const std::vector<KeyInput>& events) {
-  if (events.empty()) return;
-  std::vector<INPUT> inputs;
-  inputs.reserve(events.size());
-  for (const KeyInput& event : events) inputs.push_back(KeyboardInput(event));
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
+std::size_t WinTypingDevice::Send(std::span<const KeyInput> events) { return SendKeys(events); }
 
 WindowRef WinTypingDevice::Foreground() {
   return reinterpret_cast<WindowRef>(GetForegroundWindow());
+}
+
+void WinTypingDevice::BringToFront(WindowRef window) {
+  // This program has the right to: the menu it just showed made it the one in front.
+  SetForegroundWindow(AsHwnd(window));
 }
 
 bool WinTypingDevice::OwnWindow(WindowRef window) {
@@ -159,6 +190,35 @@ bool WinTypingDevice::AboveThisProgram(WindowRef window) {
   return *theirs > own;
 }
 
+bool WinTypingDevice::InMenu(WindowRef window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  const DWORD thread = GetWindowThreadProcessId(AsHwnd(window), nullptr);
+  if (thread == 0 || !GetGUIThreadInfo(thread, &info)) return false;
+  return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
+}
+
+std::optional<std::uint32_t> WinTypingDevice::SwitchOffInputMethod(WindowRef window) {
+  const HWND inputMethod = InputMethodWindow(AsHwnd(window));
+  if (inputMethod == nullptr) return std::nullopt;
+  const std::optional<LRESULT> open = AskInputMethod(inputMethod, kImcGetOpenStatus, 0);
+  if (!open || *open == 0) return std::nullopt;
+  const std::optional<LRESULT> mode = AskInputMethod(inputMethod, kImcGetConversionMode, 0);
+  // Closing it ends the composition in the window's own thread, before our first character:
+  // nothing we type goes into it. (Cancelling it outright, ImmNotifyIME, works only inside the
+  // window's own process.)
+  if (!AskInputMethod(inputMethod, kImcSetOpenStatus, FALSE)) return std::nullopt;
+  return static_cast<std::uint32_t>(mode.value_or(0));
+}
+
+void WinTypingDevice::RestoreInputMethod(WindowRef window, std::uint32_t conversionMode) {
+  const HWND inputMethod = InputMethodWindow(AsHwnd(window));
+  if (inputMethod == nullptr) return;
+  AskInputMethod(inputMethod, kImcSetOpenStatus, TRUE);
+  // Switching on may set the mode the input method starts in (中 rather than the 英 it had).
+  AskInputMethod(inputMethod, kImcSetConversionMode, static_cast<LPARAM>(conversionMode));
+}
+
 void WinTypingDevice::Pause(int milliseconds) {
   Sleep(milliseconds > 0 ? static_cast<DWORD>(milliseconds) : 0);
 }
@@ -171,14 +231,15 @@ void WinTypingDevice::Tell(const std::string& text) {
 
 void TypeInFront(TypingJob job, TypingDevice& device) {
   Typist* t = TheTypist();
-  Job* queued = t != nullptr ? new (std::nothrow) Job{std::move(job), &device} : nullptr;
-  if (queued == nullptr) return;  // short of memory: this text is not typed
+  if (t == nullptr) return;
   AcquireSRWLockExclusive(&t->lock);
-  (t->last != nullptr ? t->last->next : t->first) = queued;
-  t->last = queued;
-  ++t->unfinished;
+  bool queued = false;
+  try {
+    queued = t->queue.Push(std::move(job), device);
+  } catch (...) {  // short of memory: this text is not typed
+  }
   ReleaseSRWLockExclusive(&t->lock);
-  WakeConditionVariable(&t->wake);
+  if (queued) WakeConditionVariable(&t->wake);
 }
 
 void TypeInFront(TypingJob job) {
@@ -192,9 +253,27 @@ bool TypingDone() {
   ReleaseSRWLockShared(&typistLock);
   if (t == nullptr) return true;
   AcquireSRWLockShared(&t->lock);
-  const bool done = t->unfinished == 0;
+  const bool done = t->queue.Idle();
   ReleaseSRWLockShared(&t->lock);
   return done;
+}
+
+WindowRef WindowInFrontOfUser() {
+  HWND front = GetForegroundWindow();
+  if (TaskbarPart(front)) {
+    // The taskbar is in front because it was clicked; the window the user left for it is the
+    // first one below that could have been in front: the one active last comes first in the
+    // order of windows.
+    front = nullptr;
+    for (HWND w = GetTopWindow(nullptr); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (!TaskbarPart(w) && CouldBeInFront(w)) {
+        front = w;
+        break;
+      }
+    }
+  }
+  if (front == nullptr || Desktop(front) || ProcessOf(front) == GetCurrentProcessId()) return 0;
+  return reinterpret_cast<WindowRef>(front);
 }
 
 }  // namespace tarvek::win
