@@ -10,10 +10,6 @@
 // With "--window" anywhere on its command line it then stays, with one visible window titled
 // "Tarvek Target" shown as asked, until that window is closed.
 //
-// With "--hang" it logs nothing: it shows a window titled "Tarvek Hung", takes the front, writes
-// hung.txt beside the exe and from then on answers no message, as a program that hangs, until
-// it is ended.
-//
 // With "--env NAME" it also writes the value of its environment variable NAME, in UTF-8, to
 // env-NAME.txt beside the log ("(none)" when it is not set): what the launcher handed down.
 #include <windows.h>
@@ -149,25 +145,6 @@ int RunTextBox(const std::wstring& exe) {
   return 0;
 }
 
-int RunHung(const std::wstring& exe) {
-  HWND window = CreateWindowW(RegisterTargetClass(TargetWindowProc, L"TarvekHung"), L"Tarvek Hung",
-                              WS_OVERLAPPEDWINDOW, 80, 80, 320, 200, nullptr, nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  ShowWindow(window, SW_SHOWNORMAL);
-  SetForegroundWindow(window);
-  // Its showing and activation answered, so that it is in front as a window that worked.
-  for (int round = 0; round < 50 && GetForegroundWindow() != window; ++round) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-    Sleep(20);
-  }
-  const std::wstring marker = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"hung.txt";
-  HANDLE h = CreateFileW(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  Sleep(INFINITE);
-  return 0;
-}
-
 int wmain() {
   FILETIME now;
   GetSystemTimePreciseAsFileTime(&now);
@@ -175,7 +152,6 @@ int wmain() {
 
   const std::wstring exe = ModulePath();
   if (std::wstring(GetCommandLineW()).find(L"--textbox") != std::wstring::npos) return RunTextBox(exe);
-  if (std::wstring(GetCommandLineW()).find(L"--hang") != std::wstring::npos) return RunHung(exe);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   GetStartupInfoW(&startup);
