@@ -32,6 +32,7 @@ add_library(tarvek_win STATIC
   src/win/windows/drop_target.cpp
   src/win/windows/message_filter.cpp
   src/win/system/command_channel.cpp
+  src/win/system/process_facts.cpp
   src/win/windows/screens.cpp
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp

@@ -33,14 +33,19 @@ constexpr int RowsBelow(bool typesText) {
   return typesText ? kTextBoxTop + kTextBoxHeight + 120 : kTop + 5 * kRow;
 }
 
+// The note under the scope's programs: two lines of the message font.
+constexpr int kNoteHeight = 540;
+
 constexpr win::WindowLayout WindowFor(bool typesText) {
-  return {L"TarvekHotKeyLaunchOptions", L"启动选项", 5400, RowsBelow(typesText) + 3 * kRow + 660};
+  return {L"TarvekHotKeyLaunchOptions", L"启动选项", 5400,
+          RowsBelow(typesText) + 3 * kRow + kNoteHeight + 720};
 }
 
 // In creation order: the tab order, each label before what it names. Both modes make every
 // control; the other mode's own ones are hidden.
-constexpr std::array<win::ControlLayout, 19> ControlsFor(bool typesText) {
+constexpr std::array<win::ControlLayout, 20> ControlsFor(bool typesText) {
   const int below = RowsBelow(typesText);
+  const int afterNote = below + 2 * kRow + kNoteHeight + 60;
   return {{
       {kTextLabelId, L"STATIC", L"要输入的文本：", kLabel, 0, kLabelLeft, kTop + 45, kWideWidth,
        240},
@@ -69,11 +74,15 @@ constexpr std::array<win::ControlLayout, 19> ControlsFor(bool typesText) {
        kBoxWidth - kChooseWidth - 60, 330},
       {kChooseProgramId, L"BUTTON", L"选择...", BS_PUSHBUTTON | kTab, 0,
        kBoxLeft + kBoxWidth - kChooseWidth, below + kRow, kChooseWidth, 330},
-      {kEnabledId, L"BUTTON", L"启用此热键", BS_AUTOCHECKBOX | kTab, 0, kLabelLeft,
-       below + 2 * kRow, kWideWidth, 270},
-      {kOkId, L"BUTTON", L"确定", BS_DEFPUSHBUTTON | kTab, 0, 2880, below + 3 * kRow + 60, 1080,
+      // The hook that watches such a binding's key does not see the keys that go to a program
+      // running at a higher level than this one.
+      {kScopeNoteId, L"STATIC", L"以管理员身份运行的程序在前台时，带“适用于”条件的热键不起作用。",
+       kLabel, 0, kBoxLeft, below + 2 * kRow, kBoxWidth, kNoteHeight},
+      {kEnabledId, L"BUTTON", L"启用此热键", BS_AUTOCHECKBOX | kTab, 0, kLabelLeft, afterNote,
+       kWideWidth, 270},
+      {kOkId, L"BUTTON", L"确定", BS_DEFPUSHBUTTON | kTab, 0, 2880, afterNote + kRow + 60, 1080,
        405},
-      {kCancelId, L"BUTTON", L"取消", BS_PUSHBUTTON | kTab, 0, 4080, below + 3 * kRow + 60, 1080,
+      {kCancelId, L"BUTTON", L"取消", BS_PUSHBUTTON | kTab, 0, 4080, afterNote + kRow + 60, 1080,
        405},
   }};
 }

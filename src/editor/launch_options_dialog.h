@@ -29,6 +29,7 @@ enum ControlId : int {
   kScopeId,
   kProgramsId,           // the scope's programs
   kChooseProgramId,      // 选择..., a menu of the programs with windows open
+  kScopeNoteId,          // what a program running as administrator in front does to the scope
   kOkId = IDOK,          // 确定, pressed by Enter
   kCancelId = IDCANCEL,  // 取消, pressed by Esc
 };

@@ -17,14 +17,19 @@ using Click = std::pair<KeyVerdict, KeyVerdict>;  // what a press and its releas
 const KeyVerdict kPass{};
 const KeyVerdict kSwallowed{true, -1, false};
 
-// A mouse hook's decisions; counts how often it asks which program is in front.
+// A mouse hook's decisions; counts how often it asks which program is in front. Every verdict
+// that fires a binding, a bare side button's too, and no other asks for the mask key: the
+// program needs the last input to bring a window to the front.
 struct Hook {
   WatchedBindings watched;
   MouseWatch watch;
   std::string front = "C:\\Windows\\notepad.exe";
   int asked = 0;
   KeyVerdict Event(Kind kind, int code, int modifiers) {
-    return watch.Decide(watched, {kind, code}, modifiers, [this] { return ++asked, front; });
+    KeyVerdict verdict =
+        watch.Decide(watched, {kind, code}, modifiers, [this] { return ++asked, front; });
+    EXPECT_EQ(verdict.mask, verdict.firedSlot >= 0) << code;
+    return verdict;
   }
   Click Press(int button, int modifiers) {
     KeyVerdict press = Event(Kind::kButtonDown, button, modifiers);
@@ -38,7 +43,7 @@ TEST(MouseWatch, ABoundClickFiresAndTakesPressAndReleaseAnyOtherPassesWhole) {
                            {6, kModAlt, kSideButton2Code, {}},
                            {7, kModWin | kModShift, kMiddleButtonCode, {}}};
   for (int i = 0; i < 2; ++i) {  // every click fires anew
-    EXPECT_EQ(hook.Press(kSideButton1Code, 0), Click({true, 2, false}, kSwallowed));
+    EXPECT_EQ(hook.Press(kSideButton1Code, 0), Click({true, 2, true}, kSwallowed));
   }
   EXPECT_EQ(hook.Press(kSideButton2Code, kModAlt), Click({true, 6, true}, kSwallowed));
   EXPECT_EQ(hook.Press(kMiddleButtonCode, kModWin | kModShift), Click({true, 7, true}, kSwallowed));
@@ -59,7 +64,7 @@ TEST(MouseWatch, EachWheelNotchFiresItsWayAndPlainTurnsAndMiddleClicksAlwaysPass
                            {2, kModControl, kWheelDownCode, {}},
                            {3, 0, kWheelUpCode, {}},  // left by a hand-written list
                            {4, 0, kMiddleButtonCode, {}}};
-  const KeyVerdict up{true, 1, false}, down{true, 2, false};
+  const KeyVerdict up{true, 1, true}, down{true, 2, true};
   const std::tuple<int, int, KeyVerdict> notches[] = {{120, kModControl, up},
                                                       {240, kModControl, up},
                                                       {-120, kModControl, down},
@@ -87,9 +92,9 @@ TEST(MouseWatch, AClickWhoseConditionFailsPassesWholeAndOnlyAMatchAsksTheProgram
   EXPECT_EQ(hook.Press(kSideButton2Code, 0), Click(kPass, kPass));
   EXPECT_EQ(hook.asked, 1);
   hook.front = "C:\\Apps\\Chrome.exe";
-  EXPECT_EQ(hook.Press(kSideButton1Code, 0), Click({true, 5, false}, kSwallowed));
+  EXPECT_EQ(hook.Press(kSideButton1Code, 0), Click({true, 5, true}, kSwallowed));
   // A press whose release was lost (the hook was away) is decided afresh, and so is its release.
-  EXPECT_EQ(hook.Event(Kind::kButtonDown, kSideButton1Code, 0), (KeyVerdict{true, 5, false}));
+  EXPECT_EQ(hook.Event(Kind::kButtonDown, kSideButton1Code, 0), (KeyVerdict{true, 5, true}));
   hook.front.clear();
   EXPECT_EQ(hook.Press(kSideButton1Code, 0), Click(kPass, kPass));
 }

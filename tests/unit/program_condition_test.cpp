@@ -43,14 +43,18 @@ TEST(ProgramCondition, PackagedAppFramesStandForTheirAppAndListsGrowWithoutRepea
   EXPECT_EQ(AddProgramToList("x.exe;A", "a.exe"), "x.exe;A");
 }
 
-// A hook's decisions; counts how often it asks which program is in front.
+// A hook's decisions; counts how often it asks which program is in front. Every verdict that
+// fires a binding, and no other, asks for the mask key.
 struct Hook {
   WatchedBindings watched;
   KeyWatch watch;
   std::string front = "C:\\Windows\\notepad.exe";
   int asked = 0;
   KeyVerdict Key(int vk, bool down, int modifiers) {
-    return watch.Decide(watched, vk, down, modifiers, [this] { return ++asked, front; });
+    KeyVerdict verdict =
+        watch.Decide(watched, vk, down, modifiers, [this] { return ++asked, front; });
+    EXPECT_EQ(verdict.mask, verdict.firedSlot >= 0) << vk << (down ? " down" : " up");
+    return verdict;
   }
 };
 
@@ -74,7 +78,32 @@ TEST(KeyWatch, AKeyWhoseConditionFailsPassesWholeAndIsAskedAboutOnce) {
   for (bool down : {true, true, false}) EXPECT_EQ(hook.Key('K', down, kModControl), KeyVerdict{});
   EXPECT_EQ(hook.asked, 1);
   hook.front = "C:\\x\\cmd.exe";
-  EXPECT_EQ(hook.Key('K', true, kModControl), (KeyVerdict{true, 4, false}));
+  EXPECT_EQ(hook.Key('K', true, kModControl), (KeyVerdict{true, 4, true}));
+}
+
+// Shift alone or Ctrl alone must not be let go bare (Shift switches the input method between 中
+// and 英), and the program needs the last input to bring a window to the front: every binding
+// that fires asks for the mask key. A key whose release the hook never saw is pressed anew once
+// another key went down; only an unbroken repeat goes the way its press went.
+TEST(KeyWatch, EveryFiredBindingMasksAndAPressAfterALostReleaseIsDecidedAfresh) {
+  Hook hook;
+  hook.watched.bindings = {{1, kModShift, 0x71, Scoped(ProgramScope::kOnlyIn, "notepad")},
+                           {2, kModControl, 'K', Scoped(ProgramScope::kOnlyIn, "notepad")}};
+  EXPECT_EQ(hook.Key(0x71, true, kModShift), (KeyVerdict{true, 1, true}));  // Shift + F2
+  EXPECT_EQ(hook.Key(0x71, true, kModShift), (KeyVerdict{true, -1, false}));  // its repeat
+  // F2's release is lost; Ctrl + K goes down.
+  EXPECT_EQ(hook.Key('K', true, kModControl), (KeyVerdict{true, 2, true}));
+  EXPECT_EQ(hook.Key(0x71, true, kModShift), (KeyVerdict{true, 1, true}));  // fires again
+  // Lost again, and the next F2 comes where the binding does not act: it reaches the program.
+  hook.front = "C:\\x\\cmd.exe";
+  EXPECT_EQ(hook.Key('A', true, 0), KeyVerdict{});
+  EXPECT_EQ(hook.Key(0x71, true, kModShift), KeyVerdict{});
+  EXPECT_EQ(hook.Key(0x71, true, kModShift), KeyVerdict{});  // a passed key's repeat passes
+  // A passed key's lost release does not keep it from firing where the binding acts.
+  hook.front = "C:\\Windows\\notepad.exe";
+  EXPECT_EQ(hook.Key(0x10, true, kModShift), KeyVerdict{});
+  EXPECT_EQ(hook.Key(0x71, true, kModShift), (KeyVerdict{true, 1, true}));
+  EXPECT_EQ(hook.Key(0x71, false, kModShift), (KeyVerdict{true, -1, false}));
 }
 
 }  // namespace

@@ -30,8 +30,10 @@ WatchedBindingsPtr CtrlAltT(ProgramScope scope, unsigned generation) {
   binding.slot = kSlot;
   binding.modifiers = kModControl | kModAlt;
   binding.virtualKey = 'T';
-  binding.options.Scope = scope;
-  binding.options.Programs = "win_tests.exe";
+  LaunchOptions options;
+  options.Scope = scope;
+  options.Programs = "win_tests.exe";
+  binding.condition = options;
   list->bindings.push_back(binding);
   return list;
 }

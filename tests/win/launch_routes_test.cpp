@@ -13,6 +13,7 @@
 #include "win/launch/consent_owner.h"
 #include "win/launch/running_apps.h"
 #include "win/system/strings.h"
+#include "win/system/unique_handle.h"
 #include "win_test_support.h"
 
 namespace tarvek::win {
@@ -131,6 +132,38 @@ TEST_F(LaunchRoutesTest, EachWindowOfARunningProgramComesToTheFront) {
   EXPECT_TRUE(Eventually([&] { return WindowsOfProgram(target).empty(); }));
   EXPECT_TRUE(Eventually([&] { return !StillRunning(first.process); }));
   EXPECT_TRUE(WindowsOfProcesses({first.process, second.process}).empty());
+}
+
+// Windows refuses the front to a program that did not have the last input (forced here: Wine
+// never refuses). With a hung window in front, taking the front must not wait for it, as
+// joining the input of its thread would make every call do.
+TEST_F(LaunchRoutesTest, TakingTheFrontWhenRefusedWaitsForNoHungWindow) {
+  SetEnvironmentVariableW(L"TARVEK_TEST_REFUSE_FOREGROUND", L"1");
+  UniqueKernelHandle wake(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  std::atomic<HWND> hung = nullptr;
+  std::thread hanging([&] {
+    wintest::HiddenWindow window;
+    ShowWindow(window.get(), SW_SHOW);
+    SetForegroundWindow(window.get());
+    hung = window.get();
+    WaitForSingleObject(wake.get(), INFINITE);  // answers nothing until woken
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  });
+  ASSERT_TRUE(Eventually([&] { return hung != nullptr && GetForegroundWindow() == hung; }));
+  std::atomic<HWND> taken = nullptr;
+  std::thread taking([&] {
+    wintest::HiddenWindow window;
+    ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+    BringToFront(reinterpret_cast<WindowRef>(window.get()));
+    taken = GetForegroundWindow();
+  });
+  EXPECT_TRUE(Eventually([&] { return taken != nullptr; })) << "waited for the hung window";
+  EXPECT_NE(taken, hung.load());  // taken after the refusal
+  SetEvent(wake.get());
+  taking.join();
+  hanging.join();
+  SetEnvironmentVariableW(L"TARVEK_TEST_REFUSE_FOREGROUND", nullptr);
 }
 
 // The window a consent prompt belongs to stays out of sight until a prompt comes, then takes

@@ -1,7 +1,8 @@
 #include "core/input/key_watch.h"
 
+#include <utility>
+
 #include "core/hotkey_table.h"
-#include "core/input/program_condition.h"
 
 namespace tarvek {
 
@@ -25,8 +26,15 @@ KeyVerdict KeyWatch::Decide(const WatchedBindings& watched, int virtualKey, bool
     passed_[key] = false;
     return {wasTaken, -1, false};
   }
-  if (taken_[key]) return {true, -1, false};  // held down: the binding fired once already
-  if (passed_[key]) return {};
+  if (std::exchange(lastPressed_, virtualKey) == virtualKey) {
+    if (taken_[key]) return {true, -1, false};  // held down: the binding fired once already
+    if (passed_[key]) return {};
+  } else {
+    // Another key went down since, so this is no repeat: whatever the key held from before (a
+    // release the hook missed) is forgotten, and the press is decided afresh.
+    taken_[key] = false;
+    passed_[key] = false;
+  }
 
   const int pressed = modifiersDown & kModifierFlags;
   bool matched = false;
@@ -37,9 +45,9 @@ KeyVerdict KeyWatch::Decide(const WatchedBindings& watched, int virtualKey, bool
       program = foregroundProgram ? foregroundProgram() : std::string();
       matched = true;
     }
-    if (!ConditionHolds(b.options, program)) continue;
+    if (!b.condition.Holds(program)) continue;
     taken_[key] = true;
-    return {true, b.slot, (b.modifiers & (kModWin | kModAlt)) != 0};
+    return {true, b.slot, true};
   }
   if (matched) passed_[key] = true;
   return {};

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/launch/launch_options.h"
+#include "core/input/program_condition.h"
 
 namespace tarvek {
 
@@ -23,7 +23,7 @@ struct WatchedBinding {
   int slot = 0;
   int modifiers = 0;  // kModAlt | kModControl | kModShift | kModWin
   int virtualKey = 0;
-  LaunchOptions options;  // its scope and programs
+  ProgramCondition condition;  // made from its options: their scope and programs
 };
 
 // What the hook watches, handed over whole and never changed afterwards: the hook thread reads
@@ -38,12 +38,20 @@ using WatchedBindingsPtr = std::shared_ptr<const WatchedBindings>;
 struct KeyVerdict {
   bool swallow = false;  // the key goes no further
   int firedSlot = -1;    // a binding to run, posted to the main window
-  bool mask = false;     // press the mask key now: Win or Alt is down and must not open a menu
+  // Press the mask key now, before the binding's run is posted. Every binding that fires asks
+  // for it: a key or click the hook swallows is no input to this program, and Windows lets only
+  // the program that had the last input bring a window to the front; a modifier let go alone
+  // afterwards would open the Start menu (Win), the menu bar (Alt) or switch the input method
+  // between 中 and 英 (Shift) or the keyboard layout (Ctrl + Shift).
+  bool mask = false;
   bool operator==(const KeyVerdict&) const = default;
 };
 
 // One per hook: remembers the keys it took and the keys it let go, so that a key's repeats and
-// its release go the way its press went.
+// its release go the way its press went. The hook misses a release now and then (a window of a
+// program running as administrator in front, the secure desktop, a time Windows took the hook
+// off): only the last key pressed repeats, so a press of any other key, or of that key after
+// another one went down, is a new press and decided afresh.
 class KeyWatch {
  public:
   // A key event the hook saw (not one of this program's own). modifiersDown: the modifiers
@@ -55,6 +63,7 @@ class KeyWatch {
  private:
   std::bitset<256> taken_;   // pressed, taken: repeats and the release are taken too
   std::bitset<256> passed_;  // pressed, let go: repeats and the release go on, nothing fires
+  int lastPressed_ = -1;     // the key that went down last: the one key that may repeat
 };
 
 }  // namespace tarvek

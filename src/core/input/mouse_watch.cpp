@@ -2,7 +2,6 @@
 
 #include "core/hotkey_table.h"
 #include "core/input/key_names.h"
-#include "core/input/program_condition.h"
 
 namespace tarvek {
 
@@ -51,7 +50,7 @@ KeyVerdict MouseWatch::Decide(const WatchedBindings& watched, MouseInput input, 
   }
   if (binding == nullptr) return {};
   if (input.kind == MouseInput::Kind::kButtonDown) taken_[static_cast<std::size_t>(code)] = true;
-  return {true, binding->slot, (binding->modifiers & (kModWin | kModAlt)) != 0};
+  return {true, binding->slot, true};
 }
 
 const WatchedBinding* MouseWatch::Match(
@@ -64,11 +63,11 @@ const WatchedBinding* MouseWatch::Match(
   std::string program;
   for (const WatchedBinding& b : watched.bindings) {
     if (b.virtualKey != code || (b.modifiers & kModifierFlags) != pressed) continue;
-    if (b.options.HasCondition() && !asked) {
+    if (b.condition.Any() && !asked) {
       program = foregroundProgram ? foregroundProgram() : std::string();
       asked = true;
     }
-    if (ConditionHolds(b.options, program)) return &b;
+    if (b.condition.Holds(program)) return &b;
   }
   return nullptr;
 }

@@ -1,6 +1,7 @@
 #include "core/input/program_condition.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tarvek {
 
@@ -24,7 +25,12 @@ std::string_view FileName(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool IsFrameHost(std::string_view path) { return SamePath(FileName(path), kFrameHost); }
+// Whether the name names the program at programPath; an unknown program (an empty path) is
+// named by none.
+bool Names(const ProgramCondition::Name& name, std::string_view programPath) {
+  return !programPath.empty() &&
+         SamePath(name.full, name.wholePath ? programPath : FileName(programPath));
+}
 
 // The names of a list, in the list's order; empty when the list names none.
 std::vector<std::string> NamesOf(const LaunchOptions& options) {
@@ -55,22 +61,36 @@ std::vector<std::string> SplitProgramList(std::string_view programs) {
 }
 
 bool ProgramNamed(std::string_view name, std::string_view programPath) {
-  if (name.empty() || programPath.empty()) return false;
-  std::string full(name);
-  if (FileName(name).find('.') == std::string_view::npos) full += ".exe";
-  bool isPath = name.find_first_of("\\/:") != std::string_view::npos;
-  return SamePath(full, isPath ? programPath : FileName(programPath));
+  if (name.empty()) return false;
+  const ProgramCondition::Name named = ProgramCondition::NameOf(std::string(name));
+  return Names(named, programPath);
 }
 
 bool ConditionHolds(const LaunchOptions& options, std::string_view foregroundPath) {
-  if (!options.HasCondition()) return true;
-  const std::vector<std::string> names = NamesOf(options);
-  // A list of nothing but separators names no program: the binding acts everywhere.
-  if (names.empty()) return true;
-  bool named = std::any_of(names.begin(), names.end(), [foregroundPath](const std::string& n) {
-    return ProgramNamed(n, foregroundPath);
+  return ProgramCondition(options).Holds(foregroundPath);
+}
+
+ProgramCondition::ProgramCondition(const LaunchOptions& options)
+    : onlyIn_(options.Scope == ProgramScope::kOnlyIn) {
+  for (std::string& name : NamesOf(options)) names_.push_back(NameOf(std::move(name)));
+}
+
+ProgramCondition::Name ProgramCondition::NameOf(std::string name) {
+  const bool wholePath = name.find_first_of("\\/:") != std::string::npos;
+  if (FileName(name).find('.') == std::string_view::npos) name += ".exe";
+  return {std::move(name), wholePath};
+}
+
+bool ProgramCondition::Holds(std::string_view foregroundPath) const {
+  if (names_.empty()) return true;
+  const bool named = std::any_of(names_.begin(), names_.end(), [foregroundPath](const Name& n) {
+    return Names(n, foregroundPath);
   });
-  return options.Scope == ProgramScope::kOnlyIn ? named : !named;
+  return onlyIn_ ? named : !named;
+}
+
+bool IsAppFrameHost(std::string_view programPath) {
+  return SamePath(FileName(programPath), kFrameHost);
 }
 
 std::string ConditionTip(const LaunchOptions& options) {
@@ -84,9 +104,9 @@ std::string ConditionTip(const LaunchOptions& options) {
 
 std::string WindowProgram(std::string_view processPath,
                           const std::vector<std::string>& childPaths) {
-  if (IsFrameHost(processPath)) {
+  if (IsAppFrameHost(processPath)) {
     for (const std::string& child : childPaths) {
-      if (!child.empty() && !IsFrameHost(child)) return child;
+      if (!child.empty() && !IsAppFrameHost(child)) return child;
     }
   }
   return std::string(processPath);

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "core/input/program_condition.h"
+#include "win/system/process_facts.h"
 #include "win/system/strings.h"
-#include "win/system/unique_handle.h"
 
 namespace tarvek::win {
 
@@ -32,7 +32,7 @@ std::vector<std::string> ChildPrograms(HWND frame, DWORD frameProcess) {
         if (id == 0 || id == s.frameProcess || id == s.lastProcess) return TRUE;
         s.lastProcess = id;
         try {
-          std::string path = ProgramOfProcess(id);
+          std::string path = Narrow(ProgramPathOf(id));
           if (!path.empty()) s.paths.push_back(std::move(path));
           return TRUE;
         } catch (...) {  // short of memory: the children found so far
@@ -45,36 +45,16 @@ std::vector<std::string> ChildPrograms(HWND frame, DWORD frameProcess) {
 
 }  // namespace
 
-std::string ProgramOfProcess(DWORD processId) {
-  if (processId == 0) return {};
-  UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (!process) return {};
-  // Paths may be longer than MAX_PATH; the buffer grows until the path fits.
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD size = static_cast<DWORD>(buffer.size());
-    if (QueryFullProcessImageNameW(process.get(), 0, buffer.data(), &size)) {
-      buffer.resize(size);
-      return Narrow(buffer);
-    }
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || buffer.size() >= 0x10000) return {};
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-bool IsAppFrameHost(std::string_view programPath) {
-  const std::wstring name = Widen(FileNameOf(programPath));
-  return CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()),
-                              L"ApplicationFrameHost.exe", -1, TRUE) == CSTR_EQUAL;
-}
-
 std::string ProgramOfWindow(HWND window) {
   if (window == nullptr) return {};
   DWORD id = 0;
   GetWindowThreadProcessId(window, &id);
-  std::string path = ProgramOfProcess(id);
-  if (!IsAppFrameHost(path)) return path;
-  return WindowProgram(path, ChildPrograms(window, id));
+  return ProgramOfWindow(window, id, Narrow(ProgramPathOf(id)));
+}
+
+std::string ProgramOfWindow(HWND window, DWORD processId, const std::string& processPath) {
+  if (!IsAppFrameHost(processPath)) return processPath;
+  return WindowProgram(processPath, ChildPrograms(window, processId));
 }
 
 std::string ForegroundProgram() { return ProgramOfWindow(GetForegroundWindow()); }

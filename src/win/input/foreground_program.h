@@ -5,19 +5,16 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace tarvek::win {
 
-// The full path of the process's program file (UTF-8); empty when it cannot be asked.
-std::string ProgramOfProcess(DWORD processId);
-// Whether the path is that of the frame packaged apps' windows live in: the app inside it may
-// change while the frame stays.
-bool IsAppFrameHost(std::string_view programPath);
 // The full path of the program of the window (UTF-8); empty when there is no window or its
 // process cannot be asked. Quick enough for a keyboard hook: no window messages are sent.
 std::string ProgramOfWindow(HWND window);
+// The same for a window whose process and its program (processPath, UTF-8) are known already:
+// only a packaged app's frame has more to ask, the app it holds now.
+std::string ProgramOfWindow(HWND window, DWORD processId, const std::string& processPath);
 // The program of the window in front.
 std::string ForegroundProgram();
 // The file names of the programs with a visible top-level window now, each once (letter case

@@ -4,10 +4,13 @@
 #include <utility>
 
 #include "core/hotkey_table.h"
+#include "core/input/program_condition.h"
 #include "core/input/typed_text.h"
 #include "win/system/background.h"
 #include "win/input/foreground_program.h"
 #include "win/system/on_demand.h"
+#include "win/system/process_facts.h"
+#include "win/system/strings.h"
 
 namespace tarvek::win {
 
@@ -111,16 +114,16 @@ std::string ProgramInFront::Ask() {
   if (window == nullptr) return {};
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (window == cachedWindow_ && process == cachedProcess_) return cachedPath_;
-  std::string path = ProgramOfProcess(process);
-  if (IsAppFrameHost(path)) {
-    cachedWindow_ = nullptr;
-    return ProgramOfWindow(window);
+  if (window != cachedWindow_ || process != cachedProcess_) {
+    cachedWindow_ = nullptr;  // until the new answer is whole
+    cachedPath_ = Narrow(ProgramPathOf(process));
+    cachedFrame_ = IsAppFrameHost(cachedPath_);
+    cachedWindow_ = window;
+    cachedProcess_ = process;
   }
-  cachedWindow_ = window;
-  cachedProcess_ = process;
-  cachedPath_ = path;
-  return path;
+  // A packaged app's frame may hold another app by the next press: the app inside is asked
+  // every time, the frame's own process only once.
+  return cachedFrame_ ? ProgramOfWindow(window, process, cachedPath_) : cachedPath_;
 }
 
 }  // namespace tarvek::win

@@ -59,31 +59,34 @@ void RunHook(int hookType, HOOKPROC proc, void* readyEvent);
 int ModifiersDown();
 
 // The end of a hook proc once the event is one to decide: decide(list) gives the verdict on the
-// list handed over last; a binding it fires is posted to the main window as firedMessage with
-// the slot and the list's generation; then the mask key if asked, and the event is swallowed
-// or passed on. Short of memory, the event goes on as if there were no hook.
+// list handed over last; the mask key is pressed if asked, then a binding it fires is posted to
+// the main window as firedMessage with the slot and the list's generation, and the event is
+// swallowed or passed on. Short of memory, the event goes on as if there were no hook.
 template <typename Decide>
 LRESULT AnswerEvent(HandedBindings& handed, unsigned firedMessage, int code, WPARAM message,
                     LPARAM data, Decide&& decide) {
   KeyVerdict verdict;
+  HandedBindings::Snapshot now;
   try {
-    const HandedBindings::Snapshot now = handed.Current();
+    now = handed.Current();
     if (now.list == nullptr) return CallNextHookEx(nullptr, code, message, data);
     verdict = decide(*now.list);
-    if (verdict.firedSlot >= 0) {
-      PostMessageW(now.mainWindow, firedMessage, static_cast<WPARAM>(verdict.firedSlot),
-                   static_cast<LPARAM>(now.list->generation));
-    }
   } catch (...) {
     return CallNextHookEx(nullptr, code, message, data);
   }
+  // The mask key first: it is this program's input, so the main window, acting on the message,
+  // may bring a window to the front.
   if (verdict.mask) PressMaskKey();
+  if (verdict.firedSlot >= 0) {
+    PostMessageW(now.mainWindow, firedMessage, static_cast<WPARAM>(verdict.firedSlot),
+                 static_cast<LPARAM>(now.list->generation));
+  }
   return verdict.swallow ? 1 : CallNextHookEx(nullptr, code, message, data);
 }
 
 // The program in front, for the hook procs. Asking a process for its path takes a moment, so
-// the answer for the last window is kept, except for a packaged app's frame, whose app may
-// change inside it. Lives on the hook thread's stack.
+// the answer for the last window is kept, except for the app inside a packaged app's frame,
+// which may change while the frame stays. Lives on the hook thread's stack.
 class ProgramInFront {
  public:
   std::string Ask();
@@ -91,7 +94,8 @@ class ProgramInFront {
  private:
   HWND cachedWindow_ = nullptr;
   DWORD cachedProcess_ = 0;
-  std::string cachedPath_;
+  std::string cachedPath_;   // the program of the window's process
+  bool cachedFrame_ = false;  // that program is the packaged apps' frame host
 };
 
 }  // namespace tarvek::win

@@ -1,5 +1,6 @@
 #include "win/input/key_hook.h"
 
+#include <atomic>
 #include <string>
 #include <utility>
 
@@ -15,16 +16,26 @@ HookThread hookThread;
 
 // What the hook proc keeps between keys; it lives on the hook thread's stack.
 struct HookThreadState {
+  const DWORD thread = GetCurrentThreadId();
   KeyWatch keys;
   ProgramInFront inFront;
 };
 
-thread_local HookThreadState* hookState = nullptr;
+// The hook thread's state, for the hook proc, which is given nothing of its own. Not
+// thread_local, which would bring some 19 KB of the threading runtime into the program: the hook
+// has one thread at a time. A thread that outlived HookThread::End's wait may still find its
+// successor's state here, and then passes every event on.
+std::atomic<HookThreadState*> hookState = nullptr;
+
+HookThreadState* StateOfThisThread() {
+  HookThreadState* state = hookState.load(std::memory_order_acquire);
+  return state != nullptr && state->thread == GetCurrentThreadId() ? state : nullptr;
+}
 
 // Answers within a few milliseconds: a key that is no binding's is passed on without an
 // allocation, a window message or a wait.
 LRESULT CALLBACK KeyProc(int code, WPARAM message, LPARAM data) {
-  HookThreadState* state = hookState;
+  HookThreadState* state = StateOfThisThread();
   const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
   if (code < 0 || state == nullptr || key->dwExtraInfo == kOwnInputTag || key->vkCode == kMaskKey) {
     return CallNextHookEx(nullptr, code, message, data);
@@ -38,9 +49,10 @@ LRESULT CALLBACK KeyProc(int code, WPARAM message, LPARAM data) {
 
 DWORD WINAPI KeyHookThread(void* readyEvent) {
   HookThreadState state;
-  hookState = &state;
+  hookState.store(&state, std::memory_order_release);
   RunHook(WH_KEYBOARD_LL, KeyProc, readyEvent);
-  hookState = nullptr;
+  HookThreadState* mine = &state;
+  hookState.compare_exchange_strong(mine, nullptr);  // unless a successor's is there already
   return 0;
 }
 

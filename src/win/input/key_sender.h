@@ -15,8 +15,10 @@ namespace tarvek::win {
 // down and not up are let go of again. Throws nothing: the hook procs call it.
 std::size_t SendKeys(std::span<const KeyInput> events) noexcept;
 
-// A press and release of the mask key, so that letting go of the modifiers down opens no menu
-// and switches no input method. False when Windows did not take it.
+// A press and release of the mask key: input of this program's own, which gives it the right to
+// bring a window to the front, and a key between a modifier's press and release, so that
+// letting go of Win or Alt opens no menu and of Shift switches no input method. False when
+// Windows did not take it.
 bool PressMaskKey() noexcept;
 
 }  // namespace tarvek::win

@@ -9,6 +9,7 @@
 #include "win/input/key_sender.h"
 #include "win/system/background.h"
 #include "win/system/on_demand.h"
+#include "win/system/process_facts.h"
 #include "win/system/strings.h"
 #include "win/system/unique_handle.h"
 
@@ -22,24 +23,6 @@ DWORD ProcessOf(HWND window) {
   DWORD id = 0;
   GetWindowThreadProcessId(window, &id);
   return id;
-}
-
-// The mandatory integrity level of the process's token (SECURITY_MANDATORY_*_RID); nothing
-// when the token cannot be read.
-std::optional<DWORD> IntegrityOf(HANDLE process) {
-  UniqueKernelHandle token;
-  if (!OpenProcessToken(process, TOKEN_QUERY, token.put())) return std::nullopt;
-  alignas(TOKEN_MANDATORY_LABEL) unsigned char
-      buffer[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
-  DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenIntegrityLevel, buffer, sizeof(buffer), &size)) {
-    return std::nullopt;
-  }
-  PSID sid = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid;
-  if (sid == nullptr || !IsValidSid(sid) || *GetSidSubAuthorityCount(sid) == 0) {
-    return std::nullopt;
-  }
-  return *GetSidSubAuthority(sid, *GetSidSubAuthorityCount(sid) - 1u);
 }
 
 // WM_IME_CONTROL's commands, as the default input method window answers them.

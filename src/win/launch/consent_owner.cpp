@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "win/launch/launch_routes.h"
+
 namespace tarvek::win {
 
 namespace {
@@ -52,7 +54,7 @@ void BringConsentOwnerForward(HWND owner) {
     SetWindowPos(owner, HWND_TOP, (area.left + area.right) / 2, (area.top + area.bottom) / 2, 1, 1,
                  SWP_SHOWWINDOW);
   }
-  SetForegroundWindow(owner);
+  TakeFront(owner);
 }
 
 void PutConsentOwnerAway(HWND owner) {

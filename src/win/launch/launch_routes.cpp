@@ -10,8 +10,10 @@
 
 #include <string>
 
+#include "win/input/key_sender.h"
 #include "win/launch/consent_owner.h"
 #include "win/system/on_demand.h"
+#include "win/system/process_facts.h"
 #include "win/system/strings.h"
 #include "win/system/unique_handle.h"
 
@@ -180,29 +182,13 @@ bool ShellExecuteThroughDesktop(const LaunchCommand& command) {
                                        Variant(verb.value), show));
 }
 
-namespace {
-
-// Whether the process's token is elevated; nullopt when it cannot be asked.
-std::optional<bool> TokenElevated(HANDLE process) {
-  UniqueKernelHandle token;
-  if (!OpenProcessToken(process, TOKEN_QUERY, token.put())) return std::nullopt;
-  TOKEN_ELEVATION elevation{};
-  DWORD size = 0;
-  if (!GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof(elevation), &size)) {
-    return std::nullopt;
-  }
-  return elevation.TokenIsElevated != 0;
-}
-
-}  // namespace
-
 bool ElevatedAboveDesktop() {
-  if (TokenElevated(GetCurrentProcess()) != true) return false;
+  if (ElevatedToken(GetCurrentProcess()) != true) return false;
   DWORD shellProcess = 0;
   GetWindowThreadProcessId(GetShellWindow(), &shellProcess);
   if (shellProcess == 0) return false;  // no desktop shell to start anything through
   UniqueKernelHandle shell(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shellProcess));
-  return shell && TokenElevated(shell.get()) == false;
+  return shell && ElevatedToken(shell.get()) == false;
 }
 
 namespace {
@@ -215,18 +201,10 @@ struct WindowSearch {
 };
 
 bool SameImage(DWORD processId, const std::wstring& image) {
-  UniqueKernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
-  if (!process) return false;
-  // A program file deeper than the buffer: the buffer grows until it takes the whole path.
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD size = static_cast<DWORD>(path.size());
-  while (!QueryFullProcessImageNameW(process.get(), 0, path.data(), &size)) {
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || path.size() >= 32768) return false;
-    path.resize(path.size() * 4);
-    size = static_cast<DWORD>(path.size());
-  }
-  return CompareStringOrdinal(path.c_str(), static_cast<int>(size), image.c_str(),
-                              static_cast<int>(image.size()), TRUE) == CSTR_EQUAL;
+  const std::wstring path = ProgramPathOf(processId);
+  return !path.empty() && CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()),
+                                               image.c_str(), static_cast<int>(image.size()),
+                                               TRUE) == CSTR_EQUAL;
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM context) {
@@ -257,18 +235,25 @@ std::vector<WindowRef> WindowsOfProgram(const std::string& exePath) {
   return search.found;
 }
 
+bool TakeFront(HWND window) {
+  // Set by the end-to-end tests: Windows refuses the front to a program that did not have the
+  // last input, which Wine never does.
+  const bool refused = GetEnvironmentVariableW(L"TARVEK_TEST_REFUSE_FOREGROUND", nullptr, 0) != 0;
+  if (!refused && SetForegroundWindow(window)) return true;
+  // The key or click that asked for it went to another program, or a hook swallowed it: a press
+  // of the mask key is this program's input, and then it may. Joining the input of the window
+  // in front (AttachThreadInput) would do too, but would make each call wait for that window's
+  // thread: a hung program there, the one the user wants to get away from, would hang this one.
+  PressMaskKey();
+  // Refused again, the window's taskbar button flashes, which is as far as Windows lets it go.
+  return SetForegroundWindow(window) != FALSE;
+}
+
 void BringToFront(WindowRef handle) {
   HWND window = reinterpret_cast<HWND>(handle);
   // Asynchronous: a hung program cannot hold this one.
   if (IsIconic(window)) ShowWindowAsync(window, SW_RESTORE);
-  if (SetForegroundWindow(window)) return;
-  // Refused: joined to the input of the window in front, this thread may pass it on.
-  const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-  const DWORD self = GetCurrentThreadId();
-  if (front == 0 || front == self || !AttachThreadInput(self, front, TRUE)) return;
-  BringWindowToTop(window);
-  SetForegroundWindow(window);
-  AttachThreadInput(self, front, FALSE);
+  TakeFront(window);
 }
 
 std::optional<std::string> FindProgram(const std::string& name) {

@@ -24,6 +24,9 @@ bool ShellExecuteThroughDesktop(const LaunchCommand& command);
 bool ElevatedAboveDesktop();
 std::vector<WindowRef> WindowsOfProgram(const std::string& exePath);
 void BringToFront(WindowRef window);
+// Sets the window in front; when Windows refuses, claims the right with this program's own
+// input and tries once more. False when it stays refused (the window's taskbar button flashes).
+bool TakeFront(HWND window);
 std::optional<std::string> FindProgram(const std::string& name);
 std::optional<std::string> EnvironmentVariable(const std::string& name);
 

@@ -130,16 +130,19 @@ std::string ProcessAppId(DWORD id) {
   return Narrow(appId);
 }
 
-// Hidden by the desktop though "visible": a packaged app kept ready in the background, or one on
-// another virtual desktop. Such a window is not what the user sees running.
-bool Cloaked(HWND window) {
+// Hidden by its own program though "visible": not what the user sees running. A window the shell
+// hides, one on another virtual desktop, runs all the same: brought to the front, it takes the
+// user to its desktop, where a second copy started here would not.
+bool CloakedByItsApp(HWND window) {
   using GetAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
   const auto getAttribute =
       SystemFunction<GetAttributeFunction>(L"dwmapi.dll", "DwmGetWindowAttribute");
-  constexpr DWORD kCloaked = 14;  // DWMWA_CLOAKED
+  constexpr DWORD kCloaked = 14;      // DWMWA_CLOAKED
+  constexpr DWORD kCloakedApp = 0x1;  // DWM_CLOAKED_APP
   DWORD cloaked = 0;
   return getAttribute != nullptr &&
-         SUCCEEDED(getAttribute(window, kCloaked, &cloaked, sizeof(cloaked))) && cloaked != 0;
+         SUCCEEDED(getAttribute(window, kCloaked, &cloaked, sizeof(cloaked))) &&
+         (cloaked & kCloakedApp) != 0;
 }
 
 }  // namespace
@@ -157,7 +160,7 @@ std::vector<AppWindow> WindowsWithAppIds() {
   std::vector<AppWindow> found;
   std::map<DWORD, std::string> ofProcess;
   for (HWND window : windows) {
-    if (Cloaked(window)) continue;
+    if (CloakedByItsApp(window)) continue;
     std::string id = WindowAppId(window);
     if (id.empty()) {
       DWORD process = 0;

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "win/system/process_facts.h"
+
 namespace tarvek::win {
 
 namespace {
@@ -25,16 +27,7 @@ bool ReadToken(HANDLE process, TokenFacts& facts) {
   const auto* sidBytes = static_cast<const unsigned char*>(sid);
   facts.user.assign(sidBytes, sidBytes + GetLengthSid(sid));
   // Without a label (a system that has none) the level stays 0 on both sides.
-  size = 0;
-  GetTokenInformation(token.get(), TokenIntegrityLevel, nullptr, 0, &size);
-  if (size != 0) {
-    std::vector<unsigned char> label(size);
-    if (GetTokenInformation(token.get(), TokenIntegrityLevel, label.data(), size, &size)) {
-      PSID level = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(label.data())->Label.Sid;
-      UCHAR count = *GetSidSubAuthorityCount(level);
-      if (IsValidSid(level) && count > 0) facts.integrity = *GetSidSubAuthority(level, count - 1);
-    }
-  }
+  facts.integrity = IntegrityOf(process).value_or(0);
   return true;
 }
 
