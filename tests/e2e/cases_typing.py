@@ -98,6 +98,24 @@ class TypingAndProgramsTests(E2ECase):
         self.assertNotIn("74", self.keys_seen("other.exe"), "J reached the box it was taken in")
         self.assertEqual(self.modifiers_down(), ["0", "0", "0", "0"], "a modifier left down")
 
+    def test_a_shift_binding_taken_by_the_hook_puts_the_mask_key_inside_the_shift(self):
+        """Shift pressed and let go with no key between switches Microsoft Pinyin between 中 and
+        英: the hook's taken F2 leaves the mask key in its place."""
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no conditions")
+        binding = ("Shift", "F2", "仅目标", PROGRAM_DIR + r"\target.exe")
+        self.start_unchecked([binding], "[Shift | F2]\nOnlyIn=target.exe")
+        self.assertTrue(wait_for(self.hook_thread, 5), "no key hook thread")
+        self.open_text_box("target.exe")
+        self.press(binding)
+        self.assertLaunchedOnce()
+        seen = lambda: self.keys_seen("target.exe")
+        self.assertTrue(wait_for(lambda: "232" in seen(), 5), f"no mask key in {seen()}")
+        keys = seen()
+        # Pairs of key and Ctrl Alt Shift Win: Shift, then the mask key while Shift is down.
+        self.assertEqual(keys[keys.index("16"):keys.index("16") + 4], ["16", "0010", "232", "0010"])
+        self.assertNotIn("113", keys[::2], "F2 reached the box it was taken in")
+
     def set_options(self, row, text=None, scope=None, programs=""):
         """修改热键 on the grid row (from 0), 选项...: the text (in text mode), 适用于 and its
         programs, 确定; then 应用 and 确定 in the editor. text=None keeps the binding's target."""
