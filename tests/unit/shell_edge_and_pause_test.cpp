@@ -88,30 +88,29 @@ TEST(ParkingEdgeTest, TheSlideAndTheParkingCountAtTheEdgesDpiFromNegativePlaces)
   EXPECT_EQ(system.calls, std::vector<std::string>{});  // no place given at another DPI
 }
 
-// Pausing and resuming change the icon's picture and nothing else: an icon the user hid, or
-// never asked for, stays away; shown again, it has the picture of the moment.
-TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
+// 暂时禁用 and 取消禁用 from a menu add the icon again, also one the user hid or switched off:
+// its disabled picture says every binding is off, and its menu turns them on. /pause and
+// /resume change only the picture: a script does not bring back what the user hid. Shown again
+// by hand, the icon has the picture of the moment.
+TEST(PauseIconTest, TheMenusBringTheIconBackAndTheSwitchesLeaveItAsItWas) {
   enum class Icon { kShown, kHiddenByHand, kSwitchedOff };
   using Step = std::function<void(CommandActions&, MainCommands&)>;
+  const Step menu = [](CommandActions&, MainCommands& c) { c.ToggleLock(); };
+  const Step pause = [](CommandActions& a, MainCommands&) { a.Carry({Switch::kPause, ""}); };
+  const Step resume = [](CommandActions& a, MainCommands&) { a.Carry({Switch::kResume, ""}); };
+  const Step pauseAtStart = [](CommandActions& a, MainCommands&) {
+    a.CarryAtStart({Switch::kPause, ""});
+  };
   struct Road {
     const char* name;
     Step pause, resume;
+    bool pauseShows, resumeShows;
   };
   const Road roads[] = {
-      {"/pause, /resume",
-       [](CommandActions& a, MainCommands&) {
-         a.Carry({Switch::kPause, ""});
-       },
-       [](CommandActions& a, MainCommands&) {
-         a.Carry({Switch::kResume, ""});
-       }},
-      {"/pause at start",
-       [](CommandActions& a, MainCommands&) {
-         a.CarryAtStart({Switch::kPause, ""});
-       },
-       [](CommandActions&, MainCommands& c) { c.ToggleLock(); }},
-      {"暂时禁用, 取消禁用", [](CommandActions&, MainCommands& c) { c.ToggleLock(); },
-       [](CommandActions&, MainCommands& c) { c.ToggleLock(); }},
+      {"/pause, /resume", pause, resume, false, false},
+      {"/pause at start, /resume", pauseAtStart, resume, false, false},
+      {"暂时禁用, 取消禁用", menu, menu, true, true},
+      {"/pause, 取消禁用", pause, menu, false, true},
   };
   struct NoHost : CommandHost {
     bool DialogOpen() override { return false; }
@@ -133,14 +132,16 @@ TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
 
       road.pause(actions, commands);
       EXPECT_TRUE(commands.LockNowChecked()) << what;
-      EXPECT_EQ(view.trayShown, shown) << what << ": paused";
+      EXPECT_EQ(view.trayShown, shown || road.pauseShows) << what << ": paused";
       EXPECT_EQ(view.trayPicture, TrayPicture::kDisabled) << what << ": paused";
       road.resume(actions, commands);
       EXPECT_FALSE(commands.LockNowChecked()) << what;
-      EXPECT_EQ(view.trayShown, shown) << what << ": resumed";
+      EXPECT_EQ(view.trayShown, shown || road.pauseShows || road.resumeShows) << what << ": resumed";
       EXPECT_EQ(view.trayPicture, TrayPicture::kNormal) << what << ": resumed";
+      // 隐藏图标 is ticked only while the icon is away.
+      EXPECT_EQ(commands.HideIconChecked(), !view.trayShown && icon == Icon::kHiddenByHand) << what;
 
-      // Shown by hand while paused, the icon comes with the paused picture.
+      if (view.trayShown) continue;
       road.pause(actions, commands);
       commands.ShowTrayIcon();
       EXPECT_TRUE(view.trayShown) << what;
