@@ -1,11 +1,13 @@
-# The main window's shell on a real desktop: the tray icon stays as the user left it.
+# The main window's shell on a real desktop: the tray icon as the user left it, and what it costs.
 # Read into run_e2e.py, whose names (E2ECase, CALCULATOR, HIDE_ICON, wait_for, ...) it uses.
 
 SHOW_ICON_ON = 2019  # the menu item "显示图标(&O)"
+LOCK_NOW = 2003  # the menu item "暂时禁用(&L)", also in the tray icon's menu
 
 
 class ShellTests(E2ECase):
-    """Pausing and resuming change the tray icon's picture, never whether it is shown."""
+    """The switches change the tray icon's picture, never whether it is shown; the menus'
+    暂时禁用 brings back a hidden icon."""
 
     def setUp(self):
         super().setUp()
@@ -18,13 +20,36 @@ class ShellTests(E2ECase):
     def switch(self, *args):
         return self.box.wine(self.program.installed, *args, timeout=60, cwd=PROGRAM_DIR).returncode
 
-    def test_pause_and_resume_leave_a_hidden_icon_hidden(self):
-        self.start([CALCULATOR])
-        self.assertTrue(wait_for(self.tray_shown, 10), "no tray icon")
+    def hide_icon(self):
         self.box.driver("post", self.program.main_title, "WM_COMMAND", HIDE_ICON, 0)
         self.assertEqual(self.box.driver("findwindow", "隐藏", 10000)[0], 0, "no word on hiding the icon")
         self.box.driver("post", "隐藏", "WM_COMMAND", IDOK, 0)
         self.assertTrue(wait_for(lambda: not self.tray_shown(), 10), "the icon stays")
+
+    def icon_picture(self):
+        """The pixels of Wine's notification area, where our icon is the only one."""
+        rc, out = self.box.driver("rect", self.TRAY)
+        if rc != 0:
+            return b""
+        left, top, right, bottom = map(int, out.split())
+        shot = self.box.prefix / "tray.png"
+        self.box.display.screenshot(shot)
+        return subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}",
+                               "+repage", "rgb:-"], capture_output=True, check=False).stdout
+
+    def test_the_icon_leaves_no_thread_behind(self):
+        # With no binding for a hook, the program is its one thread, as the floor program is.
+        self.start([CALCULATOR])
+        self.assertTrue(wait_for(self.tray_shown, 10), "no tray icon")
+        threads = lambda: self.box.driver("threadnames", self.program.main_title)[1].splitlines()
+        self.assertTrue(wait_for(lambda: len(threads()) == 1, 10), f"threads once the icon is there: {threads()}")
+
+    def test_the_switches_leave_a_hidden_icon_hidden_and_the_menu_brings_it_back(self):
+        self.start([CALCULATOR])
+        self.assertTrue(wait_for(self.tray_shown, 10), "no tray icon")
+        normal = self.icon_picture()
+        self.assertNotEqual(normal, b"", "no picture of the icon")
+        self.hide_icon()
 
         self.assertEqual(self.switch("/pause"), 0)
         self.assertHeld(CALCULATOR, held=False)
@@ -33,6 +58,17 @@ class ShellTests(E2ECase):
         self.assertHeld(CALCULATOR)
         self.assertFalse(wait_for(self.tray_shown, 3), "/resume showed the icon")
 
+        # 暂时禁用 from a menu brings it back with the picture that says every binding is off, so
+        # that its menu can turn them on again; chosen again, it does, and the picture is the usual.
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", LOCK_NOW, 0)
+        self.assertTrue(wait_for(self.tray_shown, 10), "暂时禁用 did not bring the icon back")
+        self.assertHeld(CALCULATOR, held=False)
+        self.assertTrue(wait_for(lambda: self.icon_picture() not in (b"", normal), 5), "not the disabled picture")
+        self.box.driver("post", self.program.main_title, "WM_COMMAND", LOCK_NOW, 0)
+        self.assertTrue(wait_for(lambda: self.icon_picture() == normal, 5), "the usual picture did not come back")
+        self.assertHeld(CALCULATOR)
+
         # The user's own way back still brings it.
+        self.hide_icon()
         self.box.driver("post", self.program.main_title, "WM_COMMAND", SHOW_ICON_ON, 0)
         self.assertTrue(wait_for(self.tray_shown, 10), "显示图标 did not bring the icon back")
