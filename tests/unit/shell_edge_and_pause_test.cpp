@@ -88,29 +88,36 @@ TEST(ParkingEdgeTest, TheSlideAndTheParkingCountAtTheEdgesDpiFromNegativePlaces)
   EXPECT_EQ(system.calls, std::vector<std::string>{});  // no place given at another DPI
 }
 
-// 暂时禁用 and 取消禁用 from a menu add the icon again, also one the user hid or switched off:
-// its disabled picture says every binding is off, and its menu turns them on. /pause and
-// /resume change only the picture: a script does not bring back what the user hid. Shown again
-// by hand, the icon has the picture of the moment.
-TEST(PauseIconTest, TheMenusBringTheIconBackAndTheSwitchesLeaveItAsItWas) {
+// /pause and /resume change the icon's picture and nothing else: an icon the user hid, or never
+// asked for, stays away; 暂时禁用 and 取消禁用 from a menu bring it back. Shown again, it has the
+// picture of the moment.
+TEST(PauseIconTest, TheSwitchesNeverShowOrHideTheIconTheMenusShowIt) {
   enum class Icon { kShown, kHiddenByHand, kSwitchedOff };
   using Step = std::function<void(CommandActions&, MainCommands&)>;
-  const Step menu = [](CommandActions&, MainCommands& c) { c.ToggleLock(); };
-  const Step pause = [](CommandActions& a, MainCommands&) { a.Carry({Switch::kPause, ""}); };
-  const Step resume = [](CommandActions& a, MainCommands&) { a.Carry({Switch::kResume, ""}); };
-  const Step pauseAtStart = [](CommandActions& a, MainCommands&) {
-    a.CarryAtStart({Switch::kPause, ""});
-  };
   struct Road {
     const char* name;
     Step pause, resume;
-    bool pauseShows, resumeShows;
+    bool menu;
   };
   const Road roads[] = {
-      {"/pause, /resume", pause, resume, false, false},
-      {"/pause at start, /resume", pauseAtStart, resume, false, false},
-      {"暂时禁用, 取消禁用", menu, menu, true, true},
-      {"/pause, 取消禁用", pause, menu, false, true},
+      {"/pause, /resume",
+       [](CommandActions& a, MainCommands&) {
+         a.Carry({Switch::kPause, ""});
+       },
+       [](CommandActions& a, MainCommands&) {
+         a.Carry({Switch::kResume, ""});
+       },
+       false},
+      {"/pause at start",
+       [](CommandActions& a, MainCommands&) {
+         a.CarryAtStart({Switch::kPause, ""});
+       },
+       [](CommandActions& a, MainCommands&) {
+         a.Carry({Switch::kResume, ""});
+       },
+       false},
+      {"暂时禁用, 取消禁用", [](CommandActions&, MainCommands& c) { c.ToggleLock(); },
+       [](CommandActions&, MainCommands& c) { c.ToggleLock(); }, true},
   };
   struct NoHost : CommandHost {
     bool DialogOpen() override { return false; }
@@ -132,16 +139,15 @@ TEST(PauseIconTest, TheMenusBringTheIconBackAndTheSwitchesLeaveItAsItWas) {
 
       road.pause(actions, commands);
       EXPECT_TRUE(commands.LockNowChecked()) << what;
-      EXPECT_EQ(view.trayShown, shown || road.pauseShows) << what << ": paused";
+      EXPECT_EQ(view.trayShown, shown || road.menu) << what << ": paused";
       EXPECT_EQ(view.trayPicture, TrayPicture::kDisabled) << what << ": paused";
       road.resume(actions, commands);
       EXPECT_FALSE(commands.LockNowChecked()) << what;
-      EXPECT_EQ(view.trayShown, shown || road.pauseShows || road.resumeShows) << what << ": resumed";
-      EXPECT_EQ(view.trayPicture, TrayPicture::kNormal) << what << ": resumed";
-      // 隐藏图标 is ticked only while the icon is away.
+      EXPECT_EQ(view.trayShown, shown || road.menu) << what << ": resumed";
       EXPECT_EQ(commands.HideIconChecked(), !view.trayShown && icon == Icon::kHiddenByHand) << what;
+      EXPECT_EQ(view.trayPicture, TrayPicture::kNormal) << what << ": resumed";
 
-      if (view.trayShown) continue;
+      // Shown by hand while paused, the icon comes with the paused picture.
       road.pause(actions, commands);
       commands.ShowTrayIcon();
       EXPECT_TRUE(view.trayShown) << what;
