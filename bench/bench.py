@@ -11,8 +11,10 @@ side by side in one run under Wine, so both see the same machine at the same mom
   hand-over CreateProcess -> the process has its top-level window "Tarvek HotKey", the one a
             second copy looks for (the floor: its own window; driver start --window, told by
             the window manager's events: polling for it would slow down the start it measures)
-  memory    committed private bytes after start-up (VirtualQueryEx; Wine's
-            GetProcessMemoryInfo reports 0)
+  memory    committed private bytes after start-up, the tray icon in place (VirtualQueryEx;
+            Wine's GetProcessMemoryInfo reports 0); under Wine each thread's stack counts whole,
+            and stays counted after the thread has ended, until another one ends
+  threads   the process's threads at that moment (no more than the floor's)
   idle CPU  user + kernel time used over a few idle seconds (no timers, no polling: 0)
   to front  a binding whose program runs already, with IfRunning=activate in SaveKey.opt: its
             window minimised, then the hotkey -> that window in front and restored (driver's
@@ -132,6 +134,10 @@ class Subject:
             except OSError:
                 pass
         return windows, linux
+
+    def thread_count(self):
+        rc, out = self.driver("threadnames", self.program.main_title)
+        return len(out.splitlines()) if rc == 0 else None
 
     def memory_mb(self):
         rc, out = self.driver("meminfo", self.pid)
@@ -264,6 +270,8 @@ def report(ours, floor, idle_seconds):
     diff = ours.memory - floor.memory
     print(f"{'committed private memory':<{W}}{ours.memory:>9.2f} MB{floor.memory:>9.2f} MB"
           f"{diff:>+8.2f} MB{'≤ +1 MB':>10}  {'ok' if diff <= 1.0 else 'over'}")
+    print(f"{'threads once started':<{W}}{ours.threads!s:>12}{floor.threads!s:>12}{'':>10}{'≤ floor':>10}  "
+          f"{'ok' if ours.threads is not None and floor.threads is not None and ours.threads <= floor.threads else 'over'}")
     busy = ours.idle_cpu[1]
     front = (f"{median(ours.fronts):>9.1f} ms" if ours.fronts
              else "   not measured (SaveKey.opt not read: each press started a copy)")
@@ -330,6 +338,7 @@ def main():
         time.sleep(1.0)  # let both settle after start-up
         for s in subjects:
             s.memory = s.memory_mb()
+            s.threads = s.thread_count()
         before = [s.cpu_ms() for s in subjects]
         time.sleep(args.idle)
         for s, (windows, linux) in zip(subjects, before):

@@ -71,6 +71,9 @@ if(MINGW)
   foreach(part tarvek_logic tarvek_win TarvekHotKey)
     target_compile_options(${part} PRIVATE -fno-threadsafe-statics)
   endforeach()
+  # The C++ library's length and index errors as std::bad_alloc, without the exception classes
+  # and strings its own versions bring (see the file).
+  target_sources(TarvekHotKey PRIVATE src/win/system/library_errors.cpp)
 endif()
 file(GLOB resource_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.bmp)
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS

@@ -221,8 +221,10 @@ void HotkeyCore::ReleaseBindings() {
 }
 
 void HotkeyCore::WatchHookedBindings() {
-  auto keys = std::make_shared<WatchedBindings>();
-  auto mouse = std::make_shared<WatchedBindings>();
+  // Not make_shared: built without type information, it calls into a part of the C++ library
+  // that brings locks and a threading runtime into the program file (about 30 KB).
+  std::shared_ptr<WatchedBindings> keys(new WatchedBindings());
+  std::shared_ptr<WatchedBindings> mouse(new WatchedBindings());
   keys->generation = ++keyHook_.generation;
   mouse->generation = ++mouseHook_.generation;
   for (int i = 0; i < kTableSlots && !table.slots[i].ModifierText.empty(); ++i) {

@@ -86,7 +86,10 @@ CommandAnswer CommandActions::Carry(const CommandRequest& request, bool fewerRig
       return CommandAnswer::kDone;
     case Switch::kPause:
     case Switch::kResume:
-      if (commands_.LockNowChecked() != (request.which == Switch::kPause)) commands_.ToggleLock();
+      // A script leaves the icon as the user left it, unlike the menu items.
+      if (commands_.LockNowChecked() != (request.which == Switch::kPause)) {
+        commands_.ToggleLockKeepingIcon();
+      }
       return CommandAnswer::kDone;
     case Switch::kList: {
       if (fewerRights) return CommandAnswer::kRefused;
@@ -120,7 +123,7 @@ bool CommandActions::CarryAtStart(const CommandRequest& request) {
       view_.ShowNormal();
       return true;
     case Switch::kPause:
-      if (!commands_.LockNowChecked()) commands_.ToggleLock();
+      if (!commands_.LockNowChecked()) commands_.ToggleLockKeepingIcon();
       return true;
     case Switch::kList: {
       std::optional<std::string> path = ListFileFor(request.argument, program_.importList.ListFolder(), system_);

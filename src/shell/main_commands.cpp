@@ -83,12 +83,19 @@ void MainCommands::ShowTrayIcon() {
 }
 
 void MainCommands::ToggleLock() {
+  ToggleLockKeepingIcon();
+  // The disabled picture is how a user who hid the icon learns that every binding is off, and
+  // the icon's menu is how they turn them on again: the menus bring the icon back either way.
+  ShowTrayIcon();
+}
+
+void MainCommands::ToggleLockKeepingIcon() {
   const HotkeyTable& table = program_.core.table;
   // The registrations follow the grid's rows by the slot each row keeps: a binding deleted
   // since the last reload stays free. The slots stay filled, so that the bindings can come
   // back as they were.
-  // Only the icon's picture changes: an icon the user hid, or never asked for, stays away (it
-  // shows the picture when it comes back).
+  // Only the icon's picture changes here: a script does not bring back an icon the user hid,
+  // or never asked for (it shows the picture when it comes back).
   if (lockNowChecked_) {
     view_.SetTrayPicture(TrayPicture::kNormal);
     for (int row = kFirstBindingRow; row < grid_.Rows(); ++row) {

@@ -33,8 +33,11 @@ class MainCommands {
   // "隐藏图标(&H)" and "显示图标(&O)".
   void HideTrayIcon();
   void ShowTrayIcon();
-  // "暂时禁用(&L)" and "取消禁用(&U)": unregisters every binding, or registers them again.
+  // "暂时禁用(&L)" and "取消禁用(&U)": unregisters every binding, or registers them again, and
+  // adds the icon again with the picture that says which, also one the user hid or switched off.
   void ToggleLock();
+  // The same for /pause and /resume: only the icon's picture changes, a hidden icon stays away.
+  void ToggleLockKeepingIcon();
   // A click on item i of the hotkey-list menu runs binding i and leaves the check mark on it.
   // inFrontBefore: the window the user worked in before the menu opened, which a text goes to.
   void RunFromHotkeyMenu(int item, WindowRef inFrontBefore = 0);

@@ -9,12 +9,11 @@ namespace tarvek {
 
 namespace {
 
-// Posted by the start-up: the icon is added once the start-up is over.
-constexpr UINT kAddTrayMessage = WM_APP + 2;
 // Posted by the courier: whether the notification area took the icon (wParam).
 constexpr UINT kTrayOfferedMessage = WM_APP + 4;
 // At log-on the taskbar may not take icons yet: the icon is offered again this often, this
-// many times (its restart message brings the icon as well).
+// many times (its restart message brings the icon as well). The same timer brings the first
+// offer after the start-up.
 constexpr UINT_PTR kTrayRetryTimerId = 2;
 constexpr UINT kTrayRetryMilliseconds = 2000;
 constexpr int kTrayRetries = 150;
@@ -39,10 +38,6 @@ std::optional<LRESULT> TrayIcon::OnMessage(UINT message, WPARAM wParam) {
     // The new taskbar may sit on a screen of another DPI.
     ReloadPictures();
     retriesLeft_ = kTrayRetries;
-    Offer();
-    return 0;
-  }
-  if (message == kAddTrayMessage) {
     Offer();
     return 0;
   }
@@ -128,10 +123,11 @@ void TrayIcon::Add(bool deferred) {
   added_ = true;
   retriesLeft_ = kTrayRetries;
   if (deferred) {
-    // Talking to the notification area takes longer than all the rest of start-up: the icon
-    // is handed to the courier right after, or in the loop of the first message the start
-    // shows.
-    PostMessageW(owner_, kAddTrayMessage, 0, 0);
+    // Talking to the notification area takes longer than all the rest of start-up, and the
+    // courier makes the call on this thread while the area answers: it comes last, after the
+    // start-up, when nothing else waits (a timer's message comes only then), so that a hotkey
+    // or a second copy's hand-over at start is never kept waiting on the taskbar.
+    SetTimer(owner_, kTrayRetryTimerId, USER_TIMER_MINIMUM, nullptr);
     return;
   }
   Offer();

@@ -20,8 +20,9 @@ namespace win {
 class TrayCourier;
 }
 
-// Every call to the notification area goes through a courier of its own thread: the area is
-// another process's, and while it does not answer, the program's windows and questions must.
+// Every call to the notification area goes through a courier, which hands it to a thread of
+// its own while the area keeps us waiting: the area is another process's, and while it does not
+// answer, the program's windows and questions must.
 class TrayIcon {
  public:
   TrayIcon();

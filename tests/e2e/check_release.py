@@ -42,6 +42,12 @@ class ReleaseFiles(unittest.TestCase):
     def test_the_setup_stays_small(self):
         self.assertLess(self.setup.stat().st_size, 500 * 1024)
 
+    def test_the_program_stays_within_the_size_the_read_me_gives(self):
+        with zipfile.ZipFile(self.zip) as archive:
+            sizes = [item.file_size for item in archive.infolist() if item.filename.endswith("/TarvekHotKey.exe")]
+        self.assertEqual(len(sizes), 1, "no TarvekHotKey.exe in the zip")
+        self.assertLess(sizes[0], 576 * 1024)
+
     def test_the_published_sums_name_both_files(self):
         lines = (BUILD / "SHA256SUMS.txt").read_text(encoding="ascii").splitlines()
         self.assertEqual(lines, [f"{sha256(self.zip)}  {self.zip.name}", f"{sha256(self.setup)}  {self.setup.name}"])

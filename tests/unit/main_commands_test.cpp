@@ -378,7 +378,8 @@ TEST_F(MainCommandsTest, LockUnregistersOnlyTheBindingsAndShowsTheDisabledIcon) 
   StartUp();
   EXPECT_EQ(CallsOf(&MainCommands::ToggleLock),
             (Calls{"UnregisterHotkey -14080", "UnregisterHotkey -14079", "UnregisterHotkey -14078",
-                   "View.TrayDisabled", "View.MenuChecked LockNow 1"}));
+                   "View.TrayDisabled", "View.MenuChecked LockNow 1", "View.AddTrayIcon",
+                   "View.MenuChecked hideico 0"}));
   EXPECT_TRUE(commands.LockNowChecked());
   EXPECT_EQ(program.core.table.Used(), 3);  // the bindings stay, ready to come back
 
@@ -386,7 +387,7 @@ TEST_F(MainCommandsTest, LockUnregistersOnlyTheBindingsAndShowsTheDisabledIcon) 
             (Calls{"View.TrayNormal", "UnregisterHotkey -14080", "RegisterHotkey -14080 3 67",
                    "UnregisterHotkey -14079", "RegisterHotkey -14079 0 116",
                    "UnregisterHotkey -14078", "RegisterHotkey -14078 12 40",
-                   "View.MenuChecked LockNow 0"}));
+                   "View.MenuChecked LockNow 0", "View.AddTrayIcon", "View.MenuChecked hideico 0"}));
   EXPECT_FALSE(commands.LockNowChecked());
 }
 

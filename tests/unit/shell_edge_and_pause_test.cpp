@@ -88,14 +88,16 @@ TEST(ParkingEdgeTest, TheSlideAndTheParkingCountAtTheEdgesDpiFromNegativePlaces)
   EXPECT_EQ(system.calls, std::vector<std::string>{});  // no place given at another DPI
 }
 
-// Pausing and resuming change the icon's picture and nothing else: an icon the user hid, or
-// never asked for, stays away; shown again, it has the picture of the moment.
-TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
+// /pause and /resume change the icon's picture and nothing else: an icon the user hid, or never
+// asked for, stays away; 暂时禁用 and 取消禁用 from a menu bring it back. Shown again, it has the
+// picture of the moment.
+TEST(PauseIconTest, TheSwitchesNeverShowOrHideTheIconTheMenusShowIt) {
   enum class Icon { kShown, kHiddenByHand, kSwitchedOff };
   using Step = std::function<void(CommandActions&, MainCommands&)>;
   struct Road {
     const char* name;
     Step pause, resume;
+    bool menu;
   };
   const Road roads[] = {
       {"/pause, /resume",
@@ -104,14 +106,18 @@ TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
        },
        [](CommandActions& a, MainCommands&) {
          a.Carry({Switch::kResume, ""});
-       }},
+       },
+       false},
       {"/pause at start",
        [](CommandActions& a, MainCommands&) {
          a.CarryAtStart({Switch::kPause, ""});
        },
-       [](CommandActions&, MainCommands& c) { c.ToggleLock(); }},
+       [](CommandActions& a, MainCommands&) {
+         a.Carry({Switch::kResume, ""});
+       },
+       false},
       {"暂时禁用, 取消禁用", [](CommandActions&, MainCommands& c) { c.ToggleLock(); },
-       [](CommandActions&, MainCommands& c) { c.ToggleLock(); }},
+       [](CommandActions&, MainCommands& c) { c.ToggleLock(); }, true},
   };
   struct NoHost : CommandHost {
     bool DialogOpen() override { return false; }
@@ -133,11 +139,12 @@ TEST(PauseIconTest, PauseAndResumeNeverShowOrHideTheIcon) {
 
       road.pause(actions, commands);
       EXPECT_TRUE(commands.LockNowChecked()) << what;
-      EXPECT_EQ(view.trayShown, shown) << what << ": paused";
+      EXPECT_EQ(view.trayShown, shown || road.menu) << what << ": paused";
       EXPECT_EQ(view.trayPicture, TrayPicture::kDisabled) << what << ": paused";
       road.resume(actions, commands);
       EXPECT_FALSE(commands.LockNowChecked()) << what;
-      EXPECT_EQ(view.trayShown, shown) << what << ": resumed";
+      EXPECT_EQ(view.trayShown, shown || road.menu) << what << ": resumed";
+      EXPECT_EQ(commands.HideIconChecked(), !view.trayShown && icon == Icon::kHiddenByHand) << what;
       EXPECT_EQ(view.trayPicture, TrayPicture::kNormal) << what << ": resumed";
 
       // Shown by hand while paused, the icon comes with the paused picture.

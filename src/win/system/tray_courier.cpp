@@ -18,6 +18,23 @@ BOOL ShellNotifyIcon(DWORD message, NOTIFYICONDATAW* data) {
   return notify != nullptr ? notify(message, data) : FALSE;
 }
 
+// A taskbar whose thread takes a message within this time takes the icon's call as quickly.
+constexpr UINT kAnswerAtOnceMs = 100;
+
+bool NotificationAreaAnswersAtOnce() {
+  const HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+  if (taskbar == nullptr) return true;  // none yet (log-on): the call fails without waiting
+  // SMTO_BLOCK: nothing sent to our windows runs in the middle of a call to the courier.
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutW(taskbar, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, kAnswerAtOnceMs,
+                             &answer) != 0;
+}
+
+HANDLE StartSmallThread(LPTHREAD_START_ROUTINE work, void* context) {
+  return CreateThread(nullptr, kSmallThreadStack, work, context, STACK_SIZE_PARAM_IS_A_RESERVATION,
+                      nullptr);
+}
+
 }  // namespace
 
 struct TrayCourier::Job {
@@ -48,14 +65,19 @@ struct TrayCourier::Job {
 // Plain Win32 locks rather than the standard library's threads: they cost the program file
 // nothing. Owned by the courier and its thread together; the last of the two deletes it.
 struct TrayCourier::Queue {
-  Queue(NotifyIconFunction call, UINT message) : notify(call), resultMessage(message) {}
+  Queue(NotifyIconFunction call, UINT message, DWORD idle)
+      : notify(call), resultMessage(message), idleMs(idle) {}
   NotifyIconFunction notify;
   UINT resultMessage;
+  DWORD idleMs;
   SRWLOCK lock = SRWLOCK_INIT;
   CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
   std::deque<Job> jobs;
   bool busy = false;
   bool ending = false;
+  // The jobs have a taker: the thread, which takes every job queued before it ends, or a Hand
+  // further up the caller's stack.
+  bool working = false;
   LONG owners = 1;
 
   void Release() {
@@ -65,11 +87,15 @@ struct TrayCourier::Queue {
   static DWORD WINAPI Work(void* context) {
     auto* queue = static_cast<Queue*>(context);
     AcquireSRWLockExclusive(&queue->lock);
+    ULONGLONG idleSince = GetTickCount64();
     for (;;) {
-      while (!queue->ending && queue->jobs.empty()) {
-        SleepConditionVariableSRW(&queue->changed, &queue->lock, INFINITE, 0);
+      if (queue->jobs.empty()) {
+        const ULONGLONG idle = GetTickCount64() - idleSince;
+        if (queue->ending || idle >= queue->idleMs) break;  // a later call makes a new thread
+        SleepConditionVariableSRW(&queue->changed, &queue->lock,
+                                  static_cast<DWORD>(queue->idleMs - idle), 0);
+        continue;
       }
-      if (queue->jobs.empty()) break;  // ending, with nothing left
       Job job = queue->jobs.front();
       queue->jobs.pop_front();
       queue->busy = true;
@@ -77,30 +103,35 @@ struct TrayCourier::Queue {
       job.Carry(queue->notify, queue->resultMessage);
       AcquireSRWLockExclusive(&queue->lock);
       queue->busy = false;
+      idleSince = GetTickCount64();
       WakeAllConditionVariable(&queue->changed);
     }
+    queue->working = false;
     ReleaseSRWLockExclusive(&queue->lock);
     queue->Release();
     return 0;
   }
 };
 
-TrayCourier::TrayCourier(UINT resultMessage, NotifyIconFunction notify)
-    : queue_(new (std::nothrow) Queue(notify != nullptr ? notify : &ShellNotifyIcon, resultMessage)) {}
+TrayCourier::TrayCourier(UINT resultMessage, NotifyIconFunction notify,
+                         AnswersAtOnceFunction answersAtOnce, StartThreadFunction start,
+                         DWORD idleMs)
+    : notify_(notify != nullptr ? notify : &ShellNotifyIcon),
+      resultMessage_(resultMessage),
+      answersAtOnce_(answersAtOnce != nullptr ? answersAtOnce : &NotificationAreaAnswersAtOnce),
+      start_(start != nullptr ? start : &StartSmallThread),
+      queue_(new (std::nothrow) Queue(notify_, resultMessage, idleMs)) {}
 
 TrayCourier::~TrayCourier() {
   if (queue_ == nullptr) return;
-  if (thread_ != nullptr) {
-    // The removal of the icon is worth a moment. A notification area that does not answer at
-    // all removes the icon of a window that is gone by itself, as it does for a crashed program.
-    WaitUntilDone(2000);
-    AcquireSRWLockExclusive(&queue_->lock);
-    queue_->ending = true;
-    ReleaseSRWLockExclusive(&queue_->lock);
-    WakeAllConditionVariable(&queue_->changed);
-    CloseHandle(thread_);  // a thread still waiting on the notification area keeps the queue
-  }
-  queue_->Release();
+  // The removal of the icon is worth a moment. A notification area that does not answer at
+  // all removes the icon of a window that is gone by itself, as it does for a crashed program.
+  WaitUntilDone(2000);
+  AcquireSRWLockExclusive(&queue_->lock);
+  queue_->ending = true;
+  ReleaseSRWLockExclusive(&queue_->lock);
+  WakeAllConditionVariable(&queue_->changed);
+  queue_->Release();  // a thread still waiting on the notification area keeps the queue
 }
 
 void TrayCourier::Add(const NOTIFYICONDATAW& icon) { Hand({Job::Kind::kAdd, icon, nullptr}); }
@@ -110,7 +141,19 @@ void TrayCourier::Modify(const NOTIFYICONDATAW& icon) { Hand({Job::Kind::kModify
 void TrayCourier::Delete(const NOTIFYICONDATAW& icon) { Hand({Job::Kind::kDelete, icon, nullptr}); }
 
 void TrayCourier::Retire(HICON picture) {
-  if (picture != nullptr) Hand({Job::Kind::kRetire, {}, picture});
+  if (picture == nullptr) return;
+  bool nothingOnItsWay = true;
+  if (queue_ != nullptr) {
+    AcquireSRWLockExclusive(&queue_->lock);
+    nothingOnItsWay = queue_->jobs.empty() && !queue_->busy;
+    ReleaseSRWLockExclusive(&queue_->lock);
+  }
+  // Only this thread hands calls over: none can come between the look and the destruction.
+  if (nothingOnItsWay) {
+    DestroyIcon(picture);
+    return;
+  }
+  Hand({Job::Kind::kRetire, {}, picture});
 }
 
 bool TrayCourier::WaitUntilDone(DWORD milliseconds) {
@@ -127,21 +170,52 @@ bool TrayCourier::WaitUntilDone(DWORD milliseconds) {
 }
 
 void TrayCourier::Hand(const Job& job) {
-  if (queue_ != nullptr && thread_ == nullptr) {
-    // The thread is made with the first call: a start with the icon switched off makes none.
-    InterlockedIncrement(&queue_->owners);
-    thread_ = CreateThread(nullptr, kSmallThreadStack, &Queue::Work, queue_,
-                           STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (thread_ == nullptr) InterlockedDecrement(&queue_->owners);
-  }
-  if (thread_ == nullptr) {
-    Job here = job;  // no thread to be had: the call is made here, waiting as before
-    return here.Carry(queue_ != nullptr ? queue_->notify : &ShellNotifyIcon, 0);
+  if (queue_ == nullptr) {
+    Job here = job;
+    return here.Carry(notify_, resultMessage_);
   }
   AcquireSRWLockExclusive(&queue_->lock);
   queue_->jobs.push_back(job);
+  const bool take = !queue_->working;
+  queue_->working = true;
   ReleaseSRWLockExclusive(&queue_->lock);
   WakeAllConditionVariable(&queue_->changed);
+  // The thread takes it, or the loop below, further up this thread's stack, once the call it
+  // makes now is done.
+  if (!take) return;
+
+  // Only this thread hands calls over, and while working is set nobody else takes them: the
+  // queue changes below only by what this loop does and what the calls let in.
+  bool lookFirst = true;
+  for (;;) {
+    AcquireSRWLockExclusive(&queue_->lock);
+    const bool done = queue_->jobs.empty();
+    if (done) queue_->working = false;
+    ReleaseSRWLockExclusive(&queue_->lock);
+    if (done) return;
+    if (lookFirst && !answersAtOnce_()) {
+      // It keeps us waiting: a thread takes what is queued, and what comes until it has been
+      // idle a while.
+      InterlockedIncrement(&queue_->owners);
+      const HANDLE thread = start_(&Queue::Work, queue_);
+      if (thread != nullptr) {
+        CloseHandle(thread);
+        return;
+      }
+      InterlockedDecrement(&queue_->owners);
+      lookFirst = false;  // no thread to be had: here all the same, waiting as before
+    }
+    AcquireSRWLockExclusive(&queue_->lock);
+    Job next = queue_->jobs.front();
+    queue_->jobs.pop_front();
+    queue_->busy = true;
+    ReleaseSRWLockExclusive(&queue_->lock);
+    next.Carry(notify_, resultMessage_);
+    AcquireSRWLockExclusive(&queue_->lock);
+    queue_->busy = false;
+    ReleaseSRWLockExclusive(&queue_->lock);
+    WakeAllConditionVariable(&queue_->changed);
+  }
 }
 
 }  // namespace tarvek::win
