@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <string>
@@ -72,6 +73,28 @@ TEST(Typing, TheTextArrivesExactlyInAnotherProgramAndNotInThisOne) {
   for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN}) {
     EXPECT_EQ(GetAsyncKeyState(key) & 0x8000, 0) << key;
   }
+}
+
+std::size_t ThreadsOfThisProcess() {
+  std::size_t count = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+// The typist's thread is there while it has work, and goes once it has waited a while for more.
+TEST(Typing, TheTypistsThreadEndsOnceIdle) {
+  TypeInFront(TypingJob{"", {}});
+  const std::size_t typing = ThreadsOfThisProcess();
+  std::size_t now = typing;
+  for (int i = 0; i < 200 && now >= typing; ++i, now = ThreadsOfThisProcess()) Sleep(50);
+  EXPECT_TRUE(TypingDone());
+  EXPECT_EQ(now, typing - 1);
 }
 
 // A window whose thread shows a popup menu is in a menu, as the typist asks before typing (a

@@ -85,12 +85,18 @@ bool CouldBeInFront(HWND window) {
          FAILED(getAttribute(window, kCloaked, &cloaked, sizeof(cloaked))) || cloaked == 0;
 }
 
-// Made once and never freed: the thread types until the process ends, and nothing of it may go
-// away under it while the program shuts down.
+// A thread types only while there is something to type: it ends once it has waited this long
+// without a job, and the next job makes a new one. A thread kept for a list's one signature a
+// day would cost its stack all day.
+constexpr DWORD kTypistIdleMs = 5000;
+
+// Made once and never freed: a thread may still be typing while the program shuts down, and
+// nothing of it may go away under it.
 struct Typist {
   SRWLOCK lock = SRWLOCK_INIT;
   CONDITION_VARIABLE wake = CONDITION_VARIABLE_INIT;
   TypingQueue queue;
+  bool running = false;  // a thread is there to take the queue's jobs
   WinTypingDevice device;
 };
 
@@ -102,7 +108,15 @@ DWORD WINAPI TypeJobs(void* context) {
   for (;;) {
     AcquireSRWLockExclusive(&t.lock);
     std::optional<TypingQueue::Entry> next;
-    while (!(next = t.queue.Take())) SleepConditionVariableSRW(&t.wake, &t.lock, INFINITE, 0);
+    while (!(next = t.queue.Take())) {
+      if (!SleepConditionVariableSRW(&t.wake, &t.lock, kTypistIdleMs, 0) &&
+          GetLastError() == ERROR_TIMEOUT && !(next = t.queue.Take())) {
+        t.running = false;  // decided under the lock: the next job starts another thread
+        ReleaseSRWLockExclusive(&t.lock);
+        return 0;
+      }
+      if (next) break;
+    }
     ReleaseSRWLockExclusive(&t.lock);
     try {
       TypeText(next->job, *next->device, [&t] {
@@ -119,24 +133,23 @@ DWORD WINAPI TypeJobs(void* context) {
   }
 }
 
-// The typist, its thread made on first use; null when neither could be made.
+// The typist, made on first use; null when it could not be made.
 Typist* TheTypist() {
   AcquireSRWLockExclusive(&typistLock);
-  if (typist == nullptr) {
-    auto* made = new (std::nothrow) Typist;
-    if (made != nullptr) {
-      UniqueKernelHandle thread(CreateThread(nullptr, kSmallThreadStack, TypeJobs, made,
-                                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
-      if (thread) {
-        typist = made;
-      } else {
-        delete made;
-      }
-    }
-  }
+  if (typist == nullptr) typist = new (std::nothrow) Typist;
   Typist* found = typist;
   ReleaseSRWLockExclusive(&typistLock);
   return found;
+}
+
+// Under the typist's lock: a thread to type the queue's jobs, made when none runs. False when
+// none could be made.
+bool KeepTyping(Typist& t) {
+  if (t.running) return true;
+  UniqueKernelHandle thread(CreateThread(nullptr, kSmallThreadStack, TypeJobs, &t,
+                                         STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+  t.running = static_cast<bool>(thread);
+  return t.running;
 }
 
 }  // namespace
@@ -218,7 +231,8 @@ void TypeInFront(TypingJob job, TypingDevice& device) {
   AcquireSRWLockExclusive(&t->lock);
   bool queued = false;
   try {
-    queued = t->queue.Push(std::move(job), device);
+    // Without a thread to type it (short of memory), this text is not typed.
+    queued = KeepTyping(*t) && t->queue.Push(std::move(job), device);
   } catch (...) {  // short of memory: this text is not typed
   }
   ReleaseSRWLockExclusive(&t->lock);
