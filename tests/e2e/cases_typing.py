@@ -46,6 +46,9 @@ class TypingAndProgramsTests(E2ECase):
         threads = self.box.driver("threadnames", self.program.main_title)[1].splitlines()
         self.assertNotIn(HOOK_THREAD, threads, "a key hook without any binding that has a condition")
         self.assertNotIn("TarvekHotKey mouse hook", threads, "a mouse hook without any mouse binding")
+        # Nothing to type yet and the icon in place: one thread, as the floor program has.
+        names = lambda: self.box.driver("threadnames", self.program.main_title)[1].splitlines()
+        self.assertTrue(wait_for(lambda: len(names()) == 1, 5), f"threads {names()}")
         title = self.open_text_box("target.exe")
         self.press(binding)
         # The driver shows a line break as \r\n and a backslash doubled; a tab stays a tab.
