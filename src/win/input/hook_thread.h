@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 
 #include "core/input/key_watch.h"
@@ -96,6 +97,37 @@ class ProgramInFront {
   DWORD cachedProcess_ = 0;
   std::string cachedPath_;   // the program of the window's process
   bool cachedFrame_ = false;  // that program is the packaged apps' frame host
+};
+
+// What a hook proc keeps between events (its watch and the program in front), on the hook
+// thread's stack, and where the proc finds it: a hook proc is given nothing of its own. A slot
+// rather than thread_local, since the hook has one thread at a time; a thread that outlived
+// HookThread::End's wait may find its successor's state there, and then passes every event on.
+template <typename Watch>
+class HookStateSlot {
+ public:
+  struct State {
+    const DWORD thread = GetCurrentThreadId();
+    Watch watch;
+    ProgramInFront inFront;
+  };
+
+  // On the hook's thread: its state while RunHook runs.
+  void RunWith(int hookType, HOOKPROC proc, void* readyEvent) {
+    State state;
+    state_.store(&state, std::memory_order_release);
+    RunHook(hookType, proc, readyEvent);
+    State* mine = &state;
+    state_.compare_exchange_strong(mine, nullptr);  // unless a successor's is there already
+  }
+  // In the hook proc: this thread's state, or null.
+  State* Mine() {
+    State* state = state_.load(std::memory_order_acquire);
+    return state != nullptr && state->thread == GetCurrentThreadId() ? state : nullptr;
+  }
+
+ private:
+  std::atomic<State*> state_ = nullptr;
 };
 
 }  // namespace tarvek::win

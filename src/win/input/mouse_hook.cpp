@@ -1,6 +1,5 @@
 #include "win/input/mouse_hook.h"
 
-#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -16,23 +15,7 @@ namespace {
 constinit HandedBindings handed;
 HookThread hookThread;
 
-// What the hook proc keeps between events; it lives on the hook thread's stack.
-struct HookThreadState {
-  const DWORD thread = GetCurrentThreadId();
-  MouseWatch buttons;
-  ProgramInFront inFront;
-};
-
-// The hook thread's state, for the hook proc, which is given nothing of its own. Not
-// thread_local, which would bring some 19 KB of the threading runtime into the program: the hook
-// has one thread at a time. A thread that outlived HookThread::End's wait may still find its
-// successor's state here, and then passes every event on.
-std::atomic<HookThreadState*> hookState = nullptr;
-
-HookThreadState* StateOfThisThread() {
-  HookThreadState* state = hookState.load(std::memory_order_acquire);
-  return state != nullptr && state->thread == GetCurrentThreadId() ? state : nullptr;
-}
+constinit HookStateSlot<MouseWatch> hookState;
 
 // The events a binding may be on; every other one is nothing to decide.
 std::optional<MouseInput> InputOf(WPARAM message, const MSLLHOOKSTRUCT& event) {
@@ -60,7 +43,7 @@ std::optional<MouseInput> InputOf(WPARAM message, const MSLLHOOKSTRUCT& event) {
 // wait.
 LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM data) {
   if (message == WM_MOUSEMOVE) return CallNextHookEx(nullptr, code, message, data);
-  HookThreadState* state = StateOfThisThread();
+  auto* state = hookState.Mine();
   const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
   if (code < 0 || state == nullptr || event->dwExtraInfo == kOwnInputTag) {
     return CallNextHookEx(nullptr, code, message, data);
@@ -68,16 +51,12 @@ LRESULT CALLBACK MouseProc(int code, WPARAM message, LPARAM data) {
   const std::optional<MouseInput> input = InputOf(message, *event);
   if (!input) return CallNextHookEx(nullptr, code, message, data);
   return AnswerEvent(handed, kMouseFiredMessage, code, message, data, [&](const WatchedBindings& list) {
-    return state->buttons.Decide(list, *input, ModifiersDown(), [state] { return state->inFront.Ask(); });
+    return state->watch.Decide(list, *input, ModifiersDown(), [state] { return state->inFront.Ask(); });
   });
 }
 
 DWORD WINAPI MouseHookThread(void* readyEvent) {
-  HookThreadState state;
-  hookState.store(&state, std::memory_order_release);
-  RunHook(WH_MOUSE_LL, MouseProc, readyEvent);
-  HookThreadState* mine = &state;
-  hookState.compare_exchange_strong(mine, nullptr);  // unless a successor's is there already
+  hookState.RunWith(WH_MOUSE_LL, MouseProc, readyEvent);
   return 0;
 }
 
