@@ -189,19 +189,11 @@ OptionsFile OptionsFile::Parse(std::string_view bytes, bool* damaged) {
     return OptionsFile{};
   };
   if (bytes.size() > kMaxOptionsFileBytes) return refuse();
-  std::string text;
-  if (bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
-    text = Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE');
-  } else {
-    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) bytes.remove_prefix(kUtf8Bom.size());
-    if (!CheckUtf8(bytes).wellFormed) return refuse();
-    text = std::string(bytes);
-  }
-  // Text never holds a NUL; a file that does is some other kind of file.
-  if (text.find('\0') != std::string::npos) return refuse();
+  std::optional<std::string> text = DecodeMarkedText(bytes);
+  if (!text) return refuse();
 
   OptionsFile file;
-  for (std::string& line : SplitLines(text)) {
+  for (std::string& line : SplitLines(*text)) {
     std::string_view t = Trim(line);
     if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
       std::string name(Trim(t.substr(1, t.size() - 2)));

@@ -153,4 +153,18 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
+std::optional<std::string> DecodeMarkedText(std::string_view bytes) {
+  constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  std::string text;
+  if (bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
+    text = Utf16ToUtf8(bytes.substr(2), bytes[0] == '\xFE');
+  } else {
+    if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) bytes.remove_prefix(kUtf8Mark.size());
+    if (!CheckUtf8(bytes).wellFormed) return std::nullopt;
+    text = std::string(bytes);
+  }
+  if (text.find('\0') != std::string::npos) return std::nullopt;
+  return text;
+}
+
 }  // namespace tarvek

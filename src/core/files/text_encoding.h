@@ -2,6 +2,7 @@
 // code page's bytes, and UTF-16 in either byte order.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,10 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);
 // UTF-8 to UTF-16 bytes in either byte order, without a mark; a byte that begins no whole
 // character becomes U+FFFD.
 std::string Utf8ToUtf16(std::string_view utf8, bool bigEndian);
+
+// The program's own INI-like files (.opt, .abbr) as UTF-8 without the mark: UTF-8 with or
+// without the mark, or UTF-16 with its mark. Nothing for bytes that are no such text, or that
+// hold a NUL (text never does: such a file is some other kind of file).
+std::optional<std::string> DecodeMarkedText(std::string_view bytes);
 
 }  // namespace tarvek

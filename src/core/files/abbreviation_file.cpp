@@ -1,0 +1,208 @@
+#include "core/files/abbreviation_file.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <unordered_set>
+#include <utility>
+
+#include "core/files/list_file.h"
+#include "core/files/text_encoding.h"
+#include "core/input/program_condition.h"
+#include "core/input/typed_text.h"
+
+namespace tarvek {
+
+namespace {
+
+enum class Key { kText, kOnlyIn, kNotIn, kImmediate, kInWord, kOther };
+constexpr std::array<std::string_view, 5> kKeyNames = {"Text", "OnlyIn", "NotIn", "Immediate",
+                                                       "InWord"};
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Lowered(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered) c = Lower(c);
+  return lowered;
+}
+
+std::string_view Trim(std::string_view text) {
+  std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// A name for the report, short enough for a message box line and not cut inside a character.
+std::string ShortName(std::string_view text) {
+  constexpr std::size_t kMost = 40;
+  if (text.size() <= kMost) return std::string(text);
+  std::size_t cut = kMost;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return std::string(text.substr(0, cut)) + "…";
+}
+
+// A list as one line, as the options file writes it: a line break separates names as ";" does,
+// and blanks around it would not be read back.
+std::string ProgramsValue(std::string_view programs) {
+  std::string value(Trim(programs));
+  std::replace(value.begin(), value.end(), '\n', ';');
+  return value;
+}
+
+// A text as it reads back from the file: a CR alone in a line (which the file can hold) is a
+// line break once written, so it is one from the start.
+std::string TextValue(std::string_view escaped) {
+  return UnescapeTypedText(EscapeTypedText(UnescapeTypedText(escaped)));
+}
+
+class Reader {
+ public:
+  explicit Reader(AbbreviationFileReport& report) : report_(report) {}
+
+  void Line(std::string_view line) {
+    std::string_view t = Trim(line);
+    if (t.empty()) return;
+    if (t.front() == '[' && t.back() == ']' && t.size() >= 2) {
+      EndSection();
+      name_ = std::string(Trim(t.substr(1, t.size() - 2)));
+      inSection_ = true;
+      entry_ = Abbreviation{};
+      seen_ = {};
+      onlyIn_.clear();
+      notIn_.clear();
+      return;
+    }
+    if (!inSection_) return LeaveOut(AbbreviationFault::kOutsideSection, t);
+    std::size_t eq = t.find('=');
+    Key key = Key::kOther;
+    if (eq != std::string_view::npos) {
+      std::string_view keyName = Trim(t.substr(0, eq));
+      for (std::size_t k = 0; k < kKeyNames.size(); ++k) {
+        if (Lowered(keyName) == Lowered(kKeyNames[k])) key = static_cast<Key>(k);
+      }
+    }
+    if (key == Key::kOther) return LeaveOut(AbbreviationFault::kUnknownKey, name_);
+    std::size_t k = static_cast<std::size_t>(key);
+    // OnlyIn= and NotIn= are one condition: of both, the first counts.
+    std::size_t slot = key == Key::kNotIn ? static_cast<std::size_t>(Key::kOnlyIn) : k;
+    if (seen_[slot]) return LeaveOut(AbbreviationFault::kRepeatedKey, name_);
+    seen_[slot] = true;
+    // A text may begin or end with blanks that count: all of it after the "=" is the value.
+    std::string_view value = Trim(t.substr(eq + 1));
+    switch (key) {
+      case Key::kText: entry_.text = TextValue(line.substr(line.find('=') + 1)); break;
+      case Key::kOnlyIn: onlyIn_ = std::string(value); break;
+      case Key::kNotIn: notIn_ = std::string(value); break;
+      case Key::kImmediate:
+      case Key::kInWord:
+        if (value != "0" && value != "1") LeaveOut(AbbreviationFault::kBadValue, name_);
+        (key == Key::kImmediate ? entry_.immediate : entry_.inWord) = value == "1";
+        break;
+      case Key::kOther: break;
+    }
+  }
+
+  std::vector<Abbreviation> Finish() {
+    EndSection();
+    return std::move(entries_);
+  }
+
+ private:
+  void EndSection() {
+    if (!inSection_) return;
+    inSection_ = false;
+    AbbreviationFault fault = CheckAbbreviation(name_);
+    if (fault == AbbreviationFault::kNone && entry_.text.empty()) fault = AbbreviationFault::kNoText;
+    // Only an entry taken makes a later one a duplicate: one left out gives way to the next.
+    if (fault == AbbreviationFault::kNone && !taken_.insert(Lowered(name_)).second) {
+      fault = AbbreviationFault::kDuplicate;
+    }
+    if (fault != AbbreviationFault::kNone) return LeaveOut(fault, name_);
+    // A list of nothing but separators names no program: no condition, as it is written back.
+    if (!SplitProgramList(onlyIn_).empty()) {
+      entry_.scope = ProgramScope::kOnlyIn;
+      entry_.programs = ProgramsValue(onlyIn_);
+    } else if (!SplitProgramList(notIn_).empty()) {
+      entry_.scope = ProgramScope::kNotIn;
+      entry_.programs = ProgramsValue(notIn_);
+    }
+    entry_.abbreviation = std::move(name_);
+    entries_.push_back(std::move(entry_));
+  }
+
+  void LeaveOut(AbbreviationFault fault, std::string_view name) {
+    if (report_.firstLeftOut.size() < kReportedLeftOut) report_.firstLeftOut.push_back({fault, ShortName(name)});
+    ++report_.leftOutCount;
+  }
+
+  AbbreviationFileReport& report_;
+  std::vector<Abbreviation> entries_;
+  std::unordered_set<std::string> taken_;  // lower-cased: a duplicate is found at once
+  bool inSection_ = false;
+  std::string name_;
+  Abbreviation entry_;
+  std::array<bool, kKeyNames.size()> seen_{};
+  std::string onlyIn_, notIn_;
+};
+
+}  // namespace
+
+LaunchOptions Abbreviation::Condition() const {
+  LaunchOptions options;
+  options.Scope = scope;
+  options.Programs = programs;
+  return options;
+}
+
+AbbreviationFault CheckAbbreviation(std::string_view abbreviation) {
+  if (abbreviation.empty()) return AbbreviationFault::kEmpty;
+  if (abbreviation.find_first_of(" \t") != std::string_view::npos) return AbbreviationFault::kBlank;
+  bool typed = std::all_of(abbreviation.begin(), abbreviation.end(),
+                           [](char c) { return c > ' ' && c < 0x7F && c != '[' && c != ']'; });
+  if (!typed) return AbbreviationFault::kNotTyped;
+  // Counted after the characters: all of them are ASCII here, so bytes are characters.
+  if (abbreviation.size() > kMaxAbbreviationLength) return AbbreviationFault::kTooLong;
+  return AbbreviationFault::kNone;
+}
+
+std::vector<Abbreviation> ParseAbbreviationFile(std::string_view bytes, AbbreviationFileReport* report) {
+  AbbreviationFileReport local;
+  AbbreviationFileReport& r = report != nullptr ? *report : local;
+  r = {};
+  std::optional<std::string> text;
+  if (bytes.size() <= kMaxAbbreviationFileBytes) text = DecodeMarkedText(bytes);
+  if (!text) {
+    r.damaged = true;
+    return {};
+  }
+  Reader reader(r);
+  std::string_view rest = *text;
+  while (!rest.empty()) {
+    std::size_t lf = rest.find('\n');
+    std::string_view line = rest.substr(0, lf);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    reader.Line(line);
+    rest = lf == std::string_view::npos ? std::string_view{} : rest.substr(lf + 1);
+  }
+  return reader.Finish();
+}
+
+std::string SerializeAbbreviationFile(const std::vector<Abbreviation>& entries) {
+  std::string out(kUtf8Bom);
+  for (const Abbreviation& e : entries) {
+    if (&e != &entries.front()) out.append("\r\n");  // a blank line parts the entries
+    out.append("[").append(e.abbreviation).append("]\r\n");
+    out.append("Text=").append(EscapeTypedText(e.text)).append("\r\n");
+    if (e.scope != ProgramScope::kEverywhere && !e.programs.empty()) {
+      out.append(e.scope == ProgramScope::kOnlyIn ? "OnlyIn=" : "NotIn=")
+          .append(ProgramsValue(e.programs))
+          .append("\r\n");
+    }
+    if (e.immediate) out.append("Immediate=1\r\n");
+    if (e.inWord) out.append("InWord=1\r\n");
+  }
+  return out;
+}
+
+}  // namespace tarvek

@@ -1,0 +1,188 @@
+#include "core/input/abbreviation_matcher.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "core/input/typed_text.h"
+
+namespace tarvek {
+
+namespace {
+
+constexpr std::uint64_t kHashStart = 14695981039346656037ull;  // FNV-1a
+constexpr std::uint64_t kHashPrime = 1099511628211ull;
+
+char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
+
+bool AbbreviationCharacter(char32_t c) { return c > ' ' && c < 0x7F && c != '[' && c != ']'; }
+
+// What stands in the tail for an expanded text's last character: never a letter of an
+// abbreviation, so that nothing typed after it matches across it.
+constexpr char32_t kTextWord = 0xFFFD;
+constexpr char32_t kTextEnding = '\n';
+
+bool LowSurrogate(std::uint16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+}  // namespace
+
+bool IsEndingCharacter(char32_t c) {
+  switch (c) {
+    case ' ': case '\r': case '\n': case '\t': case '.': case ',': case ';': case ':': case '!':
+    case '?': case '\'': case '"': case '(': case ')': case '[': case ']': case '{': case '}':
+    case '/': case '\\': case '-':
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::size_t TypedLength(std::string_view utf8Text) {
+  // Counted from the very events the typist sends, so that the two can never disagree.
+  const std::vector<KeyInput> events = TextInputEvents(utf8Text);
+  return static_cast<std::size_t>(std::count_if(events.begin(), events.end(), [](const KeyInput& e) {
+    return !e.up && !LowSurrogate(e.unit);
+  }));
+}
+
+AbbreviationIndex::AbbreviationIndex(const std::vector<Abbreviation>& entries) {
+  entries_.reserve(entries.size());
+  for (const Abbreviation& a : entries) {
+    Entry e;
+    e.offset = static_cast<std::uint32_t>(letters_.size());
+    e.length = static_cast<std::uint8_t>(std::min(a.abbreviation.size(), kMaxAbbreviationLength));
+    e.immediate = a.immediate;
+    e.inWord = a.inWord;
+    e.typedLength = TypedLength(a.text);
+    e.textEnding = !a.text.empty() && IsEndingCharacter(static_cast<unsigned char>(a.text.back()));
+    // The hash runs from the last letter back, as the matcher walks the typed tail.
+    e.hash = kHashStart;
+    for (std::size_t i = e.length; i-- > 0;) {
+      e.hash = (e.hash ^ Lower(static_cast<unsigned char>(a.abbreviation[i]))) * kHashPrime;
+    }
+    for (std::size_t i = 0; i < e.length; ++i) {
+      letters_.push_back(static_cast<char>(Lower(static_cast<unsigned char>(a.abbreviation[i]))));
+    }
+    if (e.length > 0) lengths_ |= 1u << (e.length - 1);
+    entries_.push_back(e);
+  }
+  // Half full at most, so that a probe ends after a slot or two.
+  slots_.assign(std::bit_ceil(std::max<std::size_t>(16, entries_.size() * 2)), 0);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t n = 0; n < entries_.size(); ++n) {
+    std::size_t i = entries_[n].hash & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = static_cast<std::uint32_t>(n + 1);
+  }
+}
+
+void AbbreviationMatcher::Push(char32_t c) {
+  if (size_ == kTail) {
+    std::copy(tail_.begin() + 1, tail_.end(), tail_.begin());
+    --size_;
+    lost_ = true;
+  }
+  tail_[size_++] = c;
+}
+
+bool AbbreviationMatcher::WordBefore(std::size_t length) const {
+  if (size_ > length) return !IsEndingCharacter(tail_[size_ - 1 - length]);
+  return lost_;
+}
+
+std::optional<AbbreviationAction> AbbreviationMatcher::Match(const AbbreviationIndex& index,
+                                                             std::size_t skip, bool immediate,
+                                                             const AbbreviationAllowed& allowed) {
+  if (index.entries_.empty() || size_ <= skip) return std::nullopt;
+  const std::size_t end = size_ - skip;  // the abbreviation ends before the last `skip`
+  std::array<std::uint64_t, kMaxAbbreviationLength + 1> hashes{};
+  std::size_t longest = 0;
+  std::uint64_t hash = kHashStart;
+  for (std::size_t length = 1; length <= std::min(end, kMaxAbbreviationLength); ++length) {
+    char32_t c = tail_[end - length];
+    if (!AbbreviationCharacter(c)) break;
+    hash = (hash ^ Lower(c)) * kHashPrime;
+    hashes[length] = hash;
+    longest = length;
+  }
+  const std::size_t mask = index.slots_.size() - 1;
+  for (std::size_t length = longest; length > 0; --length) {
+    if ((index.lengths_ & (1u << (length - 1))) == 0) continue;
+    for (std::size_t i = hashes[length] & mask; index.slots_[i] != 0; i = (i + 1) & mask) {
+      const std::size_t n = index.slots_[i] - 1;
+      const AbbreviationIndex::Entry& e = index.entries_[n];
+      if (e.hash != hashes[length] || e.length != length || e.immediate != immediate) continue;
+      bool same = true;
+      for (std::size_t k = 0; k < length && same; ++k) {
+        same = static_cast<char32_t>(static_cast<unsigned char>(index.letters_[e.offset + k])) ==
+               Lower(tail_[end - length + k]);
+      }
+      if (!same || (!e.inWord && WordBefore(length + skip))) continue;
+      if (allowed && !allowed(n)) continue;
+      AbbreviationAction action;
+      action.kind = AbbreviationAction::Kind::kExpand;
+      action.entry = n;
+      action.erase = length + skip;
+      action.ending = skip != 0 ? tail_[size_ - 1] : 0;
+      return action;
+    }
+  }
+  return std::nullopt;
+}
+
+AbbreviationAction AbbreviationMatcher::Feed(const AbbreviationIndex& index, char32_t c,
+                                             const AbbreviationAllowed& allowed) {
+  undoable_ = false;
+  // A control character other than Enter and Tab is no text: whatever it did, what the window
+  // holds is no longer known.
+  if ((c < 0x20 && !IsEndingCharacter(c)) || c == 0x7F) {
+    Forget();
+    return {};
+  }
+  Push(c);
+  if (sleeping_) {
+    if (IsEndingCharacter(c) || WordBefore(1)) return {};
+    sleeping_ = false;  // the first letter of the next word
+  }
+  std::optional<AbbreviationAction> action = Match(index, 0, true, allowed);
+  if (!action && IsEndingCharacter(c)) action = Match(index, 1, false, allowed);
+  if (!action) return {};
+
+  // What the window holds now ends in the text and the ending character.
+  undoable_ = true;
+  undoTail_ = tail_;
+  undoSize_ = size_;
+  undoLost_ = lost_;
+  expanded_ = *action;
+  undoErase_ = index.entries_[action->entry].typedLength + (action->ending != 0 ? 1 : 0);
+  size_ = 0;
+  lost_ = true;
+  tail_[size_++] = index.entries_[action->entry].textEnding ? kTextEnding : kTextWord;
+  if (action->ending != 0) tail_[size_++] = action->ending;
+  return *action;
+}
+
+AbbreviationAction AbbreviationMatcher::Backspace() {
+  if (undoable_) {
+    undoable_ = false;
+    tail_ = undoTail_;
+    size_ = undoSize_;
+    lost_ = undoLost_;
+    sleeping_ = true;
+    AbbreviationAction undo = expanded_;
+    undo.kind = AbbreviationAction::Kind::kUndo;
+    undo.erase = undoErase_;
+    undo.typed = std::u32string_view(tail_.data() + size_ - expanded_.erase, expanded_.erase);
+    return undo;
+  }
+  if (size_ > 0) --size_;
+  return {};
+}
+
+void AbbreviationMatcher::Forget() {
+  size_ = 0;
+  lost_ = false;
+  sleeping_ = false;
+  undoable_ = false;
+}
+
+}  // namespace tarvek
