@@ -34,7 +34,8 @@ TEST(AbbreviationFile, WritesEveryOptionAndReadsItBackByteForByte) {
   // UTF-16 with its mark reads as the UTF-8 does.
   std::string utf16 = "\xFF\xFE";
   for (char c : std::string("[a]\r\nText=b\r\n")) utf16 += std::string{c, '\0'};
-  EXPECT_EQ(ParseAbbreviationFile(utf16), (std::vector<Abbreviation>{A("a", "b")}));
+  EXPECT_EQ(ParseAbbreviationFile(utf16, &report), (std::vector<Abbreviation>{A("a", "b")}));
+  EXPECT_TRUE(report.utf16);
 }
 
 TEST(AbbreviationFile, TakesWhatIsSoundAndNamesTheFirstLeftOut) {

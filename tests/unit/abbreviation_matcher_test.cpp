@@ -17,6 +17,7 @@ const std::vector<Abbreviation> kEntries = {
     A(";sig", "张三", true),             // immediate
     A("btw", "by the way", false, true),  // in words too
     A("dr", "Doctor"),                   // ends "addr"
+    A(std::string(33, 'a'), "x"),        // none: never matches, not even its first 32
 };
 
 AbbreviationAction Expansion(std::size_t entry, std::size_t erase, char32_t ending) {
@@ -63,6 +64,7 @@ TEST(AbbreviationMatcher, ExpandsAtWordStartsAndEndingCharacters) {
   // Forty letters push the tail's start out: what came before is a word.
   EXPECT_EQ(Expands(std::u32string(40, U'x') + U"addr "), std::nullopt);
   EXPECT_EQ(Expands(std::u32string(40, U'x') + U" addr "), 0u);
+  EXPECT_EQ(Expands(std::u32string(32, U'a') + U" "), std::nullopt);
 
   static const AbbreviationIndex index(kEntries);
   AbbreviationMatcher m;

@@ -176,6 +176,7 @@ std::vector<Abbreviation> ParseAbbreviationFile(std::string_view bytes, Abbrevia
     r.damaged = true;
     return {};
   }
+  r.utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
   Reader reader(r);
   std::string_view rest = *text;
   while (!rest.empty()) {

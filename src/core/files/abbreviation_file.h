@@ -65,10 +65,13 @@ struct AbbreviationFileReport {
     std::string name;  // the entry's abbreviation, or the line (cut short)
     bool operator==(const LeftOut&) const = default;
   };
-  bool damaged = false;        // no text (or beyond the size limit): nothing taken
+  bool damaged = false;  // no text (or beyond the size limit): nothing taken
+  // UTF-16: read whole, but a save writes it in UTF-8, so the user is told and the old file
+  // kept as for anything left out.
+  bool utf16 = false;
   std::size_t leftOutCount = 0;
   std::vector<LeftOut> firstLeftOut;  // the first kReportedLeftOut of them
-  bool Clean() const { return !damaged && leftOutCount == 0; }
+  bool Clean() const { return !damaged && !utf16 && leftOutCount == 0; }
 };
 
 // Reads any bytes: UTF-8 with or without the mark, UTF-16 with its mark. Entries keep the file's

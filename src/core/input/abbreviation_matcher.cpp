@@ -49,7 +49,10 @@ AbbreviationIndex::AbbreviationIndex(const std::vector<Abbreviation>& entries) {
   for (const Abbreviation& a : entries) {
     Entry e;
     e.offset = static_cast<std::uint32_t>(letters_.size());
-    e.length = static_cast<std::uint8_t>(std::min(a.abbreviation.size(), kMaxAbbreviationLength));
+    // One that is no abbreviation keeps its place in the numbering but never matches.
+    if (CheckAbbreviation(a.abbreviation) == AbbreviationFault::kNone) {
+      e.length = static_cast<std::uint8_t>(a.abbreviation.size());
+    }
     e.immediate = a.immediate;
     e.inWord = a.inWord;
     e.typedLength = TypedLength(a.text);
@@ -69,6 +72,7 @@ AbbreviationIndex::AbbreviationIndex(const std::vector<Abbreviation>& entries) {
   slots_.assign(std::bit_ceil(std::max<std::size_t>(16, entries_.size() * 2)), 0);
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t n = 0; n < entries_.size(); ++n) {
+    if (entries_[n].length == 0) continue;
     std::size_t i = entries_[n].hash & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;
     slots_[i] = static_cast<std::uint32_t>(n + 1);
