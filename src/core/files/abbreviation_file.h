@@ -31,9 +31,9 @@ struct Abbreviation {
   std::string abbreviation;  // as written; compared without letter case
   std::string text;          // as typed: line breaks as CR LF, as UnescapeTypedText gives them
   ProgramScope scope = ProgramScope::kEverywhere;
-  std::string programs;      // of the scope; empty with kEverywhere
-  bool immediate = false;    // expands at its last character, without an ending character
-  bool inWord = false;       // expands also where it ends a longer word
+  std::string programs;    // of the scope; empty with kEverywhere
+  bool immediate = false;  // expands at its last character, without an ending character
+  bool inWord = false;     // expands also where it ends a longer word
   // The scope and programs as a binding's options hold them, for ProgramCondition.
   LaunchOptions Condition() const;
   bool operator==(const Abbreviation&) const = default;
