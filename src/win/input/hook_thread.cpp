@@ -5,7 +5,6 @@
 
 #include "core/hotkey_table.h"
 #include "core/input/program_condition.h"
-#include "core/input/typed_text.h"
 #include "win/system/background.h"
 #include "win/input/foreground_program.h"
 #include "win/system/on_demand.h"
