@@ -236,9 +236,10 @@ void HotkeyCore::WatchHookedBindings() {
           ->bindings.push_back({i, e.Modifiers, e.VirtualKey, e.Options});
     }
   }
-  // A hook is mentioned only when it has a list, or had one: without a binding that needs it
-  // there is no hook at all, as there never was one.
-  if (!keys->bindings.empty()) {
+  keys->abbreviations = abbreviations;
+  // A hook is mentioned only when it has a list, or had one: without a binding or an
+  // abbreviation that needs it there is no hook at all, as there never was one.
+  if (!keys->Empty()) {
     keyHook_.watching = true;
     system_.WatchKeys(std::move(keys));
   } else if (std::exchange(keyHook_.watching, false)) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 #include "core/ports.h"
 
 namespace tarvek {
+
+struct AbbreviationTable;
 
 namespace wm {
 inline constexpr unsigned kQueryEndSession = 0x0011;
@@ -99,6 +102,9 @@ class HotkeyCore {
   void StopWatching();
 
   HotkeyTable table;
+  // The running list's abbreviations, watched by the key hook with its bindings; null for none.
+  // Set before WatchHookedBindings (or RegisterBindings) hands them over.
+  std::shared_ptr<const AbbreviationTable> abbreviations;
   ProgramFlags flags;
   SoundSetting sound;
   unsigned instanceMessage = 0;  // the registered "MYMESSAGE"; 0 until registered

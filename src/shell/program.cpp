@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/input/abbreviation_matcher.h"
 #include "core/input/program_condition.h"
 #include "core/validation.h"
 #include "settings/list_path.h"
@@ -114,6 +115,8 @@ void Program::LoadPhase() {
   }
   activeList.Load(ListPath(), ListContext());
   options.Load(ListPath(), system_, startMessages_);
+  abbreviations.Load(ListPath(), system_, startMessages_);
+  core.abbreviations = MakeAbbreviationTable(abbreviations.Entries());
   ShowAndRegisterBindings(false);
   ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files/active_abbreviations.h"
 #include "core/files/active_list.h"
 #include "core/files/active_options.h"
 #include "core/dispatch.h"
@@ -186,6 +187,8 @@ class Program {
   ActiveList activeList;
   // The launch options of the active list, from the file beside it.
   ActiveOptions options;
+  // The abbreviations of the active list, from the file beside it.
+  ActiveAbbreviations abbreviations;
   bool hiddenAtStart = false;   // start-up left the window hidden (hotkey activation mode)
   std::string activationHotkeyText;
   int activationOption = 0;         // the selected option; 0 until start-up selects another

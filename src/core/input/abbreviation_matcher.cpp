@@ -189,4 +189,15 @@ void AbbreviationMatcher::Forget() {
   undoable_ = false;
 }
 
+AbbreviationTablePtr MakeAbbreviationTable(const std::vector<Abbreviation>& entries) {
+  if (entries.empty()) return nullptr;
+  // Not make_shared: see WatchHookedBindings.
+  std::shared_ptr<AbbreviationTable> table(new AbbreviationTable());
+  table->entries = entries;
+  table->index = AbbreviationIndex(entries);
+  table->conditions.reserve(entries.size());
+  for (const Abbreviation& entry : entries) table->conditions.emplace_back(entry.Condition());
+  return table;
+}
+
 }  // namespace tarvek

@@ -13,12 +13,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/files/abbreviation_file.h"
+#include "core/input/program_condition.h"
 
 namespace tarvek {
 
@@ -111,6 +113,17 @@ class AbbreviationMatcher {
   bool undoLost_ = false;
   AbbreviationAction expanded_;
 };
+
+// The table as the key hook is handed it: the entries, their index and their program
+// conditions, made once per table and never changed afterwards.
+struct AbbreviationTable {
+  std::vector<Abbreviation> entries;
+  AbbreviationIndex index;
+  std::vector<ProgramCondition> conditions;  // one per entry
+};
+using AbbreviationTablePtr = std::shared_ptr<const AbbreviationTable>;
+// Null for no entries: no table, no hook for it.
+AbbreviationTablePtr MakeAbbreviationTable(const std::vector<Abbreviation>& entries);
 
 // The input method's part: while the window in front has one open in its native mode (中, kana),
 // the keys are composition, not text. conversionMode: the window's input method's conversion

@@ -29,9 +29,14 @@ struct WatchedBinding {
 // What the hook watches, handed over whole and never changed afterwards: the hook thread reads
 // it while the main thread may already make the next one. The generation tells a fired binding
 // of an older list from one of the current list.
+struct AbbreviationTable;
 struct WatchedBindings {
   unsigned generation = 0;
   std::vector<WatchedBinding> bindings;
+  // The abbreviations typed text is watched for; null for none. The key hook is there while
+  // either has something.
+  std::shared_ptr<const AbbreviationTable> abbreviations;
+  bool Empty() const { return bindings.empty() && abbreviations == nullptr; }
 };
 using WatchedBindingsPtr = std::shared_ptr<const WatchedBindings>;
 

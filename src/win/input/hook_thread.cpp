@@ -28,7 +28,7 @@ void NameThread(HANDLE thread, const wchar_t* name) {
 }  // namespace
 
 bool HandedBindings::Hand(WatchedBindingsPtr list, HWND mainWindow) {
-  if (list != nullptr && list->bindings.empty()) list = nullptr;
+  if (list != nullptr && list->Empty()) list = nullptr;
   WatchedBindingsPtr old;
   AcquireSRWLockExclusive(&lock_);
   if (list_ == nullptr && list != nullptr) list_ = new (std::nothrow) WatchedBindingsPtr;
