@@ -23,6 +23,7 @@ add_library(tarvek_win STATIC
   src/win/input/key_sender.cpp
   src/win/input/typing.cpp
   src/win/input/hook_thread.cpp
+  src/win/input/abbreviation_hook.cpp
   src/win/input/key_hook.cpp
   src/win/input/mouse_hook.cpp
   src/win/launch/environment_keys.cpp

@@ -4,7 +4,7 @@
 HOOK_THREAD = "TarvekHotKey key hook"
 
 
-class TypingAndProgramsTests(E2ECase):
+class TextBoxCase(E2ECase):
     """A text box of a test program in front, real key presses, and what reaches the box."""
 
     def start_unchecked(self, bindings, options):
@@ -36,6 +36,10 @@ class TypingAndProgramsTests(E2ECase):
 
     def hook_thread(self):
         return HOOK_THREAD in self.box.driver("threadnames", self.program.main_title)[1].splitlines()
+
+
+class TypingAndProgramsTests(TextBoxCase):
+    """Bindings that type a text, and bindings that act only in some programs."""
 
     def test_a_text_arrives_exactly_and_leaves_no_key_down(self):
         if self.program.is_floor:

@@ -293,6 +293,33 @@ int Type(const std::wstring& text) {
   return n == inputs.size() ? 0 : 1;
 }
 
+// Types the text with the keys of the keyboard layout (VkKeyScan), Shift where a character
+// needs it, each key as its own SendInput a few milliseconds apart, as a person types: a hook
+// sees real key presses, not characters. "\b" in the text is Backspace.
+int VkType(const std::wstring& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    std::vector<INPUT> inputs;
+    UINT vk = 0;
+    bool shift = false;
+    if (text[i] == L'\\' && i + 1 < text.size() && text[i + 1] == L'b') {
+      vk = VK_BACK;
+      ++i;
+    } else {
+      const SHORT scan = VkKeyScanW(text[i]);
+      if (scan == -1) return 2;
+      vk = LOBYTE(scan);
+      shift = (HIBYTE(scan) & 1) != 0;
+    }
+    if (shift) inputs.push_back(KeyInput(VK_LSHIFT, false));
+    inputs.push_back(KeyInput(vk, false));
+    inputs.push_back(KeyInput(vk, true));
+    if (shift) inputs.push_back(KeyInput(VK_LSHIFT, true));
+    if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size()) return 1;
+    Sleep(15);
+  }
+  return 0;
+}
+
 // A title, or "class|title" where two windows share a title (a message box and its owner).
 HWND Find(const std::wstring& title) {
   const size_t bar = title.find(L'|');
@@ -1579,6 +1606,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"keysuntilshown" && a.size() == 3 && ParseNumber(a[2], n)) return KeysUntilShown(a[0], a[1], n);
   if (cmd == L"type" && a.size() == 1) return Type(a[0]);
+  if (cmd == L"vktype" && a.size() == 1) return VkType(a[0]);
   if (cmd == L"findwindow" && a.size() == 1) return FindWindowCmd(a[0], 0);
   if (cmd == L"findwindow" && a.size() == 2 && ParseNumber(a[1], n)) return FindWindowCmd(a[0], n);
   if (cmd == L"send" && a.size() >= 2 && a.size() <= 4) return Send(a);

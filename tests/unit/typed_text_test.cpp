@@ -1,3 +1,4 @@
+#include "core/input/abbreviation_matcher.h"
 #include "core/input/typed_text.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,7 @@ struct FakeDevice : TypingDevice {
     log.push_back("on " + std::to_string(window) + " " + std::to_string(mode));
     inputMethod = mode;
   }
+  std::optional<std::uint32_t> InputMethodMode(WindowRef) override { return inputMethod; }
   void Pause(int ms) override { elapsedMs += ms; }
   void Tell(const std::string& text) override {
     told.push_back(text);
@@ -133,6 +135,32 @@ TEST(TypedText, TypingRefusesElevatedWindowsAndStopsWhenTheWindowChanges) {
   changed.changeAtMs = 1;
   EXPECT_EQ(changed.Type(std::string(100, 'a'), kModControl), TypingOutcome::kStopped);
   EXPECT_EQ(changed.sent.size(), 1u);
+}
+
+// An abbreviation: Backspaces, then its text, into the window it was typed in only, and not
+// while that window's input method composes (中): then nothing is sent and nothing said.
+TEST(TypedText, AnExpansionGoesOnlyIntoItsWindowAndNeverIntoAComposition) {
+  TypingJob job;
+  job.abbreviation = true;
+  job.erase = 2;
+  job.window = 5;
+  job.text = "ab";
+  FakeDevice english;
+  english.inputMethod = 0;  // on, in its English mode
+  EXPECT_EQ(TypeText(job, english), TypingOutcome::kTyped);
+  EXPECT_EQ(english.sent, (std::vector<Events>{Strokes({-0x08, -0x08, 'a', 'b'})}));
+  FakeDevice composing;
+  composing.inputMethod = kInputMethodNativeMode;
+  EXPECT_EQ(TypeText(job, composing), TypingOutcome::kComposing);
+  FakeDevice elsewhere, quiet;
+  elsewhere.front = 7;
+  EXPECT_EQ(TypeText(job, elsewhere), TypingOutcome::kNoWindow);
+  quiet.above = true;
+  job.quietWhenRefused = true;
+  EXPECT_EQ(TypeText(job, quiet), TypingOutcome::kRefused);
+  for (FakeDevice* d : {&composing, &elsewhere, &quiet}) {
+    EXPECT_TRUE(d->sent.empty() && d->told.empty());
+  }
 }
 
 // Windows took fewer events than sent: the keys it took down and not up go up again, the

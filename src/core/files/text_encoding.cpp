@@ -2,8 +2,6 @@
 
 namespace tarvek {
 
-namespace {
-
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -21,8 +19,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-}  // namespace
 
 Utf8Check CheckUtf8(std::string_view bytes) {
   Utf8Check check;

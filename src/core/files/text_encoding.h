@@ -29,6 +29,9 @@ TextBytes ClassifyTextBytes(std::string_view bytes, unsigned codePage);
 // The same, for bytes without a mark whose check is already known.
 TextBytes ClassifyUnmarkedBytes(const Utf8Check& check, unsigned codePage);
 
+// One code point added to UTF-8 text.
+void AppendUtf8(std::string& out, char32_t c);
+
 // UTF-16 in either byte order to UTF-8; a surrogate without its partner, and an odd last byte,
 // become U+FFFD.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian);

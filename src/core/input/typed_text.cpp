@@ -7,6 +7,7 @@
 
 #include "core/hotkey_table.h"
 #include "core/files/text_encoding.h"
+#include "core/input/abbreviation_matcher.h"
 
 namespace tarvek {
 
@@ -14,6 +15,7 @@ namespace {
 
 constexpr std::uint16_t kReturnKey = 0x0D;
 constexpr std::uint16_t kTabKey = 0x09;
+constexpr std::uint16_t kBackspaceKey = 0x08;
 // The left and right key of each modifier.
 struct ModifierSides {
   int flag, left, right;
@@ -129,7 +131,13 @@ TypingOutcome SendText(const TypingJob& job, WindowRef window, TypingDevice& dev
     const std::vector<KeyInput> releases = ReleaseHeldKeys(held);
     if (device.Send(releases) < releases.size()) return TypingOutcome::kBlocked;
   }
-  const std::vector<KeyInput> events = TextInputEvents(job.text);
+  std::vector<KeyInput> events;
+  if (job.erase != 0) {
+    events.reserve(2 * job.erase);
+    for (std::size_t i = 0; i < job.erase; ++i) PressAndRelease(events, kBackspaceKey, 0);
+  }
+  const std::vector<KeyInput> text = TextInputEvents(job.text);
+  events.insert(events.end(), text.begin(), text.end());
   for (std::size_t begin = 0; begin < events.size();) {
     if (begin != 0) {
       device.Pause(kTypingBatchPauseMs);
@@ -159,8 +167,10 @@ TypingOutcome TypeText(const TypingJob& job, TypingDevice& device,
     return down;
   };
   auto elsewhere = [&device](WindowRef window) { return window != 0 && !device.OwnWindow(window); };
-  // The window to type into: the menu's, or any of another program that is in front.
+  // The window to type into: the menu's or the abbreviation's, or any of another program that
+  // is in front.
   auto wanted = [&job, &elsewhere](WindowRef window) {
+    if (job.abbreviation) return window == job.window && elsewhere(window);
     return job.fromMenu ? window == job.window : elsewhere(window);
   };
 
@@ -189,14 +199,20 @@ TypingOutcome TypeText(const TypingJob& job, TypingDevice& device,
     return TypingOutcome::kNoWindow;
   }
   if (device.AboveThisProgram(window)) {
-    device.Tell(std::string(kElevatedWindowMessage));
+    if (!job.quietWhenRefused) device.Tell(std::string(kElevatedWindowMessage));
     return TypingOutcome::kRefused;
   }
   // Leaving the menu for the user would take keys of our own (Esc, Alt) that the window may
-  // read otherwise; typing nothing and saying so is what the user can act on.
+  // read otherwise; typing nothing and saying so is what the user can act on. An abbreviation
+  // typed into a menu was no text: nothing to tell.
   if (device.InMenu(window)) {
-    device.Tell(std::string(kInMenuMessage));
+    if (!job.abbreviation) device.Tell(std::string(kInMenuMessage));
     return TypingOutcome::kInMenu;
+  }
+  // The keys were the input method's composition (中, kana), not text: the letters are pinyin
+  // or kana, and the user sees the composition's own candidates.
+  if (job.abbreviation && !job.undo && InputMethodComposes(device.InputMethodMode(window))) {
+    return TypingOutcome::kComposing;
   }
   if (typing) typing();
 

@@ -61,9 +61,24 @@ class TypingDevice {
   virtual std::optional<std::uint32_t> SwitchOffInputMethod(WindowRef window) = 0;
   // Switches it on again in the conversion mode it had.
   virtual void RestoreInputMethod(WindowRef window, std::uint32_t conversionMode) = 0;
+  // The conversion mode of the window's input method while it is on; nothing when it is off,
+  // the window has none, or it does not answer at once.
+  virtual std::optional<std::uint32_t> InputMethodMode(WindowRef /*window*/) {
+    return std::nullopt;
+  }
   virtual void Pause(int milliseconds) = 0;
   // A short message to the user, on this thread.
   virtual void Tell(const std::string& text) = 0;
+};
+
+enum class TypingOutcome {
+  kTyped,
+  kStopped,   // another window came to the front while typing
+  kRefused,   // the window in front runs above this program: told, nothing typed
+  kInMenu,    // the window in front is in a menu: told, nothing typed
+  kBlocked,   // Windows took not all of the input: told, the text not (or not all) typed
+  kNoWindow,  // no window of another program came to the front: nothing typed
+  kComposing,  // an abbreviation's window has its input method composing: nothing typed
 };
 
 struct TypingJob {
@@ -77,6 +92,20 @@ struct TypingJob {
   // front; 0 when that was none of another program.
   bool fromMenu = false;
   WindowRef window = 0;
+  // An abbreviation's expansion or its undo, as the key hook hands it over: so many Backspaces
+  // first, then the text. It goes only into `window`, the one in front when the key was typed,
+  // and only while that window's input method is not composing; it waits for no key but Shift
+  // (hotkeyKeys), and of the refusals it tells only what the user must know.
+  bool abbreviation = false;
+  std::size_t erase = 0;
+  // An abbreviation's undo: done only when the expansion before it was typed (else the
+  // user's Backspace, which the hook took, is sent in its place).
+  bool undo = false;
+  // The window runs above this program and the user was told so already: not again.
+  bool quietWhenRefused = false;
+  // Called on the typing thread once the job is done with (hooks are told this way what came
+  // of an expansion). Null: nothing is called.
+  void (*done)(TypingOutcome outcome, WindowRef window) = nullptr;
 };
 
 inline constexpr int kKeyReleaseWaitMs = 1000;  // for the hotkey's keys to be let go
@@ -97,14 +126,6 @@ inline constexpr std::string_view kNoWindowBeforeMenuMessage =
 inline constexpr std::string_view kWindowNotBackMessage =
     "打开菜单之前在前面的窗口已经关闭，或无法回到前面，文字没有输入。";
 
-enum class TypingOutcome {
-  kTyped,
-  kStopped,   // another window came to the front while typing
-  kRefused,   // the window in front runs above this program: told, nothing typed
-  kInMenu,    // the window in front is in a menu: told, nothing typed
-  kBlocked,   // Windows took not all of the input: told, the text not (or not all) typed
-  kNoWindow,  // no window of another program came to the front: nothing typed
-};
 
 // Types the job into the window in front: masks the modifiers that are down, waits up to
 // kKeyReleaseWaitMs for the hotkey's keys (and for a window of another program in front, or the

@@ -79,20 +79,23 @@ void HookThread::End() {
   id_ = 0;
 }
 
-void RunHook(int hookType, HOOKPROC proc, void* readyEvent) {
+void RunHook(int hookType, HOOKPROC proc, void* readyEvent, HOOKPROC clickProc) {
   const UniqueKernelHandle ready(static_cast<HANDLE>(readyEvent));  // this thread's own copy
   MSG message;
   PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // the queue, for WM_QUIT
-  auto setHook = [hookType, proc] {
-    return SetWindowsHookExW(hookType, proc, GetModuleHandleW(nullptr), 0);
+  auto setHook = [](int type, HOOKPROC hookProc) {
+    return hookProc != nullptr ? SetWindowsHookExW(type, hookProc, GetModuleHandleW(nullptr), 0)
+                               : nullptr;
   };
-  UniqueHook hook(setHook());
+  UniqueHook hook(setHook(hookType, proc));
+  UniqueHook clicks(setHook(WH_MOUSE_LL, clickProc));
   const UINT_PTR timer = SetTimer(nullptr, 0, kRehookMs, nullptr);
   SetEvent(ready.get());
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     if (message.message == WM_TIMER && message.hwnd == nullptr && message.wParam == timer) {
       // The new hook first, so that no input slips by between the two.
-      if (UniqueHook fresh(setHook()); fresh) hook = std::move(fresh);
+      if (UniqueHook fresh(setHook(hookType, proc)); fresh) hook = std::move(fresh);
+      if (UniqueHook fresh(setHook(WH_MOUSE_LL, clickProc)); fresh) clicks = std::move(fresh);
     }
   }
   KillTimer(nullptr, timer);

@@ -51,10 +51,11 @@ class HookThread {
   DWORD id_ = 0;
 };
 
-// On the hook's thread: sets the hook (WH_KEYBOARD_LL or WH_MOUSE_LL), sets readyEvent (and
-// closes it) and runs the thread's messages until HookThread::End, putting the hook back every
-// 10 seconds: Windows quietly takes off a low-level hook that once kept it waiting too long.
-void RunHook(int hookType, HOOKPROC proc, void* readyEvent);
+// On the hook's thread: sets the hook (WH_KEYBOARD_LL or WH_MOUSE_LL), and with clickProc a
+// WH_MOUSE_LL beside it, sets readyEvent (and closes it) and runs the thread's messages until
+// HookThread::End, putting the hooks back every 10 seconds: Windows quietly takes off a
+// low-level hook that once kept it waiting too long.
+void RunHook(int hookType, HOOKPROC proc, void* readyEvent, HOOKPROC clickProc = nullptr);
 
 // The kMod* flags of the modifiers down now.
 int ModifiersDown();
@@ -113,10 +114,10 @@ class HookStateSlot {
   };
 
   // On the hook's thread: its state while RunHook runs.
-  void RunWith(int hookType, HOOKPROC proc, void* readyEvent) {
+  void RunWith(int hookType, HOOKPROC proc, void* readyEvent, HOOKPROC clickProc = nullptr) {
     State state;
     state_.store(&state, std::memory_order_release);
-    RunHook(hookType, proc, readyEvent);
+    RunHook(hookType, proc, readyEvent, clickProc);
     State* mine = &state;
     state_.compare_exchange_strong(mine, nullptr);  // unless a successor's is there already
   }

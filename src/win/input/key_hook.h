@@ -1,4 +1,6 @@
-// The process's one low-level keyboard hook, for the bindings that act only in some programs.
+// The process's one low-level keyboard hook, for the bindings that act only in some programs and
+// for the abbreviations (with a mouse hook beside it, on the same thread, for the clicks that
+// move the caret).
 // It lives on a thread of its own that owns nothing of the windows: it reads the bindings it was
 // last handed and posts what fired to the main window. It is there only while it has bindings.
 #pragma once

@@ -98,6 +98,8 @@ struct Typist {
   TypingQueue queue;
   bool running = false;  // a thread is there to take the queue's jobs
   WinTypingDevice device;
+  // On the typing thread: whether the last abbreviation's expansion was typed, for its undo.
+  bool expansionTyped = false;
 };
 
 SRWLOCK typistLock = SRWLOCK_INIT;
@@ -118,14 +120,25 @@ DWORD WINAPI TypeJobs(void* context) {
       if (next) break;
     }
     ReleaseSRWLockExclusive(&t.lock);
+    TypingJob& job = next->job;
+    TypingOutcome outcome = TypingOutcome::kBlocked;
+    if (job.undo && !t.expansionTyped) {
+      // Nothing was expanded to take back: the hook took the user's Backspace for the undo,
+      // so it is sent as the Backspace it was.
+      job.undo = false;
+      job.erase = 1;
+      job.text.clear();
+    }
     try {
-      TypeText(next->job, *next->device, [&t] {
+      outcome = TypeText(job, *next->device, [&t] {
         AcquireSRWLockExclusive(&t.lock);
         t.queue.Typing();
         ReleaseSRWLockExclusive(&t.lock);
       });
     } catch (...) {  // a job that fails is done with; the next ones still type
     }
+    if (job.abbreviation) t.expansionTyped = !job.undo && outcome == TypingOutcome::kTyped;
+    if (job.done != nullptr) job.done(outcome, job.window);
     next.reset();
     AcquireSRWLockExclusive(&t.lock);
     t.queue.Done();
@@ -213,6 +226,16 @@ void WinTypingDevice::RestoreInputMethod(WindowRef window, std::uint32_t convers
   AskInputMethod(inputMethod, kImcSetOpenStatus, TRUE);
   // Switching on may set the mode the input method starts in (中 rather than the 英 it had).
   AskInputMethod(inputMethod, kImcSetConversionMode, static_cast<LPARAM>(conversionMode));
+}
+
+std::optional<std::uint32_t> WinTypingDevice::InputMethodMode(WindowRef window) {
+  const HWND inputMethod = InputMethodWindow(AsHwnd(window));
+  if (inputMethod == nullptr) return std::nullopt;
+  const std::optional<LRESULT> open = AskInputMethod(inputMethod, kImcGetOpenStatus, 0);
+  if (!open || *open == 0) return std::nullopt;
+  const std::optional<LRESULT> mode = AskInputMethod(inputMethod, kImcGetConversionMode, 0);
+  if (!mode) return std::nullopt;
+  return static_cast<std::uint32_t>(*mode);
 }
 
 void WinTypingDevice::Pause(int milliseconds) {

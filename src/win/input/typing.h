@@ -25,6 +25,7 @@ class WinTypingDevice : public TypingDevice {
   bool InMenu(WindowRef window) override;
   std::optional<std::uint32_t> SwitchOffInputMethod(WindowRef window) override;
   void RestoreInputMethod(WindowRef window, std::uint32_t conversionMode) override;
+  std::optional<std::uint32_t> InputMethodMode(WindowRef window) override;
   void Pause(int milliseconds) override;
   void Tell(const std::string& text) override;
 };
