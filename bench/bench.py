@@ -29,6 +29,11 @@ side by side in one run under Wine, so both see the same machine at the same mom
             the first side button (watched by the mouse hook) clicked over the text box; and
             the delay of a pointer move (driver movedelay: SendInput -> WM_MOUSEMOVE in a
             window of the driver's) with that list against the list before (ours alone)
+  abbreviations  the same start with 10,000 abbreviations in SaveKey.abbr: the delay of a key
+            press (driver keydelay: SendInput -> WM_KEYDOWN in a window of the driver's) against
+            the list before (no key hook); Space after "zq" -> its 100-letter text typed in the
+            text box, against one SendInput of 101 letters by the driver; start-up and memory
+            with them against the first starts (2 bindings, no abbreviations)
   editor    F12 in the shown main window -> the hotkey editor visible (driver's clock at
             SendInput vs the moment it sees the window visible, polled every millisecond);
             the first opening makes the window, later ones only show it (ours alone)
@@ -60,6 +65,17 @@ COND = ("Ctrl + Alt", "D", "条件", PROGRAM_DIR + r"\target.exe")
 SIDE = ("无", "鼠标侧键1", "侧键", PROGRAM_DIR + r"\target.exe")
 MOVES = 200
 TEXT_BOX = "Tarvek Text Box target.exe"
+ABBREVIATIONS = 10_000
+EXPANDED = 100  # the characters of the benchmark's abbreviation's text
+KEYS = 300      # key presses whose delay's median is taken
+
+
+def abbreviation_file():
+    """SaveKey.abbr with 10,000 entries: "zq" for 100 letters, and 9,999 others of every length."""
+    sections = [f"[zq]\r\nText={'b' * EXPANDED}\r\n"]
+    sections += [f"[a{n:x}{'x' * (n % 20)}]\r\nText=第 {n} 条缩写的替换文字\r\nInWord={n % 2}\r\n"
+                 for n in range(1, ABBREVIATIONS)]
+    return b"\xef\xbb\xbf" + "".join(sections).encode()
 
 
 def options_file():
@@ -92,6 +108,9 @@ class Subject:
         self.first_char, self.all_chars, self.floor_first, self.floor_all = [], [], [], []
         self.plain, self.conditional, self.mouse = [], [], []
         self.moves_before = self.moves_after = None
+        self.keys_before = self.keys_after = None
+        self.expansions, self.floor_expansions, self.abbreviation_starts, self.plain_starts = [], [], [], []
+        self.abbreviation_memory = self.plain_memory = None
 
     def driver(self, *args):
         return self.box.driver(*args, cwd=PROGRAM_DIR)
@@ -160,6 +179,10 @@ class Subject:
         rc, out = self.driver("movedelay", MOVES)
         return int(out.split()[0]) / 1000 if rc == 0 else None
 
+    def key_delay(self):
+        rc, out = self.driver("keydelay", KEYS)
+        return int(out.split()[0]) / 1000 if rc == 0 else None
+
     def click(self, into):
         """The binding's mouse trigger over the text box, as press() does a key."""
         before = len(self.box.launches(LOG))
@@ -176,11 +199,28 @@ class Subject:
         """A fresh start with a text binding, a binding with a condition and a mouse binding
         beside BINDING."""
         self.moves_before = self.move_delay()
+        self.keys_before = self.key_delay()
         self.stop()
         self.box.write(PROGRAM_DIR + r"\SaveKey.htk", winebox.encode_list([BINDING, TYPE, COND, SIDE]))
         self.box.write(PROGRAM_DIR + r"\SaveKey.opt", b"\xef\xbb\xbf" + (
             f"[Ctrl + Alt | T]\r\nText={'a' * TYPED}\r\n[Ctrl + Alt | D]\r\nNotIn=nothing.exe\r\n").encode())
-        self.start(record=False)
+        table = abbreviation_file()
+        # Start-up and memory with the abbreviations and without (an empty file), in turn.
+        # The last start, with them, goes on to the measurements below.
+        memory = {}
+        for i in range(times + 1):
+            for into, content in ((self.plain_starts, b""), (self.abbreviation_starts, table)):
+                self.box.write(PROGRAM_DIR + r"\SaveKey.abbr", content)
+                self.start(record=True)
+                into.append(self.startups.pop())
+                self.handovers.pop()
+                self.idles.pop()
+                if i == times:
+                    time.sleep(1.0)
+                    memory[len(content)] = self.memory_mb()
+                if not content or i < times:
+                    self.stop()
+        self.plain_memory, self.abbreviation_memory = memory[0], memory[len(table)]
         self.box.spawn(PROGRAM_DIR + r"\target.exe", "--textbox")
         if not wait_for(lambda: self.driver("focus", TEXT_BOX)[1].strip() == "100", 10):
             raise RuntimeError("the text box did not come up")
@@ -198,7 +238,18 @@ class Subject:
             self.press(BINDING, self.plain)
             self.press(COND, self.conditional)
             self.click(self.mouse)
+        for _ in range(times):
+            # "zq" typed key by key, then Space: from Space to the box grown by the text and the
+            # space, less the two letters (the text box's length passes through nothing larger).
+            self.driver("vktype", " zq")
+            rc, out = self.driver("keysuntiltext", "space", TEXT_BOX, 100, EXPANDED - 1, 20000)
+            seen = [int(v) for v in out.split()[:3]] if rc == 0 else []
+            self.expansions.append((seen[2] - seen[0]) / TICKS_PER_MS if len(seen) == 3 else None)
+            rc, out = self.driver("keysuntiltext", f"type:{EXPANDED + 1}", TEXT_BOX, 100, EXPANDED + 1, 20000)
+            seen = [int(v) for v in out.split()[:3]] if rc == 0 else []
+            self.floor_expansions.append((seen[2] - seen[0]) / TICKS_PER_MS if len(seen) == 3 else None)
         self.moves_after = self.move_delay()
+        self.keys_after = self.key_delay()
 
     def bring_to_front(self, times):
         """The FRONT binding's program started once, then minimised and brought back `times`
@@ -292,6 +343,21 @@ def report(ours, floor, idle_seconds):
         print(ratio_line("side button -> start vs hotkey -> start", ours.mouse, ours.plain, 1.1, "presses"))
         print(ratio_line(f"pointer move, mouse hook vs none (median of {MOVES})", [ours.moves_after],
                          [ours.moves_before]))
+        print(f"abbreviations ({ABBREVIATIONS:,}), against the same without them:")
+        delay = (ours.keys_after - ours.keys_before
+                 if ours.keys_after is not None and ours.keys_before is not None else float("nan"))
+        print(f"{f'  key press delay (median of {KEYS})':<{W}}{ours.keys_after or float('nan'):>9.2f} ms"
+              f"{ours.keys_before or float('nan'):>9.2f} ms{delay:>+8.2f} ms{'≤ +1 ms':>10}  "
+              f"{'ok' if delay <= 1.0 else 'over'}")
+        print(ratio_line(f"  Space -> {EXPANDED}-character text typed", ours.expansions, ours.floor_expansions, 1.2,
+                         "texts"))
+        grown = median(ours.abbreviation_starts) - median(ours.plain_starts)
+        print(f"{'  start -> hotkey held':<{W}}{median(ours.abbreviation_starts):>9.1f} ms"
+              f"{median(ours.plain_starts):>9.1f} ms{grown:>+8.1f} ms{'≤ +100 ms':>10}  {'ok' if grown <= 100 else 'over'}")
+        more = (ours.abbreviation_memory or float("nan")) - (ours.plain_memory or float("nan"))
+        print(f"{'  committed private memory':<{W}}{ours.abbreviation_memory or float('nan'):>9.2f} MB"
+              f"{ours.plain_memory or float('nan'):>9.2f} MB{more:>+8.2f} MB{'≤ +3 MB':>10}  "
+              f"{'ok' if more <= 3 else 'over'}")
     print("Each ratio is the median of side-by-side pairs. Within ±10% they are noise; other load on")
     print("the machine (a parallel ctest, say) shows up as larger ones, so run it alone, or more than")
     print("once. Start-up ends when the process answers messages and its combination is taken; Wine")

@@ -116,7 +116,8 @@ void Program::LoadPhase() {
   activeList.Load(ListPath(), ListContext());
   options.Load(ListPath(), system_, startMessages_);
   abbreviations.Load(ListPath(), system_, startMessages_);
-  core.abbreviations = MakeAbbreviationTable(abbreviations.Entries());
+  core.abbreviations = MakeAbbreviationTable(
+      AbbreviationEntries(new std::vector<Abbreviation>(abbreviations.Entries())));
   ShowAndRegisterBindings(false);
   ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());

@@ -785,50 +785,72 @@ int MouseButton(const std::vector<std::wstring>& a) {
   return 0;
 }
 
-// Moves the pointer back and forth over a window of its own `count` times, each time from
-// SendInput until the window has the WM_MOUSEMOVE, and prints the median in microseconds: what
-// the low-level mouse hooks of the session add to every move.
-int MoveDelay(unsigned long long count) {
+// The median delay, in microseconds, from SendInput of an input to its message in a window of
+// the driver's, made topmost and brought to the front: `send` sends the i-th input, `seen`
+// tells its message from others.
+template <typename Send, typename Seen>
+int InputDelay(const wchar_t* name, unsigned long long count, Send send, Seen seen) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"TarvekE2EMoves";
+  wc.lpszClassName = name;
   RegisterClassW(&wc);
-  HWND w = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"moves", WS_POPUP | WS_VISIBLE, 100, 100, 200, 200,
+  HWND w = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, name, WS_POPUP | WS_VISIBLE, 100, 100, 200, 200,
                            nullptr, nullptr, wc.hInstance, nullptr);
   if (!w) return 1;
+  SetForegroundWindow(w);
+  SetFocus(w);
   MSG m;
   while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
   std::vector<long long> delays;
   for (unsigned long long i = 0; i < count; ++i) {
-    const int x = 150 + static_cast<int>(i % 2) * 50, y = 200;
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
-    if (!MovePointer(x, y)) return 1;
+    if (!send(i)) return 1;
     const ULONGLONG until = GetTickCount64() + 2000;
-    bool seen = false;
-    while (!seen && GetTickCount64() < until) {
+    bool arrived = false;
+    while (!arrived && GetTickCount64() < until) {
       if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         continue;
       }
-      if (m.message == WM_MOUSEMOVE && m.hwnd == w) {
-        POINT at{static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
-        ClientToScreen(w, &at);
-        seen = at.x == x && at.y == y;
-      }
+      arrived = m.hwnd == w && seen(m, i);
       DispatchMessageW(&m);
     }
     QueryPerformanceCounter(&end);
-    if (seen) delays.push_back((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
+    if (arrived) delays.push_back((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
   }
   DestroyWindow(w);
   if (delays.empty()) return 1;
   std::sort(delays.begin(), delays.end());
   Out(L"%lld\n", delays[delays.size() / 2]);
   return 0;
+}
+
+// Pointer moves back and forth, until the window has the WM_MOUSEMOVE: what the low-level mouse
+// hooks of the session add to every move.
+int MoveDelay(unsigned long long count) {
+  auto x = [](unsigned long long i) { return 150 + static_cast<int>(i % 2) * 50; };
+  return InputDelay(L"TarvekE2EMoves", count, [&](unsigned long long i) { return MovePointer(x(i), 200); },
+                    [&](const MSG& m, unsigned long long i) {
+                      if (m.message != WM_MOUSEMOVE) return false;
+                      POINT at{static_cast<short>(LOWORD(m.lParam)), static_cast<short>(HIWORD(m.lParam))};
+                      ClientToScreen(m.hwnd, &at);
+                      return at.x == x(i) && at.y == 200;
+                    });
+}
+
+// Presses of a letter key (Q, then its release), as a person types a word: what every key the
+// user types waits for a key hook.
+int KeyDelay(unsigned long long count) {
+  return InputDelay(L"TarvekE2EKeys", count,
+                    [](unsigned long long) {
+                      INPUT in[2] = {KeyInput('Q', false), KeyInput('Q', true)};
+                      return SendInput(2, in, sizeof(INPUT)) == 2;
+                    },
+                    [](const MSG& m, unsigned long long) { return m.message == WM_KEYDOWN && m.wParam == 'Q'; });
 }
 
 // The recorder's window: what the mouse does to it, line by line into a file.
@@ -1645,6 +1667,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"threadnames" && a.size() == 1) return ThreadNames(a[0]);
   if (cmd == L"mouse" && a.size() == 4) return MouseButton(a);
   if (cmd == L"movedelay" && a.size() == 1 && ParseNumber(a[0], n)) return MoveDelay(n);
+  if (cmd == L"keydelay" && a.size() == 1 && ParseNumber(a[0], n)) return KeyDelay(n);
   if (cmd == L"keysuntiltext" && a.size() == 5 && ParseNumber(a[3], n)) {
     unsigned long long limit = 0;
     return ParseNumber(a[4], limit) ? KeysUntilText(a[0], a[1], a[2], n, limit) : 2;

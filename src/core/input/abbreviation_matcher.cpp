@@ -189,15 +189,26 @@ void AbbreviationMatcher::Forget() {
   undoable_ = false;
 }
 
-AbbreviationTablePtr MakeAbbreviationTable(const std::vector<Abbreviation>& entries) {
-  if (entries.empty()) return nullptr;
+AbbreviationTablePtr MakeAbbreviationTable(AbbreviationEntries entries) {
+  if (entries == nullptr || entries->empty()) return nullptr;
   // Not make_shared: see WatchHookedBindings.
   std::shared_ptr<AbbreviationTable> table(new AbbreviationTable());
-  table->entries = entries;
-  table->index = AbbreviationIndex(entries);
-  table->conditions.reserve(entries.size());
-  for (const Abbreviation& entry : entries) table->conditions.emplace_back(entry.Condition());
+  table->index = AbbreviationIndex(*entries);
+  for (std::size_t n = 0; n < entries->size(); ++n) {
+    ProgramCondition condition((*entries)[n].Condition());
+    if (condition.Any()) table->conditions.emplace_back(n, std::move(condition));
+  }
+  table->entries = std::move(entries);
   return table;
+}
+
+bool AbbreviationTable::Allowed(std::size_t entry,
+                                const std::function<std::string()>& programInFront) const {
+  const auto found = std::lower_bound(
+      conditions.begin(), conditions.end(), entry,
+      [](const std::pair<std::size_t, ProgramCondition>& c, std::size_t n) { return c.first < n; });
+  if (found == conditions.end() || found->first != entry) return true;
+  return found->second.Holds(programInFront ? programInFront() : std::string());
 }
 
 }  // namespace tarvek

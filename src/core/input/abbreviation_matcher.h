@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/files/abbreviation_file.h"
@@ -116,14 +117,21 @@ class AbbreviationMatcher {
 
 // The table as the key hook is handed it: the entries, their index and their program
 // conditions, made once per table and never changed afterwards.
+// The entries are shared with the list's own (10,000 of them are a megabyte or two), and the
+// conditions kept for the few entries that have one.
+using AbbreviationEntries = std::shared_ptr<const std::vector<Abbreviation>>;
 struct AbbreviationTable {
-  std::vector<Abbreviation> entries;
+  AbbreviationEntries entries;  // never null
   AbbreviationIndex index;
-  std::vector<ProgramCondition> conditions;  // one per entry
+  std::vector<std::pair<std::size_t, ProgramCondition>> conditions;  // by entry, in order
+
+  const Abbreviation& Entry(std::size_t n) const { return (*entries)[n]; }
+  // Whether the entry acts with the program in front, asked only when the entry has programs.
+  bool Allowed(std::size_t entry, const std::function<std::string()>& programInFront) const;
 };
 using AbbreviationTablePtr = std::shared_ptr<const AbbreviationTable>;
 // Null for no entries: no table, no hook for it.
-AbbreviationTablePtr MakeAbbreviationTable(const std::vector<Abbreviation>& entries);
+AbbreviationTablePtr MakeAbbreviationTable(AbbreviationEntries entries);
 
 // The input method's part: while the window in front has one open in its native mode (中, kana),
 // the keys are composition, not text. conversionMode: the window's input method's conversion

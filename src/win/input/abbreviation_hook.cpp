@@ -159,8 +159,7 @@ bool AbbreviationWatch::Key(const AbbreviationTable& table, const KBDLLHOOKSTRUC
     for (int i = 0; i < n && i < 2; ++i) units[count++] = typed[i];
   }
   const auto allowed = [&table, &inFront](std::size_t entry) {
-    const ProgramCondition& condition = table.conditions[entry];
-    return !condition.Any() || condition.Holds(inFront.Ask());
+    return table.Allowed(entry, [&inFront] { return inFront.Ask(); });
   };
   for (int i = 0; i < count; ++i) {
     char32_t c = units[i];
@@ -207,7 +206,7 @@ void AbbreviationWatch::Act(const AbbreviationTable& table, const AbbreviationAc
     job.undo = true;
     for (char32_t c : action.typed) AppendUtf8(job.text, c);
   } else {
-    job.text = table.entries[action.entry].text;
+    job.text = table.Entry(action.entry).text;
     if (action.ending != 0) AppendUtf8(job.text, action.ending);
   }
   TypeInFront(std::move(job));
