@@ -127,5 +127,40 @@ TEST(AbbreviationMatcher, TypedLengthCountsWhatOneBackspaceTakesBack) {
   EXPECT_FALSE(InputMethodComposes(std::nullopt));
 }
 
+// Every key that moves the caret or leaves the text forgets it; AltGr's characters are text,
+// a Ctrl or Alt combination is not.
+TEST(AbbreviationMatcher, KeysThatForgetWhatWasTyped) {
+  for (int key : {0x25, 0x26, 0x27, 0x28, 0x24, 0x23, 0x21, 0x22, 0x1B, 0xE7, 0xE5}) {
+    EXPECT_EQ(ClassifyTypedKey(key, false, false, false), TypedKey::kForget) << key;
+  }
+  EXPECT_EQ(ClassifyTypedKey('A', false, false, true), TypedKey::kForget);  // Win + A
+  EXPECT_EQ(ClassifyTypedKey(0x08, true, false, false), TypedKey::kForget);  // Ctrl + Backspace
+  EXPECT_EQ(ClassifyTypedKey(0x08, false, false, false), TypedKey::kBackspace);
+  EXPECT_EQ(ClassifyTypedKey(0xA0, false, false, false), TypedKey::kNothing);  // Shift alone
+  EXPECT_EQ(ClassifyTypedKey(0x5B, false, false, true), TypedKey::kNothing);   // Win alone
+  EXPECT_EQ(ClassifyTypedKey('A', true, false, false), TypedKey::kRead);
+  EXPECT_FALSE(KeyTypedText(true, false, 1, 0x01));  // Ctrl + A
+  EXPECT_FALSE(KeyTypedText(false, true, 1, u'a'));  // Alt + A
+  EXPECT_TRUE(KeyTypedText(true, true, 1, u'@'));    // AltGr + Q on a German keyboard
+  EXPECT_FALSE(KeyTypedText(true, true, 0, 0));
+  EXPECT_TRUE(KeyTypedText(false, false, 1, u'a'));
+}
+
+TEST(AbbreviationMatcher, TheTableAsksForTheProgramOnlyOfEntriesThatHaveOne) {
+  std::vector<Abbreviation> entries = {A("a", "x"), A("b", "y"), A("c", "z")};
+  entries[1].scope = ProgramScope::kOnlyIn;
+  entries[1].programs = "notepad.exe";
+  const AbbreviationTablePtr table =
+      MakeAbbreviationTable(AbbreviationEntries(new std::vector<Abbreviation>(entries)));
+  int asked = 0;
+  auto notepad = [&asked] { return ++asked, std::string("C:\\Windows\\notepad.exe"); };
+  auto other = [] { return std::string("C:\\other.exe"); };
+  EXPECT_TRUE(table->Allowed(0, notepad) && table->Allowed(2, other));
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(table->Allowed(1, notepad));
+  EXPECT_FALSE(table->Allowed(1, other));
+  EXPECT_EQ(MakeAbbreviationTable(AbbreviationEntries(new std::vector<Abbreviation>())), nullptr);
+}
+
 }  // namespace
 }  // namespace tarvek

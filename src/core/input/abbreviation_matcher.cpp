@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 
+#include "core/input/key_input.h"
 #include "core/input/typed_text.h"
 
 namespace tarvek {
@@ -187,6 +188,33 @@ void AbbreviationMatcher::Forget() {
   lost_ = false;
   sleeping_ = false;
   undoable_ = false;
+}
+
+TypedKey ClassifyTypedKey(int virtualKey, bool control, bool alt, bool win) {
+  switch (virtualKey) {
+    case 0x10: case 0x11: case 0x12:  // Shift, Ctrl, Alt
+    case 0xA0: case 0xA1: case 0xA2: case 0xA3: case 0xA4: case 0xA5:  // their two sides
+    case 0x5B: case 0x5C:  // Win
+    case 0x14: case 0x90: case 0x91:  // Caps Lock, Num Lock, Scroll Lock
+    case kMaskKey:
+      return TypedKey::kNothing;
+    case 0x25: case 0x26: case 0x27: case 0x28:  // the arrows
+    case 0x24: case 0x23: case 0x21: case 0x22:  // Home, End, Page Up, Page Down
+    case 0x1B:  // Esc
+    case 0xE7:  // VK_PACKET: a character put in by another program or an input method
+    case 0xE5:  // VK_PROCESSKEY: a key an input method took
+      return TypedKey::kForget;
+    default:
+      break;
+  }
+  if (win) return TypedKey::kForget;
+  if (virtualKey == 0x08) return control || alt ? TypedKey::kForget : TypedKey::kBackspace;
+  return TypedKey::kRead;
+}
+
+bool KeyTypedText(bool control, bool alt, int count, char16_t first) {
+  if (!control && !alt) return true;
+  return control && alt && count > 0 && first >= 0x20;
 }
 
 AbbreviationTablePtr MakeAbbreviationTable(AbbreviationEntries entries) {

@@ -133,6 +133,19 @@ using AbbreviationTablePtr = std::shared_ptr<const AbbreviationTable>;
 // Null for no entries: no table, no hook for it.
 AbbreviationTablePtr MakeAbbreviationTable(AbbreviationEntries entries);
 
+// What a key the user presses does to the text before the caret, as the key hook sees it
+// before reading the key's character: kForget for the keys that move the caret or leave the
+// text (the arrows, Home, End, Page Up/Down, Esc, a character another program or an input
+// method put in), for any key with Win and for Backspace with Ctrl or Alt (a word or more
+// taken back); kBackspace; kNothing for the modifiers, the lock keys and the mask key; else
+// kRead: the key's character is read in the layout of the window in front.
+enum class TypedKey { kNothing, kForget, kBackspace, kRead };
+TypedKey ClassifyTypedKey(int virtualKey, bool control, bool alt, bool win);
+// Once read (ToUnicodeEx's count and first unit): whether the key typed text. With Ctrl or Alt
+// down it is a command (what was typed is forgotten), unless both are down and it gave a
+// printable character: AltGr, which Windows sees as Ctrl + Alt.
+bool KeyTypedText(bool control, bool alt, int count, char16_t first);
+
 // The input method's part: while the window in front has one open in its native mode (中, kana),
 // the keys are composition, not text. conversionMode: the window's input method's conversion
 // mode when it is open, nothing when it is closed or there is none.

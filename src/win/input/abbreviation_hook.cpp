@@ -58,25 +58,6 @@ void Typed(TypingOutcome outcome, WindowRef window) {
   if (outcome != TypingOutcome::kTyped) forgetSoon = true;
 }
 
-// Keys that move the caret or leave what was typed: the text before the caret is unknown.
-bool MovesAway(int key) {
-  switch (key) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_ESCAPE:
-    case VK_PACKET:      // a character another program or an input method put in
-    case VK_PROCESSKEY:  // a key an input method took
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Keys that type nothing and move nothing: they leave the typed text as it is.
-bool Silent(int key) {
-  return IsModifierKey(key) || key == VK_CAPITAL || key == VK_NUMLOCK || key == VK_SCROLL ||
-         key == kMaskKey;
-}
-
 }  // namespace
 
 void ForgetTypedText() { forgetSoon = true; }
@@ -97,7 +78,11 @@ bool AbbreviationWatch::Key(const AbbreviationTable& table, const KBDLLHOOKSTRUC
     if (down && !capsDown_) capsLock_ = !capsLock_;
     capsDown_ = down;
   }
-  if (!down || Silent(vk)) return false;
+  if (!down) return false;
+  const bool control = Down(VK_CONTROL);
+  const bool alt = Down(VK_MENU);
+  const TypedKey kind = ClassifyTypedKey(vk, control, alt, Down(VK_LWIN) || Down(VK_RWIN));
+  if (kind == TypedKey::kNothing) return false;
   if (forgetSoon.exchange(false)) Forget();
 
   // Another window, or another box of the same window: a new text.
@@ -114,18 +99,11 @@ bool AbbreviationWatch::Key(const AbbreviationTable& table, const KBDLLHOOKSTRUC
   }
   // Nothing expands in this program's own windows (an abbreviation typed into the dialog that
   // edits it is no abbreviation to expand).
-  const bool control = Down(VK_CONTROL);
-  const bool alt = Down(VK_MENU);
-  if (thread == 0 || process == GetCurrentProcessId() || MovesAway(vk) || Down(VK_LWIN) ||
-      Down(VK_RWIN)) {
+  if (thread == 0 || process == GetCurrentProcessId() || kind == TypedKey::kForget) {
     Forget();
     return false;
   }
-  if (vk == VK_BACK) {
-    if (control || alt) {  // a word or more taken back
-      Forget();
-      return false;
-    }
+  if (kind == TypedKey::kBackspace) {
     dead_ = 0;
     const AbbreviationAction action = matcher_.Backspace();
     if (action.kind != AbbreviationAction::Kind::kUndo) return false;
@@ -135,9 +113,7 @@ bool AbbreviationWatch::Key(const AbbreviationTable& table, const KBDLLHOOKSTRUC
 
   wchar_t typed[4] = {};
   const int n = Read(key, thread, control, alt, typed);
-  // A combination with Ctrl or Alt is a command, not text; AltGr's characters (Ctrl + Alt to
-  // Windows) are text.
-  if ((control || alt) && !(control && alt && n > 0 && typed[0] >= 0x20)) {
+  if (!KeyTypedText(control, alt, n, static_cast<char16_t>(typed[0]))) {
     Forget();
     return false;
   }
