@@ -189,7 +189,9 @@ TypingOutcome TypeText(const TypingJob& job, TypingDevice& device,
   }
   // The user is still letting go of the hotkey, and the window in front may still be this
   // program's own (a menu, the grid) on its way out.
-  for (int waited = 0; waited < kKeyReleaseWaitMs; waited += kKeyPollMs) {
+  // An abbreviation's window is known, and the user goes on typing: every moment waited is a
+  // moment in which a key of theirs may come before our Backspaces.
+  for (int waited = 0; waited < kKeyReleaseWaitMs && !job.abbreviation; waited += kKeyPollMs) {
     if (keysDown().empty() && wanted(device.Foreground())) break;
     device.Pause(kKeyPollMs);
   }
@@ -220,7 +222,11 @@ TypingOutcome TypeText(const TypingJob& job, TypingDevice& device,
   bool typedSome = false;
   TypingOutcome outcome = TypingOutcome::kBlocked;
   try {
-    outcome = SendText(job, window, device, keysDown(), typedSome);
+    std::vector<int> held = keysDown();
+    // The Shift of an ending character ("!") may still be down: Backspace and the characters
+    // are the same with it, but Enter and Tab are not (Shift + Tab goes back a box).
+    if (job.abbreviation && job.text.find_first_of("\r\n\t") == std::string::npos) held.clear();
+    outcome = SendText(job, window, device, held, typedSome);
   } catch (...) {
     if (inputMethod) device.RestoreInputMethod(window, *inputMethod);
     throw;

@@ -94,8 +94,9 @@ struct TypingJob {
   WindowRef window = 0;
   // An abbreviation's expansion or its undo, as the key hook hands it over: so many Backspaces
   // first, then the text. It goes only into `window`, the one in front when the key was typed,
-  // and only while that window's input method is not composing; it waits for no key but Shift
-  // (hotkeyKeys), and of the refusals it tells only what the user must know.
+  // and only while that window's input method is not composing; it waits for no key (Shift,
+  // in hotkeyKeys, is let go of before a text with Enter or Tab), and of the refusals it tells
+  // only what the user must know.
   bool abbreviation = false;
   std::size_t erase = 0;
   // An abbreviation's undo: done only when the expansion before it was typed (else the

@@ -173,8 +173,8 @@ void AbbreviationWatch::Act(const AbbreviationTable& table, const AbbreviationAc
   job.abbreviation = true;
   job.erase = action.erase;
   job.window = reinterpret_cast<WindowRef>(window_);
-  // The ending character may have needed Shift ("!", "?"): it goes up before the Backspaces,
-  // or they would be Shift + Backspace.
+  // The ending character may have needed Shift ("!", "?"), still down: let go of before a
+  // text with Enter or Tab.
   job.hotkeyKeys = {VK_LSHIFT, VK_RSHIFT};
   job.quietWhenRefused = toldElevated.load() == window_;
   job.done = Typed;
