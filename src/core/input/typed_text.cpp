@@ -143,7 +143,8 @@ TypingOutcome SendText(const TypingJob& job, WindowRef window, TypingDevice& dev
       device.Pause(kTypingBatchPauseMs);
       if (device.Foreground() != window) return TypingOutcome::kStopped;
     }
-    std::size_t end = std::min(begin + kTypingBatchEvents, events.size());
+    const std::size_t most = job.abbreviation ? kExpansionBatchEvents : kTypingBatchEvents;
+    std::size_t end = std::min(begin + most, events.size());
     // The two halves of a character go in one call, or another program's keys may come between.
     while (end < events.size() && end > begin + 1 && HighSurrogate(events[end - 1].unit)) --end;
     const std::span<const KeyInput> batch(events.data() + begin, end - begin);

@@ -112,6 +112,9 @@ struct TypingJob {
 inline constexpr int kKeyReleaseWaitMs = 1000;  // for the hotkey's keys to be let go
 inline constexpr int kKeyPollMs = 10;
 inline constexpr std::size_t kTypingBatchEvents = 64;  // per SendInput call
+// An abbreviation's Backspaces and text, in one call as far as they fit: no key the user types
+// meanwhile can come between (SendInput's events are never interleaved with other input).
+inline constexpr std::size_t kExpansionBatchEvents = 2048;
 // Between two calls: the window in front reads what came, and a change of window shows.
 inline constexpr int kTypingBatchPauseMs = 2;
 inline constexpr std::string_view kElevatedWindowMessage =
