@@ -208,16 +208,15 @@ bool WinTypingDevice::InMenu(WindowRef window) {
 }
 
 std::optional<std::uint32_t> WinTypingDevice::SwitchOffInputMethod(WindowRef window) {
-  const HWND inputMethod = InputMethodWindow(AsHwnd(window));
-  if (inputMethod == nullptr) return std::nullopt;
-  const std::optional<LRESULT> open = AskInputMethod(inputMethod, kImcGetOpenStatus, 0);
-  if (!open || *open == 0) return std::nullopt;
-  const std::optional<LRESULT> mode = AskInputMethod(inputMethod, kImcGetConversionMode, 0);
+  const std::optional<std::uint32_t> mode = InputMethodMode(window);
+  if (!mode) return std::nullopt;
   // Closing it ends the composition in the window's own thread, before our first character:
   // nothing we type goes into it. (Cancelling it outright, ImmNotifyIME, works only inside the
   // window's own process.)
-  if (!AskInputMethod(inputMethod, kImcSetOpenStatus, FALSE)) return std::nullopt;
-  return static_cast<std::uint32_t>(mode.value_or(0));
+  if (!AskInputMethod(InputMethodWindow(AsHwnd(window)), kImcSetOpenStatus, FALSE)) {
+    return std::nullopt;
+  }
+  return mode;
 }
 
 void WinTypingDevice::RestoreInputMethod(WindowRef window, std::uint32_t conversionMode) {
