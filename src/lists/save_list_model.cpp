@@ -23,6 +23,13 @@ void SaveListModel::RefreshLists() {
   selected_ = -1;
 }
 
+std::vector<std::string> SaveListModel::FilesBeside(const std::string& listPath) const {
+  std::vector<std::string> paths;
+  if (options != nullptr) paths.push_back(OptionsPathFor(listPath));
+  if (abbreviations != nullptr) paths.push_back(AbbreviationPathFor(listPath));
+  return paths;
+}
+
 const NamedList* SaveListModel::SelectedList() const {
   if (selected_ < 0 || selected_ >= static_cast<int>(lists_.size())) return nullptr;
   return &lists_[static_cast<std::size_t>(selected_)];
@@ -74,6 +81,7 @@ SaveListOutcome SaveListModel::Save() {
       return SaveListOutcome::kInvalid;
     }
     if (options != nullptr) options->SaveBeside(path, system_, system_);
+    if (abbreviations != nullptr) abbreviations->SaveBeside(path, system_, system_);
   }
   dialogs_->ShowMessageBox("列表保存完毕，如需使用请导入列表.", "提醒", kMbOk);
   visible_ = false;
@@ -90,9 +98,8 @@ bool SaveListModel::Delete() {
                              kMbIconInformation | kMbOk);
     return false;
   }
-  if (options != nullptr) {
-    const std::string opt = OptionsPathFor(listFolder_ + "\\" + list->fileName);
-    if (system_.FileExists(opt)) system_.RemoveFile(opt);
+  for (const std::string& beside : FilesBeside(listFolder_ + "\\" + list->fileName)) {
+    if (system_.FileExists(beside)) system_.RemoveFile(beside);
   }
   deleteEnabled_ = false;
   renameEnabled_ = false;
@@ -114,13 +121,13 @@ bool SaveListModel::Rename() {
     dialogs_->ShowMessageBox(kRenameFailed, "列表改名", kMbIconInformation | kMbOk);
     return false;
   }
-  if (options != nullptr) {
-    // The options go with the list; an options file left under the new name belonged to none.
-    const std::string from = OptionsPathFor(listFolder_ + "\\" + renamed.fileName);
-    const std::string to = OptionsPathFor(NamedListPath(listFolder_, answer));
-    if (system_.FileExists(from)) {
-      if (system_.FileExists(to)) system_.RemoveFile(to);
-      system_.RenameFile(from, to);
+  // The files beside the list go with it; one left under the new name belonged to none.
+  const std::vector<std::string> from = FilesBeside(listFolder_ + "\\" + renamed.fileName);
+  const std::vector<std::string> to = FilesBeside(NamedListPath(listFolder_, answer));
+  for (std::size_t i = 0; i < from.size(); ++i) {
+    if (system_.FileExists(from[i])) {
+      if (system_.FileExists(to[i])) system_.RemoveFile(to[i]);
+      system_.RenameFile(from[i], to[i]);
     }
   }
   RefreshLists();

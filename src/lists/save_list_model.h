@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files/active_abbreviations.h"
 #include "core/files/active_options.h"
 #include "core/grid.h"
 #include "core/ports.h"
@@ -70,6 +71,8 @@ class SaveListModel {
   // The running list's launch options: a saved list keeps them beside it, and a list's options
   // file is renamed and deleted with it. None: lists go without.
   const ActiveOptions* options = nullptr;
+  // The running list's abbreviations, which go with a list as its options do.
+  const ActiveAbbreviations* abbreviations = nullptr;
   // A save under the running list's own name ("SaveKey") is that list's save, as after an add
   // or a delete: asked about first while the list is not loaded, its options saved with it.
   // Given the path a save would write; kNotActive for any other list. None: all lists alike.
@@ -79,6 +82,9 @@ class SaveListModel {
   void RefreshLists();
   void Changed();
   const NamedList* SelectedList() const;
+  // The files that go with the list at listPath: its options and its abbreviations, as far as
+  // the model was given them.
+  std::vector<std::string> FilesBeside(const std::string& listPath) const;
 
   GridPort& grid_;
   SystemPort& system_;

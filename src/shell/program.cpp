@@ -52,6 +52,7 @@ Program::Program(SystemPort& system, SettingsStore& settings, MainWindowView& vi
     }
   };
   saveList.options = &options;
+  saveList.abbreviations = &abbreviations;
   saveList.saveIfActive = [this](const std::string& path) {
     if (!SamePath(TrimBlanks(path), TrimBlanks(ListPath()))) return ActiveListSave::kNotActive;
     return SaveAfterDelete() ? ActiveListSave::kSaved : ActiveListSave::kNotSaved;

@@ -32,13 +32,15 @@ class ActiveAbbreviations {
 
   // The dialog's 确定: the table becomes `entries` and the file is written (an empty table
   // removes a file that is there). The file read in part at Load is first copied to a .bak
-  // beside it (BackupPathFor), once. A failure is told; false then, and the table in memory is
-  // `entries` all the same (the next save tries again).
+  // beside it (BackupPathFor), once; when that copy cannot be made, nothing is written. A
+  // failure is told; false then, and the table in memory is `entries` all the same (the next
+  // save tries again).
   bool Replace(std::vector<Abbreviation> entries, FilePort& files, FolderPort& folders,
                DialogPort& dialogs);
 
   // As a named list saved at listPath keeps them: written beside it when there is any, and an
-  // older abbreviation file of that name removed when there is none.
+  // older abbreviation file of that name removed when there is none. The running list's own
+  // file is left to Replace.
   void SaveBeside(const std::string& listPath, FilePort& files, FolderPort& folders) const;
 
  private:

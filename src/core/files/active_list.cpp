@@ -119,6 +119,14 @@ ListRead ReadListFile(const std::string& path, ListFileContext ctx, bool tellNot
   return read;
 }
 
+std::string PathBesideList(std::string_view listPath, std::string_view extension) {
+  std::string path = TrimBlanks(listPath);
+  std::size_t slash = path.find_last_of("\\/");
+  std::size_t dot = path.rfind('.');
+  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
+  return path.append(extension);
+}
+
 std::string BackupPathFor(const std::string& path, const std::string& bytes, FilePort& files) {
   for (int n = 1; n < 100; ++n) {
     std::string copy = path;

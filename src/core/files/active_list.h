@@ -37,6 +37,10 @@ struct ListRead {
 // A load that left lines out says which, and names the copy the first save keeps.
 ListRead ReadListFile(const std::string& path, ListFileContext context, bool tellNotLoaded = true);
 
+// A file that goes with the list at listPath: the same folder and base name, the extension
+// given (".opt", ".abbr") in place of the list's own.
+std::string PathBesideList(std::string_view listPath, std::string_view extension);
+
 // Where a copy of bytes goes beside path: path + ".bak", else path + ".2.bak", ".3.bak" and so
 // on, the first name that is free or already holds these very bytes (an older copy of other
 // bytes is never written over). Empty when none of them is.

@@ -11,13 +11,7 @@ constexpr const char* kOptionsTitle = "启动选项";
 
 }  // namespace
 
-std::string OptionsPathFor(std::string_view listPath) {
-  std::string path = TrimBlanks(listPath);
-  std::size_t slash = path.find_last_of("\\/");
-  std::size_t dot = path.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
-  return path + ".opt";
-}
+std::string OptionsPathFor(std::string_view listPath) { return PathBesideList(listPath, ".opt"); }
 
 void ActiveOptions::Load(const std::string& listPath, FilePort& files, DialogPort& dialogs) {
   path_ = TrimBlanks(listPath).empty() ? std::string() : OptionsPathFor(listPath);
