@@ -1739,6 +1739,24 @@ class ListSafetyTests(E2ECase):
         self.assertTrue(wait_for(lambda: self.box.host(self.LIST).read_bytes() == want, 5), "not saved")
         self.assertEqual(self.box.host(self.LIST + ".bak").read_bytes(), original)
 
+    def test_an_abbreviation_file_read_in_part_is_told_once_and_kept_as_it_was(self):
+        abbr = PROGRAM_DIR + r"\SaveKey.abbr"
+        original = "[addr]\r\nText=北京\r\n[ADDR]\r\nText=又一个\r\n[sig]\r\nOnlyIn=a.exe\r\n".encode()
+        self.box.write(self.LIST, winebox.encode_list([CALCULATOR]))
+        self.box.write(abbr, original)
+        proc = self.spawn_with(self.LIST)
+        self.assertEqual(self.box.driver("findwindow", "缩写替换", 20000)[0], 0, "not told")
+        text = self.box.driver("texts", "缩写替换")[1]
+        for told in ("中有 2 处没有读入", "[ADDR]：与前面的缩写重复", "[sig]：没有替换文字", "SaveKey.abbr.bak"):
+            self.assertIn(told, text)
+        self.answer("缩写替换", IDOK)
+        self.settled()
+        self.assertNotEqual(self.box.driver("findwindow", "缩写替换", 2000)[0], 0, "told twice")
+        self.end_session()
+        self.assertTrue(wait_for(lambda: proc.poll() is not None, 10), "still running")
+        self.assertEqual(self.box.host(abbr).read_bytes(), original)
+        self.assertFalse(self.box.host(abbr + ".bak").exists())
+
     def test_a_moved_program_folder_keeps_its_list(self):
         proc = self.start([CALCULATOR])
         self.end_session()
