@@ -1746,9 +1746,8 @@ class ListSafetyTests(E2ECase):
         self.box.write(abbr, original)
         proc = self.spawn_with(self.LIST)
         self.assertEqual(self.box.driver("findwindow", "缩写替换", 20000)[0], 0, "not told")
-        text = self.box.driver("texts", "缩写替换")[1]
-        for told in ("中有 2 处没有读入", "[ADDR]：与前面的缩写重复", "[sig]：没有替换文字", "SaveKey.abbr.bak"):
-            self.assertIn(told, text)
+        self.assertIn("中有 2 处没有读入：\n    [ADDR]：与前面的缩写重复\n    [sig]：没有替换文字",
+                      self.box.driver("texts", "缩写替换")[1])
         self.answer("缩写替换", IDOK)
         self.settled()
         self.assertNotEqual(self.box.driver("findwindow", "缩写替换", 2000)[0], 0, "told twice")

@@ -85,6 +85,7 @@ TEST_F(LaunchOptionsTest, SwitchedOffBindingStaysFreeThroughApplyAndLockAndCanCo
 }
 
 TEST_F(LaunchOptionsTest, OptionsFollowTheirBindingThroughEditsDeletionAndNamedLists) {
+  system.files["C:\\HK\\SaveKey.abbr"] = "[addr]\r\nText=地址\r\n";  // and the abbreviations
   StartUp("[Ctrl + Alt | C]\r\nArguments=-x\r\n; mine\r\n");
   // A change of the combination in the editor moves the section, comment and all.
   EditorModel& editor = program.editor;
@@ -112,6 +113,7 @@ TEST_F(LaunchOptionsTest, OptionsFollowTheirBindingThroughEditsDeletionAndNamedL
   ASSERT_TRUE(program.saveList.Rename());
   EXPECT_EQ(system.files.count("C:\\HK\\工作.opt"), 0u);
   EXPECT_EQ(system.files.count("C:\\HK\\家里.opt"), 1u);
+  EXPECT_EQ(system.files.count("C:\\HK\\工作.abbr"), 0u);
 
   // A deletion takes the binding's section with it.
   system.messageBoxAnswers = {kIdOk};
@@ -124,6 +126,12 @@ TEST_F(LaunchOptionsTest, OptionsFollowTheirBindingThroughEditsDeletionAndNamedL
   program.ReplaceList();
   EXPECT_EQ(program.core.table.slots[0].KeyText, "D");
   EXPECT_EQ(program.core.table.slots[0].Options.Arguments, "-x");
+  EXPECT_EQ(program.abbreviations.Entries().size(), 1u);
+  // A list without abbreviations has none, whatever the list before had.
+  system.files["C:\\HK\\空.htk"] = "";
+  program.liveSettings.SetListPath("C:\\HK\\空.htk");
+  program.ReplaceList();
+  EXPECT_EQ(program.core.abbreviations, nullptr);
 }
 
 TEST_F(LaunchOptionsTest, TheTildeKeyIsGivenBackAndTakenAgainAtOnce) {

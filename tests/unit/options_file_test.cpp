@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/files/active_abbreviations.h"
 #include "core/files/active_options.h"
 #include "core/files/options_file.h"
 #include "recording_system.h"
@@ -171,6 +172,35 @@ TEST(ActiveOptions, BesideTheListWrittenOnlyWhenChangedAndDamagedFilesAreGuarded
   options.Save(system, system);
   EXPECT_EQ(system.files["C:\\T\\SaveKey.opt.bak"], damaged);
   EXPECT_EQ(system.files["C:\\T\\SaveKey.opt"], kBom + "[Ctrl | A]\r\nRunAs=admin\r\n");
+}
+
+TEST(ActiveAbbreviations, AFileReadInPartIsToldOnceKeptBeforeTheFirstWriteAndAnUnreadableOneNever) {
+  RecordingSystem system;
+  const std::string path = "C:\\T\\SaveKey.abbr", bad = "[a]\nText=1\n[A]\nText=2\n[sig]\n";
+  system.files[path] = bad;
+  ActiveAbbreviations abbreviations;
+  abbreviations.Load("C:\\T\\SaveKey.htk", system, system);
+  const std::vector<std::string> boxes = system.CallsStartingWith("MessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  for (const char* told :
+       {"中有 2 处没有读入：\n    [A]：与前面的缩写重复\n    [sig]：没有替换文字",
+        "复制为：\nC:\\T\\SaveKey.abbr.bak] [缩写替换]"}) {
+    EXPECT_NE(boxes[0].find(told), std::string::npos) << boxes[0];
+  }
+  const std::vector<Abbreviation> two = ParseAbbreviationFile("[a]\nText=1\n[sig]\nText=签名\n");
+  ASSERT_TRUE(abbreviations.Replace(two, system, system, system));
+  EXPECT_EQ(system.files[path + ".bak"], bad);
+  EXPECT_EQ(system.files[path], SerializeAbbreviationFile(two));
+  system.files.erase(path + ".bak");
+  ASSERT_TRUE(abbreviations.Replace({}, system, system, system));  // an empty table is no file
+  EXPECT_EQ(system.files.count(path) + system.files.count(path + ".bak"), 0u);
+
+  system.files[path] = bad;
+  system.lockedPaths.insert(path);
+  abbreviations.Load("C:\\T\\SaveKey.htk", system, system);
+  system.lockedPaths.clear();
+  EXPECT_FALSE(abbreviations.Replace(two, system, system, system));
+  EXPECT_EQ(system.files[path], bad);
 }
 
 }  // namespace
