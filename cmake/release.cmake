@@ -112,7 +112,7 @@ file(WRITE ${out}/manifests/scoop/tarvek-hotkey.json
         }
     },
     \"pre_install\": [
-        \"foreach ($f in 'SaveKey.htk', 'SaveKey.opt', 'TarvekHotKey.ini') { if (!(Test-Path \\\"$persist_dir\\\\$f\\\")) { New-Item \\\"$dir\\\\$f\\\" -ItemType File | Out-Null } }\"
+        \"foreach ($f in 'SaveKey.htk', 'SaveKey.opt', 'SaveKey.abbr', 'TarvekHotKey.ini') { if (!(Test-Path \\\"$persist_dir\\\\$f\\\")) { New-Item \\\"$dir\\\\$f\\\" -ItemType File | Out-Null } }\"
     ],
     \"bin\": \"TarvekHotKey.exe\",
     \"shortcuts\": [
@@ -121,6 +121,7 @@ file(WRITE ${out}/manifests/scoop/tarvek-hotkey.json
     \"persist\": [
         \"SaveKey.htk\",
         \"SaveKey.opt\",
+        \"SaveKey.abbr\",
         \"TarvekHotKey.ini\"
     ]
 }

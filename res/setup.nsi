@@ -120,8 +120,8 @@ FunctionEnd
 Section
   Call EndRunningCopy
   SetOutPath "$INSTDIR"
-  ; Only the program's own files: the lists (*.htk, *.opt, *.bak) and TarvekHotKey.ini beside
-  ; it stay as they are.
+  ; Only the program's own files: the lists (*.htk, *.opt, *.abbr, *.bak) and TarvekHotKey.ini
+  ; beside it stay as they are.
   File "${STAGE}\${EXE}"
   File "${STAGE}\hotkey.wav"
   File "${STAGE}\mouse.wav"
@@ -172,6 +172,7 @@ Section "Uninstall"
   MessageBox MB_YESNO|MB_ICONQUESTION "是否保留你的热键列表和设置？$\r$\n$\r$\n选“是”保留（重新安装后继续使用），选“否”一并删除。" /SD IDYES IDYES keep
     Delete "$INSTDIR\*.htk"
     Delete "$INSTDIR\*.opt"
+    Delete "$INSTDIR\*.abbr"
     Delete "$INSTDIR\*.bak"
     Delete "$INSTDIR\TarvekHotKey.ini"
     DeleteRegKey HKCU "${SETTINGS_KEY}"

@@ -77,7 +77,7 @@ class ReleaseFiles(unittest.TestCase):
         top = package["extract_dir"] + "/"
         self.assertIn(top + manifest["bin"], names)
         self.assertTrue(all(top + shortcut[0] in names for shortcut in manifest["shortcuts"]))
-        self.assertEqual(sorted(manifest["persist"]), ["SaveKey.htk", "SaveKey.opt", "TarvekHotKey.ini"])
+        self.assertEqual(sorted(manifest["persist"]), ["SaveKey.abbr", "SaveKey.htk", "SaveKey.opt", "TarvekHotKey.ini"])
 
 
 if __name__ == "__main__":
