@@ -1,5 +1,7 @@
 #include "core/files/active_abbreviations.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "core/files/active_list.h"
