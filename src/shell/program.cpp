@@ -117,8 +117,7 @@ void Program::LoadPhase() {
   activeList.Load(ListPath(), ListContext());
   options.Load(ListPath(), system_, startMessages_);
   abbreviations.Load(ListPath(), system_, startMessages_);
-  core.abbreviations = MakeAbbreviationTable(
-      AbbreviationEntries(new std::vector<Abbreviation>(abbreviations.Entries())));
+  core.abbreviations = MakeAbbreviationTable(abbreviations.Shared());
   ShowAndRegisterBindings(false);
   ShowHotkeyMenu("没有设置热键程序");
   SetCountCaption(core.table.Used());

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,10 @@ struct Abbreviation {
   LaunchOptions Condition() const;
   bool operator==(const Abbreviation&) const = default;
 };
+
+// A table of entries as the running list, the dialog and the key hook share it: 10,000 of them
+// are a megabyte or two, kept once. Never changed once made.
+using AbbreviationEntries = std::shared_ptr<const std::vector<Abbreviation>>;
 
 // Why a line or an entry was left out, or why the dialog refuses an abbreviation.
 enum class AbbreviationFault {

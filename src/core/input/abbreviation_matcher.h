@@ -117,9 +117,8 @@ class AbbreviationMatcher {
 
 // The table as the key hook is handed it: the entries, their index and their program
 // conditions, made once per table and never changed afterwards.
-// The entries are shared with the list's own (10,000 of them are a megabyte or two), and the
-// conditions kept for the few entries that have one.
-using AbbreviationEntries = std::shared_ptr<const std::vector<Abbreviation>>;
+// The entries are shared with the list's own (AbbreviationEntries), and the conditions kept for
+// the few entries that have one.
 struct AbbreviationTable {
   AbbreviationEntries entries;  // never null
   AbbreviationIndex index;
