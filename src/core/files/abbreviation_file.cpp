@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <unordered_set>
+#include <bit>
+#include <cstdint>
 #include <utility>
 
 #include "core/files/list_file.h"
@@ -25,6 +26,18 @@ std::string Lowered(std::string_view text) {
   std::string lowered(text);
   for (char& c : lowered) c = Lower(c);
   return lowered;
+}
+
+std::uint64_t LoweredHash(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (char c : text) hash = (hash ^ static_cast<unsigned char>(Lower(c))) * 1099511628211ull;
+  return hash;
+}
+
+bool SameLowered(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return Lower(x) == Lower(y);
+         });
 }
 
 std::string_view Trim(std::string_view text) {
@@ -105,6 +118,8 @@ class Reader {
 
   std::vector<Abbreviation> Finish() {
     EndSection();
+    // The doubling left up to half of it empty: 10,000 entries would keep 6,000 more.
+    entries_.shrink_to_fit();
     return std::move(entries_);
   }
 
@@ -115,7 +130,7 @@ class Reader {
     AbbreviationFault fault = CheckAbbreviation(name_);
     if (fault == AbbreviationFault::kNone && entry_.text.empty()) fault = AbbreviationFault::kNoText;
     // Only an entry taken makes a later one a duplicate: one left out gives way to the next.
-    if (fault == AbbreviationFault::kNone && !taken_.insert(Lowered(name_)).second) {
+    if (fault == AbbreviationFault::kNone && Taken(name_)) {
       fault = AbbreviationFault::kDuplicate;
     }
     if (fault != AbbreviationFault::kNone) return LeaveOut(fault, name_);
@@ -131,6 +146,30 @@ class Reader {
     entries_.push_back(std::move(entry_));
   }
 
+  // Whether an entry taken already has the abbreviation, letter case aside; if none has, the
+  // entry about to be taken is counted as having it.
+  bool Taken(std::string_view name) {
+    if (2 * (entries_.size() + 1) > slots_.size()) {  // half empty at least: short probes
+      slots_.assign(std::bit_ceil(std::max<std::size_t>(64, 4 * (entries_.size() + 1))), 0);
+      for (std::size_t n = 0; n < entries_.size(); ++n) {
+        Slot(entries_[n].abbreviation) = static_cast<std::uint32_t>(n + 1);
+      }
+    }
+    std::uint32_t& slot = Slot(name);
+    if (slot != 0) return true;
+    slot = static_cast<std::uint32_t>(entries_.size() + 1);
+    return false;
+  }
+  // The slot of the entry with the name, or the free one where it would go.
+  std::uint32_t& Slot(std::string_view name) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = LoweredHash(name) & mask;
+    while (slots_[i] != 0 && !SameLowered(entries_[slots_[i] - 1].abbreviation, name)) {
+      i = (i + 1) & mask;
+    }
+    return slots_[i];
+  }
+
   void LeaveOut(AbbreviationFault fault, std::string_view name) {
     if (report_.firstLeftOut.size() < kReportedLeftOut) report_.firstLeftOut.push_back({fault, ShortName(name)});
     ++report_.leftOutCount;
@@ -138,7 +177,9 @@ class Reader {
 
   AbbreviationFileReport& report_;
   std::vector<Abbreviation> entries_;
-  std::unordered_set<std::string> taken_;  // lower-cased: a duplicate is found at once
+  // The entries taken, entry + 1, by the hash of their lower-cased abbreviation: a duplicate
+  // is found at once, with no copy of any name.
+  std::vector<std::uint32_t> slots_;
   bool inSection_ = false;
   std::string name_;
   Abbreviation entry_;
