@@ -253,6 +253,14 @@ void MainCommands::ImportList() {
   FinishImport();
 }
 
+void MainCommands::EditAbbreviations() {
+  std::optional<std::vector<Abbreviation>> edited =
+      view_.OpenAbbreviations(program_.abbreviations.Entries());
+  // Nothing is saved when the program is ending meanwhile.
+  if (!edited || program_.core.flags.QuitRequested) return;
+  program_.ReplaceAbbreviations(std::move(*edited));
+}
+
 void MainCommands::FinishImport() {
   ProgramFlags& flags = program_.core.flags;
   if (!flags.ImportPending) return;  // cancelled: nothing changes

@@ -238,6 +238,25 @@ std::string Program::HeldBindingsText(const std::vector<int>& refused) const {
   return text;
 }
 
+bool Program::ReplaceAbbreviations(std::vector<Abbreviation> entries) {
+  if (!abbreviations.Writable()) {
+    const std::string& path = abbreviations.Path();
+    system_.ShowMessageBox(
+        path.empty() ? "没有正在使用的热键列表，缩写无法保存。这次的修改没有保存，缩写替换照旧。"
+                     : "启动时未能读取缩写文件“" + path +
+                           "”，为免覆盖其中的内容，这次的修改没有保存，缩写替换仍按原来的缩写进行。"
+                           "\n\n请检查这个文件（是否被别的程序占用或无权访问），然后重新启动本程序。",
+        "缩写替换", kMbIconExclamation | kMbOk);
+    return false;
+  }
+  // A failed write is told by Replace; the table in memory is the new one all the same, and so
+  // is what the hook watches.
+  abbreviations.Replace(std::move(entries), system_, system_, system_);
+  core.abbreviations = MakeAbbreviationTable(abbreviations.Entries());
+  if (!bindingsPaused) core.WatchHookedBindings();
+  return true;
+}
+
 void Program::ReplaceList() {
   // The old list's hotkeys, table, rows and menu items, in that order.
   core.ReleaseBindings();
