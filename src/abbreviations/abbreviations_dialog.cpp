@@ -16,7 +16,7 @@ using namespace abbreviations_ids;
 namespace {
 
 constexpr DWORD kTab = WS_TABSTOP | WS_GROUP;
-constexpr int kMargin = 240, kListWidth = 7920, kListHeight = 4200;
+constexpr int kMargin = 240, kListWidth = 8640, kListHeight = 4200;
 constexpr int kButtonWidth = 1080, kButtonGap = 120;
 constexpr int kButtonsTop = kMargin + kListHeight + 180;
 constexpr int kRight = kMargin + kListWidth;
@@ -46,7 +46,7 @@ struct Column {
   const wchar_t* header;
   int width;  // twips; together a little less than the list, leaving room for its scroll bar
 };
-constexpr Column kColumns[kAbbreviationColumns] = {{L"缩写", 1500}, {L"替换为", 4020}, {L"适用于", 2040}};
+constexpr Column kColumns[kAbbreviationColumns] = {{L"缩写", 1380}, {L"替换为", 4260}, {L"适用于", 2700}};
 
 }  // namespace
 

@@ -242,10 +242,10 @@ bool Program::ReplaceAbbreviations(std::vector<Abbreviation> entries) {
   if (!abbreviations.Writable()) {
     const std::string& path = abbreviations.Path();
     system_.ShowMessageBox(
-        path.empty() ? "没有正在使用的热键列表，缩写无法保存。这次的修改没有保存，缩写替换照旧。"
-                     : "启动时未能读取缩写文件“" + path +
-                           "”，为免覆盖其中的内容，这次的修改没有保存，缩写替换仍按原来的缩写进行。"
-                           "\n\n请检查这个文件（是否被别的程序占用或无权访问），然后重新启动本程序。",
+        path.empty() ? std::string("没有载入热键列表，缩写表无法保存。这次的修改没有保存，缩写替换照旧。")
+                     : "载入热键列表时无法读取缩写文件：\n" + path +
+                           "\n\n为免覆盖其中的缩写，这次的修改没有保存，缩写替换仍按原来的缩写进行。"
+                           "请在这个文件可以读取后重新启动程序或导入列表，再修改缩写。",
         "缩写替换", kMbIconExclamation | kMbOk);
     return false;
   }

@@ -22,6 +22,14 @@ BINDINGS = [("Ctrl + Alt", "C", "计算器", r"C:\windows\system32\calc.exe"),
             ("Ctrl + Alt", "T", "签名", "输入文本")]
 # The text the last binding types, and the programs it acts in.
 OPTIONS = "[Ctrl + Alt | T]\r\nText=张三\\n电话：010-1234 5678\\n北京市海淀区\r\nOnlyIn=notepad.exe;WINWORD.EXE\r\n"
+# The entries added in "缩写替换": (abbreviation, the text's lines, 立即替换, 词中也替换, the index
+# of 适用于, its programs).
+ABBREVIATION_SAMPLES = [
+    ("addr", ["北京市海淀区中关村大街 1 号", "邮编 100080"], False, False, 0, ""),
+    (";sig", ["张三", "产品部 电话 010-1234 5678"], True, False, 0, ""),
+    ("@@", ["zhangsan@example.com"], True, True, 0, ""),
+    ("selx", ["SELECT * FROM orders WHERE id = "], False, False, 1, "Code.exe;notepad.exe"),
+]
 # (file, how it is opened: a command of the main window or a button, its title, how it closes)
 WINDOWS = [
     ("settings-dialog", ("post", 2015), "软件设置", 2),
@@ -46,6 +54,32 @@ def fill_pad(box, title):
     box.driver("drop", notes, 60, 40, "text", "记得给花浇水")
     wait_for(lambda: box.driver("text", notes, 100)[1].startswith("记得给花浇水"), 10)
     return notes
+
+
+def add_abbreviation(box, abbreviation, lines, immediate=False, in_word=False, scope=0, programs=""):
+    """添加 in the open dialog "缩写替换": the boxes of "添加缩写" filled in as a user does, 确定."""
+    edit = "TarvekHotKeyAbbreviation|添加缩写"
+    box.driver("control", "缩写替换", 501, "BM_CLICK")
+    if not wait_for(lambda: box.driver("focus", edit)[1].strip() == "401", 5):
+        raise RuntimeError("添加 did not open 添加缩写")
+    box.driver("type", abbreviation)
+    box.driver("keys", "tab")
+    for i, line in enumerate(lines):
+        if i > 0:
+            box.driver("keys", "enter")  # a new line in the text, not 确定
+        box.driver("type", line)
+    for ticked, check in ((immediate, 404), (in_word, 405)):
+        if ticked:
+            box.driver("control", edit, check, "BM_CLICK")
+    if scope:
+        box.driver("select", edit, 407, scope)
+        box.driver("clickcontrol", edit, 408)
+        wait_for(lambda: box.driver("focus", edit)[1].strip() == "408", 5)
+        box.driver("type", programs)
+    time.sleep(0.3)
+    box.driver("control", edit, 1, "BM_CLICK")
+    if not wait_for(lambda: box.driver("visible", edit)[0] != 0, 5):
+        raise RuntimeError(f"添加缩写 stayed open for {abbreviation!r}")
 
 
 def crop(display, box, title, out):
