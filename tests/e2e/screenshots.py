@@ -56,32 +56,6 @@ def fill_pad(box, title):
     return notes
 
 
-def add_abbreviation(box, abbreviation, lines, immediate=False, in_word=False, scope=0, programs=""):
-    """添加 in the open dialog "缩写替换": the boxes of "添加缩写" filled in as a user does, 确定."""
-    edit = "TarvekHotKeyAbbreviation|添加缩写"
-    box.driver("control", "缩写替换", 501, "BM_CLICK")
-    if not wait_for(lambda: box.driver("focus", edit)[1].strip() == "401", 5):
-        raise RuntimeError("添加 did not open 添加缩写")
-    box.driver("type", abbreviation)
-    box.driver("keys", "tab")
-    for i, line in enumerate(lines):
-        if i > 0:
-            box.driver("keys", "enter")  # a new line in the text, not 确定
-        box.driver("type", line)
-    for ticked, check in ((immediate, 404), (in_word, 405)):
-        if ticked:
-            box.driver("control", edit, check, "BM_CLICK")
-    if scope:
-        box.driver("select", edit, 407, scope)
-        box.driver("clickcontrol", edit, 408)
-        wait_for(lambda: box.driver("focus", edit)[1].strip() == "408", 5)
-        box.driver("type", programs)
-    time.sleep(0.3)
-    box.driver("control", edit, 1, "BM_CLICK")
-    if not wait_for(lambda: box.driver("visible", edit)[0] != 0, 5):
-        raise RuntimeError(f"添加缩写 stayed open for {abbreviation!r}")
-
-
 def crop(display, box, title, out):
     rc, rect = box.driver("rect", title)
     if rc != 0:
@@ -151,6 +125,16 @@ def main():
                         wait_for(lambda: box.driver("visible", "启动选项")[0] != 0, 5)
                     box.driver("post", "添加热键", "WM_COMMAND", 2, 0)
                     wait_for(lambda: box.driver("visible", "添加热键")[0] != 0, 5)
+            # 高级 > 缩写替换 with a few entries added as a user adds them.
+            box.driver("post", MAIN, "WM_COMMAND", 2021, 0)
+            if wait_for(lambda: box.driver("visible", "缩写替换")[0] == 0, 5):
+                for sample in ABBREVIATION_SAMPLES:
+                    winebox.add_abbreviation(box, *sample)
+                box.driver("lvselect", "缩写替换", 0)
+                time.sleep(1.0)
+                crop(display, box, "缩写替换", args.out / "abbreviations.png")
+                box.driver("post", "缩写替换", "WM_COMMAND", 2, 0)
+                wait_for(lambda: box.driver("visible", "缩写替换")[0] != 0, 5)
         finally:
             box.close()
     finally:
