@@ -46,7 +46,7 @@ struct Column {
   const wchar_t* header;
   int width;  // twips; together a little less than the list, leaving room for its scroll bar
 };
-constexpr Column kColumns[kAbbreviationColumns] = {{L"缩写", 1380}, {L"替换为", 4260}, {L"适用于", 2700}};
+constexpr Column kColumns[kAbbreviationColumns] = {{L"缩写", 1380}, {L"替换为", 4020}, {L"适用于", 2700}};
 
 }  // namespace
 

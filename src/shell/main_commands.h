@@ -61,7 +61,7 @@ class MainCommands {
   // running list is replaced by the chosen one.
   void ImportList();
   // "缩写替换(&A)...": the dialog edits a copy of the running list's abbreviations; 确定 saves
-  // them and hands them to the key hook.
+  // them and hands them to the key hook, when they changed.
   void EditAbbreviations();
   // The import's second half, once a list has been chosen (ImportPending raised): the same for
   // the dialog and for a list chosen from the command line.
