@@ -252,8 +252,7 @@ bool Program::ReplaceAbbreviations(std::vector<Abbreviation> entries) {
   // A failed write is told by Replace; the table in memory is the new one all the same, and so
   // is what the hook watches.
   abbreviations.Replace(std::move(entries), system_, system_, system_);
-  core.abbreviations = MakeAbbreviationTable(
-      AbbreviationEntries(new std::vector<Abbreviation>(abbreviations.Entries())));
+  core.abbreviations = MakeAbbreviationTable(abbreviations.Shared());
   if (!bindingsPaused) core.WatchHookedBindings();
   return true;
 }

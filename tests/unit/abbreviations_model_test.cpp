@@ -169,6 +169,22 @@ TEST_F(AbbreviationsCommandTest, AFileThatCouldNotBeReadIsNotWrittenOverAndTheTa
                                       "缩写替换照旧。] [缩写替换] 0x30"}));
   EXPECT_TRUE(program.abbreviations.Entries().empty());
   EXPECT_EQ(program.core.abbreviations, nullptr);
+
+  // A file there that could not be read at the load.
+  const std::string abbr = "D:\\Lists\\mine.abbr", bytes = "\xEF\xBB\xBF[sig]\r\nText=x\r\n";
+  system.files["D:\\Lists\\mine.htk"] = "";
+  system.files[abbr] = bytes;
+  system.unreadablePaths.insert(abbr);
+  program.LoadPhase();
+  system.calls.clear();
+  commands.EditAbbreviations();
+  EXPECT_EQ(Calls(), (std::vector<std::string>{
+                         "View.OpenAbbreviations",
+                         "MessageBox [载入热键列表时无法读取缩写文件：\n" + abbr +
+                             "\n\n为免覆盖其中的缩写，这次的修改没有保存，缩写替换仍按原来的缩写进行。"
+                             "请在这个文件可以读取后重新启动程序或导入列表，再修改缩写。] [缩写替换] 0x30"}));
+  EXPECT_EQ(system.files[abbr], bytes);
+  EXPECT_EQ(program.core.abbreviations, nullptr);
 }
 
 }  // namespace
