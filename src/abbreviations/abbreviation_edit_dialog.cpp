@@ -31,16 +31,18 @@ constexpr win::WindowLayout kWindow{L"TarvekHotKeyAbbreviation", L"添加缩写"
 
 // In creation order: the tab order, each label before what it names.
 constexpr std::array<win::ControlLayout, 12> kControls = {{
-    {kAbbreviationLabelId, L"STATIC", L"缩写：", kLabel, 0, kLabelLeft, kTop + 45, kLabelWidth, 240},
-    {kAbbreviationId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, kTop, 2400, 330},
+    {kAbbreviationLabelId, L"STATIC", L"缩写：", kLabel, 0, kLabelLeft, kTop + 45, kLabelWidth,
+     240},
+    {kAbbreviationId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, kTop, 2400,
+     330},
     {kTextLabelId, L"STATIC", L"替换为：", kLabel, 0, kLabelLeft, kTextTop + 45, kLabelWidth, 240},
     {kTextId, L"EDIT", L"", kTextBox, WS_EX_CLIENTEDGE, kBoxLeft, kTextTop, kBoxWidth, kTextHeight},
     {kImmediateId, L"BUTTON", L"立即替换（不等结束符）", BS_AUTOCHECKBOX | kTab, 0, kBoxLeft,
      kChecksTop, kBoxWidth, 270},
     {kInWordId, L"BUTTON", L"词中也替换", BS_AUTOCHECKBOX | kTab, 0, kBoxLeft, kChecksTop + 360,
      kBoxWidth, 270},
-    {kScopeLabelId, L"STATIC", kScopeLabelCaption, kLabel, 0, kLabelLeft, kScopeTop + 45, kLabelWidth,
-     240},
+    {kScopeLabelId, L"STATIC", kScopeLabelCaption, kLabel, 0, kLabelLeft, kScopeTop + 45,
+     kLabelWidth, 240},
     {kScopeId, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | kTab, 0, kBoxLeft, kScopeTop,
      kBoxWidth, 1500},
     {kProgramsId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, kScopeTop + kRow,
@@ -100,9 +102,10 @@ void AbbreviationEditDialog::Confirm() {
   fields.programs = scopeRow_.Programs();
   const AbbreviationsModel::Outcome outcome = table_.Put(fields.Entry(), editing_);
   if (outcome.refusal) {
-    Messages().ShowMessageBox(outcome.refusal->message, editing_ ? std::string(kChangeAbbreviationTitle)
-                                                                 : std::string(kAddAbbreviationTitle),
-                              kMbIconExclamation | kMbOk);
+    Messages().ShowMessageBox(
+        outcome.refusal->message,
+        editing_ ? std::string(kChangeAbbreviationTitle) : std::string(kAddAbbreviationTitle),
+        kMbIconExclamation | kMbOk);
     HWND box = Control(outcome.refusal->aboutText ? kTextId : kAbbreviationId);
     SetFocus(box);
     SendMessageW(box, EM_SETSEL, 0, -1);

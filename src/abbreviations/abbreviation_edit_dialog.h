@@ -17,10 +17,10 @@ namespace abbreviation_edit_ids {
 enum ControlId : int {
   kAbbreviationLabelId = 400,  // 缩写：
   kAbbreviationId,
-  kTextLabelId,  // 替换为：
-  kTextId,       // several lines
-  kImmediateId,  // 立即替换（不等结束符）
-  kInWordId,     // 词中也替换
+  kTextLabelId,   // 替换为：
+  kTextId,        // several lines
+  kImmediateId,   // 立即替换（不等结束符）
+  kInWordId,      // 词中也替换
   kScopeLabelId,  // 适用于：
   kScopeId,
   kProgramsId,
@@ -35,7 +35,7 @@ class AbbreviationEditDialog : public win::DialogWindow {
   // editing: the row of the table the dialog changes; none: it adds one.
   AbbreviationEditDialog(AbbreviationsModel& table, std::optional<std::size_t> editing);
   // Shows the dialog over owner until the user closes it: the row the entry is at in the table
-  // when he closed it with 确定, none when he cancelled.
+  // when it was closed with 确定, none when cancelled.
   std::optional<std::size_t> Run(HINSTANCE instance, HWND owner);
 
  private:

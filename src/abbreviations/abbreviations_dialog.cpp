@@ -6,8 +6,8 @@
 #include <array>
 
 #include "abbreviations/abbreviation_edit_dialog.h"
-#include "win/windows/dpi.h"
 #include "win/system/strings.h"
+#include "win/windows/dpi.h"
 
 namespace tarvek {
 
@@ -31,11 +31,12 @@ constexpr std::array<win::ControlLayout, 6> kControls = {{
     {kListId, WC_LISTVIEWW, L"",
      LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL | LVS_SHOWSELALWAYS | kTab, WS_EX_CLIENTEDGE,
      kMargin, kMargin, kListWidth, kListHeight},
-    {kAddId, L"BUTTON", L"添加", BS_PUSHBUTTON | kTab, 0, ButtonLeft(0), kButtonsTop, kButtonWidth, 405},
-    {kChangeId, L"BUTTON", L"修改", BS_PUSHBUTTON | kTab, 0, ButtonLeft(1), kButtonsTop, kButtonWidth,
+    {kAddId, L"BUTTON", L"添加", BS_PUSHBUTTON | kTab, 0, ButtonLeft(0), kButtonsTop, kButtonWidth,
      405},
-    {kDeleteId, L"BUTTON", L"删除", BS_PUSHBUTTON | kTab, 0, ButtonLeft(2), kButtonsTop, kButtonWidth,
-     405},
+    {kChangeId, L"BUTTON", L"修改", BS_PUSHBUTTON | kTab, 0, ButtonLeft(1), kButtonsTop,
+     kButtonWidth, 405},
+    {kDeleteId, L"BUTTON", L"删除", BS_PUSHBUTTON | kTab, 0, ButtonLeft(2), kButtonsTop,
+     kButtonWidth, 405},
     {kOkId, L"BUTTON", L"确定", BS_DEFPUSHBUTTON | kTab, 0, kRight - 2 * kButtonWidth - kButtonGap,
      kButtonsTop, kButtonWidth, 405},
     {kCancelId, L"BUTTON", L"取消", BS_PUSHBUTTON | kTab, 0, kRight - kButtonWidth, kButtonsTop,
@@ -46,7 +47,8 @@ struct Column {
   const wchar_t* header;
   int width;  // twips; together a little less than the list, leaving room for its scroll bar
 };
-constexpr Column kColumns[kAbbreviationColumns] = {{L"缩写", 1380}, {L"替换为", 4020}, {L"适用于", 2700}};
+constexpr Column kColumns[kAbbreviationColumns] = {
+    {L"缩写", 1380}, {L"替换为", 4020}, {L"适用于", 2700}};
 
 }  // namespace
 
@@ -172,7 +174,8 @@ std::optional<LRESULT> AbbreviationsDialog::OnListNotify(NMHDR* header) {
       const LVFINDINFOW& find = reinterpret_cast<NMLVFINDITEMW*>(header)->lvfi;
       if ((find.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.psz == nullptr) return -1;
       const std::optional<std::size_t> row = model_.FindStarting(
-          win::Narrow(find.psz), static_cast<std::size_t>(std::max(0, reinterpret_cast<NMLVFINDITEMW*>(header)->iStart)));
+          win::Narrow(find.psz),
+          static_cast<std::size_t>(std::max(0, reinterpret_cast<NMLVFINDITEMW*>(header)->iStart)));
       return row ? static_cast<LRESULT>(*row) : -1;
     }
     case LVN_ITEMCHANGED:

@@ -17,10 +17,10 @@ namespace tarvek {
 
 namespace abbreviations_ids {
 enum ControlId : int {
-  kListId = 500,  // the table: 缩写, 替换为, 适用于
-  kAddId,         // 添加
-  kChangeId,      // 修改, and a double click or Enter on a row
-  kDeleteId,      // 删除, and the Delete key in the list
+  kListId = 500,         // the table: 缩写, 替换为, 适用于
+  kAddId,                // 添加
+  kChangeId,             // 修改, and a double click or Enter on a row
+  kDeleteId,             // 删除, and the Delete key in the list
   kOkId = IDOK,          // 确定
   kCancelId = IDCANCEL,  // 取消, pressed by Esc
 };
@@ -30,7 +30,7 @@ class AbbreviationsDialog : public win::DialogWindow {
  public:
   explicit AbbreviationsDialog(std::vector<Abbreviation> entries);
   // Shows the dialog over owner until the user closes it (the common controls must be loaded):
-  // the entries it holds when he closed it with 确定, none when he cancelled.
+  // the entries it holds when it was closed with 确定, none when cancelled.
   std::optional<std::vector<Abbreviation>> Run(HINSTANCE instance, HWND owner);
 
  private:

@@ -44,7 +44,9 @@ Abbreviation AbbreviationFields::Entry() const {
   return e;
 }
 
-std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
+std::string_view FirstLine(std::string_view text) {
+  return text.substr(0, text.find_first_of("\r\n"));
+}
 
 std::string ScopeText(const Abbreviation& entry) {
   std::string tip = ConditionTip(entry.Condition());
@@ -90,9 +92,10 @@ std::optional<AbbreviationRefusal> AbbreviationsModel::Refusal(
   }
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     if (i == editing || !SameAbbreviation(entries_[i].abbreviation, entry.abbreviation)) continue;
-    const std::string other = entries_[i].abbreviation == entry.abbreviation
-                                  ? "已经有了"
-                                  : "已经有了（写作" + Quoted(entries_[i].abbreviation) + "，不分大小写）";
+    const std::string other =
+        entries_[i].abbreviation == entry.abbreviation
+            ? "已经有了"
+            : "已经有了（写作" + Quoted(entries_[i].abbreviation) + "，不分大小写）";
     return AbbreviationRefusal{"缩写" + name + other + "：请换一个缩写，或修改已有的那一条。"};
   }
   if (entry.text.empty()) {
@@ -118,7 +121,8 @@ std::optional<std::size_t> AbbreviationsModel::FindStarting(std::string_view pre
   const std::size_t n = entries_.size();
   for (std::size_t k = 0; k < n; ++k) {
     const std::string& name = entries_[(from + k) % n].abbreviation;
-    if (name.size() >= prefix.size() && SameAbbreviation(std::string_view(name).substr(0, prefix.size()), prefix)) {
+    if (name.size() >= prefix.size() &&
+        SameAbbreviation(std::string_view(name).substr(0, prefix.size()), prefix)) {
       return (from + k) % n;
     }
   }
@@ -126,7 +130,8 @@ std::optional<std::size_t> AbbreviationsModel::FindStarting(std::string_view pre
 }
 
 std::optional<std::size_t> AbbreviationsModel::Delete(std::size_t row) {
-  if (row >= entries_.size()) return entries_.empty() ? std::nullopt : std::optional(entries_.size() - 1);
+  if (row >= entries_.size())
+    return entries_.empty() ? std::nullopt : std::optional(entries_.size() - 1);
   entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(row));
   if (entries_.empty()) return std::nullopt;
   return std::min(row, entries_.size() - 1);

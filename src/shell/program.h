@@ -69,7 +69,7 @@ class MainWindowView : public MainView {
   virtual void OpenSaveList() = 0;
   virtual void OpenImportList() = 0;
   // Shows the dialog "缩写替换" modally over these entries; what it holds when the user closed
-  // it with 确定, nothing when he cancelled.
+  // it with 确定, nothing when cancelled.
   virtual std::optional<std::vector<Abbreviation>> OpenAbbreviations(
       const std::vector<Abbreviation>& entries) = 0;
   virtual void SetGridToolTip(const std::string& text) = 0;

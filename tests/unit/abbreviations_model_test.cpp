@@ -107,7 +107,8 @@ class AbbreviationsCommandTest : public ::testing::Test {
   std::vector<std::string> Calls() const {
     std::vector<std::string> seen;
     for (const std::string& c : system.calls) {
-      if (c.starts_with("View.") || c.starts_with("WatchKeys") || c.starts_with("MessageBox")) seen.push_back(c);
+      if (c.starts_with("View.") || c.starts_with("WatchKeys") || c.starts_with("MessageBox"))
+        seen.push_back(c);
     }
     return seen;
   }
@@ -148,8 +149,12 @@ TEST_F(AbbreviationsCommandTest, OkHandsTheTableToTheHookUnlessPausedAndCancelKe
   // 取消, and 确定 with nothing changed: nothing written, nothing handed over.
   program.bindingsPaused = false;
   for (bool cancel : {true, false}) {
-    if (cancel) view.onOpenAbbreviations = nullptr;
-    else view.onOpenAbbreviations = [](const std::vector<Abbreviation>& shown) { return std::optional(shown); };
+    if (cancel)
+      view.onOpenAbbreviations = nullptr;
+    else
+      view.onOpenAbbreviations = [](const std::vector<Abbreviation>& shown) {
+        return std::optional(shown);
+      };
     system.calls.clear();
     commands.EditAbbreviations();
     EXPECT_EQ(Calls(), std::vector<std::string>{"View.OpenAbbreviations"});
@@ -163,10 +168,10 @@ TEST_F(AbbreviationsCommandTest, AFileThatCouldNotBeReadIsNotWrittenOverAndTheTa
     return std::optional(std::vector<Abbreviation>{Entry("addr")});
   };
   commands.EditAbbreviations();
-  EXPECT_EQ(Calls(),
-            (std::vector<std::string>{"View.OpenAbbreviations",
-                                      "MessageBox [没有载入热键列表，缩写表无法保存。这次的修改没有保存，"
-                                      "缩写替换照旧。] [缩写替换] 0x30"}));
+  EXPECT_EQ(Calls(), (std::vector<std::string>{
+                         "View.OpenAbbreviations",
+                         "MessageBox [没有载入热键列表，缩写表无法保存。这次的修改没有保存，"
+                         "缩写替换照旧。] [缩写替换] 0x30"}));
   EXPECT_TRUE(program.abbreviations.Entries().empty());
   EXPECT_EQ(program.core.abbreviations, nullptr);
 
@@ -178,11 +183,13 @@ TEST_F(AbbreviationsCommandTest, AFileThatCouldNotBeReadIsNotWrittenOverAndTheTa
   program.LoadPhase();
   system.calls.clear();
   commands.EditAbbreviations();
-  EXPECT_EQ(Calls(), (std::vector<std::string>{
-                         "View.OpenAbbreviations",
-                         "MessageBox [载入热键列表时无法读取缩写文件：\n" + abbr +
-                             "\n\n为免覆盖其中的缩写，这次的修改没有保存，缩写替换仍按原来的缩写进行。"
-                             "请在这个文件可以读取后重新启动程序或导入列表，再修改缩写。] [缩写替换] 0x30"}));
+  EXPECT_EQ(
+      Calls(),
+      (std::vector<std::string>{
+          "View.OpenAbbreviations",
+          "MessageBox [载入热键列表时无法读取缩写文件：\n" + abbr +
+              "\n\n为免覆盖其中的缩写，这次的修改没有保存，缩写替换仍按原来的缩写进行。"
+              "请在这个文件可以读取后重新启动程序或导入列表，再修改缩写。] [缩写替换] 0x30"}));
   EXPECT_EQ(system.files[abbr], bytes);
   EXPECT_EQ(program.core.abbreviations, nullptr);
 }

@@ -37,7 +37,7 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   std::function<void()> onPendingMessages;  // what arrives while messages are handled
   std::function<void()> onOpenEditor;       // what the user does in the editor
   std::function<void()> onOpenImportList;   // what the user does in the import-list dialog
-  // What the user leaves in the dialog "缩写替换" with 确定; nothing: he cancels.
+  // What the user leaves in the dialog "缩写替换" with 确定; nothing: 取消.
   std::function<std::optional<std::vector<Abbreviation>>(const std::vector<Abbreviation>&)>
       onOpenAbbreviations;
   std::string gridToolTip;
