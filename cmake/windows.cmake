@@ -38,6 +38,9 @@ add_library(tarvek_win STATIC
   src/settings/settings_dialog.cpp
   src/editor/editor_dialog.cpp
   src/editor/launch_options_dialog.cpp
+  src/editor/scope_row_dialog.cpp
+  src/abbreviations/abbreviations_dialog.cpp
+  src/abbreviations/abbreviation_edit_dialog.cpp
   src/help/help_window.cpp
   src/help/about_window.cpp
   src/lists/save_list_dialog.cpp

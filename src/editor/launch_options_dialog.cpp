@@ -5,7 +5,6 @@
 #include <array>
 
 #include "core/input/typed_text.h"
-#include "win/input/foreground_program.h"
 #include "win/system/on_demand.h"
 #include "win/system/strings.h"
 #include "win/system/unique_handle.h"
@@ -68,11 +67,11 @@ constexpr std::array<win::ControlLayout, 20> ControlsFor(bool typesText) {
       {kIfRunningId, L"COMBOBOX", L"", kList, 0, kBoxLeft, kTop + 3 * kRow, kBoxWidth, 1500},
       {kAdminId, L"BUTTON", L"以管理员身份运行", BS_AUTOCHECKBOX | kTab, 0, kLabelLeft,
        kTop + 4 * kRow + 30, kWideWidth, 270},
-      {kScopeLabelId, L"STATIC", L"适用于：", kLabel, 0, kLabelLeft, below + 45, kLabelWidth, 240},
+      {kScopeLabelId, L"STATIC", kScopeLabelCaption, kLabel, 0, kLabelLeft, below + 45, kLabelWidth, 240},
       {kScopeId, L"COMBOBOX", L"", kList, 0, kBoxLeft, below, kBoxWidth, 1500},
       {kProgramsId, L"EDIT", L"", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE, kBoxLeft, below + kRow,
        kBoxWidth - kChooseWidth - 60, 330},
-      {kChooseProgramId, L"BUTTON", L"选择...", BS_PUSHBUTTON | kTab, 0,
+      {kChooseProgramId, L"BUTTON", kChooseProgramCaption, BS_PUSHBUTTON | kTab, 0,
        kBoxLeft + kBoxWidth - kChooseWidth, below + kRow, kChooseWidth, 330},
       // The hook that watches such a binding's key does not see the keys that go to a program
       // running at a higher level than this one.
@@ -96,28 +95,13 @@ constexpr int kLaunchRowIds[] = {
     kArgumentsLabelId, kArgumentsId, kStartInLabelId,   kStartInId,   kBrowseId,
     kWindowLabelId,    kWindowId,    kIfRunningLabelId, kIfRunningId, kAdminId};
 
-template <typename Items>
-void FillList(HWND box, const Items& items, int selected) {
-  for (const auto& item : items) {
-    SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win::Widen(item).c_str()));
-  }
-  SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-}
-
-int Selected(HWND box) { return static_cast<int>(SendMessageW(box, CB_GETCURSEL, 0, 0)); }
-
-void Tick(HWND box, bool ticked) {
-  SendMessageW(box, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
 }  // namespace
 
 LaunchOptionsDialog::LaunchOptionsDialog(LaunchOptionsModel& model)
     : DialogWindow(WindowFor(model.TypesText()),
                    model.TypesText() ? kTextControls : kLaunchControls),
-      model_(model) {}
+      model_(model),
+      scopeRow_(*this, {kScopeId, kProgramsId, kChooseProgramId}) {}
 
 bool LaunchOptionsDialog::Run(HINSTANCE instance, HWND owner) {
   if (!Create(instance, owner)) return false;
@@ -134,58 +118,27 @@ void LaunchOptionsDialog::OnCreated() {
   SetText(kTextId, model_.text);
   SetText(kArgumentsId, model_.arguments);
   SetText(kStartInId, model_.startIn);
-  FillList(Control(kWindowId), kWindowChoices, model_.window);
-  FillList(Control(kIfRunningId), kIfRunningChoices, model_.ifRunning);
-  FillList(Control(kScopeId), kScopeChoices, model_.scope);
-  SetText(kProgramsId, model_.programs);
-  AddToolTip(kProgramsId, L"程序的文件名或完整路径，以“;”分隔，如 notepad.exe;Code.exe");
-  Tick(Control(kAdminId), model_.admin);
-  Tick(Control(kEnabledId), model_.enabled);
-  ShowScope();
+  SetListItems(kWindowId, kWindowChoices, model_.window);
+  SetListItems(kIfRunningId, kIfRunningChoices, model_.ifRunning);
+  SetChecked(kAdminId, model_.admin);
+  SetChecked(kEnabledId, model_.enabled);
+  scopeRow_.Show(model_.scope, model_.programs);
 }
 
 HWND LaunchOptionsDialog::DefaultFocus() const {
   return Control(model_.TypesText() ? kTextId : kArgumentsId);
 }
 
-void LaunchOptionsDialog::ShowScope() {
-  // Everywhere has no programs to name.
-  const bool named = Selected(Control(kScopeId)) > 0;
-  Enable(kProgramsId, named);
-  Enable(kChooseProgramId, named);
-}
-
 void LaunchOptionsDialog::TakeBoxes() {
   model_.text = Text(kTextId);
   model_.arguments = Text(kArgumentsId);
   model_.startIn = Text(kStartInId);
-  model_.window = Selected(Control(kWindowId));
-  model_.ifRunning = Selected(Control(kIfRunningId));
-  model_.admin = Ticked(Control(kAdminId));
-  model_.enabled = Ticked(Control(kEnabledId));
-  model_.scope = Selected(Control(kScopeId));
-  model_.programs = Text(kProgramsId);
-}
-
-void LaunchOptionsDialog::ChooseProgram() {
-  const std::vector<std::string> names = win::OpenProgramNames();
-  win::UniqueMenu menu(CreatePopupMenu());
-  if (!menu) return;
-  if (names.empty()) AppendMenuW(menu.get(), MF_STRING | MF_GRAYED, 0, L"没有打开的程序");
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    AppendMenuW(menu.get(), MF_STRING, i + 1, win::Widen(names[i]).c_str());
-  }
-  // Under the button, not over it.
-  RECT button{};
-  GetWindowRect(Control(kChooseProgramId), &button);
-  TPMPARAMS keepClear{sizeof(TPMPARAMS), button};
-  const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
-      menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL,
-      button.left, button.bottom, window_, &keepClear));
-  if (chosen == 0 || chosen > names.size()) return;
-  TakeBoxes();
-  model_.ProgramChosen(names[chosen - 1]);
-  SetText(kProgramsId, model_.programs);
+  model_.window = Selected(kWindowId);
+  model_.ifRunning = Selected(kIfRunningId);
+  model_.admin = Checked(kAdminId);
+  model_.enabled = Checked(kEnabledId);
+  model_.scope = scopeRow_.Scope();
+  model_.programs = scopeRow_.Programs();
 }
 
 void LaunchOptionsDialog::ChooseFolder() {
@@ -213,14 +166,10 @@ void LaunchOptionsDialog::ChooseFolder() {
 }
 
 void LaunchOptionsDialog::OnCommand(int id, int notification) {
-  if (id == kScopeId && notification == CBN_SELCHANGE) ShowScope();
-  if (notification != BN_CLICKED) return;
+  if (scopeRow_.OnCommand(id, notification) || notification != BN_CLICKED) return;
   switch (id) {
     case kBrowseId:
       ChooseFolder();
-      break;
-    case kChooseProgramId:
-      ChooseProgram();
       break;
     case kOkId:
       TakeBoxes();

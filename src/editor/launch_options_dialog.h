@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "editor/launch_options_model.h"
+#include "editor/scope_row_dialog.h"
 #include "win/windows/dialog_kit.h"
 
 namespace tarvek {
@@ -47,11 +48,10 @@ class LaunchOptionsDialog : public win::DialogWindow {
   void OnCommand(int id, int notification) override;
   HWND DefaultFocus() const override;
   void ChooseFolder();
-  void ChooseProgram();
-  void ShowScope();
   void TakeBoxes();
 
   LaunchOptionsModel& model_;
+  ScopeRow scopeRow_;
   bool confirmed_ = false;
 };
 

@@ -53,21 +53,28 @@ void LaunchOptionsModel::ProgramChosen(std::string_view fileName) {
   if (!fileName.empty()) programs = AddProgramToList(programs, fileName);
 }
 
+namespace {
+
+int IndexIn(int i, std::size_t count) { return i >= 0 && static_cast<std::size_t>(i) < count ? i : 0; }
+
+}  // namespace
+
+ProgramScope ChosenScope(int scope, std::string_view programs) {
+  return programs.empty() ? ProgramScope::kEverywhere
+                          : static_cast<ProgramScope>(IndexIn(scope, kScopeChoices.size()));
+}
+
 LaunchOptions LaunchOptionsModel::Result() const {
-  auto index = [](int i, std::size_t count) {
-    return i >= 0 && static_cast<std::size_t>(i) < count ? i : 0;
-  };
   LaunchOptions o;
   o.Arguments = TrimBlanks(arguments);
   o.StartIn = TrimBlanks(startIn);
-  o.Window = static_cast<WindowState>(index(window, kWindowChoices.size()));
+  o.Window = static_cast<WindowState>(IndexIn(window, kWindowChoices.size()));
   o.RunAs = admin ? RunLevel::kAdmin : RunLevel::kNormal;
-  o.WhenRunning = static_cast<IfRunning>(index(ifRunning, kIfRunningChoices.size()));
+  o.WhenRunning = static_cast<IfRunning>(IndexIn(ifRunning, kIfRunningChoices.size()));
   o.Enabled = enabled;
   o.Text = typesText_ ? CutToUtf16Units(text, kMaxTypedTextUnits) : keptText_;
   o.Programs = TrimBlanks(programs);
-  o.Scope = o.Programs.empty() ? ProgramScope::kEverywhere
-                               : static_cast<ProgramScope>(index(scope, kScopeChoices.size()));
+  o.Scope = ChosenScope(scope, o.Programs);
   return o;
 }
 

@@ -52,6 +52,10 @@ class LaunchOptionsModel {
   bool typesText_ = false;
 };
 
+// The row "适用于" as its boxes make it (here and in the abbreviations' editing dialog): the scope
+// at the list's index (its first item for one outside the list), everywhere without programs.
+ProgramScope ChosenScope(int scope, std::string_view programs);
+
 // The text cut to at most maxUnits UTF-16 units, never between the two halves of a pair.
 std::string CutToUtf16Units(std::string_view utf8, std::size_t maxUnits);
 // Every line break (LF or CR alone, or CR LF) as CR LF, as an edit box shows it.

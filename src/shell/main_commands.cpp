@@ -253,6 +253,17 @@ void MainCommands::ImportList() {
   FinishImport();
 }
 
+void MainCommands::EditAbbreviations() {
+  std::optional<std::vector<Abbreviation>> edited =
+      view_.OpenAbbreviations(program_.abbreviations.Entries());
+  // Nothing is saved when the program is ending meanwhile, nor when nothing changed: a file
+  // written by hand keeps its own layout until the table really changes.
+  if (!edited || program_.core.flags.QuitRequested || *edited == program_.abbreviations.Entries()) {
+    return;
+  }
+  program_.ReplaceAbbreviations(std::move(*edited));
+}
+
 void MainCommands::FinishImport() {
   ProgramFlags& flags = program_.core.flags;
   if (!flags.ImportPending) return;  // cancelled: nothing changes

@@ -60,6 +60,9 @@ class MainCommands {
   // "导入列表(&I)": the import-list dialog; when it chose a list, "应用 &Q" is enabled and the
   // running list is replaced by the chosen one.
   void ImportList();
+  // "缩写替换(&A)...": the dialog edits a copy of the running list's abbreviations; 确定 saves
+  // them and hands them to the key hook, when they changed.
+  void EditAbbreviations();
   // The import's second half, once a list has been chosen (ImportPending raised): the same for
   // the dialog and for a list chosen from the command line.
   void FinishImport();

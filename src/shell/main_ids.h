@@ -44,6 +44,7 @@ enum CommandId : int {
   kCmdUseHotkey,
   kCmdShowIconOn,
   kCmdToggleEnabled,  // 停用热键(&T) / 启用热键(&T)
+  kCmdAbbreviations,  // 缩写替换(&A)...
 };
 inline constexpr int kHotkeyMenuBase = 1000;
 // Posted by a command from the command line: what it does once its sender has the answer.

@@ -55,6 +55,7 @@ constexpr MenuEntry kSettingsMenu[] = {
 constexpr MenuEntry kAdvancedMenu[] = {
     {kCmdSaveList, L"保存列表(&S)"},
     {kCmdImportList, L"导入列表(&I)"},
+    {kCmdAbbreviations, L"缩写替换(&A)..."},
     {0, nullptr},
     {kCmdUseHotkey, L"取消禁用(&U)"},
     {kCmdShowIconOn, L"显示图标(&O)"},
@@ -214,6 +215,9 @@ void MainWindow::OnCommand(int id) {
       break;
     case kCmdImportList:
       commands_->ImportList();
+      break;
+    case kCmdAbbreviations:
+      commands_->EditAbbreviations();
       break;
     default:
       break;

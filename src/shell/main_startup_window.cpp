@@ -180,6 +180,18 @@ void MainWindow::OpenImportList() {
   importListDialog_->ShowModal();
 }
 
+std::optional<std::vector<Abbreviation>> MainWindow::OpenAbbreviations(
+    const std::vector<Abbreviation>& entries) {
+  if (abbreviationsDialog_) return std::nullopt;  // open already, and modal: its own loop runs
+  if (program_->core.flags.QuitRequested || win::ModalEndRequested()) return std::nullopt;
+  if (!win::EnsureCommonControls()) return std::nullopt;
+  // Made for each opening over a copy of the table, and gone after it.
+  abbreviationsDialog_ = std::make_unique<AbbreviationsDialog>(entries);
+  std::optional<std::vector<Abbreviation>> result = abbreviationsDialog_->Run(instance_, window_);
+  abbreviationsDialog_.reset();
+  return result;
+}
+
 void MainWindow::SetGridToolTip(const std::string& text) { grid_->SetToolTip(text); }
 
 void MainWindow::DropFiles(HDROP drop) {

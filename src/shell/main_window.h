@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "abbreviations/abbreviations_dialog.h"
 #include "editor/editor_dialog.h"
 #include "help/about_window.h"
 #include "help/help_window.h"
@@ -87,6 +88,8 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   void OpenEditor() override;
   void OpenSaveList() override;
   void OpenImportList() override;
+  std::optional<std::vector<Abbreviation>> OpenAbbreviations(
+      const std::vector<Abbreviation>& entries) override;
   void SetGridToolTip(const std::string& text) override;
   // PadHost
   void ShowPadForAction() override;
@@ -187,6 +190,7 @@ class MainWindow : public MainWindowView, public PadHost, public CommandHost {
   std::unique_ptr<AboutWindow> aboutWindow_;
   std::unique_ptr<SaveListDialog> saveListDialog_;
   std::unique_ptr<ImportListDialog> importListDialog_;
+  std::unique_ptr<AbbreviationsDialog> abbreviationsDialog_;  // only while it is open
   std::unique_ptr<PadWindow> pad_;
   ShutdownReasonDecision shutdownReason_;
   bool menuImagesPending_ = false;  // asked for, not loaded yet

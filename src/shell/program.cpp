@@ -238,6 +238,25 @@ std::string Program::HeldBindingsText(const std::vector<int>& refused) const {
   return text;
 }
 
+bool Program::ReplaceAbbreviations(std::vector<Abbreviation> entries) {
+  if (!abbreviations.Writable()) {
+    const std::string& path = abbreviations.Path();
+    system_.ShowMessageBox(
+        path.empty() ? std::string("没有载入热键列表，缩写表无法保存。这次的修改没有保存，缩写替换照旧。")
+                     : "载入热键列表时无法读取缩写文件：\n" + path +
+                           "\n\n为免覆盖其中的缩写，这次的修改没有保存，缩写替换仍按原来的缩写进行。"
+                           "请在这个文件可以读取后重新启动程序或导入列表，再修改缩写。",
+        "缩写替换", kMbIconExclamation | kMbOk);
+    return false;
+  }
+  // A failed write is told by Replace; the table in memory is the new one all the same, and so
+  // is what the hook watches.
+  abbreviations.Replace(std::move(entries), system_, system_, system_);
+  core.abbreviations = MakeAbbreviationTable(abbreviations.Shared());
+  if (!bindingsPaused) core.WatchHookedBindings();
+  return true;
+}
+
 void Program::ReplaceList() {
   // The old list's hotkeys, table, rows and menu items, in that order.
   core.ReleaseBindings();

@@ -2,6 +2,7 @@
 // the shut-down that gives every registration back.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,10 @@ class MainWindowView : public MainView {
   // returns when its dialog has hidden itself.
   virtual void OpenSaveList() = 0;
   virtual void OpenImportList() = 0;
+  // Shows the dialog "缩写替换" modally over these entries; what it holds when the user closed
+  // it with 确定, nothing when cancelled.
+  virtual std::optional<std::vector<Abbreviation>> OpenAbbreviations(
+      const std::vector<Abbreviation>& entries) = 0;
   virtual void SetGridToolTip(const std::string& text) = 0;
   // WM_HOTKEY with this id, sent to the main window itself.
   virtual void SendHotkeyToSelf(int id) = 0;
@@ -156,6 +161,12 @@ class Program {
   // path: every binding of the old list is freed, its rows and menu items go, and the load
   // phase runs again on the new path, registering the new list's bindings.
   void ReplaceList();
+
+  // 确定 in the dialog "缩写替换": the entries become the table, are written beside the list and
+  // are what the key hook watches from now on (once the bindings are no longer paused, if they
+  // are). A file that could not be read at start is never written over: the user is told, and
+  // the file and the table stay as they were (false).
+  bool ReplaceAbbreviations(std::vector<Abbreviation> entries);
 
   // The hotkey-list menu for the table as loaded; emptyCaption when there is no binding.
   std::vector<MenuItem> HotkeyMenuItems(const std::string& emptyCaption) const;

@@ -61,3 +61,60 @@ class AbbreviationTests(TextBoxCase):
         self.box.driver("post", self.program.main_title, "WM_COMMAND", 2003, 0)
         self.assertTrue(wait_for(self.hook_thread, 5), "the hook did not come back")
         self.typed(other, "addr ", ADDRESS + " ")
+
+    def test_the_dialog_adds_changes_and_deletes_and_ok_writes_the_file_and_the_hook_follows(self):
+        if self.program.is_floor:
+            self.skipTest("floor.exe has no abbreviations")
+        dialog, edit, change = "缩写替换", "TarvekHotKeyAbbreviation|添加缩写", "TarvekHotKeyAbbreviation|修改缩写"
+        visible = lambda title: self.box.driver("visible", title)[0] == 0
+        # Three cells a row (the driver's fourth is empty).
+        rows = lambda: [r.rstrip("\t") for r in self.box.driver("lvcells", dialog)[1].splitlines()]
+        abbr = PROGRAM_DIR + r"\SaveKey.abbr"
+        self.box.write(abbr, "\ufeff[sig]\r\nText=张三\r\n\r\n[tel]\r\nText=010-1234 5678\r\n".encode())
+        self.start_unchecked([("Ctrl + Alt", "K", "目标", PROGRAM_DIR + r"\target.exe")], "")
+        self.press(("Win", "Space"))
+        self.assertTrue(wait_for(lambda: visible(self.program.main_title), 5), "Win + Space")
+        self.box.driver("keys", "alt+o")
+        time.sleep(0.3)
+        self.box.driver("keys", "a")
+        self.assertTrue(wait_for(lambda: visible(dialog), 5), "高级 > 缩写替换(&A) opened nothing")
+        self.assertEqual(rows(), ["sig\t张三\t所有程序", "tel\t010-1234 5678\t所有程序"])
+        # Another entry's abbreviation in other letters is refused, and the dialog stays.
+        self.box.driver("control", dialog, 501, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: self.box.driver("focus", edit)[1].strip() == "401", 5), "添加")
+        self.box.driver("type", "SIG")
+        self.box.driver("control", edit, 1, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: visible("#32770|添加缩写"), 5), "a duplicate taken")
+        self.assertIn("缩写“SIG”已经有了", self.box.driver("texts", "#32770|添加缩写")[1])
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: not visible("#32770|添加缩写"), 5))
+        self.box.driver("post", edit, "WM_COMMAND", 2, 0)
+        self.assertTrue(wait_for(lambda: not visible(edit), 5))
+        winebox.add_abbreviation(self.box, "addr", ["北京市", "邮编 100080"], immediate=True)
+        # Enter on the new row changes it: 立即替换 off, 词中也替换 on, only in notepad.exe.
+        self.box.driver("keys", "enter")
+        self.assertTrue(wait_for(lambda: visible(change), 5), "Enter on a row opened no 修改缩写")
+        self.assertEqual(self.box.driver("text", change, 403)[1], "北京市\\r\\n邮编 100080")
+        for check in (404, 405):
+            self.box.driver("control", change, check, "BM_CLICK")
+        self.box.driver("select", change, 407, 1)
+        self.box.driver("clickcontrol", change, 408)
+        self.assertTrue(wait_for(lambda: self.box.driver("focus", change)[1].strip() == "408", 5))
+        self.box.driver("type", "notepad.exe")
+        self.box.driver("control", change, 1, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not visible(change), 5), "修改缩写 stayed open")
+        # The Delete key in the list deletes tel.
+        self.box.driver("lvselect", dialog, 1)
+        self.box.driver("keys", "delete")
+        left = ["sig\t张三\t所有程序", "addr\t北京市\t仅在 notepad.exe 中"]
+        self.assertTrue(wait_for(lambda: rows() == left, 5), f"{rows()}")
+        self.box.driver("control", dialog, 1, "BM_CLICK")
+        self.assertTrue(wait_for(lambda: not visible(dialog), 5), "确定 left the dialog open")
+        want = ("\ufeff[sig]\r\nText=张三\r\n\r\n[addr]\r\nText=北京市\\n邮编 100080\r\nOnlyIn=notepad.exe\r\n"
+                "InWord=1\r\n").encode()
+        written = lambda: self.box.host(abbr).read_bytes()
+        self.assertTrue(wait_for(lambda: written() == want, 5), f"SaveKey.abbr: {written()!r}")
+        # The hook has the new table: tel is gone, sig stays.
+        title = self.open_text_box("target.exe")
+        self.want = {}
+        self.typed(title, "tel sig ", "tel 张三 ")

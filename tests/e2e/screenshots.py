@@ -22,6 +22,14 @@ BINDINGS = [("Ctrl + Alt", "C", "计算器", r"C:\windows\system32\calc.exe"),
             ("Ctrl + Alt", "T", "签名", "输入文本")]
 # The text the last binding types, and the programs it acts in.
 OPTIONS = "[Ctrl + Alt | T]\r\nText=张三\\n电话：010-1234 5678\\n北京市海淀区\r\nOnlyIn=notepad.exe;WINWORD.EXE\r\n"
+# The entries added in "缩写替换": (abbreviation, the text's lines, 立即替换, 词中也替换, the index
+# of 适用于, its programs).
+ABBREVIATION_SAMPLES = [
+    ("addr", ["北京市海淀区中关村大街 1 号", "邮编 100080"], False, False, 0, ""),
+    (";sig", ["张三", "产品部 电话 010-1234 5678"], True, False, 0, ""),
+    ("@@", ["zhangsan@example.com"], True, True, 0, ""),
+    ("selx", ["SELECT * FROM orders WHERE id = "], False, False, 1, "Code.exe;notepad.exe"),
+]
 # (file, how it is opened: a command of the main window or a button, its title, how it closes)
 WINDOWS = [
     ("settings-dialog", ("post", 2015), "软件设置", 2),
@@ -117,6 +125,16 @@ def main():
                         wait_for(lambda: box.driver("visible", "启动选项")[0] != 0, 5)
                     box.driver("post", "添加热键", "WM_COMMAND", 2, 0)
                     wait_for(lambda: box.driver("visible", "添加热键")[0] != 0, 5)
+            # 高级 > 缩写替换 with a few entries added as a user adds them.
+            box.driver("post", MAIN, "WM_COMMAND", 2021, 0)
+            if wait_for(lambda: box.driver("visible", "缩写替换")[0] == 0, 5):
+                for sample in ABBREVIATION_SAMPLES:
+                    winebox.add_abbreviation(box, *sample)
+                box.driver("lvselect", "缩写替换", 0)
+                time.sleep(1.0)
+                crop(display, box, "缩写替换", args.out / "abbreviations.png")
+                box.driver("post", "缩写替换", "WM_COMMAND", 2, 0)
+                wait_for(lambda: box.driver("visible", "缩写替换")[0] != 0, 5)
         finally:
             box.close()
     finally:

@@ -290,3 +290,29 @@ class Box:
                 proc.wait()
         subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=30)
         shutil.rmtree(self.prefix, ignore_errors=True)
+
+
+def add_abbreviation(box, abbreviation, lines, immediate=False, in_word=False, scope=0, programs=""):
+    """添加 in the open dialog "缩写替换": the boxes of "添加缩写" filled in as a user does, 确定."""
+    edit = "TarvekHotKeyAbbreviation|添加缩写"
+    box.driver("control", "缩写替换", 501, "BM_CLICK")
+    if not wait_for(lambda: box.driver("focus", edit)[1].strip() == "401", 5):
+        raise RuntimeError("添加 did not open 添加缩写")
+    box.driver("type", abbreviation)
+    box.driver("keys", "tab")
+    for i, line in enumerate(lines):
+        if i > 0:
+            box.driver("keys", "enter")  # a new line in the text, not 确定
+        box.driver("type", line)
+    for ticked, check in ((immediate, 404), (in_word, 405)):
+        if ticked:
+            box.driver("control", edit, check, "BM_CLICK")
+    if scope:
+        box.driver("select", edit, 407, scope)
+        box.driver("clickcontrol", edit, 408)
+        wait_for(lambda: box.driver("focus", edit)[1].strip() == "408", 5)
+        box.driver("type", programs)
+    time.sleep(0.3)
+    box.driver("control", edit, 1, "BM_CLICK")
+    if not wait_for(lambda: box.driver("visible", edit)[0] != 0, 5):
+        raise RuntimeError(f"添加缩写 stayed open for {abbreviation!r}")

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   std::function<void()> onPendingMessages;  // what arrives while messages are handled
   std::function<void()> onOpenEditor;       // what the user does in the editor
   std::function<void()> onOpenImportList;   // what the user does in the import-list dialog
+  // What the user leaves in the dialog "缩写替换" with 确定; nothing: 取消.
+  std::function<std::optional<std::vector<Abbreviation>>(const std::vector<Abbreviation>&)>
+      onOpenAbbreviations;
   std::string gridToolTip;
 
   void SetFrameCaption(const std::string& caption) override {
@@ -82,6 +86,11 @@ class RecordingMainWindow : public RecordingViewOf<MainWindowView> {
   void OpenImportList() override {
     calls_.push_back("View.OpenImportList");
     if (onOpenImportList) onOpenImportList();
+  }
+  std::optional<std::vector<Abbreviation>> OpenAbbreviations(
+      const std::vector<Abbreviation>& entries) override {
+    calls_.push_back("View.OpenAbbreviations");
+    return onOpenAbbreviations ? onOpenAbbreviations(entries) : std::nullopt;
   }
   void SetGridToolTip(const std::string& text) override { gridToolTip = text; }
   void SendHotkeyToSelf(int id) override {

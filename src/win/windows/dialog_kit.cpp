@@ -294,6 +294,27 @@ void DialogWindow::SetText(int id, std::string_view text) {
   SetWindowTextW(Control(id), Widen(text).c_str());
 }
 
+void DialogWindow::SetChecked(int id, bool checked) {
+  SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool DialogWindow::Checked(int id) const {
+  return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void DialogWindow::SetListItems(int id, std::span<const std::string_view> items, int selected) {
+  HWND box = Control(id);
+  SendMessageW(box, CB_RESETCONTENT, 0, 0);
+  for (std::string_view item : items) {
+    SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+  }
+  SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+int DialogWindow::Selected(int id) const {
+  return static_cast<int>(SendMessageW(Control(id), CB_GETCURSEL, 0, 0));
+}
+
 void DialogWindow::SetTitle(std::string_view text) { SetWindowTextW(window_, Widen(text).c_str()); }
 
 void DialogWindow::LayOut() {

@@ -124,6 +124,13 @@ class DialogWindow {
   // Sets the window's title.
   void SetTitle(std::string_view text);
   void Enable(int id, bool enabled) { EnableWindow(Control(id), enabled ? TRUE : FALSE); }
+  // A check box's tick.
+  void SetChecked(int id, bool checked);
+  bool Checked(int id) const;
+  // A drop-down list: filled with the items in their order, one selected; the selected one
+  // (-1: none).
+  void SetListItems(int id, std::span<const std::string_view> items, int selected);
+  int Selected(int id) const;
   UINT Dpi() const;
   int Px(int twips) const;
   HFONT Font() const { return static_cast<HFONT>(font_.get()); }
