@@ -32,7 +32,8 @@ side by side in one run under Wine, so both see the same machine at the same mom
   abbreviations  the same start with 10,000 abbreviations in SaveKey.abbr: the delay of a key
             press (driver keydelay: SendInput -> WM_KEYDOWN in a window of the driver's) against
             the list before (no key hook); Space after "zq" -> its 100-letter text typed in the
-            text box, against one SendInput of 101 letters by the driver; start-up and memory
+            text box, against one SendInput of the same events by the driver (3 Backspaces,
+            101 letters); start-up and memory
             with them against the first starts (2 bindings, no abbreviations)
   editor    F12 in the shown main window -> the hotkey editor visible (driver's clock at
             SendInput vs the moment it sees the window visible, polled every millisecond);
@@ -238,6 +239,9 @@ class Subject:
             self.press(BINDING, self.plain)
             self.press(COND, self.conditional)
             self.click(self.mouse)
+        # An empty box: Wine's text box takes a Backspace the slower the more text it holds.
+        self.driver("keys", "ctrl+a")
+        self.driver("keys", "backspace")
         for _ in range(times):
             # "zq" typed key by key, then Space: from Space to the box grown by the text and the
             # space, less the two letters (the text box's length passes through nothing larger).
@@ -245,7 +249,10 @@ class Subject:
             rc, out = self.driver("keysuntiltext", "space", TEXT_BOX, 100, EXPANDED - 1, 20000)
             seen = [int(v) for v in out.split()[:3]] if rc == 0 else []
             self.expansions.append((seen[2] - seen[0]) / TICKS_PER_MS if len(seen) == 3 else None)
-            rc, out = self.driver("keysuntiltext", f"type:{EXPANDED + 1}", TEXT_BOX, 100, EXPANDED + 1, 20000)
+            # The same events in one SendInput: three Backspaces, then 101 letters (after End,
+            # or the first Backspace would undo the expansion).
+            self.driver("keys", "end")
+            rc, out = self.driver("keysuntiltext", f"type:{EXPANDED + 1}:3", TEXT_BOX, 100, EXPANDED - 2, 20000)
             seen = [int(v) for v in out.split()[:3]] if rc == 0 else []
             self.floor_expansions.append((seen[2] - seen[0]) / TICKS_PER_MS if len(seen) == 3 else None)
         self.moves_after = self.move_delay()

@@ -277,9 +277,14 @@ int KeysUntilShown(const std::wstring& keys, const std::wstring& title, unsigned
   return 1;
 }
 
-// Types the text as Unicode characters into whatever has the keyboard focus.
-int Type(const std::wstring& text) {
+// Types the text as Unicode characters into whatever has the keyboard focus, after so many
+// Backspaces, all in one SendInput.
+int Type(const std::wstring& text, std::size_t backspaces = 0) {
   std::vector<INPUT> inputs;
+  for (std::size_t i = 0; i < backspaces; ++i) {
+    inputs.push_back(KeyInput(VK_BACK, false));
+    inputs.push_back(KeyInput(VK_BACK, true));
+  }
   for (wchar_t ch : text) {
     for (bool up : {false, true}) {
       INPUT in{};
@@ -648,9 +653,14 @@ int KeysUntilText(const std::wstring& keys, const std::wstring& title, const std
     return static_cast<unsigned long long>(n);
   };
   const unsigned long long before = length();
-  if (keys.rfind(L"type:", 0) == 0) {
+  if (keys.rfind(L"type:", 0) == 0) {  // "type:N" letters, "type:N:B" after B Backspaces
+    const std::size_t colon = keys.find(L':', 5);
+    const auto backspaces = colon == std::wstring::npos ? 0 : std::stoull(keys.substr(colon + 1));
     const unsigned long long sent = Now();
-    if (Type(std::wstring(static_cast<std::size_t>(std::stoull(keys.substr(5))), L'a')) != 0) return 1;
+    if (Type(std::wstring(static_cast<std::size_t>(std::stoull(keys.substr(5, colon - 5))), L'a'),
+             static_cast<std::size_t>(backspaces)) != 0) {
+      return 1;
+    }
     Out(L"%llu\n", sent);
   } else if (int rc = Keys(keys)) {
     return rc;

@@ -116,10 +116,17 @@ class Reader {
     }
   }
 
+  void Reserve(std::size_t sections) {
+    // A file of nothing but "[]" lines is no reason to take hundreds of megabytes.
+    sections = std::min<std::size_t>(sections, 1u << 16);
+    entries_.reserve(sections);
+    slots_.assign(SlotsFor(sections), 0);
+  }
+
   std::vector<Abbreviation> Finish() {
     EndSection();
-    // The doubling left up to half of it empty: 10,000 entries would keep 6,000 more.
-    entries_.shrink_to_fit();
+    // Room kept for sections that were left out goes.
+    if (entries_.capacity() - entries_.size() > entries_.size() / 8) entries_.shrink_to_fit();
     return std::move(entries_);
   }
 
@@ -150,7 +157,7 @@ class Reader {
   // entry about to be taken is counted as having it.
   bool Taken(std::string_view name) {
     if (2 * (entries_.size() + 1) > slots_.size()) {  // half empty at least: short probes
-      slots_.assign(std::bit_ceil(std::max<std::size_t>(64, 4 * (entries_.size() + 1))), 0);
+      slots_.assign(SlotsFor(entries_.size() + 1), 0);
       for (std::size_t n = 0; n < entries_.size(); ++n) {
         Slot(entries_[n].abbreviation) = static_cast<std::uint32_t>(n + 1);
       }
@@ -159,6 +166,9 @@ class Reader {
     if (slot != 0) return true;
     slot = static_cast<std::uint32_t>(entries_.size() + 1);
     return false;
+  }
+  static std::size_t SlotsFor(std::size_t entries) {
+    return std::bit_ceil(std::max<std::size_t>(64, 4 * entries));
   }
   // The slot of the entry with the name, or the free one where it would go.
   std::uint32_t& Slot(std::string_view name) {
@@ -219,6 +229,13 @@ std::vector<Abbreviation> ParseAbbreviationFile(std::string_view bytes, Abbrevia
   }
   r.utf16 = bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
   Reader reader(r);
+  // Room for every section at once: grown by doubling, 10,000 entries would leave a megabyte of
+  // freed smaller copies behind in the heap.
+  std::size_t sections = text->starts_with('[') ? 1 : 0;
+  for (std::size_t at = text->find("\n["); at != std::string::npos; at = text->find("\n[", at + 2)) {
+    ++sections;
+  }
+  reader.Reserve(sections);
   std::string_view rest = *text;
   while (!rest.empty()) {
     std::size_t lf = rest.find('\n');

@@ -47,6 +47,9 @@ std::size_t TypedLength(std::string_view utf8Text) {
 
 AbbreviationIndex::AbbreviationIndex(const std::vector<Abbreviation>& entries) {
   entries_.reserve(entries.size());
+  std::size_t letters = 0;
+  for (const Abbreviation& a : entries) letters += a.abbreviation.size();
+  letters_.reserve(letters);
   for (const Abbreviation& a : entries) {
     Entry e;
     e.offset = static_cast<std::uint32_t>(letters_.size());
@@ -56,13 +59,14 @@ AbbreviationIndex::AbbreviationIndex(const std::vector<Abbreviation>& entries) {
     }
     e.immediate = a.immediate;
     e.inWord = a.inWord;
-    e.typedLength = TypedLength(a.text);
+    e.typedLength = static_cast<std::uint32_t>(TypedLength(a.text));
     e.textEnding = !a.text.empty() && IsEndingCharacter(static_cast<unsigned char>(a.text.back()));
     // The hash runs from the last letter back, as the matcher walks the typed tail.
-    e.hash = kHashStart;
+    std::uint64_t hash = kHashStart;
     for (std::size_t i = e.length; i-- > 0;) {
-      e.hash = (e.hash ^ Lower(static_cast<unsigned char>(a.abbreviation[i]))) * kHashPrime;
+      hash = (hash ^ Lower(static_cast<unsigned char>(a.abbreviation[i]))) * kHashPrime;
     }
+    e.hash = static_cast<std::uint32_t>(hash);
     for (std::size_t i = 0; i < e.length; ++i) {
       letters_.push_back(static_cast<char>(Lower(static_cast<unsigned char>(a.abbreviation[i]))));
     }
@@ -115,7 +119,10 @@ std::optional<AbbreviationAction> AbbreviationMatcher::Match(const AbbreviationI
     for (std::size_t i = hashes[length] & mask; index.slots_[i] != 0; i = (i + 1) & mask) {
       const std::size_t n = index.slots_[i] - 1;
       const AbbreviationIndex::Entry& e = index.entries_[n];
-      if (e.hash != hashes[length] || e.length != length || e.immediate != immediate) continue;
+      if (e.hash != static_cast<std::uint32_t>(hashes[length]) || e.length != length ||
+          e.immediate != immediate) {
+        continue;
+      }
       bool same = true;
       for (std::size_t k = 0; k < length && same; ++k) {
         same = static_cast<char32_t>(static_cast<unsigned char>(index.letters_[e.offset + k])) ==

@@ -47,14 +47,14 @@ class AbbreviationIndex {
 
  private:
   friend class AbbreviationMatcher;
-  struct Entry {
-    std::uint64_t hash = 0;
+  struct Entry {  // 16 bytes: 10,000 of them are 160 KB
+    std::uint32_t hash = 0;    // the low half of the 64-bit hash
     std::uint32_t offset = 0;  // of its lower-cased abbreviation in letters_
+    std::uint32_t typedLength = 0;
     std::uint8_t length = 0;
     bool immediate = false;
     bool inWord = false;
     bool textEnding = false;  // the text's last character is an ending character
-    std::size_t typedLength = 0;
   };
   std::string letters_;
   std::vector<Entry> entries_;

@@ -219,7 +219,10 @@ TypingOutcome TypeText(const TypingJob& job, TypingDevice& device,
   }
   if (typing) typing();
 
-  const std::optional<std::uint32_t> inputMethod = device.SwitchOffInputMethod(window);
+  // An abbreviation's window has none composing (asked above), and its English mode lets the
+  // characters by: switching it off and on would only cost round trips to the window.
+  std::optional<std::uint32_t> inputMethod = std::nullopt;
+  if (!job.abbreviation) inputMethod = device.SwitchOffInputMethod(window);
   bool typedSome = false;
   TypingOutcome outcome = TypingOutcome::kBlocked;
   try {
