@@ -94,7 +94,7 @@ TEST(AbbreviationMatcher, BackspaceRightAfterAnExpansionUndoesItUntilTheNextWord
 }
 
 TEST(AbbreviationMatcher, AsksForAnEntryOnlyOnceItIsCompleteAndFallsBackToAShorterOne) {
-  const AbbreviationIndex index({A("addr", "1"), A("dr", "2", false, true)});
+  const AbbreviationIndex index(AbbreviationStore({A("addr", "1"), A("dr", "2", false, true)}));
   AbbreviationMatcher m;
   std::vector<std::size_t> asked;
   const AbbreviationAllowed notAddr = [&asked](std::size_t entry) {
@@ -151,7 +151,7 @@ TEST(AbbreviationMatcher, TheTableAsksForTheProgramOnlyOfEntriesThatHaveOne) {
   entries[1].scope = ProgramScope::kOnlyIn;
   entries[1].programs = "notepad.exe";
   const AbbreviationTablePtr table =
-      MakeAbbreviationTable(AbbreviationEntries(new std::vector<Abbreviation>(entries)));
+      MakeAbbreviationTable(AbbreviationEntries(new AbbreviationStore(entries)));
   int asked = 0;
   auto notepad = [&asked] { return ++asked, std::string("C:\\Windows\\notepad.exe"); };
   auto other = [] { return std::string("C:\\other.exe"); };
@@ -159,7 +159,7 @@ TEST(AbbreviationMatcher, TheTableAsksForTheProgramOnlyOfEntriesThatHaveOne) {
   EXPECT_EQ(asked, 0);
   EXPECT_TRUE(table->Allowed(1, notepad));
   EXPECT_FALSE(table->Allowed(1, other));
-  EXPECT_EQ(MakeAbbreviationTable(AbbreviationEntries(new std::vector<Abbreviation>())), nullptr);
+  EXPECT_EQ(MakeAbbreviationTable(AbbreviationEntries(new AbbreviationStore())), nullptr);
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(AbbreviationsCommandTest, OkHandsTheTableToTheHookUnlessPausedAndCancelKe
   EXPECT_EQ(Calls(), (std::vector<std::string>{"View.OpenAbbreviations", "WatchKeys 0"}));
   EXPECT_EQ(program.abbreviations.Entries(), table);
   ASSERT_NE(program.core.abbreviations, nullptr);
-  EXPECT_EQ(*program.core.abbreviations->entries, table);
+  EXPECT_EQ(program.core.abbreviations->entries->All(), table);
 
   // Paused: the table changes, the hook waits for the bindings to come back.
   program.bindingsPaused = true;
@@ -144,7 +144,7 @@ TEST_F(AbbreviationsCommandTest, OkHandsTheTableToTheHookUnlessPausedAndCancelKe
   system.calls.clear();
   commands.EditAbbreviations();
   EXPECT_EQ(Calls(), std::vector<std::string>{"View.OpenAbbreviations"});
-  EXPECT_EQ(program.core.abbreviations->Entry(0), Entry("tel"));
+  EXPECT_EQ(program.core.abbreviations->entries->At(0), Entry("tel"));
 
   // 取消, and 确定 with nothing changed: nothing written, nothing handed over.
   program.bindingsPaused = false;

@@ -80,7 +80,10 @@ class Reader {
       EndSection();
       name_ = std::string(Trim(t.substr(1, t.size() - 2)));
       inSection_ = true;
-      entry_ = Abbreviation{};
+      entry_.text.clear();  // the strings keep their room for the next entry
+      entry_.programs.clear();
+      entry_.scope = ProgramScope::kEverywhere;
+      entry_.immediate = entry_.inWord = false;
       seen_ = {};
       onlyIn_.clear();
       notIn_.clear();
@@ -116,17 +119,16 @@ class Reader {
     }
   }
 
-  void Reserve(std::size_t sections) {
+  void Reserve(std::size_t sections, std::size_t characters) {
     // A file of nothing but "[]" lines is no reason to take hundreds of megabytes.
     sections = std::min<std::size_t>(sections, 1u << 16);
-    entries_.reserve(sections);
+    entries_.Reserve(sections, characters);
     slots_.assign(SlotsFor(sections), 0);
   }
 
-  std::vector<Abbreviation> Finish() {
+  AbbreviationStore Finish() {
     EndSection();
-    // Room kept for sections that were left out goes.
-    if (entries_.capacity() - entries_.size() > entries_.size() / 8) entries_.shrink_to_fit();
+    entries_.Fit();  // the room kept for what was left out, and for escapes, goes
     return std::move(entries_);
   }
 
@@ -149,22 +151,22 @@ class Reader {
       entry_.scope = ProgramScope::kNotIn;
       entry_.programs = ProgramsValue(notIn_);
     }
-    entry_.abbreviation = std::move(name_);
-    entries_.push_back(std::move(entry_));
+    entry_.abbreviation.swap(name_);
+    entries_.Add(entry_);
   }
 
   // Whether an entry taken already has the abbreviation, letter case aside; if none has, the
   // entry about to be taken is counted as having it.
   bool Taken(std::string_view name) {
-    if (2 * (entries_.size() + 1) > slots_.size()) {  // half empty at least: short probes
-      slots_.assign(SlotsFor(entries_.size() + 1), 0);
-      for (std::size_t n = 0; n < entries_.size(); ++n) {
-        Slot(entries_[n].abbreviation) = static_cast<std::uint32_t>(n + 1);
+    if (2 * (entries_.Size() + 1) > slots_.size()) {  // half empty at least: short probes
+      slots_.assign(SlotsFor(entries_.Size() + 1), 0);
+      for (std::size_t n = 0; n < entries_.Size(); ++n) {
+        Slot(entries_.Name(n)) = static_cast<std::uint32_t>(n + 1);
       }
     }
     std::uint32_t& slot = Slot(name);
     if (slot != 0) return true;
-    slot = static_cast<std::uint32_t>(entries_.size() + 1);
+    slot = static_cast<std::uint32_t>(entries_.Size() + 1);
     return false;
   }
   static std::size_t SlotsFor(std::size_t entries) {
@@ -174,7 +176,7 @@ class Reader {
   std::uint32_t& Slot(std::string_view name) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = LoweredHash(name) & mask;
-    while (slots_[i] != 0 && !SameLowered(entries_[slots_[i] - 1].abbreviation, name)) {
+    while (slots_[i] != 0 && !SameLowered(entries_.Name(slots_[i] - 1), name)) {
       i = (i + 1) & mask;
     }
     return slots_[i];
@@ -186,7 +188,7 @@ class Reader {
   }
 
   AbbreviationFileReport& report_;
-  std::vector<Abbreviation> entries_;
+  AbbreviationStore entries_;
   // The entries taken, entry + 1, by the hash of their lower-cased abbreviation: a duplicate
   // is found at once, with no copy of any name.
   std::vector<std::uint32_t> slots_;
@@ -198,6 +200,70 @@ class Reader {
 };
 
 }  // namespace
+
+AbbreviationStore::AbbreviationStore(const std::vector<Abbreviation>& entries) {
+  std::size_t characters = 0;
+  for (const Abbreviation& e : entries) {
+    characters += e.abbreviation.size() + e.text.size() + e.programs.size();
+  }
+  Reserve(entries.size(), characters);
+  for (const Abbreviation& e : entries) Add(e);
+}
+
+std::string_view AbbreviationStore::Name(std::size_t n) const {
+  return std::string_view(chars_).substr(records_[n].at, records_[n].nameLength);
+}
+
+std::string_view AbbreviationStore::Text(std::size_t n) const {
+  const Record& r = records_[n];
+  return std::string_view(chars_).substr(r.at + r.nameLength, r.textLength);
+}
+
+std::string_view AbbreviationStore::Programs(std::size_t n) const {
+  const Record& r = records_[n];
+  return std::string_view(chars_).substr(r.at + r.nameLength + r.textLength, r.programsLength);
+}
+
+ProgramScope AbbreviationStore::Scope(std::size_t n) const {
+  if ((records_[n].flags & kOnlyIn) != 0) return ProgramScope::kOnlyIn;
+  return (records_[n].flags & kNotIn) != 0 ? ProgramScope::kNotIn : ProgramScope::kEverywhere;
+}
+
+Abbreviation AbbreviationStore::At(std::size_t n) const {
+  return {std::string(Name(n)), std::string(Text(n)), Scope(n), std::string(Programs(n)),
+          Immediate(n), InWord(n)};
+}
+
+std::vector<Abbreviation> AbbreviationStore::All() const {
+  std::vector<Abbreviation> all;
+  all.reserve(Size());
+  for (std::size_t n = 0; n < Size(); ++n) all.push_back(At(n));
+  return all;
+}
+
+void AbbreviationStore::Add(const Abbreviation& entry) {
+  Record r;
+  r.at = static_cast<std::uint32_t>(chars_.size());
+  // An abbreviation has 32 characters at most, and the file 16 MB: the lengths fit.
+  r.nameLength = static_cast<std::uint8_t>(std::min<std::size_t>(entry.abbreviation.size(), 255));
+  r.textLength = static_cast<std::uint32_t>(entry.text.size());
+  r.programsLength = static_cast<std::uint32_t>(entry.programs.size());
+  r.flags = static_cast<std::uint8_t>((entry.immediate ? kImmediate : 0) | (entry.inWord ? kInWord : 0) |
+                                      (entry.scope == ProgramScope::kOnlyIn ? kOnlyIn : 0) |
+                                      (entry.scope == ProgramScope::kNotIn ? kNotIn : 0));
+  chars_.append(entry.abbreviation, 0, r.nameLength).append(entry.text).append(entry.programs);
+  records_.push_back(r);
+}
+
+void AbbreviationStore::Reserve(std::size_t entries, std::size_t characters) {
+  records_.reserve(entries);
+  chars_.reserve(characters);
+}
+
+void AbbreviationStore::Fit() {
+  if (records_.capacity() - records_.size() > records_.size() / 8) records_.shrink_to_fit();
+  if (chars_.capacity() - chars_.size() > chars_.size() / 8) chars_.shrink_to_fit();
+}
 
 LaunchOptions Abbreviation::Condition() const {
   LaunchOptions options;
@@ -218,6 +284,10 @@ AbbreviationFault CheckAbbreviation(std::string_view abbreviation) {
 }
 
 std::vector<Abbreviation> ParseAbbreviationFile(std::string_view bytes, AbbreviationFileReport* report) {
+  return ParseAbbreviationStore(bytes, report).All();
+}
+
+AbbreviationStore ParseAbbreviationStore(std::string_view bytes, AbbreviationFileReport* report) {
   AbbreviationFileReport local;
   AbbreviationFileReport& r = report != nullptr ? *report : local;
   r = {};
@@ -235,7 +305,7 @@ std::vector<Abbreviation> ParseAbbreviationFile(std::string_view bytes, Abbrevia
   for (std::size_t at = text->find("\n["); at != std::string::npos; at = text->find("\n[", at + 2)) {
     ++sections;
   }
-  reader.Reserve(sections);
+  reader.Reserve(sections, text->size());
   std::string_view rest = *text;
   while (!rest.empty()) {
     std::size_t lf = rest.find('\n');

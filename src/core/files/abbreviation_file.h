@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,9 +41,46 @@ struct Abbreviation {
   bool operator==(const Abbreviation&) const = default;
 };
 
-// A table of entries as the running list, the dialog and the key hook share it: 10,000 of them
-// are a megabyte or two, kept once. Never changed once made.
-using AbbreviationEntries = std::shared_ptr<const std::vector<Abbreviation>>;
+// The entries as the running program keeps them: every abbreviation, text and program list in
+// one block of characters, and 16 bytes of record an entry. 10,000 entries of an Abbreviation
+// each would cost three strings and as many heap blocks apiece: twice the memory.
+class AbbreviationStore {
+ public:
+  AbbreviationStore() = default;
+  AbbreviationStore(const std::vector<Abbreviation>& entries);  // NOLINT(google-explicit-constructor)
+
+  std::size_t Size() const { return records_.size(); }
+  bool Empty() const { return records_.empty(); }
+  std::string_view Name(std::size_t n) const;
+  std::string_view Text(std::size_t n) const;
+  std::string_view Programs(std::size_t n) const;
+  ProgramScope Scope(std::size_t n) const;
+  bool Immediate(std::size_t n) const { return (records_[n].flags & kImmediate) != 0; }
+  bool InWord(std::size_t n) const { return (records_[n].flags & kInWord) != 0; }
+  Abbreviation At(std::size_t n) const;
+  std::vector<Abbreviation> All() const;
+
+  void Add(const Abbreviation& entry);
+  // Room for so many entries and characters before they come; Fit gives back what is left.
+  void Reserve(std::size_t entries, std::size_t characters);
+  void Fit();
+
+ private:
+  static constexpr std::uint8_t kImmediate = 1, kInWord = 2, kOnlyIn = 4, kNotIn = 8;
+  struct Record {
+    std::uint32_t at = 0;  // of the abbreviation in chars_; its text and programs follow it
+    std::uint32_t textLength = 0;
+    std::uint32_t programsLength = 0;
+    std::uint8_t nameLength = 0;
+    std::uint8_t flags = 0;
+  };
+  std::string chars_;
+  std::vector<Record> records_;
+};
+
+// A table of entries as the running list and the key hook share it, kept once. Never changed
+// once made; never null where it is handed over.
+using AbbreviationEntries = std::shared_ptr<const AbbreviationStore>;
 
 // Why a line or an entry was left out, or why the dialog refuses an abbreviation.
 enum class AbbreviationFault {
@@ -83,6 +121,9 @@ struct AbbreviationFileReport {
 // order; blank lines mean nothing.
 std::vector<Abbreviation> ParseAbbreviationFile(std::string_view bytes,
                                                 AbbreviationFileReport* report = nullptr);
+// The same, as the running program keeps it: no entry is ever made an Abbreviation of its own.
+AbbreviationStore ParseAbbreviationStore(std::string_view bytes,
+                                         AbbreviationFileReport* report = nullptr);
 // The entries as the file holds them; what ParseAbbreviationFile gives reads back the same.
 // The entries are taken to be sound (the dialog checks them as they are made).
 std::string SerializeAbbreviationFile(const std::vector<Abbreviation>& entries);

@@ -82,7 +82,7 @@ std::string AbbreviationPathFor(std::string_view listPath) {
 
 void ActiveAbbreviations::Load(const std::string& listPath, FilePort& files, DialogPort& dialogs) {
   path_ = TrimBlanks(listPath).empty() ? std::string() : AbbreviationPathFor(listPath);
-  entries_ = AbbreviationEntries(new std::vector<Abbreviation>());
+  entries_ = AbbreviationEntries(new AbbreviationStore());
   unreadable_ = false;
   partlyRead_.clear();
   if (path_.empty()) return;
@@ -107,12 +107,11 @@ void ActiveAbbreviations::Load(const std::string& listPath, FilePort& files, Dia
     return;
   }
   AbbreviationFileReport report;
-  entries_ = AbbreviationEntries(
-      new std::vector<Abbreviation>(ParseAbbreviationFile(*bytes, &report)));
+  entries_ = AbbreviationEntries(new AbbreviationStore(ParseAbbreviationStore(*bytes, &report)));
   if (report.Clean()) return;
   partlyRead_ = std::move(*bytes);
   dialogs.ShowMessageBox(
-      PartlyReadText(path_, report, !entries_->empty(), BackupPathFor(path_, partlyRead_, files)),
+      PartlyReadText(path_, report, !entries_->Empty(), BackupPathFor(path_, partlyRead_, files)),
       kAbbreviationTitle, kMbIconExclamation);
 }
 
@@ -120,7 +119,7 @@ bool ActiveAbbreviations::Writable() const { return !path_.empty() && !unreadabl
 
 bool ActiveAbbreviations::Replace(std::vector<Abbreviation> entries, FilePort& files,
                                   FolderPort& folders, DialogPort& dialogs) {
-  entries_ = AbbreviationEntries(new std::vector<Abbreviation>(std::move(entries)));
+  entries_ = AbbreviationEntries(new AbbreviationStore(entries));
   if (!Writable()) {
     dialogs.ShowMessageBox(
         path_.empty() ? std::string("没有载入热键列表，缩写表无法保存。")
@@ -131,7 +130,7 @@ bool ActiveAbbreviations::Replace(std::vector<Abbreviation> entries, FilePort& f
     return false;
   }
   // An empty table is no file rather than a file of nothing.
-  const bool remove = entries_->empty();
+  const bool remove = entries_->Empty();
   if (remove && !files.FileExists(path_)) {
     partlyRead_.clear();
     return true;
@@ -148,7 +147,7 @@ bool ActiveAbbreviations::Replace(std::vector<Abbreviation> entries, FilePort& f
     }
   }
   const bool done = remove ? folders.RemoveFile(path_)
-                           : files.ReplaceFileBytes(path_, SerializeAbbreviationFile(*entries_));
+                           : files.ReplaceFileBytes(path_, SerializeAbbreviationFile(entries_->All()));
   if (!done) {
     dialogs.ShowMessageBox(
         (remove ? "缩写表已清空，但无法删除缩写文件：\n" : "无法保存缩写文件：\n") + path_ +
@@ -166,11 +165,11 @@ void ActiveAbbreviations::SaveBeside(const std::string& listPath, FilePort& file
   const std::string path = AbbreviationPathFor(listPath);
   // The running list's own file is written by Replace only, which keeps a file read in part.
   if (SamePath(path, path_)) return;
-  if (entries_->empty()) {
+  if (entries_->Empty()) {
     if (files.FileExists(path)) folders.RemoveFile(path);
     return;
   }
-  files.ReplaceFileBytes(path, SerializeAbbreviationFile(*entries_));
+  files.ReplaceFileBytes(path, SerializeAbbreviationFile(entries_->All()));
 }
 
 }  // namespace tarvek

@@ -25,8 +25,9 @@ class ActiveAbbreviations {
   // table, one message, and nothing writes over it (Writable() is false).
   void Load(const std::string& listPath, FilePort& files, DialogPort& dialogs);
 
-  const std::vector<Abbreviation>& Entries() const { return *entries_; }
-  // The same, for whoever keeps them as long as they need (the key hook's table).
+  // The entries one by one, made for the dialog.
+  std::vector<Abbreviation> Entries() const { return entries_->All(); }
+  // As they are kept, for whoever keeps them as long as they need (the key hook's table).
   const AbbreviationEntries& Shared() const { return entries_; }
   const std::string& Path() const { return path_; }
   // Whether the dialog may save the table: there is a list, and its file was not unreadable.
@@ -47,7 +48,7 @@ class ActiveAbbreviations {
 
  private:
   std::string path_;
-  AbbreviationEntries entries_{new std::vector<Abbreviation>()};  // never null
+  AbbreviationEntries entries_{new AbbreviationStore()};  // never null
   bool unreadable_ = false;    // the file could not be read: never written over
   std::string partlyRead_;     // the bytes of a file read in part, kept in a .bak before a save
 };

@@ -45,30 +45,31 @@ std::size_t TypedLength(std::string_view utf8Text) {
   }));
 }
 
-AbbreviationIndex::AbbreviationIndex(const std::vector<Abbreviation>& entries) {
-  entries_.reserve(entries.size());
+AbbreviationIndex::AbbreviationIndex(const AbbreviationStore& entries) {
+  entries_.reserve(entries.Size());
   std::size_t letters = 0;
-  for (const Abbreviation& a : entries) letters += a.abbreviation.size();
+  for (std::size_t n = 0; n < entries.Size(); ++n) letters += entries.Name(n).size();
   letters_.reserve(letters);
-  for (const Abbreviation& a : entries) {
+  for (std::size_t n = 0; n < entries.Size(); ++n) {
+    const std::string_view name = entries.Name(n), text = entries.Text(n);
     Entry e;
     e.offset = static_cast<std::uint32_t>(letters_.size());
     // One that is no abbreviation keeps its place in the numbering but never matches.
-    if (CheckAbbreviation(a.abbreviation) == AbbreviationFault::kNone) {
-      e.length = static_cast<std::uint8_t>(a.abbreviation.size());
+    if (CheckAbbreviation(name) == AbbreviationFault::kNone) {
+      e.length = static_cast<std::uint8_t>(name.size());
     }
-    e.immediate = a.immediate;
-    e.inWord = a.inWord;
-    e.typedLength = static_cast<std::uint32_t>(TypedLength(a.text));
-    e.textEnding = !a.text.empty() && IsEndingCharacter(static_cast<unsigned char>(a.text.back()));
+    e.immediate = entries.Immediate(n);
+    e.inWord = entries.InWord(n);
+    e.typedLength = static_cast<std::uint32_t>(TypedLength(text));
+    e.textEnding = !text.empty() && IsEndingCharacter(static_cast<unsigned char>(text.back()));
     // The hash runs from the last letter back, as the matcher walks the typed tail.
     std::uint64_t hash = kHashStart;
     for (std::size_t i = e.length; i-- > 0;) {
-      hash = (hash ^ Lower(static_cast<unsigned char>(a.abbreviation[i]))) * kHashPrime;
+      hash = (hash ^ Lower(static_cast<unsigned char>(name[i]))) * kHashPrime;
     }
     e.hash = static_cast<std::uint32_t>(hash);
     for (std::size_t i = 0; i < e.length; ++i) {
-      letters_.push_back(static_cast<char>(Lower(static_cast<unsigned char>(a.abbreviation[i]))));
+      letters_.push_back(static_cast<char>(Lower(static_cast<unsigned char>(name[i]))));
     }
     if (e.length > 0) lengths_ |= 1u << (e.length - 1);
     entries_.push_back(e);
@@ -225,12 +226,16 @@ bool KeyTypedText(bool control, bool alt, int count, char16_t first) {
 }
 
 AbbreviationTablePtr MakeAbbreviationTable(AbbreviationEntries entries) {
-  if (entries == nullptr || entries->empty()) return nullptr;
+  if (entries == nullptr || entries->Empty()) return nullptr;
   // Not make_shared: see WatchHookedBindings.
   std::shared_ptr<AbbreviationTable> table(new AbbreviationTable());
   table->index = AbbreviationIndex(*entries);
-  for (std::size_t n = 0; n < entries->size(); ++n) {
-    ProgramCondition condition((*entries)[n].Condition());
+  for (std::size_t n = 0; n < entries->Size(); ++n) {
+    if (entries->Programs(n).empty()) continue;
+    LaunchOptions options;
+    options.Scope = entries->Scope(n);
+    options.Programs = std::string(entries->Programs(n));
+    ProgramCondition condition(options);
     if (condition.Any()) table->conditions.emplace_back(n, std::move(condition));
   }
   table->entries = std::move(entries);

@@ -41,7 +41,7 @@ std::size_t TypedLength(std::string_view utf8Text);
 class AbbreviationIndex {
  public:
   AbbreviationIndex() = default;
-  explicit AbbreviationIndex(const std::vector<Abbreviation>& entries);
+  explicit AbbreviationIndex(const AbbreviationStore& entries);
 
   std::size_t Size() const { return entries_.size(); }
 
@@ -124,7 +124,6 @@ struct AbbreviationTable {
   AbbreviationIndex index;
   std::vector<std::pair<std::size_t, ProgramCondition>> conditions;  // by entry, in order
 
-  const Abbreviation& Entry(std::size_t n) const { return (*entries)[n]; }
   // Whether the entry acts with the program in front, asked only when the entry has programs.
   bool Allowed(std::size_t entry, const std::function<std::string()>& programInFront) const;
 };

@@ -182,7 +182,7 @@ void AbbreviationWatch::Act(const AbbreviationTable& table, const AbbreviationAc
     job.undo = true;
     for (char32_t c : action.typed) AppendUtf8(job.text, c);
   } else {
-    job.text = table.Entry(action.entry).text;
+    job.text = table.entries->Text(action.entry);
     if (action.ending != 0) AppendUtf8(job.text, action.ending);
   }
   TypeInFront(std::move(job));
