@@ -10,6 +10,15 @@ bool IsModifierKey(int virtualKey) {
          virtualKey == 0x5B || virtualKey == 0x5C;
 }
 
+bool IsExtendedKey(int virtualKey) {
+  return (virtualKey >= 0x21 && virtualKey <= 0x28) ||  // Page Up/Down, End, Home, the arrows
+         virtualKey == 0x2C || virtualKey == 0x2D || virtualKey == 0x2E ||  // PrintScreen, Ins, Del
+         (virtualKey >= 0x5B && virtualKey <= 0x5D) ||  // the Win keys, the menu key
+         virtualKey == 0x6F || virtualKey == 0x90 ||    // Num /, Num Lock
+         virtualKey == 0xA3 || virtualKey == 0xA5 ||    // the right Ctrl and Alt
+         (virtualKey >= 0xA6 && virtualKey <= 0xB7);    // browser, volume, media, launch keys
+}
+
 std::vector<KeyInput> ReleaseHeldKeys(const std::vector<int>& heldVirtualKeys) {
   std::vector<KeyInput> events;
   if (std::any_of(heldVirtualKeys.begin(), heldVirtualKeys.end(), IsModifierKey)) {

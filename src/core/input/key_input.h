@@ -34,6 +34,11 @@ inline constexpr std::array<KeyInput, 2> kMaskKeyEvents = {{{kMaskKey, 0, false}
 
 // Ctrl, Shift, Alt or Win, either side or side-less.
 bool IsModifierKey(int virtualKey);
+// Keys a keyboard sends with the extended prefix, and that are sent so: the arrows, Insert,
+// Delete, Home, End, Page Up/Down, the right Ctrl and Alt, the Win keys and the menu key,
+// Num /, PrintScreen, Num Lock, and the media, volume and browser keys. Sent without it, an
+// arrow would be the keypad's 4, and Num / the main keyboard's /.
+bool IsExtendedKey(int virtualKey);
 
 // The events that let go of keys still logically down (virtual keys): first the mask key when a
 // modifier is among them, then each one's release.

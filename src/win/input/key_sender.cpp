@@ -23,16 +23,7 @@ INPUT KeyboardInput(const KeyInput& event) {
   } else {
     input.ki.wVk = event.virtualKey;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(event.virtualKey, MAPVK_VK_TO_VSC));
-    switch (event.virtualKey) {
-      case VK_RCONTROL:
-      case VK_RMENU:
-      case VK_LWIN:
-      case VK_RWIN:
-        input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-        break;
-      default:
-        break;
-    }
+    if (IsExtendedKey(event.virtualKey)) input.ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
   }
   if (event.up) input.ki.dwFlags |= KEYEVENTF_KEYUP;
   return input;
