@@ -223,9 +223,10 @@ Ended Await(StepDevice& device, int ms, int slice, Arrived arrived) {
   for (;;) {
     if (arrived()) return Ended::kDone;
     const std::uint64_t elapsed = device.NowMs() - start;
-    if (ms <= 0 || elapsed >= static_cast<std::uint64_t>(ms)) return Ended::kFailed;
+    const std::uint64_t total = ms > 0 ? static_cast<std::uint64_t>(ms) : 0;
+    if (elapsed >= total) return Ended::kFailed;
     if (device.StopRequested()) return Ended::kStopped;
-    device.Pause(static_cast<int>(std::min<std::uint64_t>(slice, ms - elapsed)));
+    device.Pause(static_cast<int>(std::min(static_cast<std::uint64_t>(slice), total - elapsed)));
   }
 }
 
