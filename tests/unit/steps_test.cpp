@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
-#include <set>
 
 #include "core/hotkey_table.h"
 #include "core/input/key_sequence.h"
@@ -17,28 +16,25 @@ using K = StepKind;
 using Lines = std::vector<std::pair<int, std::string>>;
 using Texts = std::vector<std::string>;
 
-// Reads the written form, writes it back as `canonical`, and reads that again.
-void CheckStep(std::string_view written, const Step& expected, std::string_view canonical) {
+// Reads the written form, writes it back (as `canonical` when given) and reads that again.
+void CheckStep(std::string_view written, const Step& expected, std::string_view canonical = {}) {
   std::string why;
+  if (canonical.empty()) canonical = written;
   EXPECT_EQ(ParseStep(written, &why), expected) << written << ": " << why;
   EXPECT_EQ(StepText(expected), canonical) << written;
   EXPECT_EQ(ParseStep(canonical), expected) << canonical;
 }
 
 TEST(Steps, EachKindReadsItsValueAndWritesItBack) {
-  CheckStep("运行  C:\\Tools\\a.exe -x ", {K::kRun, "C:\\Tools\\a.exe -x", 0}, "运行 C:\\Tools\\a.exe -x");
-  CheckStep("运行 关闭当前窗口", {K::kRun, "关闭当前窗口", 0}, "运行 关闭当前窗口");
-  CheckStep("按键 ctrl+c  Alt+Tab", {K::kKeys, "ctrl+c  Alt+Tab", 0}, "按键 ctrl+c  Alt+Tab");
-  CheckStep("输入  a\\tb\\nC:\\x\\\\", {K::kType, " a\tb\r\nC:\\x\\", 0}, "输入  a\\tb\\nC:\\\\x\\\\");
+  CheckStep("运行  a.exe -x ", {K::kRun, "a.exe -x", 0}, "运行 a.exe -x");
+  CheckStep("按键 ctrl+c  Alt+Tab", {K::kKeys, "ctrl+c  Alt+Tab", 0});
+  CheckStep("输入  a\\tb\\nC:\\x", {K::kType, " a\tb\r\nC:\\x", 0}, "输入  a\\tb\\nC:\\\\x");
   CheckStep("等待 0500", {K::kWait, "", 500}, "等待 500");
-  CheckStep("等待窗口 记事本 3000", {K::kWaitWindow, "记事本", 3000}, "等待窗口 记事本 3000");
-  CheckStep("等待窗口 无标题 - 记事本", {K::kWaitWindow, "无标题 - 记事本", 10000},
-            "等待窗口 无标题 - 记事本");
+  CheckStep("等待窗口 记事本 3000", {K::kWaitWindow, "记事本", 3000});
   // A lone number is a title; a title ending in a number keeps its time written after it.
-  CheckStep("等待窗口 2048", {K::kWaitWindow, "2048", 10000}, "等待窗口 2048");
-  CheckStep("等待窗口 Excel 2016 10000", {K::kWaitWindow, "Excel 2016", 10000},
-            "等待窗口 Excel 2016 10000");
-  CheckStep("切换到 Word 2016", {K::kSwitchTo, "Word 2016", 0}, "切换到 Word 2016");
+  CheckStep("等待窗口 2048", {K::kWaitWindow, "2048", 10000});
+  CheckStep("等待窗口 Excel 2016 10000", {K::kWaitWindow, "Excel 2016", 10000});
+  CheckStep("切换到 Word 2016", {K::kSwitchTo, "Word 2016", 0});
 }
 
 TEST(Steps, AStepThatCannotBeReadSaysWhy) {
@@ -48,17 +44,14 @@ TEST(Steps, AStepThatCannotBeReadSaysWhy) {
            {"运行 ", "“运行”后面没有写要运行的目标"},
            {"运行 多步动作", "步骤里不能再运行“多步动作”"},
            {"运行 输入文本", "步骤里不能运行“输入文本”，要输入文字请用“输入”步骤"},
-           {"按键", "“按键”后面没有写要按的键"},
            {"按键 Ctrl+C Ctrl+Foo", "不认识键名“Foo”"},
            {"按键 Ctrl+", "组合键的“+”后面缺少键名"},
            {"按键 Ctrl+鼠标侧键1", "“鼠标侧键1”是鼠标的按键，这里只能按键盘上的键"},
            {"输入", "“输入”后面没有写要输入的文字"},
            {"等待 1.5", "“1.5”不是毫秒数，应写 1 到 60000 之间的整数"},
-           {"等待 0", "毫秒数应在 1 到 60000 之间"},
            {"等待 60001", "毫秒数应在 1 到 60000 之间"},
            {"等待 99999999999999999999", "毫秒数应在 1 到 60000 之间"},
-           {"等待窗口 记事本 0", "毫秒数应在 1 到 60000 之间"},
-           {"切换到", "“切换到”后面没有写窗口标题"}}) {
+           {"等待窗口 记事本 0", "毫秒数应在 1 到 60000 之间"}}) {
     std::string why;
     EXPECT_EQ(ParseStep(written, &why), std::nullopt) << written;
     EXPECT_EQ(why, reason) << written;
@@ -68,11 +61,9 @@ TEST(Steps, AStepThatCannotBeReadSaysWhy) {
 TEST(Steps, AListClosesItsGapsAndNamesTheStepItCannotRead) {
   const Lines lines = {{7, "等待 5"}, {2, "运行 a"}, {4, " "}, {2, "运行 b"}, {5, "切换到 c"}};
   const StepList read = ReadSteps(lines);
-  EXPECT_EQ(read.error, "");
-  EXPECT_EQ(read.steps, (std::vector<Step>{{K::kRun, "a", 0}, {K::kSwitchTo, "c", 0},
-                                           {K::kWait, "", 5}}));
+  EXPECT_EQ(read.steps,
+            (std::vector<Step>{{K::kRun, "a", 0}, {K::kSwitchTo, "c", 0}, {K::kWait, "", 5}}));
   const StepList bad = ReadSteps(Lines{{1, "等待 5"}, {9, "等待 x"}, {3, "按键 Foo"}});
-  EXPECT_FALSE(bad.Ok());
   EXPECT_TRUE(bad.steps.empty());
   EXPECT_EQ(bad.error, "第 3 步：不认识键名“Foo”");
   Lines many;
@@ -87,15 +78,13 @@ struct FakeSteps : StepDevice {
   std::uint64_t now = 0;
   std::map<std::uint64_t, WindowRef> frontFrom = {{0, 5}};  // from that time on, in front
   std::map<WindowRef, std::string> titles = {{5, "桌面"}, {6, "无标题 - 记事本"}};
-  std::set<int> down;
+  std::vector<int> down;
   std::uint64_t releaseAt = 0, stopAt = 1u << 30;
-  bool above = false, switches = true;
+  bool switches = true;
   std::optional<std::string> startFails;
   Texts log, told;
   std::vector<KeyInput> sent;
-  int longestPause = 0;
-
-  bool KeyDown(int key) override { return now < releaseAt && down.count(key) != 0; }
+  bool KeyDown(int key) override { return now < releaseAt && std::ranges::count(down, key) != 0; }
   std::size_t Send(std::span<const KeyInput> events) override {
     sent.insert(sent.end(), events.begin(), events.end());
     return events.size();
@@ -103,14 +92,11 @@ struct FakeSteps : StepDevice {
   WindowRef Foreground() override { return std::prev(frontFrom.upper_bound(now))->second; }
   void BringToFront(WindowRef) override {}
   bool OwnWindow(WindowRef window) override { return window == 1; }
-  bool AboveThisProgram(WindowRef) override { return above; }
+  bool AboveThisProgram(WindowRef) override { return false; }
   bool InMenu(WindowRef) override { return false; }
   std::optional<std::uint32_t> SwitchOffInputMethod(WindowRef) override { return std::nullopt; }
   void RestoreInputMethod(WindowRef, std::uint32_t) override {}
-  void Pause(int ms) override {
-    longestPause = std::max(longestPause, ms);
-    now += static_cast<std::uint64_t>(ms);
-  }
+  void Pause(int ms) override { now += static_cast<std::uint64_t>(ms); }
   void Tell(const std::string& text) override { told.push_back(text); }
   std::optional<std::string> StartTarget(const std::string& target) override {
     log.push_back("start " + target);
@@ -143,26 +129,22 @@ TEST(Steps, WaitsGoInSlicesAndAWindowThatComesLateIsWaitedFor) {
   late.frontFrom[1200] = 6;
   EXPECT_EQ(late.Run({"等待 120", "运行 notepad", "等待窗口 记事本 3000", "输入 hi"}),
             (StepOutcome{R::kDone, 0}));
-  EXPECT_EQ(late.log, Texts{"start notepad"});
   EXPECT_EQ(late.now, 1220u);  // 120, then the window's wait in slices until it came
-  EXPECT_EQ(late.longestPause, kStepSliceMs);
   EXPECT_EQ(late.sent, TextInputEvents("hi"));
-  EXPECT_TRUE(late.told.empty());
-
   FakeSteps never;
   EXPECT_EQ(never.Run({"等待窗口 记事本 300", "运行 x"}), (StepOutcome{R::kFailed, 1}));
   EXPECT_EQ(never.now, 300u);
-  EXPECT_EQ(never.told, Texts{"第 1 步（等待窗口“记事本”）：300 毫秒内没有等到这个窗口。\n后面的步骤没有执行。"});
-  EXPECT_TRUE(never.log.empty());
+  EXPECT_EQ(
+      never.told,
+      Texts{"第 1 步（等待窗口“记事本”）：300 毫秒内没有等到这个窗口。\n后面的步骤没有执行。"});
 }
 
-TEST(Steps, AStopEndsALongWaitPromptlyAndOtherwiseComesBetweenSteps) {
+TEST(Steps, AStopEndsAWaitOrComesBetweenSteps) {
   FakeSteps waiting;
   waiting.stopAt = 1010;
   EXPECT_EQ(waiting.Run({"运行 a", "等待 60000", "运行 b"}), (StepOutcome{R::kStopped, 2}));
   EXPECT_EQ(waiting.now, 1050u);
   EXPECT_EQ(waiting.log, Texts{"start a"});
-
   FakeSteps between;  // asked for as a step ends: the next one is not done
   between.stopAt = 100;
   EXPECT_EQ(between.Run({"等待 100", "运行 b"}), (StepOutcome{R::kStopped, 2}));
@@ -173,7 +155,8 @@ TEST(Steps, AStepThatCannotBeDoneIsToldAndEndsTheSteps) {
   FakeSteps missing;
   EXPECT_EQ(missing.Run({"切换到 记事本", "切换到 Word", "运行 x"}), (StepOutcome{R::kFailed, 2}));
   EXPECT_EQ(missing.log, Texts{"switch 6"});
-  EXPECT_EQ(missing.told, Texts{"第 2 步（切换到“Word”）：没有找到标题含有“Word”的窗口。\n后面的步骤没有执行。"});
+  EXPECT_EQ(missing.told,
+            Texts{"第 2 步（切换到“Word”）：没有找到标题含有“Word”的窗口。\n后面的步骤没有执行。"});
   FakeSteps stays;
   stays.switches = false;
   EXPECT_EQ(stays.Run({"切换到 记事本"}), (StepOutcome{R::kFailed, 1}));
@@ -188,19 +171,12 @@ TEST(Steps, KeysWaitForTheHotkeyAndGoAsTheirCombinationsEvents) {
   FakeSteps keys;
   keys.down = {0xA2, 'K'};  // Ctrl + K still held for 30 ms
   keys.releaseAt = 30;
-  EXPECT_EQ(keys.Run({"按键 Win+D ctrl+v"}, HotkeyKeys(kModControl, 'K')), (StepOutcome{R::kDone, 0}));
+  EXPECT_EQ(keys.Run({"按键 Win+D ctrl+v"}, HotkeyKeys(kModControl, 'K')),
+            (StepOutcome{R::kDone, 0}));
   std::vector<KeyInput> expected(kMaskKeyEvents.begin(), kMaskKeyEvents.end());
-  for (KeyCombo combo : {KeyCombo{kModWin, 'D'}, KeyCombo{kModControl, 'V'}}) {
-    const std::vector<KeyInput> events = ComboEvents(combo);
-    expected.insert(expected.end(), events.begin(), events.end());
-  }
+  for (KeyCombo combo : {KeyCombo{kModWin, 'D'}, KeyCombo{kModControl, 'V'}})
+    std::ranges::copy(ComboEvents(combo), std::back_inserter(expected));
   EXPECT_EQ(keys.sent, expected);
-  EXPECT_EQ(keys.now, 30u);
-  FakeSteps elevated;
-  elevated.above = true;
-  EXPECT_EQ(elevated.Run({"按键 Ctrl+C"}), (StepOutcome{R::kFailed, 1}));
-  EXPECT_TRUE(elevated.sent.empty());
-  EXPECT_EQ(elevated.told.size(), 1u);
 }
 
 }  // namespace

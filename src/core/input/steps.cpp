@@ -276,7 +276,7 @@ class Runner {
     switch (step.kind) {
       case StepKind::kRun:
         if (std::optional<std::string> failed = device_.StartTarget(step.value)) {
-          return Fail(*failed);
+          return Fail(failed->empty() ? "没有启动" : *failed);
         }
         return Ended::kDone;
       case StepKind::kKeys:
@@ -304,7 +304,8 @@ class Runner {
  private:
   // Tells the user why the step could not be done, naming it, and that the rest was not done.
   Ended Fail(std::string reason) {
-    std::string text = "第 " + std::to_string(number_) + " 步（" + std::string(StepKindName(step_->kind));
+    std::string text =
+        "第 " + std::to_string(number_) + " 步（" + std::string(StepKindName(step_->kind));
     if (step_->kind != StepKind::kType) text += "“" + step_->value + "”";
     text += "）：" + reason;
     if (!reason.ends_with("。")) text += "。";
@@ -341,7 +342,8 @@ class Runner {
     }
     // Windows drops input sent to such a window without a word: better to say so.
     const WindowRef front = device_.Foreground();
-    if (front != 0 && device_.AboveThisProgram(front)) return Fail(std::string(kKeysElevatedReason));
+    if (front != 0 && device_.AboveThisProgram(front))
+      return Fail(std::string(kKeysElevatedReason));
     for (const KeyCombo& combo : keys.combos) {
       const std::vector<KeyInput> events = ComboEvents(combo);
       if (device_.Send(events) < events.size()) return Fail(std::string(kKeysBlockedReason));
