@@ -78,6 +78,8 @@ if(MINGW)
   # The C++ library's length and index errors as std::bad_alloc, without the exception classes
   # and strings its own versions bring (see the file).
   target_sources(TarvekHotKey PRIVATE src/win/system/library_errors.cpp)
+  # The runtime's thread functions on Win32, without the POSIX thread library (see the file).
+  target_sources(TarvekHotKey PRIVATE src/win/system/library_threads.cpp)
 endif()
 file(GLOB resource_files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.bmp)
 set_source_files_properties(res/app.rc PROPERTIES OBJECT_DEPENDS
