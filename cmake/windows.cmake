@@ -4,6 +4,10 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 if(MINGW)
   # One self-contained exe: no MinGW runtime DLLs beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # The release flags (CMakePresets.json) leave out -ffunction-sections and -fdata-sections: the
+  # assembler pads each section to 16 bytes, which cost 12 KB more than --gc-sections saved by
+  # dropping unused functions. Template copies still come in sections of their own, and the
+  # linker still drops those nobody calls.
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 endif()
 
