@@ -44,7 +44,8 @@ int main() {
   constexpr int kThreads = 8;
   HANDLE threads[kThreads];
   DWORD errors[kThreads] = {};
-  for (int i = 0; i < kThreads; ++i) threads[i] = CreateThread(nullptr, 0, Work, &errors[i], 0, nullptr);
+  for (int i = 0; i < kThreads; ++i)
+    threads[i] = CreateThread(nullptr, 0, Work, &errors[i], 0, nullptr);
   WaitForMultipleObjects(kThreads, threads, TRUE, INFINITE);
   int failed = ended == kThreads && counted == kThreads * 20000 ? 0 : 1;
   for (DWORD error : errors) failed += error == ERROR_FILE_EXISTS ? 0 : 1;

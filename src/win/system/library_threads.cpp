@@ -16,8 +16,8 @@
 namespace {
 
 // A lock is a word: 0 free (or -1, the library's value for one not yet set up), 1 held. Every
-// lock, unlock and once goes through this one gate; the runtime takes them rarely (a thread's
-// first thread_local, an exception thrown with no memory left), so one gate is plenty.
+// lock, unlock and once goes through this one gate; the runtime takes them rarely (the
+// first use of each thread_local, an exception thrown with no memory left): one gate is plenty.
 SRWLOCK gate = SRWLOCK_INIT;
 CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
 
@@ -34,7 +34,7 @@ void WINAPI RunDestructor(void* value) {
 }
 
 constexpr PFLS_CALLBACK_FUNCTION kRunners[kDestructors] = {RunDestructor<0>, RunDestructor<1>,
-                                                            RunDestructor<2>, RunDestructor<3>};
+                                                           RunDestructor<2>, RunDestructor<3>};
 
 }  // namespace
 
@@ -92,7 +92,8 @@ int pthread_key_create(unsigned* key, Destructor destructor) {
     if (runner == nullptr) return EAGAIN;
   }
   const DWORD index = FlsAlloc(runner);
-  if (index == FLS_OUT_OF_INDEXES) return EAGAIN;  // the runner's slot stays taken: keys are never deleted
+  // Keys are never deleted: a runner taken for a key that failed stays taken.
+  if (index == FLS_OUT_OF_INDEXES) return EAGAIN;
   *key = index;
   return 0;
 }
