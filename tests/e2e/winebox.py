@@ -299,6 +299,10 @@ def add_abbreviation(box, abbreviation, lines, immediate=False, in_word=False, s
     if not wait_for(lambda: box.driver("focus", edit)[1].strip() == "401", 5):
         raise RuntimeError("添加 did not open 添加缩写")
     box.driver("type", abbreviation)
+    # The box may have the focus a moment before its dialog is the window in front, and the
+    # letters then go to the window before it: once more, if none arrived.
+    if not wait_for(lambda: box.driver("text", edit, 401)[1] == abbreviation, 2):
+        box.driver("type", abbreviation)
     box.driver("keys", "tab")
     for i, line in enumerate(lines):
         if i > 0:
