@@ -1,6 +1,7 @@
 // An abbreviation file of any bytes: reading it never fails, what it writes reads back to the
 // same entries with nothing left out, and writing those gives the same bytes. The entries then
-// go through the matcher's index and a few characters, which must not trip the sanitizers.
+// go into the program's own store and table, and through the matcher's index and a few
+// characters, which must not trip the sanitizers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -25,6 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   AbbreviationFileReport again;
   if (ParseAbbreviationFile(once, &again) != entries || !again.Clean()) std::abort();
   if (SerializeAbbreviationFile(ParseAbbreviationFile(once)) != once) std::abort();
+
+  // The running program's form of the table holds the same entries, and makes a table of them.
+  const AbbreviationEntries store(new AbbreviationStore(entries));
+  if (store->All() != entries) std::abort();
+  if ((MakeAbbreviationTable(store) == nullptr) != entries.empty()) std::abort();
 
   // Each entry typed at a word start: whatever expands (a shorter immediate entry or one that
   // ends at an ending character inside it may come first) is undone by the next Backspace,
