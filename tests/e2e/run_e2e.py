@@ -788,7 +788,12 @@ class ListsTests(E2ECase):
         self.assertTrue(wait_for(lambda: text in self.box.driver("texts", title)[1], 3),
                         f"'{title}' says {self.box.driver('texts', title)[1]!r}")
         self.box.driver("post", title, "WM_COMMAND", IDOK, 0)
-        self.assertTrue(wait_for(lambda: self.box.driver("findwindow", title)[0] != 0, 5), f"'{title}' stays")
+        gone = lambda: self.box.driver("findwindow", title)[0] != 0
+        # Under load Wine now and then drops an OK posted while the box is still coming up: the
+        # same box, still saying the same, is answered once more.
+        if not wait_for(gone, 2) and text in self.box.driver("texts", title)[1]:
+            self.box.driver("post", title, "WM_COMMAND", IDOK, 0)
+        self.assertTrue(wait_for(gone, 5), f"'{title}' stays")
 
     def name_box_selected(self):
         """The name box has the keyboard and its whole text is selected."""
